@@ -1,0 +1,36 @@
+# Two commands for a newcomer: `make run` and `make test` (see README).
+# Both install what is missing, configure and build; both are quick when
+# nothing changed.
+
+BUILD ?= build
+SAMPLE := $(BUILD)/sample
+SAMPLE_INI := $(BUILD)/PUCKDEX.INI
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@sh tools/install-deps.sh
+
+# Configures once; after that the build itself re-runs CMake when a
+# CMakeLists.txt changes.
+configure: deps
+	@test -f $(BUILD)/build.ninja -o -f $(BUILD)/Makefile \
+		|| cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	@cmake --build $(BUILD) --parallel
+
+run: build
+	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-sample $(SAMPLE)
+	@test -f $(SAMPLE_INI) || printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$(abspath $(SAMPLE))" > $(SAMPLE_INI)
+	@sh tools/check-display.sh
+	PUCKDEX_INI="$(abspath $(SAMPLE_INI))" $(BUILD)/bin/puckdex
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --parallel 2
+
+clean:
+	rm -rf $(BUILD)

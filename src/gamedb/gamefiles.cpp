@@ -1,0 +1,265 @@
+#include "gamedb/gamefiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace Puckdex::GameFiles {
+
+namespace {
+
+constexpr qint64 kPlayerSize = PlayerRecord::Size;
+
+FileError errorOf(const QFile &file)
+{
+    return {file.fileName(), file.errorString()};
+}
+
+FileError error(const QFile &file, const QString &reason)
+{
+    return {file.fileName(), reason};
+}
+
+// Reads up to size bytes; fewer only at the end of the file. -1 on a read error.
+qint64 readUpTo(QFile &file, char *data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(data + done, size - done);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+// The record of type R at offset, or why there is none. A record that does
+// not lie wholly inside the file is reported with what describes it.
+template <typename R>
+Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return errorOf(file);
+    if (offset < 0)
+        return error(file, QStringLiteral("%1 has the negative offset %2").arg(what).arg(offset));
+    const qint64 size = file.size();
+    if (offset > size - R::Size) {
+        return error(file, QStringLiteral("%1 at offset %2 needs %3 bytes, but the file ends at "
+                                          "byte %4")
+                               .arg(what)
+                               .arg(offset)
+                               .arg(R::Size)
+                               .arg(size));
+    }
+    if (!file.seek(offset))
+        return errorOf(file);
+    char data[R::Size];
+    const qint64 n = readUpTo(file, data, R::Size);
+    if (n < 0)
+        return errorOf(file);
+    if (n != R::Size) {
+        return error(file, QStringLiteral("%1 at offset %2 could not be read whole: the file "
+                                          "ended after %3 of its %4 bytes")
+                               .arg(what)
+                               .arg(offset)
+                               .arg(n)
+                               .arg(R::Size));
+    }
+    R record;
+    record.assign(QByteArrayView(data, R::Size));
+    return record;
+}
+
+// Writes the record's bytes over bytes that already exist: never past the end,
+// never into a file that is marked read-only.
+Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
+                    const QString &what)
+{
+    QFile file(path);
+    // Honour the read-only mark the way Windows does, also for a user whom the
+    // system would let through (an administrator, root). Only the mode bits
+    // count here: WriteUser asks the system, which says yes to root.
+    const QFileDevice::Permissions perms = QFile::permissions(path);
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (QFileInfo::exists(path) && !(perms & anyWrite))
+        return error(file, QStringLiteral("the file is read-only"));
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return errorOf(file);
+    if (offset < 0)
+        return error(file, QStringLiteral("%1 has the negative offset %2").arg(what).arg(offset));
+    const qint64 size = file.size();
+    if (offset > size - bytes.size()) {
+        return error(file, QStringLiteral("%1 at offset %2 would not lie within the file (it ends "
+                                          "at byte %3); nothing was written")
+                               .arg(what)
+                               .arg(offset)
+                               .arg(size));
+    }
+    if (!file.seek(offset))
+        return errorOf(file);
+    const qint64 written = file.write(bytes);
+    if (written < 0 || !file.flush())
+        return errorOf(file);
+    if (written != bytes.size()) {
+        return error(file, QStringLiteral("%1 at offset %2 was written only in part (%3 of %4 "
+                                          "bytes)")
+                               .arg(what)
+                               .arg(offset)
+                               .arg(written)
+                               .arg(bytes.size()));
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return errorOf(file);
+    return {};
+}
+
+Status checkPlayerOffset(const QString &path, qint64 offset)
+{
+    if (isPlayerOffset(offset))
+        return {};
+    return FileError{path, QStringLiteral("offset %1 is not the start of a player record")
+                               .arg(offset)};
+}
+
+QString playerWhat()
+{
+    return QStringLiteral("the player record");
+}
+
+QString attribWhat()
+{
+    return QStringLiteral("the player's attribute record");
+}
+
+// Calls visit(offset, data) for each complete record of recordSize bytes
+// from start up to end (exclusive; -1 for the end of the file).
+template <typename Visit>
+Status forEachRecord(QFile &file, qint64 start, qint64 end, qint64 recordSize, Visit visit)
+{
+    constexpr qint64 kRecordsPerChunk = 1024;
+    QByteArray chunk(recordSize * kRecordsPerChunk, Qt::Uninitialized);
+    qint64 position = start;
+    if (!file.seek(position))
+        return errorOf(file);
+    for (;;) {
+        qint64 want = chunk.size();
+        if (end >= 0)
+            want = std::min(want, (end - position) / recordSize * recordSize);
+        if (want <= 0)
+            return {};
+        const qint64 got = readUpTo(file, chunk.data(), want);
+        if (got < 0)
+            return errorOf(file);
+        const qint64 complete = got / recordSize;
+        for (qint64 i = 0; i < complete; ++i)
+            visit(position + i * recordSize, chunk.constData() + i * recordSize);
+        position += complete * recordSize;
+        if (got < want)
+            return {}; // the end of the file; a partial record is not a record
+    }
+}
+
+template <typename R>
+Result<QList<R>> listRecords(const QString &path, qint64 start)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return errorOf(file);
+    QList<R> records;
+    const Status status = forEachRecord(file, start, -1, R::Size, [&](qint64, const char *data) {
+        R record;
+        record.assign(QByteArrayView(data, R::Size));
+        records.append(record);
+    });
+    if (!status)
+        return status.error();
+    return records;
+}
+
+} // namespace
+
+Result<QList<TeamRecord>> listTeams(const QString &teamFile)
+{
+    return listRecords<TeamRecord>(teamFile, 0);
+}
+
+Result<TeamRecord> readTeam(const QString &teamFile, int teamNumber)
+{
+    return readRecordAt<TeamRecord>(teamFile, qint64(teamNumber) * TeamRecord::Size,
+                                    QStringLiteral("team %1").arg(teamNumber));
+}
+
+Result<QList<PlayerEntry>> scanPlayers(const QString &keyFile, int teamNumber)
+{
+    QFile file(keyFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return errorOf(file);
+    QList<PlayerEntry> players;
+    const auto visit = [&](qint64 offset, const char *data) {
+        if (static_cast<quint8>(data[PlayerRecord::TeamNumberByte]) != teamNumber)
+            return;
+        PlayerEntry entry{offset, {}};
+        entry.record.assign(QByteArrayView(data, kPlayerSize));
+        players.append(entry);
+    };
+    Status status = forEachRecord(file, 0, KeyRegionOneEnd, kPlayerSize, visit);
+    if (status && file.size() >= KeyRegionTwoStart)
+        status = forEachRecord(file, KeyRegionTwoStart, -1, kPlayerSize, visit);
+    if (!status)
+        return status.error();
+    return players;
+}
+
+bool isPlayerOffset(qint64 offset)
+{
+    if (offset >= 0 && offset < KeyRegionOneEnd)
+        return offset % kPlayerSize == 0;
+    return offset >= KeyRegionTwoStart && (offset - KeyRegionTwoStart) % kPlayerSize == 0;
+}
+
+Result<PlayerRecord> readPlayer(const QString &keyFile, qint64 offset)
+{
+    if (const Status s = checkPlayerOffset(keyFile, offset); !s)
+        return s.error();
+    return readRecordAt<PlayerRecord>(keyFile, offset, playerWhat());
+}
+
+Status writePlayer(const QString &keyFile, qint64 offset, const PlayerRecord &player)
+{
+    if (const Status s = checkPlayerOffset(keyFile, offset); !s)
+        return s;
+    return writeBytesAt(keyFile, offset, player.toByteArray(), playerWhat());
+}
+
+Result<GoalieAttribRecord> readGoalieAttribs(const QString &attFile, qint64 offset)
+{
+    return readRecordAt<GoalieAttribRecord>(attFile, offset, attribWhat());
+}
+
+Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offset)
+{
+    return readRecordAt<SkaterAttribRecord>(attFile, offset, attribWhat());
+}
+
+Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r)
+{
+    return writeBytesAt(attFile, offset, r.toByteArray(), attribWhat());
+}
+
+Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r)
+{
+    return writeBytesAt(attFile, offset, r.toByteArray(), attribWhat());
+}
+
+Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)
+{
+    return listRecords<SeasonIndexEntry>(indexFile, IndexHeaderSize);
+}
+
+} // namespace Puckdex::GameFiles

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "gamedb/fileerror.h"
+#include "gamedb/records.h"
+
+#include <QList>
+#include <QString>
+
+namespace Puckdex {
+
+// One player found in the key file, with where his record lies.
+struct PlayerEntry
+{
+    qint64 offset;
+    PlayerRecord record;
+};
+
+// Reading and writing the records of the game files. Each call opens its
+// file, reads or writes whole records at explicit offsets and closes it again;
+// nothing is cached. Files are never created, truncated or extended: a write
+// lands only on bytes that are already there.
+namespace GameFiles {
+
+// The key file's two regions of player records; the bytes between them are
+// never read or written.
+inline constexpr qint64 KeyRegionOneEnd = 45480;
+inline constexpr qint64 KeyRegionTwoStart = 50000;
+// The saved-game index starts with a header the editor does not read.
+inline constexpr qint64 IndexHeaderSize = 110;
+
+// Every complete team record, team n at index n.
+Result<QList<TeamRecord>> listTeams(const QString &teamFile);
+Result<TeamRecord> readTeam(const QString &teamFile, int teamNumber);
+
+// Each player whose TeamNumber is teamNumber, in file order. A trailing part
+// shorter than a record is not a player.
+Result<QList<PlayerEntry>> scanPlayers(const QString &keyFile, int teamNumber);
+
+// True when offset is where a key-file record may start: a multiple of the
+// record size inside one of the two regions.
+bool isPlayerOffset(qint64 offset);
+
+Result<PlayerRecord> readPlayer(const QString &keyFile, qint64 offset);
+Status writePlayer(const QString &keyFile, qint64 offset, const PlayerRecord &player);
+
+// A record that lies partly or wholly outside the file is damaged: it is
+// reported, never read from garbage nor written past the end.
+Result<GoalieAttribRecord> readGoalieAttribs(const QString &attFile, qint64 offset);
+Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offset);
+Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r);
+Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r);
+
+// Every complete entry after the index header, in file order.
+Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile);
+
+} // namespace GameFiles
+} // namespace Puckdex

@@ -1,0 +1,464 @@
+#include "gamedb/fileset.h"
+#include "gamedb/gamefiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Puckdex;
+using namespace Puckdex::GameFiles;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// A 60-byte record of team `team` whose other bytes tell records apart.
+QByteArray playerBytes(int team, int serial)
+{
+    QByteArray record(60, char(0x5A));
+    record[0] = char(team);
+    record[1] = char(serial % 100);
+    record[2] = 'C';
+    record.replace(19, 8, QByteArray::number(serial).rightJustified(8, 'P'));
+    return record;
+}
+
+// A key file: `first` records in the first region, filler up to regionOne,
+// then the gap filled with look-alikes of team 1, then `second` records.
+QByteArray keyFile(int first, int second, int tail = 0)
+{
+    QByteArray bytes;
+    for (int i = 0; i < first; ++i)
+        bytes += playerBytes(i % 2 ? 1 : 2, i);
+    if (second == 0 && tail == 0)
+        return bytes;
+    bytes.append(QByteArray(KeyRegionOneEnd - bytes.size(), char(3)));
+    bytes.append(QByteArray(KeyRegionTwoStart - KeyRegionOneEnd, char(1)));
+    for (int i = 0; i < second; ++i)
+        bytes += playerBytes(1, 1000 + i);
+    bytes.append(QByteArray(tail, char(1)));
+    return bytes;
+}
+
+QList<qint64> offsetsOf(const Result<QList<PlayerEntry>> &scan)
+{
+    QList<qint64> offsets;
+    if (scan) {
+        for (const PlayerEntry &entry : *scan)
+            offsets.append(entry.offset);
+    }
+    return offsets;
+}
+
+QByteArray indexFile(const QList<QByteArray> &numbers, int tail = 0)
+{
+    QByteArray bytes(IndexHeaderSize, char(0x11));
+    for (const QByteArray &number : numbers) {
+        QByteArray entry(54, '\0');
+        entry.replace(0, number.size(), number);
+        entry.replace(4, 9, QByteArray(9, char(0x22)));
+        entry.replace(13, 8, "Game " + number.trimmed().leftJustified(3, ' '));
+        bytes += entry;
+    }
+    bytes.append(QByteArray(tail, char(0x33)));
+    return bytes;
+}
+
+} // namespace
+
+class TstGameFiles : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        const QStringList entries = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString &entry : entries) {
+            QFile::setPermissions(path(entry), QFile::ReadOwner | QFile::WriteOwner);
+            QVERIFY(QFile::remove(path(entry)));
+        }
+    }
+
+    void scanFindsTheTeamsPlayersInBothRegions_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<qint64>>("expected"); // team 1
+        QTest::newRow("empty") << QByteArray() << QList<qint64>{};
+        QTest::newRow("three records") << keyFile(3, 0) << QList<qint64>{60};
+        QTest::newRow("incomplete tail ignored")
+            << keyFile(3, 0) + playerBytes(1, 9).left(59) << QList<qint64>{60};
+        QList<qint64> firstRegion;
+        for (qint64 i = 1; i < 758; i += 2)
+            firstRegion.append(i * 60);
+        QTest::newRow("exactly 45480 bytes") << keyFile(758, 0) << firstRegion;
+        // Ends inside the gap: the look-alikes there are not players.
+        QTest::newRow("ends inside the gap") << keyFile(758, 0, 0) + QByteArray(2000, char(1))
+                                             << firstRegion;
+        QTest::newRow("gap of look-alikes, no second region")
+            << keyFile(758, 0, 59) << firstRegion;
+        QList<qint64> both = firstRegion;
+        both << 50000 << 50060 << 50120 << 50180;
+        QTest::newRow("50000 + 4 x 60") << keyFile(758, 4) << both;
+        QTest::newRow("second region with incomplete tail") << keyFile(758, 4, 59) << both;
+    }
+    void scanFindsTheTeamsPlayersInBothRegions()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<qint64>, expected);
+        writeFile(path("key.db"), file);
+        const Result<QList<PlayerEntry>> scan = scanPlayers(path("key.db"), 1);
+        QVERIFY2(scan.ok(), scan.ok() ? "" : qPrintable(scan.error().message()));
+        QCOMPARE(offsetsOf(scan), expected);
+        for (const PlayerEntry &entry : *scan)
+            QCOMPARE(entry.record.toByteArray(), file.mid(entry.offset, 60));
+    }
+
+    void scanOfATeamWithoutPlayers()
+    {
+        writeFile(path("key.db"), keyFile(758, 4));
+        QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 7)), QList<qint64>{});
+        QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 2)).size(), 379);
+        QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 300)), QList<qint64>{});
+    }
+
+    void playerOffsets_data()
+    {
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("0") << qint64(0) << true;
+        QTest::newRow("45420, last of the first region") << qint64(45420) << true;
+        QTest::newRow("45480, the gap") << qint64(45480) << false;
+        QTest::newRow("49980") << qint64(49980) << false;
+        QTest::newRow("50000") << qint64(50000) << true;
+        QTest::newRow("50060") << qint64(50060) << true;
+        QTest::newRow("50040, not aligned") << qint64(50040) << false;
+        QTest::newRow("30, not aligned") << qint64(30) << false;
+        QTest::newRow("negative") << qint64(-60) << false;
+    }
+    void playerOffsets()
+    {
+        QFETCH(qint64, offset);
+        QFETCH(bool, valid);
+        QCOMPARE(isPlayerOffset(offset), valid);
+    }
+
+    void writingAPlayerChangesOnlyHisSixtyBytes_data()
+    {
+        QTest::addColumn<qint64>("offset");
+        QTest::newRow("first region") << qint64(120);
+        QTest::newRow("last of the first region") << qint64(45420);
+        QTest::newRow("second region") << qint64(50060);
+        QTest::newRow("last record of the file") << qint64(50180);
+    }
+    void writingAPlayerChangesOnlyHisSixtyBytes()
+    {
+        QFETCH(qint64, offset);
+        const QByteArray original = keyFile(758, 4, 30);
+        writeFile(path("key.db"), original);
+        Result<PlayerRecord> player = readPlayer(path("key.db"), offset);
+        QVERIFY(player.ok());
+        QCOMPARE(player->toByteArray(), original.mid(offset, 60));
+        player->setJerseyNumber(77);
+        QCOMPARE(player->setLastName(QStringLiteral("Lemieux")), TextFit::Ok);
+        QVERIFY(writePlayer(path("key.db"), offset, *player).ok());
+
+        QByteArray expected = original;
+        expected.replace(offset, 60, player->toByteArray());
+        QCOMPARE(readFile(path("key.db")), expected);
+    }
+
+    void attributesRoundTrip()
+    {
+        QByteArray att;
+        for (int i = 0; i < 100; ++i)
+            att.append(char(i * 7 + 3));
+        writeFile(path("att.db"), att);
+        Result<SkaterAttribRecord> skater = readSkaterAttribs(path("att.db"), 10);
+        QVERIFY(skater.ok());
+        QCOMPARE(skater->toByteArray(), att.mid(10, 21));
+        Result<GoalieAttribRecord> goalie = readGoalieAttribs(path("att.db"), 83);
+        QVERIFY(goalie.ok());
+        QCOMPARE(goalie->toByteArray(), att.mid(83, 17));
+
+        skater->setByte(4, 15);
+        goalie->setHand(Hand::Right);
+        QVERIFY(writeSkaterAttribs(path("att.db"), 10, *skater).ok());
+        QVERIFY(writeGoalieAttribs(path("att.db"), 83, *goalie).ok());
+        QByteArray expected = att;
+        expected[14] = 15;
+        expected[83] = 1;
+        QCOMPARE(readFile(path("att.db")), expected);
+    }
+
+    // A damaged offset is reported and nothing on disk changes.
+    void attributeRecordOutsideTheFile_data()
+    {
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("skater partly beyond") << qint64(90) << false << QStringLiteral("ends at byte 100");
+        QTest::newRow("goalie partly beyond") << qint64(84) << true << QStringLiteral("ends at byte 100");
+        QTest::newRow("wholly beyond") << qint64(5000) << false << QStringLiteral("ends at byte 100");
+        QTest::newRow("negative") << qint64(-17) << true << QStringLiteral("negative offset -17");
+        QTest::newRow("at the end") << qint64(100) << true << QStringLiteral("ends at byte 100");
+    }
+    void attributeRecordOutsideTheFile()
+    {
+        QFETCH(qint64, offset);
+        QFETCH(bool, goalie);
+        QFETCH(QString, reason);
+        const QByteArray att(100, char(0x42));
+        writeFile(path("att.db"), att);
+        FileError readError, writeError;
+        if (goalie) {
+            const Result<GoalieAttribRecord> r = readGoalieAttribs(path("att.db"), offset);
+            QVERIFY(!r.ok());
+            readError = r.error();
+            const Status w = writeGoalieAttribs(path("att.db"), offset, GoalieAttribRecord());
+            QVERIFY(!w.ok());
+            writeError = w.error();
+        } else {
+            const Result<SkaterAttribRecord> r = readSkaterAttribs(path("att.db"), offset);
+            QVERIFY(!r.ok());
+            readError = r.error();
+            const Status w = writeSkaterAttribs(path("att.db"), offset, SkaterAttribRecord());
+            QVERIFY(!w.ok());
+            writeError = w.error();
+        }
+        QVERIFY2(readError.message().startsWith(QStringLiteral("att.db: ")),
+                 qPrintable(readError.message()));
+        QVERIFY2(readError.reason.contains(reason), qPrintable(readError.reason));
+        QVERIFY2(writeError.reason.contains(QStringLiteral("nothing was written"))
+                     || writeError.reason.contains(QStringLiteral("negative")),
+                 qPrintable(writeError.reason));
+        QCOMPARE(readFile(path("att.db")), att);
+    }
+
+    void missingFilesAreReportedByName()
+    {
+        const QString missing = path("key.db");
+        const Result<QList<PlayerEntry>> scan = scanPlayers(missing, 0);
+        QVERIFY(!scan.ok());
+        QCOMPARE(scan.error().filePath, missing);
+        QVERIFY2(scan.error().message().startsWith(QStringLiteral("key.db: ")),
+                 qPrintable(scan.error().message()));
+        QVERIFY(!readPlayer(missing, 0).ok());
+        QVERIFY(!listTeams(path("teams.db")).ok());
+        QVERIFY(!listSavedGames(path("x.ndx")).ok());
+        // Writing never creates a game file.
+        const Status write = writePlayer(missing, 0, PlayerRecord());
+        QVERIFY(!write.ok());
+        QVERIFY(!QFile::exists(missing));
+        QVERIFY(!writeSkaterAttribs(path("att.db"), 0, SkaterAttribRecord()).ok());
+        QVERIFY(!QFile::exists(path("att.db")));
+    }
+
+    void readOnlyFilesAreNotWritten()
+    {
+        const QByteArray original = keyFile(10, 0);
+        writeFile(path("key.db"), original);
+        QVERIFY(QFile::setPermissions(path("key.db"), QFile::ReadOwner | QFile::ReadGroup));
+        const Status write = writePlayer(path("key.db"), 60, PlayerRecord());
+        QVERIFY(!write.ok());
+        QVERIFY2(write.error().reason.contains(QStringLiteral("read-only")),
+                 qPrintable(write.error().reason));
+        QCOMPARE(readFile(path("key.db")), original);
+        // Reading a read-only file is fine.
+        QVERIFY(readPlayer(path("key.db"), 60).ok());
+    }
+
+    void playerOffsetsOutsideTheRegionsAreRefused()
+    {
+        const QByteArray original = keyFile(758, 2);
+        writeFile(path("key.db"), original);
+        QVERIFY(!readPlayer(path("key.db"), 45480).ok());
+        QVERIFY(!writePlayer(path("key.db"), 45480, PlayerRecord()).ok());
+        QVERIFY(!writePlayer(path("key.db"), 50030, PlayerRecord()).ok());
+        // Past the end: refused rather than extending the file.
+        QVERIFY(!writePlayer(path("key.db"), 50120, PlayerRecord()).ok());
+        QVERIFY(!readPlayer(path("key.db"), 50120).ok());
+        QCOMPARE(readFile(path("key.db")), original);
+    }
+
+    void teamsAreCompleteRecordsInFileOrder()
+    {
+        QByteArray teams;
+        for (int n = 0; n < 3; ++n) {
+            QByteArray record(795, char(0x70 + n));
+            record.replace(30, 16, QByteArray("City ") + char('C' - n) + QByteArray(10, '\0'));
+            teams += record;
+        }
+        writeFile(path("teams.db"), teams + QByteArray(794, 'x'));
+        const Result<QList<TeamRecord>> list = listTeams(path("teams.db"));
+        QVERIFY(list.ok());
+        QCOMPARE(list->size(), 3);
+        QCOMPARE(list->at(0).city(), QStringLiteral("City C"));
+        QCOMPARE(list->at(2).city(), QStringLiteral("City A"));
+        const Result<TeamRecord> second = readTeam(path("teams.db"), 1);
+        QVERIFY(second.ok());
+        QCOMPARE(second->toByteArray(), teams.mid(795, 795));
+        const Result<TeamRecord> beyond = readTeam(path("teams.db"), 3);
+        QVERIFY(!beyond.ok());
+        QVERIFY2(beyond.error().reason.contains(QStringLiteral("team 3")),
+                 qPrintable(beyond.error().reason));
+    }
+
+    void savedGameIndex_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::newRow("header only") << indexFile({}) << QList<int>{};
+        QTest::newRow("shorter than the header") << QByteArray(50, 'h') << QList<int>{};
+        QTest::newRow("one entry") << indexFile({"3"}) << QList<int>{3};
+        QTest::newRow("three entries") << indexFile({"3", " 12", "7  "}) << QList<int>{3, 12, 7};
+        QTest::newRow("cut-short entry ignored") << indexFile({"3", "4"}, 53) << QList<int>{3, 4};
+    }
+    void savedGameIndex()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<int>, numbers);
+        writeFile(path("game.ndx"), file);
+        const Result<QList<SeasonIndexEntry>> list = listSavedGames(path("game.ndx"));
+        QVERIFY(list.ok());
+        QList<int> got;
+        for (const SeasonIndexEntry &entry : *list)
+            got.append(entry.gameNumber());
+        QCOMPARE(got, numbers);
+        if (!numbers.isEmpty()) {
+            QCOMPARE(list->first().description(),
+                     QStringLiteral("Game %1").arg(numbers.first(), -3));
+        }
+    }
+
+    void fileSetDetection_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<FileSetKind>("kind");
+        QTest::newRow("base") << QStringList{"teams.db", "key.db", "att.db"}
+                              << FileSetKind::BaseRosters;
+        QTest::newRow("base, upper case") << QStringList{"TEAMS.DB", "KEY.DB", "ATT.DB"}
+                                          << FileSetKind::BaseRosters;
+        QTest::newRow("base, mixed case") << QStringList{"Teams.Db", "key.DB", "ATT.db"}
+                                          << FileSetKind::BaseRosters;
+        QTest::newRow("saved game") << QStringList{"03tem.db", "03key.db", "03att.db", "s.ndx"}
+                                    << FileSetKind::SavedGame;
+        QTest::newRow("saved game, upper case")
+            << QStringList{"03TEM.DB", "03KEY.DB", "03ATT.DB", "GAMES.NDX"} << FileSetKind::SavedGame;
+        QTest::newRow("both: the base wins")
+            << QStringList{"teams.db", "key.db", "att.db", "03tem.db", "03key.db", "03att.db",
+                           "s.ndx"}
+            << FileSetKind::BaseRosters;
+        QTest::newRow("base names complete the saved-game patterns")
+            << QStringList{"key.db", "att.db", "05tem.db", "s.ndx"} << FileSetKind::SavedGame;
+        QTest::newRow("saved game without index")
+            << QStringList{"03tem.db", "03key.db", "03att.db"} << FileSetKind::None;
+        QTest::newRow("base without att.db") << QStringList{"teams.db", "key.db"}
+                                             << FileSetKind::None;
+        QTest::newRow("empty") << QStringList{} << FileSetKind::None;
+    }
+    void fileSetDetection()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(FileSetKind, kind);
+        for (const QString &name : files)
+            writeFile(path(name), "x");
+        QCOMPARE(GameFolder::detect(m_dir.path()), kind);
+    }
+
+    void aFolderNamedLikeAGameFileIsNotOne()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+        writeFile(path("teams.db"), "x");
+        writeFile(path("att.db"), "x");
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("key.db")));
+        QCOMPARE(GameFolder::detect(m_dir.path()), FileSetKind::None);
+        QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("key.db")));
+        QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("sub")));
+    }
+
+    void namesResolveWithoutRegardToCase()
+    {
+        writeFile(path("KEY.DB"), keyFile(3, 0));
+        writeFile(path("03TEM.DB"), "x");
+        writeFile(path("01tem.db"), "x");
+        QCOMPARE(GameFolder::findFile(m_dir.path(), QStringLiteral("key.db")),
+                 QStringLiteral("KEY.DB"));
+        QCOMPARE(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db")), path("KEY.DB"));
+        QCOMPARE(offsetsOf(scanPlayers(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db")), 1)),
+                 QList<qint64>{60});
+        QCOMPARE(GameFolder::findFile(m_dir.path(), QStringLiteral("att.db")), QString());
+        QCOMPARE(GameFolder::resolve(m_dir.path(), QStringLiteral("att.db")), path("att.db"));
+        // The first match in name order, whatever the case.
+        QCOMPARE(GameFolder::findFirstMatch(m_dir.path(), QStringLiteral("*tem.db")),
+                 QStringLiteral("01tem.db"));
+        QCOMPARE(GameFolder::findFirstMatch(m_dir.path(), QStringLiteral("*.ndx")), QString());
+    }
+
+    void anExactMatchWinsOverOtherCases()
+    {
+        writeFile(path("key.db"), "lower");
+        writeFile(path("KEY.DB"), "upper");
+        QCOMPARE(readFile(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db"))),
+                 QByteArray("lower"));
+        QCOMPARE(readFile(GameFolder::resolve(m_dir.path(), QStringLiteral("KEY.DB"))),
+                 QByteArray("upper"));
+    }
+
+    void backupNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("backup");
+        QTest::newRow("teams.db") << "teams.db" << "teams.bak";
+        QTest::newRow("TEAMS.DB") << "TEAMS.DB" << "TEAMS.BAK";
+        QTest::newRow("key.db") << "key.db" << "key.bak";
+        QTest::newRow("03tem.db") << "03tem.db" << "03tem.bak";
+        QTest::newRow("012KEY.DB") << "012KEY.DB" << "012KEY.BAK";
+        QTest::newRow("mixed ending") << "att.Db" << "att.bak";
+    }
+    void backupNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, backup);
+        QCOMPARE(backupName(name), backup);
+    }
+
+    void savedGamePrefixes_data()
+    {
+        QTest::addColumn<int>("game");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("3") << 3 << "03";
+        QTest::newRow("7") << 7 << "07";
+        QTest::newRow("12") << 12 << "012";
+        QTest::newRow("0") << 0 << "00";
+        QTest::newRow("cut to five") << 123456 << "01234";
+    }
+    void savedGamePrefixes()
+    {
+        QFETCH(int, game);
+        QFETCH(QString, prefix);
+        QCOMPARE(savedGamePrefix(game), prefix);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstGameFiles)
+#include "tst_gamefiles.moc"

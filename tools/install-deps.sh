@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages the build needs, when some are missing.
+# Quiet and quick when everything is there. On a system without dpkg it only
+# says so: install Qt 6.4 or later, CMake and a C++20 compiler by hand.
+
+PACKAGES="g++ make cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core"
+
+if ! command -v dpkg-query >/dev/null 2>&1; then
+    echo "install-deps: not a Debian system, skipping the package check (see README)."
+    exit 0
+fi
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q "install ok installed" \
+        || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: missing packages:$missing; run as root: apt-get install$missing" >&2
+    exit 1
+fi
+
+echo "install-deps: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
+    echo "install-deps: apt-get could not install$missing" >&2
+    exit 1
+}
