@@ -1,13 +1,22 @@
+#include "editor/mainwindow.h"
+#include "startup/profilefile.h"
+#include "startup/programstate.h"
+#include "startup/startup.h"
+
 #include <QApplication>
-#include <QLabel>
+
+using namespace Puckdex;
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Puckdex"));
-    QLabel placeholder(QStringLiteral("Puckdex"));
-    placeholder.setWindowTitle(QStringLiteral("Puckdex"));
-    placeholder.resize(565, 425);
-    placeholder.show();
+
+    ProgramState state;
+    Startup startup(state, settingsFilePath(), SingleInstance::defaultKey());
+    const std::unique_ptr<MainWindow> window = startup.run();
+    if (!window)
+        return 0;
+    window->show();
     return app.exec();
 }

@@ -1,7 +1,11 @@
 #include "gamedb/gamefiles.h"
 
+#include "gamedb/fileset.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -260,6 +264,31 @@ Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAtt
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)
 {
     return listRecords<SeasonIndexEntry>(indexFile, IndexHeaderSize);
+}
+
+Status copyToBackup(const QString &gameFile)
+{
+    QFile source(gameFile);
+    if (!source.open(QIODevice::ReadOnly))
+        return errorOf(source);
+    const QFileInfo info(gameFile);
+    QSaveFile target(info.dir().filePath(backupName(info.fileName())));
+    if (!target.open(QIODevice::WriteOnly))
+        return FileError{target.fileName(), target.errorString()};
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray chunk(kChunk, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(chunk.data(), kChunk);
+        if (n < 0)
+            return errorOf(source);
+        if (n == 0)
+            break;
+        if (target.write(chunk.constData(), n) != n)
+            return FileError{target.fileName(), target.errorString()};
+    }
+    if (!target.commit())
+        return FileError{target.fileName(), target.errorString()};
+    return {};
 }
 
 } // namespace Puckdex::GameFiles

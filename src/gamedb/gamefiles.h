@@ -53,5 +53,10 @@ Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAtt
 // Every complete entry after the index header, in file order.
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile);
 
+// Copies a game file whole to its backup name beside it (backupName()),
+// replacing an older backup only once the new copy is complete. The result
+// names the file that could not be read or written.
+Status copyToBackup(const QString &gameFile);
+
 } // namespace GameFiles
 } // namespace Puckdex

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "dialogs/startupdialog.h"
+
+#include <QFileSystemModel>
+
+#include <memory>
+
+namespace Ui {
+class GameFolderWindow;
+}
+
+namespace Puckdex {
+
+struct ProgramState;
+
+// "One or more files are missing from the" and " directory", as two lines.
+inline const QString MissingFilesMessage =
+    QStringLiteral("One or more files are missing from the\n\r directory");
+
+// The first window of every run (frmGetFileLocation): the user picks the
+// game's data folder and whether backups are made. OK accepts a folder that
+// holds the base rosters or a saved game and sets the file names.
+class GameFolderWindow : public StartupDialog
+{
+    Q_OBJECT
+
+public:
+    explicit GameFolderWindow(ProgramState &state, QWidget *parent = nullptr);
+    ~GameFolderWindow() override;
+
+    Ui::GameFolderWindow &ui() { return *m_ui; }
+
+    // The folder the folder list shows as current, and moving it elsewhere.
+    QString currentFolder() const;
+    void setFolder(const QString &folder);
+
+    void done(int result) override;
+
+protected:
+    void focusAfterNo() override;
+
+private:
+    void checkFolder();
+    void fillDriveList();
+    void selectDriveOf(const QString &folder);
+    void driveChosen(int index);
+
+    ProgramState &m_state;
+    std::unique_ptr<Ui::GameFolderWindow> m_ui;
+    QFileSystemModel m_folders;
+    int m_driveIndex = -1;
+};
+
+} // namespace Puckdex

@@ -1,0 +1,66 @@
+#include "dialogs/messagebox.h"
+
+#include <QMessageBox>
+
+namespace Puckdex {
+
+namespace {
+
+MessageBox::Handler &handler()
+{
+    static MessageBox::Handler current;
+    return current;
+}
+
+QMessageBox::Icon iconOf(int style)
+{
+    switch (style & 0x70) {
+    case 16:
+        return QMessageBox::Critical;
+    case MessageStyle::Question:
+        return QMessageBox::Question;
+    case MessageStyle::Exclamation:
+        return QMessageBox::Warning;
+    case 64:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+int MessageBox::show(QWidget *parent, const QString &text, int style)
+{
+    const MessageRequest request{QStringLiteral("Puckdex"), text, style};
+    if (handler())
+        return handler()(request);
+
+    // The messages keep the line breaks of the original texts ("\n\r" among
+    // them); on screen any of them is one break.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1String("\n\r"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    const bool yesNo = (style & 0x0F) == MessageStyle::YesNo;
+    QMessageBox box(iconOf(style), request.title, shown,
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (yesNo) {
+        box.setDefaultButton(style & MessageStyle::SecondButtonDefault ? QMessageBox::No
+                                                                       : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    }
+    const int answer = box.exec();
+    if (!yesNo)
+        return MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void MessageBox::setHandler(Handler newHandler)
+{
+    handler() = std::move(newHandler);
+}
+
+} // namespace Puckdex

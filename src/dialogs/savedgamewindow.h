@@ -1,0 +1,41 @@
+#pragma once
+
+#include "dialogs/startupdialog.h"
+
+#include <memory>
+
+namespace Ui {
+class SavedGameWindow;
+}
+
+namespace Puckdex {
+
+// Asks which saved game to edit (frmSeasonToEdit) when the index lists more
+// than one. The list is sorted by description; each entry keeps its game's
+// number.
+class SavedGameWindow : public StartupDialog
+{
+    Q_OBJECT
+
+public:
+    explicit SavedGameWindow(QWidget *parent = nullptr);
+    ~SavedGameWindow() override;
+
+    Ui::SavedGameWindow &ui() { return *m_ui; }
+
+    void addGame(const QString &description, int gameNumber);
+    // The file prefix of the game chosen with OK ("07" for game 7).
+    QString chosenPrefix() const { return m_prefix; }
+
+protected:
+    void focusAfterNo() override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void choose();
+
+    std::unique_ptr<Ui::SavedGameWindow> m_ui;
+    QString m_prefix;
+};
+
+} // namespace Puckdex

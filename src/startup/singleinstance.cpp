@@ -1,0 +1,101 @@
+#include "startup/singleinstance.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWidget>
+
+namespace Puckdex {
+
+namespace {
+
+const QByteArray kActivate = QByteArrayLiteral("activate\n");
+
+// Tries to tell the running instance to come to the front; it may still be
+// starting up, so give it a moment to listen.
+bool askRunningInstance(const QString &key)
+{
+    const QDeadlineTimer deadline(2000);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(key);
+        if (socket.waitForConnected(200)) {
+            socket.write(kActivate);
+            socket.waitForBytesWritten(500);
+            socket.disconnectFromServer();
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &key, QObject *parent)
+    : QObject(parent), m_key(key)
+{
+    connect(&m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->readAll().contains(kActivate.trimmed()))
+                    emit activationRequested();
+            });
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::defaultKey()
+{
+    const QByteArray user = QDir::homePath().toUtf8();
+    return QStringLiteral("puckdex-")
+           + QString::fromLatin1(
+               QCryptographicHash::hash(user, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+bool SingleInstance::anotherIsRunning()
+{
+    const QString lockPath = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                                 .filePath(m_key + QStringLiteral(".lock"));
+    m_lock = std::make_unique<QLockFile>(lockPath);
+    if (m_lock->tryLock(0)) {
+        listen();
+        return false;
+    }
+    // Taken by a live process. If it cannot be reached it is not a running
+    // Puckdex after all (or it is hung); starting a second editor on the same
+    // files is the worse choice, so this start ends either way.
+    askRunningInstance(m_key);
+    m_lock.reset();
+    return true;
+}
+
+void SingleInstance::listen()
+{
+    // A socket left by a crashed instance would block listen().
+    QLocalServer::removeServer(m_key);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.listen(m_key);
+}
+
+void bringToFront(QWidget *window)
+{
+    QWidget *target = QApplication::activeModalWidget();
+    if (!target)
+        target = window;
+    if (!target)
+        return;
+    target->setWindowState(target->windowState() & ~Qt::WindowMinimized);
+    target->show();
+    target->raise();
+    target->activateWindow();
+}
+
+} // namespace Puckdex

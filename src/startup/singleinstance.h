@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace Puckdex {
+
+// Lets one instance of the program run per user. The first to start holds a
+// lock file and listens on a local socket; a later start finds the lock
+// taken, asks the running one (through the socket) to come to the front and
+// ends. A lock left by a crashed instance is stale and taken over.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    // key names the instance; tests pass their own to stay apart.
+    explicit SingleInstance(const QString &key, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when another instance runs (it has been asked to come to the
+    // front); false when this one is now the running instance.
+    bool anotherIsRunning();
+
+    // The key of the program for the user running it.
+    static QString defaultKey();
+
+signals:
+    // A later start asked this instance to come to the front.
+    void activationRequested();
+
+private:
+    void listen();
+
+    QString m_key;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer m_server;
+};
+
+// Brings the window a user would expect to the front: the open modal window
+// if there is one, otherwise window; restored if it was minimised.
+void bringToFront(QWidget *window);
+
+} // namespace Puckdex

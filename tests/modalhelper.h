@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// Runs action on the modal window named objectName as soon as it is shown,
+// from inside its exec() loop. Call it before the code that opens the window.
+inline void whenModalShown(const QString &objectName, std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer;
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == objectName && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            // Focus moves only in the active window.
+            if (!QTest::qWaitForWindowActive(modal))
+                qWarning("the window %s did not become active", qPrintable(objectName));
+            action(modal);
+        } else if (deadline.hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            qWarning("the window %s never showed", qPrintable(objectName));
+        }
+    });
+    timer->start(5);
+}
+
+template <typename T>
+T *child(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}

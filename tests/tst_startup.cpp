@@ -1,0 +1,538 @@
+#include "dialogs/gamefolderwindow.h"
+#include "editor/mainwindow.h"
+#include "gamedb/fileset.h"
+#include "gamedb/gamefiles.h"
+#include "sampleroster.h"
+#include "startup/programstate.h"
+#include "startup/startup.h"
+
+#include "messagescript.h"
+#include "modalhelper.h"
+#include "ui_mainwindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+using namespace Puckdex;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void click(QWidget *window, const char *button)
+{
+    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
+}
+
+// In the folder window: go to folder, then press OK.
+void chooseFolder(const QString &folder)
+{
+    whenModalShown(QStringLiteral("frmGetFileLocation"), [folder](QWidget *w) {
+        static_cast<GameFolderWindow *>(w)->setFolder(folder);
+        click(w, "cmdOK");
+    });
+}
+
+QStringList teamsShown(MainWindow &window)
+{
+    QStringList cities;
+    for (int i = 0; i < window.ui().cboTeams->count(); ++i)
+        cities.append(window.ui().cboTeams->itemText(i));
+    return cities;
+}
+
+} // namespace
+
+class TstStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_ini;
+    QString m_base;   // base rosters
+    QString m_saved;  // saved games 3, 7, 12
+    int m_runs = 0;
+
+    QString instanceKey() const
+    {
+        return QStringLiteral("puckdex-test-%1").arg(QCoreApplication::applicationPid());
+    }
+
+    std::unique_ptr<MainWindow> runStartup(ProgramState &state)
+    {
+        Startup startup(state, m_ini, instanceKey());
+        return startup.run();
+    }
+
+    QString freshFolder(const QString &name)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("%1-%2").arg(name).arg(++m_runs));
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_base = m_dir.filePath(QStringLiteral("base"));
+        m_saved = m_dir.filePath(QStringLiteral("saved"));
+        QVERIFY(Sample::writeBaseRosters(m_base).ok());
+        QVERIFY(Sample::writeSavedGames(m_saved).ok());
+    }
+
+    void init()
+    {
+        m_ini = m_dir.filePath(QStringLiteral("PUCKDEX-%1.INI").arg(++m_runs));
+    }
+
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->isVisible())
+                w->close();
+        }
+    }
+
+    void firstStartWithoutSettings()
+    {
+        MessageScript messages;
+        QString openedOn;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
+            static_cast<GameFolderWindow *>(w)->setFolder(m_base);
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        QCOMPARE(openedOn, QDir::homePath());
+        QCOMPARE(state.VersionText, QStringLiteral(" v1.0 32-bit"));
+        QCOMPARE(state.IndexFileName, QStringLiteral("NONE"));
+        QCOMPARE(state.FilePrefix, QString());
+        QCOMPARE(state.TeamFileName, QStringLiteral("teams.db"));
+        QCOMPARE(readFile(m_ini),
+                 "[Puckdex]\r\nNHL96Path=" + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
+        QCOMPARE(messages.shown.size(), 0);
+
+        // The team list: every team's city, alphabetical, each with its number.
+        const Result<QList<TeamRecord>> teams = GameFiles::listTeams(m_base + "/teams.db");
+        QVERIFY(teams.ok());
+        QStringList cities;
+        for (const TeamRecord &team : *teams)
+            cities.append(team.city());
+        QStringList sorted = cities;
+        std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        QVERIFY(sorted != cities);
+        QCOMPARE(teamsShown(*window), sorted);
+        QComboBox *list = window->ui().cboTeams;
+        for (int i = 0; i < list->count(); ++i)
+            QCOMPARE(cities.at(list->itemData(i).toInt()), list->itemText(i));
+    }
+
+    void storedFolderIsOpenedAndWrittenAgain()
+    {
+        writeFile(m_ini, "; hand-written\r\n[Other]\r\nkey=a,b\r\n[puckdex]\r\nnhl96path = "
+                             + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
+        MessageScript messages;
+        QString openedOn;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QCOMPARE(openedOn, m_base);
+        QCOMPARE(state.GamePath, QDir::toNativeSeparators(m_base));
+        // Rewritten in place, even though it did not change; the rest is kept.
+        QCOMPARE(readFile(m_ini), "; hand-written\r\n[Other]\r\nkey=a,b\r\n[puckdex]\r\nnhl96path="
+                                      + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
+    }
+
+    void aVanishedStoredFolderOpensOnHome()
+    {
+        writeFile(m_ini, "[Puckdex]\r\nNHL96Path=" + m_dir.filePath("gone").toUtf8() + "\r\n");
+        MessageScript messages;
+        QString openedOn;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
+            static_cast<GameFolderWindow *>(w)->setFolder(m_base);
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QCOMPARE(openedOn, QDir::homePath());
+    }
+
+    void aSecondInstanceEndsAndLeavesTheSettingsAlone()
+    {
+        writeFile(m_ini, "[Puckdex]\r\nNHL96Path=C:\\Games\\NHL96\r\n");
+        const QByteArray before = readFile(m_ini);
+        SingleInstance running(instanceKey());
+        QVERIFY(!running.anotherIsRunning());
+        QSignalSpy asked(&running, &SingleInstance::activationRequested);
+
+        MessageScript messages;
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QVERIFY(asked.wait(2000) || asked.count() == 1);
+        QCOMPARE(readFile(m_ini), before);
+        QCOMPARE(messages.shown.size(), 0);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void exitQuestion_data()
+    {
+        QTest::addColumn<QByteArray>("how"); // exit button or window frame
+        QTest::newRow("exit button") << QByteArray("cmdExit");
+        QTest::newRow("window frame") << QByteArray("close");
+    }
+    void exitQuestion()
+    {
+        QFETCH(QByteArray, how);
+        MessageScript messages;
+        messages.answer(MessageAnswer::No);
+        messages.answer(MessageAnswer::Yes);
+        QStringList focusAfterNo;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            const auto ask = [&] {
+                if (how == "cmdExit")
+                    click(w, "cmdExit");
+                else
+                    w->close();
+            };
+            ask();
+            focusAfterNo.append(QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                            : QString());
+            focusAfterNo.append(w->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
+            ask();
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QCOMPARE(focusAfterNo, (QStringList{"dirFileLocationDirectory", "open"}));
+        QCOMPARE(messages.shown.size(), 2);
+        for (const MessageRequest &r : messages.shown) {
+            QCOMPARE(r.title, QStringLiteral("Puckdex"));
+            QCOMPARE(r.text, QStringLiteral("Do you want to exit ?"));
+            QCOMPARE(r.style, 292);
+        }
+        // Ended from the folder window: the settings file is not written.
+        QVERIFY(!QFile::exists(m_ini));
+    }
+
+    void escapeDoesNothingAndEnterRunsOk()
+    {
+        MessageScript messages;
+        bool openAfterEscape = false;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(m_base);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            openAfterEscape = w->isVisible();
+            QTest::keyClick(child<QCheckBox>(w, "chkBackupsRequired"), Qt::Key_Return);
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QVERIFY(openAfterEscape);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void folderCheck_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("teamFile");
+        QTest::newRow("base rosters") << QStringList{"teams.db", "key.db", "att.db"} << true
+                                      << "teams.db";
+        QTest::newRow("upper-case base rosters") << QStringList{"TEAMS.DB", "KEY.DB", "ATT.DB"}
+                                                 << true << "teams.db";
+        QTest::newRow("both: base wins")
+            << QStringList{"teams.db", "key.db", "att.db", "03tem.db", "03key.db", "03att.db",
+                           "games.ndx"}
+            << true << "teams.db";
+        QTest::newRow("one saved game")
+            << QStringList{"03tem.db", "03key.db", "03att.db", "games.ndx"} << true << "tem.db";
+        QTest::newRow("neither") << QStringList{"teams.db", "key.db"} << false << "";
+        QTest::newRow("empty folder") << QStringList{} << false << "";
+    }
+    void folderCheck()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, accepted);
+        QFETCH(QString, teamFile);
+        // Real game files under the given names: the base set from the sample,
+        // the saved game 3 from the saved-game sample, its index listing only it.
+        const QString folder = freshFolder(QStringLiteral("check"));
+        for (const QString &name : files) {
+            const QString lower = name.toLower();
+            QString source;
+            if (lower == "games.ndx") {
+                QByteArray index = readFile(m_saved + "/games.ndx").left(110 + 54);
+                writeFile(QDir(folder).filePath(name), index);
+                QCOMPARE(GameFiles::listSavedGames(QDir(folder).filePath(name))->first().gameNumber(), 3);
+                continue;
+            }
+            source = lower.startsWith("03") ? m_saved + "/" + lower : m_base + "/" + lower;
+            QVERIFY2(QFile::copy(source, QDir(folder).filePath(name)), qPrintable(source));
+        }
+
+        MessageScript messages;
+        QString focusAfterMessage;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(folder);
+            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
+            click(w, "cmdOK");
+            if (w->isVisible()) {
+                focusAfterMessage = QApplication::focusWidget()->objectName();
+                messages.answer(MessageAnswer::Yes);
+                click(w, "cmdExit");
+            }
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QCOMPARE(bool(window), accepted);
+        if (accepted) {
+            QCOMPARE(messages.shown.size(), 0);
+            QCOMPARE(state.TeamFileName, teamFile);
+            QCOMPARE(window->ui().cboTeams->count(), 26);
+            QCOMPARE(state.FilePrefix, teamFile == "tem.db" ? QStringLiteral("03") : QString());
+        } else {
+            QCOMPARE(messages.texts().first(),
+                     QStringLiteral("One or more files are missing from the\n\r directory"));
+            QCOMPARE(messages.shown.first().style, 48);
+            QCOMPARE(focusAfterMessage, QStringLiteral("dirFileLocationDirectory"));
+        }
+        // No backups were asked for: nothing new in the folder.
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), files.size());
+    }
+
+    void savedGameIndexWithoutEntries_data()
+    {
+        QTest::addColumn<QByteArray>("index");
+        QTest::newRow("header only") << QByteArray(110, 'h');
+        QTest::newRow("cut-short entry") << QByteArray(110 + 53, 'h');
+        QTest::newRow("empty") << QByteArray();
+    }
+    void savedGameIndexWithoutEntries()
+    {
+        QFETCH(QByteArray, index);
+        const QString folder = freshFolder(QStringLiteral("noindex"));
+        for (const char *name : {"03tem.db", "03key.db", "03att.db"})
+            QVERIFY(QFile::copy(m_saved + "/" + name, folder + "/" + name));
+        writeFile(folder + "/games.ndx", index);
+
+        MessageScript messages;
+        bool stayedOpen = false;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            click(w, "cmdOK");
+            stayedOpen = w->isVisible();
+            messages.answer(MessageAnswer::Yes);
+            click(w, "cmdExit");
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QVERIFY(stayedOpen);
+        QCOMPARE(messages.texts().first(), MissingFilesMessage);
+    }
+
+    void savedGameChosenFromSeveral()
+    {
+        MessageScript messages;
+        chooseFolder(m_saved);
+        QStringList listed;
+        QList<int> numbers;
+        int messagesWithoutSelection = 0;
+        whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
+            auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+            for (int i = 0; i < list->count(); ++i) {
+                listed.append(list->item(i)->text());
+                numbers.append(list->item(i)->data(Qt::UserRole).toInt());
+            }
+            // OK without a selection: the message, every time.
+            click(w, "cmdOK");
+            click(w, "cmdOK");
+            messagesWithoutSelection = messages.shown.size();
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->data(Qt::UserRole).toInt() == 12)
+                    list->item(i)->setSelected(true);
+            }
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        QCOMPARE(messagesWithoutSelection, 2);
+        QCOMPARE(messages.texts(), QStringList(2, QStringLiteral("Please select a game to edit.")));
+        QCOMPARE(messages.shown.first().style, 0);
+
+        const Result<QList<SeasonIndexEntry>> games = GameFiles::listSavedGames(m_saved + "/games.ndx");
+        QVERIFY(games.ok());
+        QStringList inFileOrder;
+        for (const SeasonIndexEntry &game : *games) {
+            inFileOrder.append(game.description());
+            QCOMPARE(numbers.at(listed.indexOf(game.description())), game.gameNumber());
+        }
+        QStringList sorted = inFileOrder;
+        sorted.sort(Qt::CaseInsensitive);
+        QCOMPARE(listed, sorted);
+        QVERIFY(listed != inFileOrder);
+
+        QCOMPARE(state.FilePrefix, QStringLiteral("012"));
+        QCOMPARE(state.IndexFileName, Sample::IndexFileName);
+        QCOMPARE(state.teamFilePath(), m_saved + "/012tem.db");
+        QCOMPARE(window->ui().cboTeams->count(), 26);
+    }
+
+    void cancellingTheSavedGameChoice()
+    {
+        MessageScript messages;
+        messages.answer(MessageAnswer::No);
+        messages.answer(MessageAnswer::Yes);
+        chooseFolder(m_saved);
+        QString focusAfterNo;
+        whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
+            click(w, "cmdCancel");
+            focusAfterNo = QApplication::focusWidget()->objectName();
+            QTest::keyClick(child<QListWidget>(w, "lstSeasonToEdit"), Qt::Key_Escape);
+            click(w, "cmdCancel");
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QCOMPARE(focusAfterNo, QStringLiteral("lstSeasonToEdit"));
+        QCOMPARE(messages.texts(), QStringList(2, QStringLiteral("Do you want to exit ?")));
+    }
+
+    void aChosenSavedGameWithoutItsFilesGoesBackToTheFolder()
+    {
+        const QString folder = freshFolder(QStringLiteral("partial"));
+        for (const QString &name : QDir(m_saved).entryList(QDir::Files)) {
+            if (name != "07att.db")
+                QVERIFY(QFile::copy(m_saved + "/" + name, folder + "/" + name));
+        }
+        MessageScript messages;
+        int folderWindows = 0;
+        std::function<void(QWidget *)> onFolder = [&](QWidget *w) {
+            ++folderWindows;
+            if (folderWindows == 1) {
+                static_cast<GameFolderWindow *>(w)->setFolder(folder);
+                click(w, "cmdOK");
+                whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
+            } else {
+                messages.answer(MessageAnswer::Yes);
+                click(w, "cmdExit");
+            }
+        };
+        whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
+        whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
+            auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->data(Qt::UserRole).toInt() == 7)
+                    list->item(i)->setSelected(true);
+            }
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QCOMPARE(folderWindows, 2);
+        QCOMPARE(messages.texts().first(), MissingFilesMessage);
+    }
+
+    void backups_data()
+    {
+        QTest::addColumn<bool>("wanted");
+        QTest::newRow("made when checked") << true;
+        QTest::newRow("skipped when cleared") << false;
+    }
+    void backups()
+    {
+        QFETCH(bool, wanted);
+        const QString folder = freshFolder(QStringLiteral("backups"));
+        for (const char *name : {"TEAMS.DB", "KEY.DB", "ATT.DB"})
+            QVERIFY(QFile::copy(m_base + "/" + QString::fromLatin1(name).toLower(), folder + "/" + name));
+        // An older backup is overwritten.
+        writeFile(folder + "/KEY.BAK", "old backup");
+
+        MessageScript messages;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            QVERIFY(child<QCheckBox>(w, "chkBackupsRequired")->isChecked());
+            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(wanted);
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QCOMPARE(state.BackupsWanted, wanted);
+        QCOMPARE(messages.shown.size(), 0);
+        for (const char *name : {"TEAMS", "KEY", "ATT"}) {
+            const QString source = folder + "/" + name + ".DB";
+            const QString backup = folder + "/" + name + ".BAK";
+            if (wanted)
+                QCOMPARE(readFile(backup), readFile(source));
+            else
+                QCOMPARE(QFile::exists(backup), QByteArray(name) == "KEY");
+        }
+        if (!wanted)
+            QCOMPARE(readFile(folder + "/KEY.BAK"), QByteArray("old backup"));
+    }
+
+    void aFailingBackupAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("go on") << int(MessageAnswer::Yes);
+        QTest::newRow("end") << int(MessageAnswer::No);
+    }
+    void aFailingBackupAsks()
+    {
+        QFETCH(int, answer);
+        const QString folder = freshFolder(QStringLiteral("badbackup"));
+        for (const char *name : {"teams.db", "key.db", "att.db"})
+            QVERIFY(QFile::copy(m_base + "/" + name, folder + "/" + name));
+        // A folder where the key file's backup should go: the copy cannot land.
+        QVERIFY(QDir(folder).mkdir("key.bak"));
+
+        MessageScript messages;
+        messages.answer(answer);
+        chooseFolder(folder);
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QCOMPARE(bool(window), answer == MessageAnswer::Yes);
+        QCOMPARE(messages.shown.size(), 1);
+        const MessageRequest &asked = messages.shown.first();
+        QVERIFY2(asked.text.startsWith("The backup copy of key.db could not be made:\n"),
+                 qPrintable(asked.text));
+        QVERIFY2(asked.text.contains(QDir::toNativeSeparators(folder + "/key.bak")),
+                 qPrintable(asked.text));
+        QVERIFY(asked.text.endsWith("Do you want to go on without backups ?"));
+        QCOMPARE(asked.style, 32 + 4 + 256);
+        // The team file was copied before; no backup is made after the failure.
+        QCOMPARE(readFile(folder + "/teams.bak"), readFile(folder + "/teams.db"));
+        QVERIFY(!QFile::exists(folder + "/att.bak"));
+        QVERIFY(QFileInfo(folder + "/key.bak").isDir());
+    }
+};
+
+QTEST_MAIN(TstStartup)
+#include "tst_startup.moc"
