@@ -17,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -201,6 +203,69 @@ private slots:
         QCOMPARE(readFile(m_ini), before);
         QCOMPARE(messages.shown.size(), 0);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void aLockLeftByACrashedInstanceIsTakenOver()
+    {
+        const QString key = instanceKey() + QStringLiteral("-stale");
+        const QString lockPath = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
+                                     .filePath(key + QStringLiteral(".lock"));
+        // What a crashed instance leaves: its lock (a process that is gone)
+        // and its socket file.
+        writeFile(lockPath, "2147483000\npuckdex\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        {
+            SingleInstance first(key);
+            QVERIFY(!first.anotherIsRunning());
+        }
+        SingleInstance again(key);
+        QVERIFY(!again.anotherIsRunning());
+        SingleInstance second(key);
+        QVERIFY(second.anotherIsRunning());
+    }
+
+    void aDriveThatIsNotReady()
+    {
+        MessageScript messages;
+        QString folderAfter;
+        QString driveAfter;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(m_base);
+            auto *drives = child<QComboBox>(w, "drvFileLocationDrive");
+            const QString before = drives->currentText();
+            drives->addItem(QStringLiteral("Z:"), m_dir.filePath("no-such-drive"));
+            drives->setCurrentIndex(drives->count() - 1);
+            folderAfter = window->currentFolder();
+            driveAfter = drives->currentText() == before ? QStringLiteral("unchanged") : drives->currentText();
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QCOMPARE(folderAfter, m_base);
+        QCOMPARE(driveAfter, QStringLiteral("unchanged"));
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.texts().first(),
+                 QStringLiteral("The drive %1 is not ready.")
+                     .arg(QDir::toNativeSeparators(m_dir.filePath("no-such-drive"))));
+        QCOMPARE(messages.shown.first().style, 48);
+    }
+
+    void choosingADriveMovesTheFolderList()
+    {
+        MessageScript messages;
+        QString folderAfter;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            auto *drives = child<QComboBox>(w, "drvFileLocationDrive");
+            drives->addItem(QStringLiteral("sample"), m_base);
+            drives->setCurrentIndex(drives->count() - 1);
+            folderAfter = window->currentFolder();
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QCOMPARE(folderAfter, m_base);
+        QCOMPARE(messages.shown.size(), 0);
     }
 
     void exitQuestion_data()
