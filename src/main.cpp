@@ -1,3 +1,4 @@
+#include "dialogs/programlook.h"
 #include "editor/mainwindow.h"
 #include "startup/profilefile.h"
 #include "startup/programstate.h"
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Puckdex"));
+    applyProgramLook(app);
 
     ProgramState state;
     Startup startup(state, settingsFilePath(), SingleInstance::defaultKey());

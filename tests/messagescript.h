@@ -6,8 +6,9 @@
 #include <QStringList>
 
 // Stands in for every message box while it lives: records what each box was
-// asked to show and answers from a script. A question with no scripted
-// answer is answered No and counted, so a test can fail on it.
+// asked to show and answers its questions (Yes / No) from a script, in
+// order. A question with no scripted answer is answered No and counted, so
+// a test can fail on it.
 class MessageScript
 {
 public:
@@ -15,12 +16,14 @@ public:
     {
         Puckdex::MessageBox::setHandler([this](const Puckdex::MessageRequest &request) {
             shown.append(request);
+            // Only questions take scripted answers; a plain message is just OK.
+            const bool yesNo = (request.style & 0x0F) == Puckdex::MessageStyle::YesNo;
+            if (!yesNo)
+                return Puckdex::MessageAnswer::Ok;
             if (!answers.isEmpty())
                 return answers.takeFirst();
-            const bool yesNo = (request.style & 0x0F) == Puckdex::MessageStyle::YesNo;
-            if (yesNo)
-                ++unanswered;
-            return yesNo ? Puckdex::MessageAnswer::No : Puckdex::MessageAnswer::Ok;
+            ++unanswered;
+            return Puckdex::MessageAnswer::No;
         });
     }
     ~MessageScript() { Puckdex::MessageBox::setHandler({}); }

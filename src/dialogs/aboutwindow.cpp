@@ -7,8 +7,7 @@
 
 namespace Puckdex {
 
-AboutWindow::AboutWindow(const QString &mainCaption, const QString &versionText,
-                         QWidget *parent)
+AboutWindow::AboutWindow(const QString &mainCaption, const QString &versionText, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutWindow>())
 {
     m_ui->setupUi(this);

@@ -19,8 +19,7 @@ class AboutWindow : public QDialog
 public:
     // mainCaption is the main window's caption, versionText the run's
     // version suffix (" v1.0 32-bit"); the name line joins them as given.
-    AboutWindow(const QString &mainCaption, const QString &versionText,
-                QWidget *parent = nullptr);
+    AboutWindow(const QString &mainCaption, const QString &versionText, QWidget *parent = nullptr);
     ~AboutWindow() override;
 
     Ui::AboutWindow &ui() { return *m_ui; }

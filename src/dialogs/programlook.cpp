@@ -19,13 +19,40 @@ static void initProgramResources()
 
 namespace Puckdex {
 
+namespace {
+
+// Frames as the layouts were drawn: the title sits on the top border line,
+// which runs through its middle, so a frame's first row of boxes 16 pixels
+// down clears the title. Qt's own styles put the title above the border, and
+// the line would cut through those boxes. Option buttons are 13 pixels high,
+// one less than Fusion's dot.
+constexpr char kControlStyle[] = R"(
+QGroupBox {
+    border: 1px solid palette(mid);
+    border-radius: 2px;
+    margin-top: 6px;
+}
+QGroupBox::title {
+    subcontrol-origin: margin;
+    subcontrol-position: top left;
+    left: 6px;
+    padding: 0 2px;
+}
+QRadioButton::indicator {
+    width: 13px;
+    height: 13px;
+}
+)";
+
+} // namespace
+
 // The windows were drawn in twips for 8-point MS Sans Serif: 11 pixels to
 // the em at 96 dpi and a narrow bitmap face, so narrow that "City:" fills
 // its 19-pixel label and "Offensive Awareness:" its 106. Every scalable sans
-// of today is wider (DejaVu Sans at 11 px needs 24 and 118), so we take one
-// pixel off the em and narrow the glyphs to 87 % (QFont::SemiCondensed).
-// Capitals keep about 7 pixels, and the widest caption against its box
-// ("City:") comes out at 19 of 19 pixels.
+// of today is wider (DejaVu Sans at 11 px needs 24 and 118 pixels), so we
+// take one pixel off the em and narrow the glyphs to 85 %. Capitals keep
+// about 7 pixels; the tightest caption against its box is still "City:",
+// at 18.9 of its 19 pixels (at 87 %, QFont::SemiCondensed, it is 19.3).
 //
 // Sizes are in pixels, not points, because the layout is in pixels: a point
 // size would grow with the screen's dpi setting (and shrink to 72 dpi on
@@ -41,12 +68,13 @@ namespace Puckdex {
 QFont programFont()
 {
     constexpr int kPixelSize = 10;
+    constexpr int kStretchPercent = 85;
     const QString dejaVu = QStringLiteral("DejaVu Sans");
 
     QFont font;
     font.setFamilies({dejaVu, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
     font.setPixelSize(kPixelSize);
-    font.setStretch(QFont::SemiCondensed);
+    font.setStretch(kStretchPercent);
     if (QFontInfo(font).family() == dejaVu)
         font.setStyleName(QStringLiteral("Book"));
     return font;
@@ -61,6 +89,7 @@ QIcon programIcon()
 void applyProgramLook(QApplication &app)
 {
     app.setFont(programFont());
+    app.setStyleSheet(QString::fromLatin1(kControlStyle));
     // Every window that sets no icon of its own shows the shield.
     app.setWindowIcon(programIcon());
 }

@@ -15,7 +15,8 @@ QFont programFont();
 QIcon programIcon();
 
 // Makes programFont() the application's font and programIcon() its window
-// icon; call it before any window is built.
+// icon, and draws frames with their title on the border; call it before any
+// window is built.
 void applyProgramLook(QApplication &app);
 
 } // namespace Puckdex

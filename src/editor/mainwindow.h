@@ -1,8 +1,15 @@
 #pragma once
 
+#include "gamedb/fileerror.h"
+#include "gamedb/ratings.h"
+#include "gamedb/records.h"
+
 #include <QWidget>
 
+#include <array>
 #include <memory>
+
+class QLineEdit;
 
 namespace Ui {
 class MainWindow;
@@ -13,7 +20,9 @@ namespace Puckdex {
 struct ProgramState;
 
 // The editor itself (frmPuckdex): the team list, the chosen team's players,
-// the shown player's identity and ratings, and the buttons.
+// the shown player's identity and ratings, and the buttons. Choosing a team
+// or a player writes the shown player back first; so do Exit and closing
+// the window.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -24,9 +33,60 @@ public:
 
     Ui::MainWindow &ui() { return *m_ui; }
 
+    // The rating box of a group ("txtFwdDef" 3 is ratingBox(FwdDef, 3)).
+    QLineEdit *ratingBox(RatingGroup group, int box) const;
+
+    // The shown player's records as read (and as changed meanwhile), and
+    // where his key record lies.
+    const PlayerRecord &currentPlayer() const { return CurrentPlayer; }
+    const GoalieAttribRecord &currentGoalieAttribs() const { return CurrentGoalieAttribs; }
+    const SkaterAttribRecord &currentSkaterAttribs() const { return CurrentSkaterAttribs; }
+    qint64 currentPlayerPos() const { return CurrentPlayerPos; }
+    const QString &currentPlayerName() const { return CurrentPlayerName; }
+
+    // Writes the shown player's fields into his key and attribute records on
+    // disk; reports what failed, having told the user.
+    bool WritePlayerData();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void teamChosen(int index);
+    void LoadTeamPlayers(int teamNumber);
+    void FillJerseyList();
+    void MarkJerseyTaken(int jerseyNumber);
+    void playerChosen();
+    void SetPositionCombo();
+    void exitClicked();
+    void aboutClicked();
+
+    void clearPlayerFields();
+    void disablePlayerFields();
+    void showNoPlayer();
+    void showGoalieLayout();
+    void showSkaterLayout();
+    void selectPlayerRow(qint64 offset);
+    void reportFailure(const QString &what, const FileError &error);
+    // After a write that failed as the program ends: true to end all the same.
+    bool endWithoutSaving();
+
     ProgramState &m_state;
     std::unique_ptr<Ui::MainWindow> m_ui;
+    std::array<QLineEdit *, 4> m_allPlayers{};
+    std::array<QLineEdit *, 10> m_fwdDef{};
+    std::array<QLineEdit *, 5> m_goalies{};
+
+    PlayerRecord CurrentPlayer;
+    GoalieAttribRecord CurrentGoalieAttribs;
+    SkaterAttribRecord CurrentSkaterAttribs;
+    qint64 CurrentPlayerPos = -1;
+    QString CurrentPlayerName;
+    // The kind of attribute record read for the shown player; the record
+    // written back is always of the same kind.
+    bool m_shownIsGoalie = false;
+    int m_teamIndex = -1;
+    bool m_ending = false;
 };
 
 } // namespace Puckdex

@@ -70,7 +70,7 @@ std::unique_ptr<MainWindow> Startup::run()
             return nullptr;
 
         auto window = std::make_unique<MainWindow>(m_state);
-        if (!LoadTeamList(*window))
+        if (!LoadTeamList(m_state, *window))
             continue;
         m_front = window.get();
         return window;
@@ -143,9 +143,9 @@ bool Startup::MakeBackups(QWidget *parent)
     return true;
 }
 
-bool Startup::LoadTeamList(MainWindow &window)
+bool LoadTeamList(const ProgramState &state, MainWindow &window)
 {
-    const Result<QList<TeamRecord>> teams = GameFiles::listTeams(m_state.teamFilePath());
+    const Result<QList<TeamRecord>> teams = GameFiles::listTeams(state.teamFilePath());
     if (!teams) {
         MessageBox::show(nullptr,
                          QStringLiteral("The teams could not be read:\n%1")

@@ -46,9 +46,6 @@ public:
     // failed and the user chose to end rather than go on without backups.
     bool MakeBackups(QWidget *parent);
 
-    // Fills the main window's team list from the team file; false, after
-    // telling the user, when the file cannot be read.
-    bool LoadTeamList(MainWindow &window);
 
     static inline const QString SettingsSection = QStringLiteral("Puckdex");
     static inline const QString GamePathKey = QStringLiteral("NHL96Path");
@@ -59,5 +56,10 @@ private:
     SingleInstance m_instance;
     QPointer<QWidget> m_front; // the window a later start brings to the front
 };
+
+// Fills the main window's team list from the team file, sorted by city, each
+// entry holding its team's number; false, after telling the user, when the
+// file cannot be read.
+bool LoadTeamList(const ProgramState &state, MainWindow &window);
 
 } // namespace Puckdex

@@ -1,0 +1,387 @@
+#include "editor/valuerules.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace Puckdex {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Number reading
+
+// Walks a text the way the original's number conversion saw it: blanks, tabs
+// and line feeds do not exist.
+class NumberText
+{
+public:
+    explicit NumberText(QStringView text) : m_text(text) {}
+
+    // The next character that counts, or 0 at the end (a NUL ends a number
+    // just as well).
+    char16_t peek()
+    {
+        while (m_pos < m_text.size() && isSkipped(m_text[m_pos].unicode()))
+            ++m_pos;
+        return m_pos < m_text.size() ? m_text[m_pos].unicode() : u'\0';
+    }
+    void take() { ++m_pos; }
+
+private:
+    static bool isSkipped(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
+bool isDecimalDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int digitValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// More significant digits than this cannot change the nearest double in any
+// case that matters here; the rest only move the decimal exponent.
+constexpr std::size_t kMaxSignificantDigits = 800;
+// Far beyond the double range and beyond any text's length, so a held typed
+// exponent still decides the result, however many digits it has.
+constexpr qint64 kExponentCap = qint64(1) << 50;
+constexpr qint64 kBeyondRange = 400;
+
+double readDecimal(NumberText &in)
+{
+    bool negative = false;
+    char16_t c = in.peek();
+    if (c == u'+' || c == u'-') {
+        negative = c == u'-';
+        in.take();
+        c = in.peek();
+    }
+
+    // value = digits x 10^scale, digits without leading zeros
+    std::string digits;
+    qint64 scale = 0;
+    bool sawDigit = false;
+    for (; isDecimalDigit(c); in.take(), c = in.peek()) {
+        sawDigit = true;
+        if (digits.empty() && c == u'0')
+            continue;
+        if (digits.size() < kMaxSignificantDigits)
+            digits.push_back(char(c));
+        else
+            ++scale;
+    }
+    if (c == u'.') {
+        in.take();
+        for (c = in.peek(); isDecimalDigit(c); in.take(), c = in.peek()) {
+            sawDigit = true;
+            if (digits.empty() && c == u'0') {
+                --scale;
+                continue;
+            }
+            if (digits.size() < kMaxSignificantDigits) {
+                digits.push_back(char(c));
+                --scale;
+            }
+        }
+    }
+    if (!sawDigit)
+        return 0;
+
+    if (c == u'E' || c == u'e' || c == u'D' || c == u'd') {
+        in.take();
+        bool exponentNegative = false;
+        c = in.peek();
+        if (c == u'+' || c == u'-') {
+            exponentNegative = c == u'-';
+            in.take();
+            c = in.peek();
+        }
+        qint64 exponent = 0;
+        for (; isDecimalDigit(c); in.take(), c = in.peek())
+            exponent = std::min(exponent * 10 + (c - u'0'), kExponentCap);
+        scale += exponentNegative ? -exponent : exponent;
+    }
+
+    if (digits.empty())
+        return 0;
+
+    const double infinity = std::numeric_limits<double>::infinity();
+    // The decimal magnitude of the leading digit decides overflow and
+    // underflow before any conversion is tried.
+    const qint64 magnitude = scale + qint64(digits.size());
+    if (magnitude > kBeyondRange)
+        return negative ? -infinity : infinity;
+    if (magnitude < -kBeyondRange)
+        return 0;
+
+    digits.push_back('e');
+    digits += std::to_string(scale);
+    double value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    Q_UNUSED(end);
+    if (error == std::errc::result_out_of_range)
+        value = magnitude > 0 ? infinity : 0;
+    else if (error != std::errc())
+        value = 0;
+    return negative ? -value : value;
+}
+
+// "&H" / "&O" numbers: their width decides the sign as in the original, which
+// made a value up to FFFF a 16-bit integer and one up to FFFFFFFF a 32-bit one.
+double readRadix(NumberText &in, int radix)
+{
+    quint64 value = 0;
+    bool overflow = false;
+    for (char16_t c = in.peek();; in.take(), c = in.peek()) {
+        const int digit = digitValue(c);
+        if (digit < 0 || digit >= radix)
+            break;
+        if (!overflow) {
+            value = value * quint64(radix) + quint64(digit);
+            overflow = value > 0xFFFFFFFFu;
+        }
+    }
+    if (overflow)
+        return 0;
+    if (value <= 0xFFFFu)
+        return qint16(quint16(value));
+    return qint32(quint32(value));
+}
+
+// ---------------------------------------------------------------------------
+// Field rules
+
+// The game's own fractional steps: decimal constants, deliberately not 20/3
+// and 50/3, so the grids come out as the game shows them.
+constexpr double kBiasStep = 6.6666;
+constexpr double kFightingStep = 16.6666;
+
+constexpr QStringView kHeightHelp = u"Must be between 5 feet and 6 feet 11 inches";
+constexpr QStringView kGoalieRatingHelp = u"Must be between 25 and 100 and a multiple of 5";
+constexpr QStringView kSkaterRatingHelp = u"Must be between 40 and 100 and a multiple of 4";
+constexpr QStringView kZeroToHundredHelp = u"Must be between 0 and 100";
+
+constexpr FieldRule kHeightFeet{1, 5, 6, 1, kHeightHelp};
+constexpr FieldRule kHeightInches{1, 0, 11, 1, kHeightHelp};
+constexpr FieldRule kGoalieWeight{1, 155, 239, 1, u"Must be between 155 and 239 pounds"};
+constexpr FieldRule kSkaterWeight{1, 160, 254, 1, u"Must be between 160 and 254 pounds"};
+constexpr FieldRule kGoalieRating{1, 25, 100, 5, kGoalieRatingHelp};
+constexpr FieldRule kSkaterRating{1, 40, 100, 4, kSkaterRatingHelp};
+// Mode 2: the game's bias and fighting grids are too coarse to bother the
+// user about the step; only the limits are reported.
+constexpr FieldRule kBias{2, 0, 100, kBiasStep, kZeroToHundredHelp};
+constexpr FieldRule kFighting{2, 0, 100, kFightingStep, kZeroToHundredHelp};
+
+constexpr int kBiasBox = 2;
+constexpr int kFightingBox = 9;
+
+constexpr TemplateField kSkaterTemplate[] = {
+    {u"Height:", &kHeightFeet, 5},
+    {u"", &kHeightInches, 0},
+    {u"Weight:", &kSkaterWeight, 160},
+    {u"Speed:", &kSkaterRating, 40},
+    {u"Agility:", &kSkaterRating, 40},
+    {u"Off. Awareness:", &kSkaterRating, 40},
+    {u"Def. Awareness:", &kSkaterRating, 40},
+    {u"Stick Handling:", &kSkaterRating, 40},
+    {u"Aggressiveness:", &kSkaterRating, 40},
+    {u"Shoot / Pass Bias:", &kBias, 0},
+    {u"Endurance:", &kSkaterRating, 40},
+    {u"Shot Power:", &kSkaterRating, 40},
+    {u"Checking:", &kSkaterRating, 40},
+    {u"Passing:", &kSkaterRating, 40},
+    {u"Accuracy:", &kSkaterRating, 40},
+    {u"Face-Offs:", &kSkaterRating, 40},
+    {u"Fighting:", &kFighting, 0},
+};
+
+// The goalie weight defaults to 160 like the skater's, inside the goalie limits.
+constexpr TemplateField kGoalieTemplate[] = {
+    {u"Height:", &kHeightFeet, 5},
+    {u"", &kHeightInches, 0},
+    {u"Weight:", &kGoalieWeight, 160},
+    {u"Speed:", &kGoalieRating, 25},
+    {u"Agility:", &kGoalieRating, 25},
+    {u"Off. Awareness:", &kGoalieRating, 25},
+    {u"Def. Awareness:", &kGoalieRating, 25},
+    {u"Stick Left:", &kGoalieRating, 25},
+    {u"Stick Right:", &kGoalieRating, 25},
+    {u"Glove Left:", &kGoalieRating, 25},
+    {u"Glove Right:", &kGoalieRating, 25},
+    {u"Puck Control:", &kGoalieRating, 25},
+};
+
+qint16 toInt16(double value)
+{
+    return qint16(std::clamp(value, double(std::numeric_limits<qint16>::min()),
+                             double(std::numeric_limits<qint16>::max())));
+}
+
+bool startsWord(char16_t previous)
+{
+    switch (previous) {
+    case u' ':
+    case u'\t':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case u'\n':
+    case u'\0':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+double readNumber(QStringView text)
+{
+    NumberText in(text);
+    if (in.peek() == u'&') {
+        in.take();
+        const char16_t prefix = in.peek();
+        if (prefix == u'H' || prefix == u'h') {
+            in.take();
+            return readRadix(in, 16);
+        }
+        if (prefix == u'O' || prefix == u'o') {
+            in.take();
+            return readRadix(in, 8);
+        }
+        return 0;
+    }
+    return readDecimal(in);
+}
+
+AttributeAdjustment adjustAttribute(double value, int upper, int lower, double step)
+{
+    if (std::isnan(value))
+        value = 0;
+    if (!(step > 0))
+        step = 1;
+    if (value > upper)
+        return {toInt16(upper), AdjustReason::AboveUpper, double(upper)};
+    if (value < lower)
+        return {toInt16(lower), AdjustReason::BelowLower, double(lower)};
+    const double n = std::floor(value / step + 0.5);
+    const double r = std::floor(n * step + 0.1);
+    if (r != value)
+        return {toInt16(r), AdjustReason::OffGrid, step};
+    return {toInt16(r), AdjustReason::None, 0};
+}
+
+bool adjustMessageAllowed(int mode, AdjustReason reason)
+{
+    switch (reason) {
+    case AdjustReason::AboveUpper:
+    case AdjustReason::BelowLower:
+        return mode <= 2;
+    case AdjustReason::OffGrid:
+        return mode == 1;
+    case AdjustReason::None:
+        break;
+    }
+    return false;
+}
+
+QString adjustMessageText(AdjustReason reason, double number)
+{
+    QString first;
+    switch (reason) {
+    case AdjustReason::AboveUpper:
+        first = QStringLiteral("Attribute may not be greater than ");
+        break;
+    case AdjustReason::BelowLower:
+        first = QStringLiteral("Attribute may not be less than ");
+        break;
+    case AdjustReason::OffGrid:
+        first = QStringLiteral("Attribute must be a multiple of ");
+        break;
+    case AdjustReason::None:
+        return {};
+    }
+    // 15 significant digits: whole numbers plain, 6.6666 as typed in the source.
+    return first + QString::number(number, 'g', 15)
+           + QStringLiteral("\r\nThe attribute will be adjusted");
+}
+
+const FieldRule &heightFeetRule() { return kHeightFeet; }
+const FieldRule &heightInchesRule() { return kHeightInches; }
+const FieldRule &weightRule(bool goalie) { return goalie ? kGoalieWeight : kSkaterWeight; }
+
+const FieldRule &ratingRule(RatingGroup group, int box, bool goalie)
+{
+    switch (group) {
+    case RatingGroup::Goalies:
+        return kGoalieRating;
+    case RatingGroup::AllPlayers:
+        return goalie ? kGoalieRating : kSkaterRating;
+    case RatingGroup::FwdDef:
+        if (box == kBiasBox)
+            return kBias;
+        if (box == kFightingBox)
+            return kFighting;
+        return kSkaterRating;
+    }
+    Q_UNREACHABLE();
+}
+
+std::span<const TemplateField> skaterTemplateFields() { return kSkaterTemplate; }
+std::span<const TemplateField> goalieTemplateFields() { return kGoalieTemplate; }
+
+quint8 weightClass(int pounds)
+{
+    constexpr int kLastClass = 18;
+    if (pounds < 165)
+        return 0;
+    return quint8(std::min((pounds - 160) / 5, kLastClass));
+}
+
+QString properCase(QStringView firstName)
+{
+    QString result;
+    result.reserve(firstName.size());
+    char16_t previous = u' ';
+    for (const QChar c : firstName) {
+        result.append(startsWord(previous) ? c.toUpper() : c.toLower());
+        previous = c.unicode();
+    }
+    return result;
+}
+
+QString raiseFirstCharacter(QStringView lastName)
+{
+    if (lastName.isEmpty())
+        return {};
+    return lastName.front().toUpper() + lastName.mid(1).toString();
+}
+
+bool lastNameChanged(QStringView typed, QStringView storedField)
+{
+    if (typed.isEmpty())
+        return false;
+    return typed != storedField.left(typed.size());
+}
+
+QString rookieText(QStringView typed) { return typed.toString().toUpper(); }
+
+QString jerseyEntryText(int number)
+{
+    if (number < 0)
+        return QString::number(number);
+    return QLatin1Char(' ') + QString::number(number);
+}
+
+} // namespace Puckdex

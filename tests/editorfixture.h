@@ -1,0 +1,145 @@
+#pragma once
+
+#include "editor/mainwindow.h"
+#include "gamedb/gamefiles.h"
+#include "sampleroster.h"
+#include "startup/programstate.h"
+#include "startup/startup.h"
+
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+// The editor on a copy of the sample base rosters in a temporary folder,
+// shown and active, with helpers that act as a user would.
+class EditorFixture
+{
+public:
+    QTemporaryDir dir;
+    Puckdex::ProgramState state;
+    std::unique_ptr<Puckdex::MainWindow> window;
+    QByteArray originalKey;
+    QByteArray originalAtt;
+
+    // Writes the sample roster, lets patch change the files, then opens the
+    // editor on them. False when something failed.
+    bool open(const std::function<void(EditorFixture &)> &patch = {})
+    {
+        if (!dir.isValid() || !Puckdex::Sample::writeBaseRosters(dir.path()).ok())
+            return false;
+        if (patch)
+            patch(*this);
+        originalKey = key();
+        originalAtt = att();
+        state.GamePath = QDir::toNativeSeparators(dir.path());
+        state.TeamFileName = QStringLiteral("teams.db");
+        state.KeyFileName = QStringLiteral("key.db");
+        state.AttFileName = QStringLiteral("att.db");
+        state.IndexFileName = QStringLiteral("NONE");
+        state.VersionText = QStringLiteral(" v1.0 32-bit");
+        window = std::make_unique<Puckdex::MainWindow>(state);
+        if (!Puckdex::LoadTeamList(state, *window))
+            return false;
+        window->show();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    static QByteArray read(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
+    }
+    QByteArray key() const { return read(path("key.db")); }
+    QByteArray att() const { return read(path("att.db")); }
+
+    // The players of a team as the file holds them now.
+    QList<Puckdex::PlayerEntry> players(int team) const
+    {
+        const auto scan = Puckdex::GameFiles::scanPlayers(path("key.db"), team);
+        return scan ? *scan : QList<Puckdex::PlayerEntry>();
+    }
+    Puckdex::PlayerRecord player(qint64 offset) const
+    {
+        Puckdex::PlayerRecord record;
+        record.assign(key().mid(offset, Puckdex::PlayerRecord::Size));
+        return record;
+    }
+    // Rewrites the key record at offset after change() has had its way.
+    void patchPlayer(qint64 offset, const std::function<void(Puckdex::PlayerRecord &)> &change)
+    {
+        QByteArray bytes = key();
+        Puckdex::PlayerRecord record = player(offset);
+        change(record);
+        bytes.replace(offset, Puckdex::PlayerRecord::Size, record.toByteArray());
+        write(path("key.db"), bytes);
+    }
+
+    Ui::MainWindow &ui() { return window->ui(); }
+
+    // Picks the team as a user does in the team list.
+    bool chooseTeam(int teamNumber)
+    {
+        QComboBox *teams = ui().cboTeams;
+        const int index = teams->findData(teamNumber);
+        if (index < 0)
+            return false;
+        teams->setCurrentIndex(index);
+        emit teams->activated(index);
+        return true;
+    }
+
+    int rowOf(qint64 offset)
+    {
+        QListWidget *list = ui().lstPlayers;
+        for (int row = 0; row < list->count(); ++row) {
+            if (list->item(row)->data(Qt::UserRole).toLongLong() == offset)
+                return row;
+        }
+        return -1;
+    }
+
+    // Clicks the player's entry in the player list.
+    bool clickPlayer(qint64 offset)
+    {
+        QListWidget *list = ui().lstPlayers;
+        const int row = rowOf(offset);
+        if (row < 0)
+            return false;
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+        return true;
+    }
+
+    // The offset of the selected player entry, or -1.
+    qint64 shownOffset()
+    {
+        const QList<QListWidgetItem *> selected = ui().lstPlayers->selectedItems();
+        return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toLongLong();
+    }
+
+    // Replaces a box's text as a user does: click into it, select all, type.
+    static void type(QWidget *box, const QString &text)
+    {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty())
+            QTest::keyClick(box, Qt::Key_Delete);
+        else
+            QTest::keyClicks(box, text);
+    }
+};

@@ -1,0 +1,529 @@
+#include "editorfixture.h"
+#include "messagescript.h"
+#include "modalhelper.h"
+
+#include "editor/valuerules.h"
+#include "gamedb/ratings.h"
+#include "gamedb/scales.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Puckdex;
+
+namespace {
+
+// What the window must show for a player, straight from the bytes on disk.
+void checkShown(EditorFixture &f, const PlayerEntry &entry)
+{
+    const PlayerRecord &p = entry.record;
+    Ui::MainWindow &ui = f.ui();
+    QCOMPARE(ui.txtFirstName->text(), p.firstName());
+    QCOMPARE(ui.txtLastName->text(), p.lastName());
+    QCOMPARE(ui.txtHeightFeet->text(), QString::number(p.heightInches() / 12));
+    QCOMPARE(ui.txtHeightInches->text(), QString::number(p.heightInches() % 12));
+    QCOMPARE(ui.txtWeight->text(), QString::number(p.weightPounds()));
+    QCOMPARE(ui.txtRookie->text(), shownRookieFlag(p.rookieFlag()));
+    QCOMPARE(ui.cboJerseyNum->currentIndex(), int(p.jerseyNumber()));
+    QCOMPARE(ui.cboJerseyNum->currentText(), QStringLiteral(" %1").arg(p.jerseyNumber()));
+    QCOMPARE(ui.cboPosition->currentText(), QString(QLatin1Char(p.position())));
+
+    const QByteArray att = f.att();
+    const bool goalie = p.isGoalie();
+    const QByteArray record = att.mid(p.attribOffset(), goalie ? 17 : 21);
+    QCOMPARE(ui.optShootsLeft->isChecked(), record.at(0) == 0);
+    QCOMPARE(ui.optShootsRight->isChecked(), record.at(0) != 0);
+    QCOMPARE(ui.fraHanded->title(), goalie ? QStringLiteral("Glove Hand:") : QStringLiteral("Shoots:"));
+    QCOMPARE(ui.fraGoalies->isEnabled(), goalie);
+    QCOMPARE(ui.fraFwdDef->isEnabled(), !goalie);
+    const auto fields = goalie ? std::span<const RatingField>(kGoalieRatingFields)
+                               : std::span<const RatingField>(kSkaterRatingFields);
+    for (const RatingField &field : fields) {
+        QCOMPARE(f.window->ratingBox(field.group, field.box)->text(),
+                 QString::number(shownFromStored(field.scale, quint8(record.at(field.byte)))));
+    }
+    // The other kind's boxes are empty.
+    const RatingGroup other = goalie ? RatingGroup::FwdDef : RatingGroup::Goalies;
+    for (int box = 0; box < (goalie ? 10 : 5); ++box)
+        QCOMPARE(f.window->ratingBox(other, box)->text(), QString());
+}
+
+std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
+{
+    for (const PlayerEntry &p : players) {
+        if (p.record.isGoalie() == goalie && skip-- == 0)
+            return p;
+    }
+    return std::nullopt;
+}
+
+QList<int> changedOffsets(const QByteArray &a, const QByteArray &b)
+{
+    QList<int> changed;
+    for (int i = 0; i < qMin(a.size(), b.size()); ++i) {
+        if (a.at(i) != b.at(i))
+            changed.append(i);
+    }
+    return changed;
+}
+
+} // namespace
+
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->close();
+    }
+
+    void initialState()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        Ui::MainWindow &ui = f.ui();
+        QCOMPARE(ui.cboTeams->count(), 26);
+        QVERIFY(!ui.lstPlayers->isEnabled());
+        QVERIFY(!ui.cmdApplyStd->isEnabled());
+        QVERIFY(ui.cmdExit->hasFocus());
+        QStringList positions;
+        for (int i = 0; i < ui.cboPosition->count(); ++i)
+            positions.append(ui.cboPosition->itemText(i));
+        QCOMPARE(positions, (QStringList{"G", "D", "L", "C", "R"}));
+        QCOMPARE(ui.cboPosition->currentIndex(), -1);
+    }
+
+    void choosingATeam()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        const int team = 5;
+        QVERIFY(f.chooseTeam(team));
+        Ui::MainWindow &ui = f.ui();
+
+        const Result<TeamRecord> record = GameFiles::readTeam(f.path("teams.db"), team);
+        QVERIFY(record.ok());
+        QCOMPARE(ui.txtAbbrev->text(), record->abbrev());
+        QCOMPARE(ui.txtName->text(), record->teamName());
+        QCOMPARE(ui.txtCity->text(), record->city());
+        QVERIFY(!ui.txtName->isEnabled());
+
+        // Every player once, alphabetical, each entry holding his offset.
+        const QList<PlayerEntry> players = f.players(team);
+        QCOMPARE(ui.lstPlayers->count(), players.size());
+        QStringList shown;
+        for (int row = 0; row < ui.lstPlayers->count(); ++row) {
+            const qint64 offset = ui.lstPlayers->item(row)->data(Qt::UserRole).toLongLong();
+            QCOMPARE(ui.lstPlayers->item(row)->text(), f.player(offset).lastName());
+            QCOMPARE(f.player(offset).teamNumber(), quint8(team));
+            shown.append(ui.lstPlayers->item(row)->text());
+        }
+        QStringList sorted = shown;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(shown, sorted);
+
+        QList<int> worn;
+        for (const PlayerEntry &p : players)
+            worn.append(p.record.jerseyNumber());
+        QCOMPARE(ui.cboJerseyNum->count(), 100);
+        for (int k = 0; k < 100; ++k) {
+            QCOMPARE(ui.cboJerseyNum->itemText(k),
+                     worn.contains(k) ? QStringLiteral("**") : QStringLiteral(" %1").arg(k));
+        }
+
+        QVERIFY(ui.lstPlayers->isEnabled());
+        QVERIFY(ui.lstPlayers->hasFocus());
+        QVERIFY(ui.lstPlayers->selectedItems().isEmpty());
+        for (QWidget *w : {static_cast<QWidget *>(ui.txtFirstName),
+                           static_cast<QWidget *>(ui.cboPosition),
+                           static_cast<QWidget *>(ui.fraAllPlayers),
+                           static_cast<QWidget *>(ui.fraFwdDef), static_cast<QWidget *>(ui.fraGoalies),
+                           static_cast<QWidget *>(ui.fraHanded),
+                           static_cast<QWidget *>(ui.cmdApplyStd)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QCOMPARE(ui.txtFirstName->text(), QString());
+        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.state.LoadingTeam);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void choosingSkaterThenGoalieThenGoalie()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(3));
+        const QList<PlayerEntry> players = f.players(3);
+        const std::optional<PlayerEntry> skater = firstOf(players, false);
+        const std::optional<PlayerEntry> goalie = firstOf(players, true);
+        const std::optional<PlayerEntry> goalie2 = firstOf(players, true, 1);
+        QVERIFY(skater && goalie && goalie2);
+        for (const std::optional<PlayerEntry> &p : {skater, goalie, goalie2}) {
+            QVERIFY(f.clickPlayer(p->offset));
+            QCOMPARE(f.shownOffset(), p->offset);
+            checkShown(f, *p);
+            QVERIFY(f.state.PlayerLoaded);
+            QVERIFY(f.ui().cmdApplyStd->isEnabled());
+        }
+        QCOMPARE(messages.shown.size(), 0);
+        // Moving between players rewrote each as it was.
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    // Every player of every team, loaded and left unchanged: not a byte moves.
+    void leavingUnchangedPlayersWritesIdenticalBytes()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        bool sawSecondRegion = false;
+        for (int team = 0; team < 26; ++team) {
+            QVERIFY(f.chooseTeam(team));
+            for (const PlayerEntry &p : f.players(team)) {
+                QVERIFY(f.clickPlayer(p.offset));
+                sawSecondRegion = sawSecondRegion || p.offset >= GameFiles::KeyRegionTwoStart;
+            }
+        }
+        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        QVERIFY(sawSecondRegion);
+        QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void editsReachTheFilesAndNothingElse()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(7));
+        const QList<PlayerEntry> players = f.players(7);
+        const std::optional<PlayerEntry> skater = firstOf(players, false, 1);
+        QVERIFY(skater);
+        QVERIFY(f.clickPlayer(skater->offset));
+
+        Ui::MainWindow &ui = f.ui();
+        EditorFixture::type(ui.txtFirstName, QStringLiteral("Zed"));
+        EditorFixture::type(ui.txtAllPlayers_0, QStringLiteral("100"));
+        EditorFixture::type(ui.txtFwdDef_2, QStringLiteral("53"));
+        EditorFixture::type(ui.txtFwdDef_9, QStringLiteral("100"));
+        EditorFixture::type(ui.txtHeightFeet, QStringLiteral("6"));
+        EditorFixture::type(ui.txtHeightInches, QStringLiteral("11"));
+        EditorFixture::type(ui.txtWeight, QStringLiteral("201"));
+        const bool wasLeft = ui.optShootsLeft->isChecked();
+        QTest::mouseClick(wasLeft ? ui.optShootsRight : ui.optShootsLeft, Qt::LeftButton);
+        // A jersey nobody on the team wears.
+        int freeNumber = -1;
+        for (int k = 99; k >= 0 && freeNumber < 0; --k) {
+            if (ui.cboJerseyNum->itemText(k) != QStringLiteral("**"))
+                freeNumber = k;
+        }
+        ui.cboJerseyNum->setCurrentIndex(freeNumber);
+
+        // Leave him for another player.
+        const std::optional<PlayerEntry> next = firstOf(players, false, 2);
+        QVERIFY(f.clickPlayer(next->offset));
+        QCOMPARE(messages.shown.size(), 0);
+
+        PlayerRecord expected = skater->record;
+        QCOMPARE(expected.setFirstName(QStringLiteral("Zed")), TextFit::Ok);
+        expected.setHeightInches(83);
+        expected.setWeightPounds(201);
+        expected.setJerseyNumber(quint8(freeNumber));
+        QByteArray key = f.originalKey;
+        key.replace(skater->offset, 60, expected.toByteArray());
+        QCOMPARE(f.key(), key);
+
+        QByteArray att = f.originalAtt;
+        const qint64 at = skater->record.attribOffset();
+        att[at + 0] = wasLeft ? 1 : 0;
+        att[at + 1] = 15; // speed 100
+        att[at + 14] = 8; // bias 53
+        att[at + 20] = 6; // fighting 100
+        QCOMPARE(changedOffsets(f.originalAtt, f.att()).size() <= 4, true);
+        QCOMPARE(f.att(), att);
+
+        // The number he took is now taken; the one he left is free, unless
+        // a teammate wears it too.
+        QCOMPARE(ui.cboJerseyNum->itemText(freeNumber), QStringLiteral("**"));
+        int othersWearing = 0;
+        for (const PlayerEntry &p : players)
+            othersWearing += p.offset != skater->offset && p.record.jerseyNumber() == skater->record.jerseyNumber();
+        if (skater->record.jerseyNumber() != next->record.jerseyNumber()) {
+            QCOMPARE(ui.cboJerseyNum->itemText(skater->record.jerseyNumber()),
+                     othersWearing ? QStringLiteral("**")
+                                   : QStringLiteral(" %1").arg(skater->record.jerseyNumber()));
+        }
+    }
+
+    void normalisationsOnWrite()
+    {
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            const std::optional<PlayerEntry> skater = firstOf(fx.players(2), false);
+            offset = skater->offset;
+            fx.patchPlayer(offset, [](PlayerRecord &p) { p.setRookieFlag('\0'); });
+            QByteArray att = fx.att();
+            att[skater->record.attribOffset()] = 2;       // hand: right
+            att[skater->record.attribOffset() + 20] = 10; // fighting 10 shows 50
+            fx.write(fx.path("att.db"), att);
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(2));
+        QVERIFY(f.clickPlayer(offset));
+        QCOMPARE(f.ui().txtRookie->text(), QStringLiteral("N"));
+        QVERIFY(f.ui().optShootsRight->isChecked());
+        QCOMPARE(f.ui().txtFwdDef_9->text(), QStringLiteral("50"));
+        QVERIFY(f.chooseTeam(3));
+
+        const PlayerRecord before = f.player(offset);
+        QByteArray key = f.originalKey;
+        key[offset + PlayerRecord::RookieFlagByte] = 'N';
+        QCOMPARE(f.key(), key);
+        QByteArray att = f.originalAtt;
+        att[before.attribOffset()] = 1;
+        att[before.attribOffset() + 20] = 3;
+        QCOMPARE(f.att(), att);
+    }
+
+    void exitAndCloseWriteTheShownPlayer_data()
+    {
+        QTest::addColumn<bool>("viaExit");
+        QTest::newRow("exit button") << true;
+        QTest::newRow("window frame") << false;
+    }
+    void exitAndCloseWriteTheShownPlayer()
+    {
+        QFETCH(bool, viaExit);
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(0));
+        const std::optional<PlayerEntry> goalie = firstOf(f.players(0), true);
+        QVERIFY(f.clickPlayer(goalie->offset));
+        EditorFixture::type(f.ui().txtGoalies_4, QStringLiteral("100"));
+        if (viaExit)
+            QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        else
+            f.window->close();
+        QVERIFY(!f.window->isVisible());
+        QByteArray att = f.originalAtt;
+        att[goalie->record.attribOffset() + 16] = 15;
+        QCOMPARE(f.att(), att);
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void twoPlayersWearingTheSameNumber()
+    {
+        EditorFixture f;
+        qint64 first = -1, second = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            const QList<PlayerEntry> players = fx.players(4);
+            first = players.at(0).offset;
+            second = players.at(1).offset;
+            const quint8 number = players.at(0).record.jerseyNumber();
+            fx.patchPlayer(second, [&](PlayerRecord &p) { p.setJerseyNumber(number); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(4));
+        const int number = f.player(first).jerseyNumber();
+        QCOMPARE(f.ui().cboJerseyNum->itemText(number), QStringLiteral("**"));
+        for (qint64 offset : {first, second}) {
+            QVERIFY(f.clickPlayer(offset));
+            QCOMPARE(f.ui().cboJerseyNum->currentIndex(), number);
+            QCOMPARE(f.ui().cboJerseyNum->currentText(), QStringLiteral(" %1").arg(number));
+        }
+    }
+
+    void aTeamWithoutPlayers()
+    {
+        EditorFixture f;
+        QVERIFY(f.open([](EditorFixture &fx) {
+            for (const PlayerEntry &p : fx.players(9))
+                fx.patchPlayer(p.offset, [](PlayerRecord &r) { r.setTeamNumber(250); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(9));
+        QCOMPARE(f.ui().lstPlayers->count(), 0);
+        QVERIFY(f.ui().lstPlayers->isEnabled());
+        for (int k = 0; k < 100; ++k)
+            QCOMPARE(f.ui().cboJerseyNum->itemText(k), QStringLiteral(" %1").arg(k));
+    }
+
+    void aJerseyAboveNinetyNine()
+    {
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = fx.players(6).at(2).offset;
+            fx.patchPlayer(offset, [](PlayerRecord &p) { p.setJerseyNumber(120); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(6));
+        QVERIFY(f.clickPlayer(offset));
+        QCOMPARE(f.ui().cboJerseyNum->currentIndex(), -1);
+        QVERIFY(f.chooseTeam(7));
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void aPositionLetterTheGameDoesNotKnow()
+    {
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = firstOf(fx.players(8), false)->offset;
+            fx.patchPlayer(offset, [](PlayerRecord &p) { p.setPosition('X'); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(8));
+        // A goalie first, so a kept selection would show "G".
+        QVERIFY(f.clickPlayer(firstOf(f.players(8), true)->offset));
+        QVERIFY(f.clickPlayer(offset));
+        QCOMPARE(f.ui().cboPosition->currentIndex(), -1);
+        QVERIFY(f.ui().fraFwdDef->isEnabled());
+        QVERIFY(f.chooseTeam(7));
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void aDamagedAttributeOffsetIsNotShown_data()
+    {
+        QTest::addColumn<qint32>("attribOffset");
+        QTest::newRow("far beyond") << qint32(10'000'000);
+        QTest::newRow("negative") << qint32(-40);
+        QTest::newRow("last bytes") << qint32(-1); // patched to size - 5 below
+    }
+    void aDamagedAttributeOffsetIsNotShown()
+    {
+        QFETCH(qint32, attribOffset);
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = firstOf(fx.players(1), false)->offset;
+            const qint32 value = attribOffset == -1 ? qint32(fx.att().size() - 5) : attribOffset;
+            fx.patchPlayer(offset, [&](PlayerRecord &p) { p.setAttribOffset(value); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(1));
+        const std::optional<PlayerEntry> good = firstOf(f.players(1), true);
+        QVERIFY(f.clickPlayer(good->offset));
+        QVERIFY(f.clickPlayer(offset));
+
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.texts().first().contains(QStringLiteral("att.db")), qPrintable(messages.texts().first()));
+        QCOMPARE(messages.shown.first().style, 48);
+        // The team is chosen, no player is shown, nothing half filled.
+        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.ui().txtFirstName->isEnabled());
+        QCOMPARE(f.ui().txtFirstName->text(), QString());
+        QCOMPARE(f.ui().txtAllPlayers_0->text(), QString());
+        QVERIFY(f.ui().lstPlayers->selectedItems().isEmpty());
+        QVERIFY(f.ui().lstPlayers->isEnabled());
+        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void aReadOnlyFileKeepsThePlayerShown()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(2));
+        const QList<PlayerEntry> players = f.players(2);
+        QVERIFY(f.clickPlayer(players.at(0).offset));
+        EditorFixture::type(f.ui().txtWeight, QStringLiteral("222"));
+        QVERIFY(QFile::setPermissions(f.path("key.db"), QFile::ReadOwner));
+
+        QVERIFY(f.clickPlayer(players.at(1).offset));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.texts().first().contains(QStringLiteral("key.db: the file is read-only")),
+                 qPrintable(messages.texts().first()));
+        QCOMPARE(f.shownOffset(), players.at(0).offset);
+        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
+        QVERIFY(f.state.PlayerLoaded);
+
+        // Another team: refused the same way.
+        QVERIFY(f.chooseTeam(3));
+        QCOMPARE(messages.shown.size(), 2);
+        QCOMPARE(f.ui().cboTeams->currentData().toInt(), 2);
+        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
+
+        // Exit: asks whether to end without saving; No stays.
+        messages.answer(MessageAnswer::No);
+        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(messages.shown.last().text, QStringLiteral("Do you want to exit without saving this player ?"));
+
+        // Writable again: leaving him now saves him.
+        QVERIFY(QFile::setPermissions(f.path("key.db"), QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(f.clickPlayer(players.at(1).offset));
+        QCOMPARE(f.player(players.at(0).offset).weightPounds(), 222);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void exitWithoutSavingWhenTheWriteFails()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(2));
+        QVERIFY(f.clickPlayer(f.players(2).at(0).offset));
+        EditorFixture::type(f.ui().txtWeight, QStringLiteral("222"));
+        QVERIFY(QFile::setPermissions(f.path("att.db"), QFile::ReadOwner));
+        messages.answer(MessageAnswer::Yes);
+        f.window->close();
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(messages.shown.size(), 2);
+        QVERIFY(messages.texts().first().contains(QStringLiteral("att.db: the file is read-only")));
+        // The key record was written before the ratings failed.
+        QCOMPARE(f.player(f.players(2).at(0).offset).weightPounds(), 222);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void theGameFolderVanishes()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(2));
+        const QString moved = f.dir.path() + QStringLiteral("-moved");
+        QVERIFY(QDir().rename(f.dir.path(), moved));
+        QVERIFY(f.chooseTeam(4));
+        QVERIFY(QDir().rename(moved, f.dir.path()));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.texts().first().contains(QStringLiteral("teams.db")), qPrintable(messages.texts().first()));
+        QVERIFY(!f.ui().lstPlayers->isEnabled());
+        QCOMPARE(f.ui().lstPlayers->count(), 0);
+        QCOMPARE(f.key(), f.originalKey);
+    }
+
+    void aboutWindow()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QString name;
+        whenModalShown(QStringLiteral("frmAbout"), [&](QWidget *w) {
+            name = child<QLabel>(w, "lblAppName")->text();
+            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+        });
+        QTest::mouseClick(f.ui().cmdAbout, Qt::LeftButton);
+        QCOMPARE(name, QStringLiteral("Puckdex v1.0 32-bit"));
+    }
+};
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_mainwindow.moc"
