@@ -3,19 +3,26 @@
 #include "ui_mainwindow.h"
 
 #include "dialogs/aboutwindow.h"
+#include "dialogs/adjust.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
+#include "editor/codepagevalidator.h"
+#include "editor/pictureprompt.h"
 #include "editor/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/scales.h"
 #include "startup/confirmexit.h"
 #include "startup/programstate.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace Puckdex {
 
@@ -75,6 +82,31 @@ MainWindow::MainWindow(ProgramState &state, QWidget *parent)
         m_ui->cboPosition->addItem(QString(letter));
     m_ui->cboPosition->setCurrentIndex(-1);
 
+    // Fields are checked as the user leaves them; the status line follows
+    // the mouse over the fields, the frames and the window itself.
+    const QList<QLineEdit *> fields = {m_ui->txtFirstName,    m_ui->txtLastName,
+                                       m_ui->txtHeightFeet,   m_ui->txtHeightInches,
+                                       m_ui->txtWeight,       m_ui->txtRookie};
+    for (QLineEdit *box : fields)
+        box->installEventFilter(this);
+    for (QLineEdit *box : m_allPlayers)
+        box->installEventFilter(this);
+    for (QLineEdit *box : m_fwdDef)
+        box->installEventFilter(this);
+    for (QLineEdit *box : m_goalies)
+        box->installEventFilter(this);
+    for (QWidget *w : findChildren<QLineEdit *>())
+        w->setMouseTracking(true);
+    for (QGroupBox *frame : {m_ui->fraAllPlayers, m_ui->fraFwdDef, m_ui->fraGoalies, m_ui->fraHanded}) {
+        frame->setMouseTracking(true);
+        frame->installEventFilter(this);
+    }
+    setMouseTracking(true);
+    m_ui->txtFirstName->setValidator(new CodePageValidator(m_ui->txtFirstName));
+    m_ui->txtLastName->setValidator(new CodePageValidator(m_ui->txtLastName));
+
+    connect(m_ui->cboJerseyNum, &QComboBox::currentIndexChanged, this, &MainWindow::jerseyChanged);
+    connect(m_ui->cboPosition, &QComboBox::currentIndexChanged, this, &MainWindow::positionChanged);
     connect(m_ui->cboTeams, &QComboBox::activated, this, &MainWindow::teamChosen);
     // The selection, not the current row: a list that gains the focus makes
     // its first entry current without choosing it.
@@ -468,6 +500,7 @@ bool MainWindow::endWithoutSaving()
 
 void MainWindow::exitClicked()
 {
+    leaveFocusedField();
     if (m_state.PlayerLoaded && !WritePlayerData() && !endWithoutSaving())
         return;
     if (ConfirmExit(this, QString(), ExitWithoutAsking)) {
@@ -479,6 +512,10 @@ void MainWindow::exitClicked()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Closing through the frame leaves the field being edited without a
+    // focus change: check it first, so no unchecked entry reaches the files.
+    if (!m_ending)
+        leaveFocusedField();
     if (!m_ending && m_state.PlayerLoaded && !WritePlayerData() && !endWithoutSaving()) {
         event->ignore();
         return;
@@ -491,6 +528,258 @@ void MainWindow::aboutClicked()
 {
     AboutWindow about(windowTitle(), m_state.VersionText, this);
     about.exec();
+}
+
+int MainWindow::selectedRow() const
+{
+    const QList<QListWidgetItem *> selected = m_ui->lstPlayers->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->lstPlayers->row(selected.first());
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    auto *frame = qobject_cast<QGroupBox *>(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // Coming back from another window is not entering the field.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (box == m_ui->txtLastName)
+                lastNameEntered();
+            // The whole text is selected on entry, also after a click into it.
+            QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        }
+        break;
+    }
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            leaveField(box);
+        break;
+    }
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        if (box) {
+            if (const FieldRule *rule = ruleOf(box))
+                m_ui->lblStatus->setText(rule->help.toString());
+        } else if (frame) {
+            const QPoint at = event->type() == QEvent::Enter
+                                  ? static_cast<QEnterEvent *>(event)->position().toPoint()
+                                  : static_cast<QMouseEvent *>(event)->position().toPoint();
+            if (!frame->childAt(at))
+                m_ui->lblStatus->clear();
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (frame && !frame->childAt(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            QLineEdit *first = frame == m_ui->fraAllPlayers ? m_allPlayers[0]
+                               : frame == m_ui->fraFwdDef   ? m_fwdDef[0]
+                               : frame == m_ui->fraGoalies  ? m_goalies[0]
+                                                            : nullptr;
+            if (first)
+                first->setFocus(Qt::MouseFocusReason);
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!childAt(event->position().toPoint()))
+        m_ui->lblStatus->clear();
+    QWidget::mouseMoveEvent(event);
+}
+
+const FieldRule *MainWindow::ruleOf(const QLineEdit *box) const
+{
+    if (box == m_ui->txtHeightFeet)
+        return &heightFeetRule();
+    if (box == m_ui->txtHeightInches)
+        return &heightInchesRule();
+    if (box == m_ui->txtWeight)
+        return &weightRule(m_ui->cboPosition->currentIndex() == 0);
+    const bool goalie = CurrentPlayer.isGoalie();
+    for (int i = 0; i < int(m_allPlayers.size()); ++i) {
+        if (box == m_allPlayers[i])
+            return &ratingRule(RatingGroup::AllPlayers, i, goalie);
+    }
+    for (int i = 0; i < int(m_fwdDef.size()); ++i) {
+        if (box == m_fwdDef[i])
+            return &ratingRule(RatingGroup::FwdDef, i, goalie);
+    }
+    for (int i = 0; i < int(m_goalies.size()); ++i) {
+        if (box == m_goalies[i])
+            return &ratingRule(RatingGroup::Goalies, i, goalie);
+    }
+    return nullptr;
+}
+
+void MainWindow::leaveFocusedField()
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (focused && isAncestorOf(focused))
+        leaveField(focused);
+}
+
+void MainWindow::leaveField(QWidget *field)
+{
+    if (field == m_ui->txtFirstName)
+        firstNameLeft();
+    else if (field == m_ui->txtLastName)
+        lastNameLeft();
+    else if (field == m_ui->txtRookie)
+        rookieLeft();
+    else if (auto *box = qobject_cast<QLineEdit *>(field); box && ruleOf(box))
+        checkNumericField(box);
+}
+
+void MainWindow::checkNumericField(QLineEdit *box)
+{
+    if (!box->isEnabled())
+        return;
+    const FieldRule &rule = *ruleOf(box);
+    const qint16 value = AdjustAttribute(this, rule.mode, readNumber(box->text()), rule);
+    box->setText(QString::number(value));
+    if (box == m_ui->txtWeight)
+        updateWeightClass(value);
+}
+
+void MainWindow::updateWeightClass(int pounds)
+{
+    if (m_ui->cboPosition->currentIndex() == 0)
+        CurrentGoalieAttribs.setWeightClass(weightClass(pounds));
+    else
+        CurrentSkaterAttribs.setWeightClass(weightClass(pounds));
+}
+
+void MainWindow::firstNameLeft()
+{
+    m_ui->txtFirstName->setText(properCase(m_ui->txtFirstName->text()));
+}
+
+void MainWindow::lastNameEntered()
+{
+    LastNameEntryIndex = selectedRow();
+    m_state.LoadingTeam = true;
+}
+
+void MainWindow::lastNameLeft()
+{
+    QListWidget *list = m_ui->lstPlayers;
+    const int exitIndex = selectedRow();
+    QListWidgetItem *exitItem = exitIndex >= 0 ? list->item(exitIndex) : nullptr;
+
+    const QString name = raiseFirstCharacter(m_ui->txtLastName->text());
+    m_ui->txtLastName->setText(name);
+    const bool changed = m_state.PlayerLoaded && lastNameChanged(name, CurrentPlayer.lastNameField());
+    if (changed) {
+        askAboutPicture();
+        // In memory the field is padded with blanks; the write pads with NULs.
+        CurrentPlayer.setLastName(name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
+    }
+    m_state.LoadingTeam = false;
+
+    const bool moved = exitIndex != LastNameEntryIndex;
+    if (changed) {
+        if (!moved && QApplication::focusWidget() == list) {
+            // A click into the list took the focus and has yet to pick its
+            // entry: rename once it has, so no entry shifts under the mouse.
+            const qint64 renamed = CurrentPlayerPos;
+            QTimer::singleShot(0, this, [this, renamed, name] { renameEntry(renamed, name); });
+        } else {
+            renameEntry(CurrentPlayerPos, name);
+        }
+    }
+    if (moved && exitItem) {
+        // The selection moved while the name was edited: the shown player is
+        // written back and the newly selected one loaded, once.
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentItem(exitItem);
+        }
+        playerChosen();
+    }
+}
+
+void MainWindow::renameEntry(qint64 offset, const QString &lastName)
+{
+    QListWidget *list = m_ui->lstPlayers;
+    const QSignalBlocker blocker(list);
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(Qt::UserRole).toLongLong() == offset) {
+            delete list->takeItem(row);
+            break;
+        }
+    }
+    insertSorted(list, lastName, offset);
+    if (m_state.PlayerLoaded)
+        selectPlayerRow(CurrentPlayerPos);
+    list->update();
+}
+
+void MainWindow::askAboutPicture()
+{
+    if (m_state.AlwaysAsk) {
+        QApplication::beep();
+        const QString newName =
+            m_ui->txtFirstName->text() + QLatin1Char(' ') + m_ui->txtLastName->text();
+        PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, newName), this);
+        prompt.exec();
+        if (m_state.DeletePicture)
+            CurrentPlayer.unlinkPicture();
+    } else if (m_state.AlwaysDelete) {
+        CurrentPlayer.unlinkPicture();
+    }
+}
+
+void MainWindow::rookieLeft()
+{
+    QLineEdit *box = m_ui->txtRookie;
+    box->setText(rookieText(box->text()));
+    if (box->text() == QLatin1String("Y") || box->text() == QLatin1String("N"))
+        return;
+    const int answer = MessageBox::show(this, QStringLiteral(" Is this player a Rookie ?"),
+                                        MessageStyle::Question + MessageStyle::YesNo);
+    box->setText(answer == MessageAnswer::Yes ? QStringLiteral("Y") : QStringLiteral("N"));
+}
+
+void MainWindow::jerseyChanged(int index)
+{
+    QComboBox *jerseys = m_ui->cboJerseyNum;
+    if (index < 0)
+        return;
+    if (jerseys->itemText(index) == TakenJerseyText) {
+        MessageBox::show(this, QStringLiteral("Sorry, you cannot use \"**\" as a jersey number."),
+                         MessageStyle::Exclamation);
+        const int last = CurrentPlayer.jerseyNumber();
+        jerseys->setCurrentIndex(last < jerseys->count() ? last : -1);
+        jerseys->setFocus();
+        return;
+    }
+    CurrentPlayer.setJerseyNumber(quint8(index));
+}
+
+void MainWindow::positionChanged(int index)
+{
+    if (!m_state.LoadingTeam) {
+        QComboBox *positions = m_ui->cboPosition;
+        if (CurrentPlayer.isGoalie() && index != 0) {
+            MessageBox::show(this, QStringLiteral("Sorry, a Goalie cannot play Forward or Defense."),
+                             MessageStyle::Exclamation);
+            const QSignalBlocker blocker(positions);
+            positions->setCurrentIndex(0);
+        }
+        if (!CurrentPlayer.isGoalie() && positions->currentIndex() == 0) {
+            MessageBox::show(this, QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."),
+                             MessageStyle::Exclamation);
+            SetPositionCombo();
+        }
+    }
+    m_state.LoadingTeam = false;
 }
 
 } // namespace Puckdex

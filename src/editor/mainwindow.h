@@ -17,6 +17,7 @@ class MainWindow;
 
 namespace Puckdex {
 
+struct FieldRule;
 struct ProgramState;
 
 // The editor itself (frmPuckdex): the team list, the chosen team's players,
@@ -50,8 +51,26 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // Field checks and identity rules, run when the user leaves a field.
+    void leaveField(QWidget *field);
+    void leaveFocusedField();
+    const FieldRule *ruleOf(const QLineEdit *box) const;
+    void checkNumericField(QLineEdit *box);
+    void updateWeightClass(int pounds);
+    void firstNameLeft();
+    void lastNameEntered();
+    void lastNameLeft();
+    void renameEntry(qint64 offset, const QString &lastName);
+    void askAboutPicture();
+    void rookieLeft();
+    void jerseyChanged(int index);
+    void positionChanged(int index);
+    int selectedRow() const;
+
     void teamChosen(int index);
     void LoadTeamPlayers(int teamNumber);
     void FillJerseyList();
@@ -85,6 +104,8 @@ private:
     // The kind of attribute record read for the shown player; the record
     // written back is always of the same kind.
     bool m_shownIsGoalie = false;
+    // The selected player entry when the last-name box gained the focus.
+    int LastNameEntryIndex = -1;
     int m_teamIndex = -1;
     bool m_ending = false;
 };

@@ -30,6 +30,12 @@ QString FixedRecord<N>::textAt(FieldSpan field) const
 }
 
 template <int N>
+QString FixedRecord<N>::wholeTextAt(FieldSpan field) const
+{
+    return CodePage::decode(QByteArrayView(m_bytes.data() + field.offset, field.width));
+}
+
+template <int N>
 TextFit FixedRecord<N>::setTextAt(FieldSpan field, const QString &text)
 {
     if (text.size() > field.width)

@@ -62,6 +62,8 @@ protected:
 
     // Text up to the first NUL (the whole field without one), blanks kept.
     QString textAt(FieldSpan field) const;
+    // Every character of the field, NULs included.
+    QString wholeTextAt(FieldSpan field) const;
     // Encoded into the code page and padded with NULs to the field's width.
     // On anything but TextFit::Ok the field is left as it was.
     TextFit setTextAt(FieldSpan field, const QString &text);
@@ -118,6 +120,8 @@ public:
     TextFit setFirstName(const QString &text) { return setTextAt(FirstName, text); }
     QString lastName() const { return textAt(LastName); }
     TextFit setLastName(const QString &text) { return setTextAt(LastName, text); }
+    // All 17 characters of the field, padding (NUL or blank) included.
+    QString lastNameField() const { return wholeTextAt(LastName); }
 
     // Where his GoalieAttribRecord or SkaterAttribRecord starts in the
     // attribute file. Signed as stored; a damaged file may hold anything.
