@@ -7,7 +7,7 @@ SAMPLE := $(BUILD)/sample
 SAMPLE_INI := $(BUILD)/PUCKDEX.INI
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test clean screenshots
 
 all: build
 
@@ -31,6 +31,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --parallel 2
+
+# Pictures of the windows for the README, drawn off screen over the sample
+# roster; commit docs/images/ when they change.
+screenshots: build
+	$(BUILD)/bin/puckdex-render docs/images
 
 clean:
 	rm -rf $(BUILD)

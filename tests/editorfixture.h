@@ -97,6 +97,8 @@ public:
         const int index = teams->findData(teamNumber);
         if (index < 0)
             return false;
+        // The list takes the focus first, as a click or Tab gives it.
+        teams->setFocus(Qt::MouseFocusReason);
         teams->setCurrentIndex(index);
         emit teams->activated(index);
         return true;
@@ -119,6 +121,7 @@ public:
         const int row = rowOf(offset);
         if (row < 0)
             return false;
+        activate(list);
         list->scrollToItem(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(row)).center());
@@ -132,14 +135,31 @@ public:
         return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toLongLong();
     }
 
+    // The offscreen platform does not give the focus back to the main window
+    // when a modal window closes, as a desktop does; without that no focus
+    // events reach its fields.
+    static void activate(QWidget *w)
+    {
+        if (!w->window()->isActiveWindow()) {
+            w->window()->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w->window()));
+        }
+    }
+
     // Replaces a box's text as a user does: click into it, select all, type.
     static void type(QWidget *box, const QString &text)
     {
+        activate(box);
         QTest::mouseClick(box, Qt::LeftButton);
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         if (text.isEmpty())
             QTest::keyClick(box, Qt::Key_Delete);
-        else
-            QTest::keyClicks(box, text);
+        for (const QChar c : text) {
+            // QTest maps only ASCII to keys; anything else goes as text.
+            if (c.unicode() < 0x80)
+                QTest::keyClick(box, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
     }
 };

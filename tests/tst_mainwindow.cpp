@@ -69,6 +69,7 @@ class TstMainWindow : public QObject
 private slots:
     void cleanup()
     {
+        QCOMPARE(dropPendingModalActions(), 0);
         for (QWidget *w : QApplication::topLevelWidgets())
             w->close();
     }

@@ -110,6 +110,7 @@ private slots:
 
     void cleanup()
     {
+        QCOMPARE(dropPendingModalActions(), 0);
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (w->isVisible())
                 w->close();

@@ -554,8 +554,17 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::FocusOut: {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            leaveField(box);
+        if (!box || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            break;
+        if (box == m_ui->txtLastName && reason == Qt::MouseFocusReason
+            && QApplication::focusWidget() == m_ui->lstPlayers) {
+            // A click into the player list: let it pick its entry first (the
+            // list leaves the pick alone while the name is being edited),
+            // then rename and move on to the picked player.
+            QTimer::singleShot(0, this, [this] { leaveField(m_ui->txtLastName); });
+            break;
+        }
+        leaveField(box);
         break;
     }
     case QEvent::Enter:
@@ -627,6 +636,9 @@ void MainWindow::leaveFocusedField()
 
 void MainWindow::leaveField(QWidget *field)
 {
+    // A field emptied and disabled by a team change is not being left by the user.
+    if (!field->isEnabled() || !m_state.PlayerLoaded)
+        return;
     if (field == m_ui->txtFirstName)
         firstNameLeft();
     else if (field == m_ui->txtLastName)
@@ -639,8 +651,6 @@ void MainWindow::leaveField(QWidget *field)
 
 void MainWindow::checkNumericField(QLineEdit *box)
 {
-    if (!box->isEnabled())
-        return;
     const FieldRule &rule = *ruleOf(box);
     const qint16 value = AdjustAttribute(this, rule.mode, readNumber(box->text()), rule);
     box->setText(QString::number(value));
@@ -671,54 +681,50 @@ void MainWindow::lastNameLeft()
 {
     QListWidget *list = m_ui->lstPlayers;
     const int exitIndex = selectedRow();
-    QListWidgetItem *exitItem = exitIndex >= 0 ? list->item(exitIndex) : nullptr;
 
     const QString name = raiseFirstCharacter(m_ui->txtLastName->text());
     m_ui->txtLastName->setText(name);
-    const bool changed = m_state.PlayerLoaded && lastNameChanged(name, CurrentPlayer.lastNameField());
+    const bool changed = lastNameChanged(name, CurrentPlayer.lastNameField());
+    int newIndex = -1;
     if (changed) {
         askAboutPicture();
-        // In memory the field is padded with blanks; the write pads with NULs.
-        CurrentPlayer.setLastName(name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
-    }
-    m_state.LoadingTeam = false;
-
-    const bool moved = exitIndex != LastNameEntryIndex;
-    if (changed) {
-        if (!moved && QApplication::focusWidget() == list) {
-            // A click into the list took the focus and has yet to pick its
-            // entry: rename once it has, so no entry shifts under the mouse.
-            const qint64 renamed = CurrentPlayerPos;
-            QTimer::singleShot(0, this, [this, renamed, name] { renameEntry(renamed, name); });
-        } else {
-            renameEntry(CurrentPlayerPos, name);
-        }
-    }
-    if (moved && exitItem) {
-        // The selection moved while the name was edited: the shown player is
-        // written back and the newly selected one loaded, once.
         {
             const QSignalBlocker blocker(list);
-            list->setCurrentItem(exitItem);
+            if (LastNameEntryIndex >= 0 && LastNameEntryIndex < list->count())
+                delete list->takeItem(LastNameEntryIndex);
+            newIndex = insertSorted(list, name, CurrentPlayerPos);
+        }
+        // In memory the field is padded with blanks; the write pads with NULs.
+        CurrentPlayer.setLastName(
+            name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
+        list->update();
+    }
+
+    if (exitIndex != LastNameEntryIndex) {
+        // The user picked another player while renaming this one: find his
+        // entry again after the rename moved entries, write this player back
+        // and load that one, once.
+        m_state.LoadingTeam = false;
+        int index = exitIndex;
+        if (changed) {
+            if (index > LastNameEntryIndex)
+                --index;
+            if (index >= newIndex)
+                ++index;
+        }
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentRow(index);
         }
         playerChosen();
+        return;
     }
-}
-
-void MainWindow::renameEntry(qint64 offset, const QString &lastName)
-{
-    QListWidget *list = m_ui->lstPlayers;
-    const QSignalBlocker blocker(list);
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->data(Qt::UserRole).toLongLong() == offset) {
-            delete list->takeItem(row);
-            break;
-        }
+    if (changed) {
+        // The renamed player stays shown, his entry selected at its new place.
+        const QSignalBlocker blocker(list);
+        list->setCurrentRow(newIndex);
     }
-    insertSorted(list, lastName, offset);
-    if (m_state.PlayerLoaded)
-        selectPlayerRow(CurrentPlayerPos);
-    list->update();
+    m_state.LoadingTeam = false;
 }
 
 void MainWindow::askAboutPicture()

@@ -64,7 +64,6 @@ private:
     void firstNameLeft();
     void lastNameEntered();
     void lastNameLeft();
-    void renameEntry(qint64 offset, const QString &lastName);
     void askAboutPicture();
     void rookieLeft();
     void jerseyChanged(int index);

@@ -1,0 +1,664 @@
+#include "editorfixture.h"
+#include "messagescript.h"
+#include "modalhelper.h"
+
+#include "editor/valuerules.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Puckdex;
+
+namespace {
+
+const QString kAdjusted = QStringLiteral("\r\nThe attribute will be adjusted");
+
+std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
+{
+    for (const PlayerEntry &p : players) {
+        if (p.record.isGoalie() == goalie && skip-- == 0)
+            return p;
+    }
+    return std::nullopt;
+}
+
+// Types into the box and leaves it with Tab, as a user does.
+void typeAndTab(QLineEdit *box, const QString &text)
+{
+    EditorFixture::type(box, text);
+    QTest::keyClick(box, Qt::Key_Tab);
+}
+
+// Answers the picture question with the given button, after choosing the option.
+void answerPicture(const char *button, const char *option = nullptr, QString *question = nullptr)
+{
+    whenModalShown(QStringLiteral("frmDelPlayerPic"), [=](QWidget *w) {
+        if (question)
+            *question = child<QLabel>(w, "lblDelPic")->text();
+        if (option)
+            QTest::mouseClick(child<QRadioButton>(w, option), Qt::LeftButton);
+        if (QByteArray(button) == "close")
+            w->close();
+        else
+            QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+    });
+}
+
+QStringList listed(QListWidget *list)
+{
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        names.append(list->item(row)->text());
+    return names;
+}
+
+} // namespace
+
+class TstFieldRules : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Opens the editor with team `team` chosen and a goalie or skater shown.
+    bool showPlayer(EditorFixture &f, bool goalie, int team = 5, int skip = 0)
+    {
+        if (!f.chooseTeam(team))
+            return false;
+        const auto p = firstOf(f.players(team), goalie, skip);
+        return p && f.clickPlayer(p->offset);
+    }
+
+private slots:
+    void cleanup()
+    {
+        QCOMPARE(dropPendingModalActions(), 0);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->close();
+    }
+
+    void leavingANumericField_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message"); // first line, or empty for none
+
+        const QString multiple = QStringLiteral("Attribute must be a multiple of ");
+        const QString greater = QStringLiteral("Attribute may not be greater than ");
+        const QString less = QStringLiteral("Attribute may not be less than ");
+        QTest::newRow("goalie 72") << true << "txtGoalies_0" << "72" << "70" << multiple + "5";
+        QTest::newRow("goalie 73") << true << "txtGoalies_1" << "73" << "75" << multiple + "5";
+        QTest::newRow("goalie 100") << true << "txtGoalies_2" << "100" << "100" << "";
+        QTest::newRow("goalie 25") << true << "txtGoalies_3" << "25" << "25" << "";
+        QTest::newRow("goalie 101") << true << "txtGoalies_4" << "101" << "100" << greater + "100";
+        QTest::newRow("goalie 0") << true << "txtGoalies_0" << "0" << "25" << less + "25";
+        QTest::newRow("goalie emptied") << true << "txtGoalies_0" << "" << "25" << less + "25";
+        QTest::newRow("goalie speed 72") << true << "txtAllPlayers_0" << "72" << "70" << multiple + "5";
+        QTest::newRow("skater speed 42") << false << "txtAllPlayers_0" << "42" << "44" << multiple + "4";
+        QTest::newRow("skater 41") << false << "txtFwdDef_0" << "41" << "40" << multiple + "4";
+        QTest::newRow("skater 42") << false << "txtFwdDef_1" << "42" << "44" << multiple + "4";
+        QTest::newRow("skater emptied") << false << "txtFwdDef_3" << "" << "40" << less + "40";
+        QTest::newRow("skater 080") << false << "txtFwdDef_4" << "080" << "80" << "";
+        QTest::newRow("skater blank 80") << false << "txtFwdDef_5" << " 80" << "80" << "";
+        QTest::newRow("skater 7 5 reads 75") << false << "txtFwdDef_6" << "7 5" << "76" << multiple + "4";
+        QTest::newRow("bias 50") << false << "txtFwdDef_2" << "50" << "53" << "";
+        QTest::newRow("bias 150") << false << "txtFwdDef_2" << "150" << "100" << greater + "100";
+        QTest::newRow("bias emptied") << false << "txtFwdDef_2" << "" << "0" << "";
+        QTest::newRow("fighting 40") << false << "txtFwdDef_9" << "40" << "33" << "";
+        QTest::newRow("feet 7") << false << "txtHeightFeet" << "7" << "6" << greater + "6";
+        QTest::newRow("feet 4") << true << "txtHeightFeet" << "4" << "5" << less + "5";
+        QTest::newRow("inches 12") << false << "txtHeightInches" << "12" << "11" << greater + "11";
+        QTest::newRow("inches .5") << false << "txtHeightInches" << ".5" << "1" << multiple + "1";
+        QTest::newRow("inches emptied") << false << "txtHeightInches" << "" << "0" << "";
+        QTest::newRow("goalie weight 150") << true << "txtWeight" << "150" << "155" << less + "155";
+        QTest::newRow("goalie weight 240") << true << "txtWeight" << "240" << "239" << greater + "239";
+        QTest::newRow("skater weight 300") << false << "txtWeight" << "300" << "254" << greater + "254";
+        QTest::newRow("skater weight 155") << false << "txtWeight" << "155" << "160" << less + "160";
+        QTest::newRow("weight abc") << false << "txtWeight" << "abc" << "160" << less + "160";
+    }
+    void leavingANumericField()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, goalie));
+        MessageScript messages;
+        auto *field = f.window->findChild<QLineEdit *>(box);
+        QVERIFY(field);
+        // Typing alone checks nothing.
+        EditorFixture::type(field, typed);
+        QCOMPARE(field->text(), typed.left(field->maxLength()));
+        QCOMPARE(messages.shown.size(), 0);
+        QWidget *next = field->nextInFocusChain();
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCOMPARE(field->text(), shown);
+        if (message.isEmpty()) {
+            QCOMPARE(messages.texts(), QStringList());
+        } else {
+            QCOMPARE(messages.texts(), QStringList{message + kAdjusted});
+            QCOMPARE(messages.shown.first().style, 48);
+            QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
+        }
+        // The focus went on; it is not forced back.
+        QVERIFY(!field->hasFocus());
+        Q_UNUSED(next);
+    }
+
+    void weightClassFollowsTheWeight_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<int>("pounds");
+        QTest::addColumn<int>("weightClass");
+        QTest::newRow("goalie 155") << true << 155 << 0;
+        QTest::newRow("goalie 160") << true << 160 << 0;
+        QTest::newRow("goalie 164") << true << 164 << 0;
+        QTest::newRow("goalie 165") << true << 165 << 1;
+        QTest::newRow("goalie 239") << true << 239 << 15;
+        QTest::newRow("skater 160") << false << 160 << 0;
+        QTest::newRow("skater 170") << false << 170 << 2;
+        QTest::newRow("skater 254") << false << 254 << 18;
+    }
+    void weightClassFollowsTheWeight()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(int, pounds);
+        QFETCH(int, weightClass);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, goalie));
+        MessageScript messages;
+        const qint64 offset = f.shownOffset();
+        const PlayerRecord before = f.player(offset);
+        typeAndTab(f.ui().txtWeight, QString::number(pounds));
+        const int inMemory = goalie ? f.window->currentGoalieAttribs().weightClass()
+                                    : f.window->currentSkaterAttribs().weightClass();
+        QCOMPARE(inMemory, weightClass);
+        // Nothing reaches the files before the player is left.
+        QCOMPARE(f.att(), f.originalAtt);
+        QVERIFY(f.chooseTeam(6));
+        QByteArray att = f.originalAtt;
+        att[before.attribOffset() + (goalie ? 8 : 3)] = char(weightClass);
+        QCOMPARE(f.att(), att);
+        QByteArray key = f.originalKey;
+        key[offset + PlayerRecord::WeightPoundsByte] = char(pounds);
+        QCOMPARE(f.key(), key);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void enteringABoxSelectsItsText()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        QTest::mouseClick(f.ui().txtHeightFeet, Qt::LeftButton);
+        QTest::keyClick(f.ui().txtHeightFeet, Qt::Key_Tab);
+        QTRY_COMPARE(f.ui().txtHeightInches->selectedText(), f.ui().txtHeightInches->text());
+        QTest::mouseClick(f.ui().txtFwdDef_3, Qt::LeftButton);
+        QTRY_COMPARE(f.ui().txtFwdDef_3->selectedText(), f.ui().txtFwdDef_3->text());
+    }
+
+    void statusLineHelp()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, true));
+        QLabel *status = f.ui().lblStatus;
+        const auto over = [](QWidget *w, QPoint at = QPoint(2, 2)) { QTest::mouseMove(w, at); };
+
+        over(f.ui().txtWeight);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 155 and 239 pounds"));
+        over(f.ui().txtHeightInches);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 5 feet and 6 feet 11 inches"));
+        over(f.ui().txtAllPlayers_2);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
+        // A label keeps the last help; the frame's own surface clears it.
+        over(f.ui().lblAllPlayers_2);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
+        over(f.ui().fraAllPlayers, QPoint(f.ui().fraAllPlayers->width() - 4, f.ui().fraAllPlayers->height() - 4));
+        QCOMPARE(status->text(), QString());
+        over(f.ui().txtGoalies_1);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
+        over(f.window.get(), QPoint(f.window->width() - 3, 3));
+        QCOMPARE(status->text(), QString());
+
+        // A skater: his own ranges.
+        const auto skater = firstOf(f.players(5), false);
+        QVERIFY(f.clickPlayer(skater->offset));
+        over(f.ui().txtWeight);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 160 and 254 pounds"));
+        over(f.ui().txtAllPlayers_0);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 40 and 100 and a multiple of 4"));
+        over(f.ui().txtFwdDef_2);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 0 and 100"));
+        over(f.ui().txtFwdDef_9);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 0 and 100"));
+        over(f.ui().txtFwdDef_8);
+        QCOMPARE(status->text(), QStringLiteral("Must be between 40 and 100 and a multiple of 4"));
+        over(f.ui().fraHanded, QPoint(f.ui().fraHanded->width() - 3, f.ui().fraHanded->height() - 3));
+        QCOMPARE(status->text(), QString());
+    }
+
+    void clickingARatingFrameFocusesItsFirstBox_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("all players") << false << "fraAllPlayers" << "txtAllPlayers_0";
+        QTest::newRow("forwards and defensemen") << false << "fraFwdDef" << "txtFwdDef_0";
+        QTest::newRow("goalies") << true << "fraGoalies" << "txtGoalies_0";
+    }
+    void clickingARatingFrameFocusesItsFirstBox()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(QString, frame);
+        QFETCH(QString, first);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, goalie));
+        MessageScript messages;
+        // A wrong weight being edited: the click leaves it, so it is checked.
+        EditorFixture::type(f.ui().txtWeight, QStringLiteral("999"));
+        auto *box = f.window->findChild<QGroupBox *>(frame);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() - 4));
+        QVERIFY(f.window->findChild<QLineEdit *>(first)->hasFocus());
+        QCOMPARE(f.ui().txtWeight->text(), goalie ? QStringLiteral("239") : QStringLiteral("254"));
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    void firstNameInProperCase_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("wAYNE") << "wAYNE" << "Wayne";
+        QTest::newRow("two words") << "jean luc" << "Jean Luc";
+        QTest::newRow("hyphen") << "JEAN-LUC" << "Jean-luc";
+        QTest::newRow("apostrophe") << "o'neill" << "O'neill";
+    }
+    void firstNameInProperCase()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        const QStringList before = listed(f.ui().lstPlayers);
+        typeAndTab(f.ui().txtFirstName, typed);
+        QCOMPARE(f.ui().txtFirstName->text(), shown);
+        QCOMPARE(listed(f.ui().lstPlayers), before);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void nameBoxesRefuseWhatTheGameCannotStore()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        QLineEdit *first = f.ui().txtFirstName;
+        EditorFixture::type(first, QStringLiteral("Jörg"));
+        QCOMPARE(first->text(), QStringLiteral("Jörg"));
+        first->insert(QStringLiteral("日本"));
+        QCOMPARE(first->text(), QStringLiteral("Jörg"));
+        first->insert(QStringLiteral("🏒"));
+        QCOMPARE(first->text(), QStringLiteral("Jörg"));
+        EditorFixture::type(first, QStringLiteral("JörgΩ"));
+        QCOMPARE(first->text(), QStringLiteral("Jörg"));
+        // The limit counts characters of the code page.
+        EditorFixture::type(f.ui().txtLastName, QStringLiteral("Ääääääääääääääääääää"));
+        QCOMPARE(f.ui().txtLastName->text().size(), 17);
+    }
+
+    void renamingMovesTheEntryAndKeepsThePlayerShown()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        QListWidget *list = f.ui().lstPlayers;
+        const qint64 offset = list->item(0)->data(Qt::UserRole).toLongLong();
+        QVERIFY(f.clickPlayer(offset));
+        const QString firstName = f.ui().txtFirstName->text();
+        const QString weight = f.ui().txtWeight->text();
+
+        QString question;
+        answerPicture("cmdYes", nullptr, &question);
+        typeAndTab(f.ui().txtLastName, QStringLiteral("zzyzx"));
+        QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
+        QVERIFY(question.endsWith(QStringLiteral(" when ") + firstName + QStringLiteral(" Zzyzx is selected ?")));
+        QCOMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Zzyzx"));
+        QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), offset);
+        QCOMPARE(f.shownOffset(), offset);
+        QCOMPARE(f.ui().txtWeight->text(), weight);
+        QVERIFY(f.state.PlayerLoaded);
+        QVERIFY(!f.state.LoadingTeam);
+        // Still in memory only.
+        QCOMPARE(f.key(), f.originalKey);
+        QCOMPARE(messages.shown.size(), 0);
+
+        // Leaving him writes the new name, NUL padded, picture kept.
+        QVERIFY(f.chooseTeam(6));
+        PlayerRecord expected = f.player(offset);
+        QCOMPARE(expected.lastName(), QStringLiteral("Zzyzx"));
+        QByteArray key = f.originalKey;
+        PlayerRecord original;
+        original.assign(f.originalKey.mid(offset, 60));
+        QCOMPARE(original.setLastName(QStringLiteral("Zzyzx")), TextFit::Ok);
+        key.replace(offset, 60, original.toByteArray());
+        QCOMPARE(f.key(), key);
+    }
+
+    // The user renames a player and clicks another one whose entry the
+    // rename shifts: the question comes first, then the renamed player is
+    // written and the clicked one loaded.
+    void renamingThenClickingAnotherPlayer()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        QListWidget *list = f.ui().lstPlayers;
+        QVERIFY(list->count() > 4);
+        const qint64 renamed = list->item(0)->data(Qt::UserRole).toLongLong();
+        const qint64 target = list->item(2)->data(Qt::UserRole).toLongLong();
+        QVERIFY(f.clickPlayer(renamed));
+
+        bool asked = false;
+        bool askedFirst = false;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            asked = true;
+            askedFirst = f.key() == f.originalKey;
+            QTest::mouseClick(child<QPushButton>(w, "cmdNo"), Qt::LeftButton);
+        });
+        EditorFixture::type(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        QVERIFY(f.clickPlayer(target));
+        // The question comes once the click has reached the list.
+        QTRY_VERIFY(asked);
+        QVERIFY(askedFirst);
+        QTRY_COMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Zzyzx"));
+        QCOMPARE(f.shownOffset(), target);
+        QCOMPARE(f.ui().txtLastName->text(), f.player(target).lastName());
+        const PlayerRecord written = f.player(renamed);
+        QCOMPARE(written.lastName(), QStringLiteral("Zzyzx"));
+        QCOMPARE(written.pictureCodeA(), QStringLiteral("NONE"));
+        QCOMPARE(written.pictureCodeB(), QStringLiteral("NONE"));
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void lastNameChangeTest_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed"); // empty: enter and leave without typing
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("listedAs");
+        QTest::newRow("lower case stored") << QByteArray("smith") << QString() << true << "Smith";
+        QTest::newRow("unchanged") << QByteArray("Smith") << QString() << false << "Smith";
+        QTest::newRow("shortened") << QByteArray("Smithson") << "Smith" << false << "Smithson";
+        QTest::newRow("longer") << QByteArray("Smith") << "Smithy" << true << "Smithy";
+        QTest::newRow("emptied") << QByteArray("Smith") << "\b" << false << "Smith";
+    }
+    void lastNameChangeTest()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, asked);
+        QFETCH(QString, listedAs);
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = firstOf(fx.players(5), false)->offset;
+            fx.patchPlayer(offset, [&](PlayerRecord &p) { p.setLastName(QString::fromLatin1(stored)); });
+        }));
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        QVERIFY(f.clickPlayer(offset));
+        int questions = 0;
+        if (asked) {
+            whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+                ++questions;
+                QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+            });
+        }
+        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        if (typed == "\b")
+            EditorFixture::type(f.ui().txtLastName, QString());
+        else if (!typed.isEmpty())
+            EditorFixture::type(f.ui().txtLastName, typed);
+        QTest::keyClick(f.ui().txtLastName, Qt::Key_Tab);
+        QCOMPARE(questions, asked ? 1 : 0);
+        QVERIFY(f.ui().lstPlayers->findItems(listedAs, Qt::MatchExactly).size() == 1);
+        QCOMPARE(f.shownOffset(), offset);
+        QVERIFY(!f.state.LoadingTeam);
+        // The next click in the list loads the clicked player normally.
+        const auto other = firstOf(f.players(5), true);
+        QVERIFY(f.clickPlayer(other->offset));
+        QCOMPARE(f.shownOffset(), other->offset);
+        QCOMPARE(f.ui().txtLastName->text(), other->record.lastName());
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void jerseyNumbersWornByTeammatesAreRefused()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        QComboBox *jerseys = f.ui().cboJerseyNum;
+        const int loaded = jerseys->currentIndex();
+        int taken = -1, free = -1;
+        for (int k = 0; k < 100; ++k) {
+            if (jerseys->itemText(k) == "**" && taken < 0)
+                taken = k;
+            if (jerseys->itemText(k) != "**" && k != loaded && free < 0)
+                free = k;
+        }
+        jerseys->setCurrentIndex(taken);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.")});
+        QCOMPARE(messages.shown.first().style, 48);
+        QCOMPARE(jerseys->currentIndex(), loaded);
+        QVERIFY(jerseys->hasFocus());
+
+        jerseys->setCurrentIndex(free);
+        jerseys->setCurrentIndex(taken);
+        QCOMPARE(messages.shown.size(), 2);
+        QCOMPARE(jerseys->currentIndex(), free);
+        QCOMPARE(f.window->currentPlayer().jerseyNumber(), free);
+    }
+
+    void goaliesAndSkatersKeepTheirKind()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, true));
+        MessageScript messages;
+        QComboBox *positions = f.ui().cboPosition;
+        positions->setCurrentIndex(1); // D
+        QCOMPARE(positions->currentText(), QStringLiteral("G"));
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sorry, a Goalie cannot play Forward or Defense.")});
+
+        // A defenceman may play centre, but not goal.
+        qint64 defenceman = -1;
+        for (const PlayerEntry &p : f.players(5)) {
+            if (p.record.position() == 'D' && defenceman < 0)
+                defenceman = p.offset;
+        }
+        QVERIFY(f.clickPlayer(defenceman));
+        positions->setCurrentIndex(3); // C
+        QCOMPARE(messages.shown.size(), 1);
+        positions->setCurrentIndex(0); // G
+        QCOMPARE(positions->currentText(), QStringLiteral("D"));
+        QCOMPARE(messages.texts().last(), QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."));
+        positions->setCurrentIndex(3);
+        // Written as the letter last picked.
+        QVERIFY(f.chooseTeam(6));
+        QCOMPARE(f.player(defenceman).position(), 'C');
+        QByteArray key = f.originalKey;
+        key[defenceman + PlayerRecord::PositionByte] = 'C';
+        QCOMPARE(f.key(), key);
+        QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    void rookieFlag_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("y") << "y" << 0 << "Y";
+        QTest::newRow("n") << "n" << 0 << "N";
+        QTest::newRow("x, No") << "x" << int(MessageAnswer::No) << "N";
+        QTest::newRow("empty, Yes") << "" << int(MessageAnswer::Yes) << "Y";
+    }
+    void rookieFlag()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        if (answer)
+            messages.answer(answer);
+        typeAndTab(f.ui().txtRookie, typed);
+        QCOMPARE(f.ui().txtRookie->text(), shown);
+        if (answer) {
+            QCOMPARE(messages.texts(), QStringList{QStringLiteral(" Is this player a Rookie ?")});
+            QCOMPARE(messages.shown.first().style, 36);
+        } else {
+            QCOMPARE(messages.shown.size(), 0);
+        }
+    }
+
+    void pictureQuestionText()
+    {
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = firstOf(fx.players(5), false)->offset;
+            fx.patchPlayer(offset, [](PlayerRecord &p) {
+                p.setFirstName(QStringLiteral("John"));
+                p.setLastName(QStringLiteral("Smith"));
+            });
+        }));
+        QVERIFY(f.chooseTeam(5));
+        QVERIFY(f.clickPlayer(offset));
+        QString question;
+        answerPicture("cmdYes", nullptr, &question);
+        typeAndTab(f.ui().txtLastName, QStringLiteral("Jones"));
+        QCOMPARE(question, QStringLiteral("Do you want NHL 96 to show the picture of John Smith when John Jones is selected ?"));
+    }
+
+    // Two renames in a row with the answers and choices of the row; the
+    // picture codes on disk after each.
+    void pictureChoices_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArray>("option");
+        QTest::addColumn<bool>("firstUnlinked");
+        QTest::addColumn<bool>("askedAgain");
+        QTest::addColumn<bool>("secondUnlinked");
+        QTest::newRow("yes") << QByteArray("cmdYes") << QByteArray() << false << true << false;
+        QTest::newRow("no") << QByteArray("cmdNo") << QByteArray() << true << true << true;
+        QTest::newRow("no, never delete") << QByteArray("cmdNo") << QByteArray("optNeverDelete") << true << false << false;
+        QTest::newRow("yes, always delete") << QByteArray("cmdYes") << QByteArray("optAllwaysDelete") << false << false << true;
+        QTest::newRow("closed through the frame") << QByteArray("close") << QByteArray() << false << true << false;
+    }
+    void pictureChoices()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArray, option);
+        QFETCH(bool, firstUnlinked);
+        QFETCH(bool, askedAgain);
+        QFETCH(bool, secondUnlinked);
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        const auto first = firstOf(f.players(5), false, 0);
+        const auto second = firstOf(f.players(5), false, 1);
+        QVERIFY(first->record.pictureCodeA() != "NONE" || first->record.pictureCodeB() != "NONE");
+
+        int asked = 0;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            ++asked;
+            if (!option.isEmpty())
+                QTest::mouseClick(child<QRadioButton>(w, option.constData()), Qt::LeftButton);
+            if (button == "close")
+                w->close();
+            else
+                QTest::mouseClick(child<QPushButton>(w, button.constData()), Qt::LeftButton);
+        });
+        QVERIFY(f.clickPlayer(first->offset));
+        typeAndTab(f.ui().txtLastName, QStringLiteral("Renamedone"));
+        QCOMPARE(asked, 1);
+
+        if (askedAgain) {
+            whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+                ++asked;
+                QTest::mouseClick(child<QPushButton>(w, button == "close" ? "cmdYes" : button.constData()), Qt::LeftButton);
+            });
+        }
+        QVERIFY(f.clickPlayer(second->offset));
+        typeAndTab(f.ui().txtLastName, QStringLiteral("Renamedtwo"));
+        QVERIFY(f.chooseTeam(6));
+        QCOMPARE(asked, askedAgain ? 2 : 1);
+
+        const auto unlinked = [](const PlayerRecord &p) {
+            return p.pictureCodeA() == "NONE" && p.pictureCodeB() == "NONE";
+        };
+        const auto same = [&](qint64 offset) {
+            PlayerRecord original;
+            original.assign(f.originalKey.mid(offset, 60));
+            return f.player(offset).pictureCodeA() == original.pictureCodeA()
+                   && f.player(offset).pictureCodeB() == original.pictureCodeB();
+        };
+        QCOMPARE(unlinked(f.player(first->offset)) || (!firstUnlinked && same(first->offset)), true);
+        QCOMPARE(firstUnlinked ? unlinked(f.player(first->offset)) : same(first->offset), true);
+        QCOMPARE(secondUnlinked ? unlinked(f.player(second->offset)) : same(second->offset), true);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // Closing the window through its frame leaves the field being edited:
+    // its rule runs before the player is written.
+    void closingTheWindowChecksTheFieldBeingEdited_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("weight 999") << "txtWeight" << "999" << int(PlayerRecord::WeightPoundsByte) << 254;
+        QTest::newRow("rookie x") << "txtRookie" << "x" << int(PlayerRecord::RookieFlagByte) << int('Y');
+        QTest::newRow("feet 9") << "txtHeightFeet" << "9" << int(PlayerRecord::HeightInchesByte) << -1;
+    }
+    void closingTheWindowChecksTheFieldBeingEdited()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(int, byte);
+        QFETCH(int, stored);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        messages.answer(MessageAnswer::Yes); // the rookie question
+        const qint64 offset = f.shownOffset();
+        const int inches = f.player(offset).heightInches() % 12;
+        EditorFixture::type(f.window->findChild<QLineEdit *>(box), typed);
+        f.window->close();
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(messages.shown.size(), 1);
+        const int expected = stored >= 0 ? stored : 6 * 12 + inches;
+        QCOMPARE(int(quint8(f.key().at(offset + byte))), expected);
+    }
+};
+
+QTEST_MAIN(TstFieldRules)
+#include "tst_fieldrules.moc"
