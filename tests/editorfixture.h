@@ -44,7 +44,7 @@ public:
         state.AttFileName = QStringLiteral("att.db");
         state.IndexFileName = QStringLiteral("NONE");
         state.VersionText = QStringLiteral(" v1.0 32-bit");
-        window = std::make_unique<Puckdex::MainWindow>(state);
+        window = std::make_unique<Puckdex::MainWindow>(state, settingsPath());
         if (!Puckdex::LoadTeamList(state, *window))
             return false;
         window->show();
@@ -52,6 +52,8 @@ public:
     }
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // The editor's own settings file, beside the game files.
+    QString settingsPath() const { return dir.filePath(QStringLiteral("PUCKDEX.INI")); }
     static QByteArray read(const QString &file)
     {
         QFile f(file);

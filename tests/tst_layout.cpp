@@ -172,7 +172,7 @@ private slots:
     {
         m_messages = std::make_unique<MessageScript>();
         m_state = std::make_unique<ProgramState>();
-        m_window = std::make_unique<MainWindow>(*m_state);
+        m_window = std::make_unique<MainWindow>(*m_state, QString());
     }
 
     void cleanup()

@@ -178,7 +178,7 @@ private slots:
 
     void mainWindowShowsThePlayersNames()
     {
-        MainWindow layout(m_state);
+        MainWindow layout(m_state, QString());
         const QRect first = insideOf(layout.ui().txtFirstName);
         const QRect last = insideOf(layout.ui().txtLastName);
         const QImage skater = load(Render::MainWindowFile);
@@ -193,7 +193,7 @@ private slots:
 
     void mainWindowShowsTheRatingsOfHisKind()
     {
-        MainWindow layout(m_state);
+        MainWindow layout(m_state, QString());
         const QImage skater = load(Render::MainWindowFile);
         const QImage goalie = load(Render::MainWindowGoalieFile);
         for (int box = 0; box < 4; ++box) {

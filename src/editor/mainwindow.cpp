@@ -14,6 +14,7 @@
 #include "gamedb/scales.h"
 #include "startup/confirmexit.h"
 #include "startup/programstate.h"
+#include "templates/templatewindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -64,8 +65,9 @@ void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
 
 } // namespace
 
-MainWindow::MainWindow(ProgramState &state, QWidget *parent)
-    : QWidget(parent), m_state(state), m_ui(std::make_unique<Ui::MainWindow>())
+MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget *parent)
+    : QWidget(parent), m_state(state), m_settingsPath(settingsPath),
+      m_ui(std::make_unique<Ui::MainWindow>())
 {
     m_ui->setupUi(this);
     setWindowIcon(programIcon());
@@ -113,6 +115,8 @@ MainWindow::MainWindow(ProgramState &state, QWidget *parent)
     connect(m_ui->lstPlayers, &QListWidget::itemSelectionChanged, this, &MainWindow::playerChosen);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &MainWindow::exitClicked);
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &MainWindow::aboutClicked);
+    connect(m_ui->cmdStdAttrib, &QPushButton::clicked, this, &MainWindow::templatesClicked);
+    connect(m_ui->cmdApplyStd, &QPushButton::clicked, this, &MainWindow::applyTemplateClicked);
 }
 
 MainWindow::~MainWindow() = default;
@@ -528,6 +532,41 @@ void MainWindow::aboutClicked()
 {
     AboutWindow about(windowTitle(), m_state.VersionText, this);
     about.exec();
+}
+
+TemplateWindow &MainWindow::templates()
+{
+    if (!m_templates)
+        m_templates = std::make_unique<TemplateWindow>(m_settingsPath, this);
+    return *m_templates;
+}
+
+void MainWindow::templatesClicked()
+{
+    templates().exec();
+    m_templates.reset();
+}
+
+void MainWindow::applyTemplateClicked()
+{
+    const bool goalie = m_ui->cboPosition->currentIndex() == 0;
+    const int count = goalie ? TemplateWindow::GoalieFieldCount : TemplateWindow::SkaterFieldCount;
+    const RatingGroup ratings = goalie ? RatingGroup::Goalies : RatingGroup::FwdDef;
+    for (int index = 0; index < count; ++index) {
+        const QString text = templates().fieldText(goalie, index);
+        if (text == QLatin1String("*"))
+            continue;
+        QLineEdit *box = index == 0   ? m_ui->txtHeightFeet
+                         : index == 1 ? m_ui->txtHeightInches
+                         : index == 2 ? m_ui->txtWeight
+                         : index < 7  ? ratingBox(RatingGroup::AllPlayers, index - 3)
+                                      : ratingBox(ratings, index - 7);
+        box->setText(text);
+        // The weight class goes with the weight, as when the box is left.
+        if (box == m_ui->txtWeight)
+            updateWeightClass(int(readNumber(text)));
+    }
+    m_ui->lstPlayers->setFocus();
 }
 
 int MainWindow::selectedRow() const

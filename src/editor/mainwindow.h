@@ -19,6 +19,7 @@ namespace Puckdex {
 
 struct FieldRule;
 struct ProgramState;
+class TemplateWindow;
 
 // The editor itself (frmPuckdex): the team list, the chosen team's players,
 // the shown player's identity and ratings, and the buttons. Choosing a team
@@ -29,7 +30,8 @@ class MainWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit MainWindow(ProgramState &state, QWidget *parent = nullptr);
+    // settingsPath names the settings file that holds the rating templates.
+    MainWindow(ProgramState &state, const QString &settingsPath, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Ui::MainWindow &ui() { return *m_ui; }
@@ -78,6 +80,9 @@ private:
     void SetPositionCombo();
     void exitClicked();
     void aboutClicked();
+    void templatesClicked();
+    void applyTemplateClicked();
+    TemplateWindow &templates();
 
     void clearPlayerFields();
     void disablePlayerFields();
@@ -90,7 +95,11 @@ private:
     bool endWithoutSaving();
 
     ProgramState &m_state;
+    QString m_settingsPath;
     std::unique_ptr<Ui::MainWindow> m_ui;
+    // Loaded when first needed (shown, or read by the apply step) and
+    // unloaded when the user closes it, so it reads the settings afresh.
+    std::unique_ptr<TemplateWindow> m_templates;
     std::array<QLineEdit *, 4> m_allPlayers{};
     std::array<QLineEdit *, 10> m_fwdDef{};
     std::array<QLineEdit *, 5> m_goalies{};

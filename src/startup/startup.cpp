@@ -69,7 +69,7 @@ std::unique_ptr<MainWindow> Startup::run()
         if (m_state.BackupsWanted && !MakeBackups(nullptr))
             return nullptr;
 
-        auto window = std::make_unique<MainWindow>(m_state);
+        auto window = std::make_unique<MainWindow>(m_state, m_settings.path());
         if (!LoadTeamList(m_state, *window))
             continue;
         m_front = window.get();

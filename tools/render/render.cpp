@@ -143,7 +143,7 @@ Result<QImage> mainWindow(const QString &gameFolder, Shown shown)
 
     QImage image;
     {
-        MainWindow window(state);
+        MainWindow window(state, QDir(gameFolder).filePath(QStringLiteral("PUCKDEX.INI")));
         if (!LoadTeamList(state, window))
             return messages.failure(state.teamFilePath());
         window.show();
@@ -244,7 +244,7 @@ Result<QImage> aboutWindow()
     ProgramState state;
     state.VersionText = kVersionText;
     // The About window names the program by the main window's caption.
-    MainWindow main(state);
+    MainWindow main(state, QString());
     AboutWindow about(main.windowTitle(), state.VersionText, &main);
     about.show();
     settle(&about);
