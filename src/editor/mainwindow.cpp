@@ -11,6 +11,7 @@
 #include "editor/pictureprompt.h"
 #include "editor/valuerules.h"
 #include "gamedb/gamefiles.h"
+#include "gamedb/playerfields.h"
 #include "gamedb/scales.h"
 #include "startup/confirmexit.h"
 #include "startup/programstate.h"
@@ -289,6 +290,8 @@ void MainWindow::playerChosen()
     }
 
     CurrentPlayer = *player;
+    m_weightClass.reset();
+    m_pictureUnlinked = false;
     m_ui->txtFirstName->setText(CurrentPlayer.firstName());
     m_ui->txtLastName->setText(CurrentPlayer.lastName());
     CurrentPlayerName = m_ui->txtFirstName->text() + QLatin1Char(' ') + m_ui->txtLastName->text();
@@ -428,62 +431,43 @@ void MainWindow::selectPlayerRow(qint64 offset)
 
 bool MainWindow::WritePlayerData()
 {
-    PlayerRecord player = CurrentPlayer;
-    if (player.setFirstName(m_ui->txtFirstName->text()) != TextFit::Ok
-        || player.setLastName(m_ui->txtLastName->text()) != TextFit::Ok) {
-        MessageBox::show(this,
-                         QStringLiteral("The name %1 %2 cannot be stored in the game's files.")
-                             .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text()),
-                         MessageStyle::Exclamation);
-        return false;
-    }
+    PlayerFields fields;
+    fields.firstName = m_ui->txtFirstName->text();
+    fields.lastName = m_ui->txtLastName->text();
     // No entry selected (a letter the game does not know): the stored letter stays.
     if (m_ui->cboPosition->currentIndex() >= 0)
-        player.setPosition(m_ui->cboPosition->currentText().at(0).toLatin1());
-    player.setHeightInches(heightFromFeetAndInches(readNumber(m_ui->txtHeightFeet->text()),
-                                                   readNumber(m_ui->txtHeightInches->text())));
-    player.setWeightPounds(byteFromNumber(readNumber(m_ui->txtWeight->text())));
+        fields.position = m_ui->cboPosition->currentText().at(0).toLatin1();
+    fields.heightInches = heightFromFeetAndInches(readNumber(m_ui->txtHeightFeet->text()),
+                                                  readNumber(m_ui->txtHeightInches->text()));
+    fields.weightPounds = byteFromNumber(readNumber(m_ui->txtWeight->text()));
     const QString rookie = m_ui->txtRookie->text();
-    player.setRookieFlag(rookie.isEmpty() ? ' ' : rookie.at(0).toLatin1());
+    fields.rookieFlag = rookie.isEmpty() ? ' ' : rookie.at(0).toLatin1();
     // No entry selected (a number above 99): the stored number stays.
     const int jersey = m_ui->cboJerseyNum->currentIndex();
     if (jersey >= 0 && m_ui->cboJerseyNum->currentText() != TakenJerseyText)
-        player.setJerseyNumber(quint8(jersey));
+        fields.jerseyNumber = quint8(jersey);
+    fields.hand = m_ui->optShootsLeft->isChecked() ? Hand::Left : Hand::Right;
+    for (const RatingField &f : m_shownIsGoalie ? std::span<const RatingField>(kGoalieRatingFields)
+                                                : std::span<const RatingField>(kSkaterRatingFields))
+        fields.rating(f.group, f.box) =
+            storedFromShown(f.scale, readNumber(ratingBox(f.group, f.box)->text()));
+    fields.weightClass = m_weightClass;
+    fields.unlinkPicture = m_pictureUnlinked;
 
-    const Status keyWritten = GameFiles::writePlayer(m_state.keyFilePath(), CurrentPlayerPos, player);
-    if (!keyWritten) {
+    const Result<WrittenPlayer> written =
+        writePlayerFields(m_state.keyFilePath(), m_state.attFilePath(), CurrentPlayerPos,
+                          m_shownIsGoalie, fields);
+    if (!written) {
         reportFailure(QStringLiteral("%1 %2 could not be saved.")
                           .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text()),
-                      keyWritten.error());
+                      written.error());
         return false;
     }
-    CurrentPlayer = player;
-
-    const Hand hand = m_ui->optShootsLeft->isChecked() ? Hand::Left : Hand::Right;
-    Status attribsWritten;
-    if (m_shownIsGoalie) {
-        GoalieAttribRecord attribs = CurrentGoalieAttribs;
-        attribs.setHand(hand);
-        for (const RatingField &f : kGoalieRatingFields)
-            attribs.setByte(f.byte, storedFromShown(f.scale, readNumber(ratingBox(f.group, f.box)->text())));
-        attribsWritten = GameFiles::writeGoalieAttribs(m_state.attFilePath(), player.attribOffset(), attribs);
-        if (attribsWritten)
-            CurrentGoalieAttribs = attribs;
-    } else {
-        SkaterAttribRecord attribs = CurrentSkaterAttribs;
-        attribs.setHand(hand);
-        for (const RatingField &f : kSkaterRatingFields)
-            attribs.setByte(f.byte, storedFromShown(f.scale, readNumber(ratingBox(f.group, f.box)->text())));
-        attribsWritten = GameFiles::writeSkaterAttribs(m_state.attFilePath(), player.attribOffset(), attribs);
-        if (attribsWritten)
-            CurrentSkaterAttribs = attribs;
-    }
-    if (!attribsWritten) {
-        reportFailure(QStringLiteral("The ratings of %1 %2 could not be saved.")
-                          .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text()),
-                      attribsWritten.error());
-        return false;
-    }
+    CurrentPlayer = written->key;
+    if (m_shownIsGoalie)
+        CurrentGoalieAttribs = written->goalie;
+    else
+        CurrentSkaterAttribs = written->skater;
     return true;
 }
 
@@ -699,10 +683,11 @@ void MainWindow::checkNumericField(QLineEdit *box)
 
 void MainWindow::updateWeightClass(int pounds)
 {
+    m_weightClass = weightClass(pounds);
     if (m_ui->cboPosition->currentIndex() == 0)
-        CurrentGoalieAttribs.setWeightClass(weightClass(pounds));
+        CurrentGoalieAttribs.setWeightClass(*m_weightClass);
     else
-        CurrentSkaterAttribs.setWeightClass(weightClass(pounds));
+        CurrentSkaterAttribs.setWeightClass(*m_weightClass);
 }
 
 void MainWindow::firstNameLeft()
@@ -774,10 +759,13 @@ void MainWindow::askAboutPicture()
             m_ui->txtFirstName->text() + QLatin1Char(' ') + m_ui->txtLastName->text();
         PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, newName), this);
         prompt.exec();
-        if (m_state.DeletePicture)
+        if (m_state.DeletePicture) {
             CurrentPlayer.unlinkPicture();
+            m_pictureUnlinked = true;
+        }
     } else if (m_state.AlwaysDelete) {
         CurrentPlayer.unlinkPicture();
+        m_pictureUnlinked = true;
     }
 }
 

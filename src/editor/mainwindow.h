@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <memory>
 
 class QLineEdit;
@@ -112,6 +113,10 @@ private:
     // The kind of attribute record read for the shown player; the record
     // written back is always of the same kind.
     bool m_shownIsGoalie = false;
+    // What the user changed beyond the boxes: the weight class that goes
+    // with a new weight, and a renamed player's picture let go.
+    std::optional<quint8> m_weightClass;
+    bool m_pictureUnlinked = false;
     // The selected player entry when the last-name box gained the focus.
     int LastNameEntryIndex = -1;
     int m_teamIndex = -1;

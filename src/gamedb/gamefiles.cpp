@@ -1,6 +1,7 @@
 #include "gamedb/gamefiles.h"
 
 #include "gamedb/fileset.h"
+#include "gamedb/platformsync.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,19 +79,28 @@ Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
     return record;
 }
 
+WriteFaultHook &faultHook()
+{
+    static WriteFaultHook hook;
+    return hook;
+}
+
 // Writes the record's bytes over bytes that already exist: never past the end,
-// never into a file that is marked read-only.
+// never into a file that is marked read-only. The bytes are flushed to the
+// disk and read back; only when they read back as written is the write done.
 Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
                     const QString &what)
 {
     QFile file(path);
+    const std::optional<WriteFault> fault =
+        faultHook() ? faultHook()(path, offset) : std::optional<WriteFault>();
     // Honour the read-only mark the way Windows does, also for a user whom the
     // system would let through (an administrator, root). Only the mode bits
     // count here: WriteUser asks the system, which says yes to root.
     const QFileDevice::Permissions perms = QFile::permissions(path);
     const QFileDevice::Permissions anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (QFileInfo::exists(path) && !(perms & anyWrite))
+    if ((QFileInfo::exists(path) && !(perms & anyWrite)) || (fault && fault->readOnly))
         return error(file, QStringLiteral("the file is read-only"));
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return errorOf(file);
@@ -106,16 +116,33 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
     }
     if (!file.seek(offset))
         return errorOf(file);
-    const qint64 written = file.write(bytes);
+    const qint64 toWrite =
+        fault && fault->failAfterBytes >= 0 ? qMin<qint64>(fault->failAfterBytes, bytes.size())
+                                            : bytes.size();
+    const qint64 written = file.write(bytes.constData(), toWrite);
     if (written < 0 || !file.flush())
         return errorOf(file);
     if (written != bytes.size()) {
+        const QString reason = fault && !fault->reason.isEmpty() ? fault->reason
+                                                                  : file.errorString();
         return error(file, QStringLiteral("%1 at offset %2 was written only in part (%3 of %4 "
-                                          "bytes)")
+                                          "bytes): %5")
                                .arg(what)
                                .arg(offset)
                                .arg(written)
-                               .arg(bytes.size()));
+                               .arg(bytes.size())
+                               .arg(reason));
+    }
+    if (!syncToDisk(file)) {
+        return error(file, QStringLiteral("%1 could not be put on the disk: %2")
+                               .arg(what, file.errorString()));
+    }
+    QByteArray back(bytes.size(), Qt::Uninitialized);
+    if (!file.seek(offset) || readUpTo(file, back.data(), back.size()) != back.size()
+        || back != bytes) {
+        return error(file, QStringLiteral("%1 at offset %2 did not read back as written")
+                               .arg(what)
+                               .arg(offset));
     }
     file.close();
     if (file.error() != QFileDevice::NoError)
@@ -264,6 +291,11 @@ Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAtt
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)
 {
     return listRecords<SeasonIndexEntry>(indexFile, IndexHeaderSize);
+}
+
+void setWriteFaultHook(WriteFaultHook hook)
+{
+    faultHook() = std::move(hook);
 }
 
 Status copyToBackup(const QString &gameFile)

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace Puckdex {
 
 // One player found in the key file, with where his record lies.
@@ -18,7 +21,8 @@ struct PlayerEntry
 // Reading and writing the records of the game files. Each call opens its
 // file, reads or writes whole records at explicit offsets and closes it again;
 // nothing is cached. Files are never created, truncated or extended: a write
-// lands only on bytes that are already there.
+// lands only on bytes that are already there, is flushed to the disk and read
+// back before it counts as done.
 namespace GameFiles {
 
 // The key file's two regions of player records; the bytes between them are
@@ -49,6 +53,18 @@ Result<GoalieAttribRecord> readGoalieAttribs(const QString &attFile, qint64 offs
 Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offset);
 Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r);
 Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r);
+
+// A fault to simulate in a record write, for tests: the file layer behaves as
+// if the file were read-only, or as if the device failed after some bytes.
+struct WriteFault
+{
+    bool readOnly = false;
+    qint64 failAfterBytes = -1; // write this many bytes of the record, then fail
+    QString reason;
+};
+using WriteFaultHook = std::function<std::optional<WriteFault>(const QString &path, qint64 offset)>;
+// Installs the hook every record write asks first; an empty hook removes it.
+void setWriteFaultHook(WriteFaultHook hook);
 
 // Every complete entry after the index header, in file order.
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile);

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "gamedb/fileerror.h"
+#include "gamedb/ratings.h"
+#include "gamedb/records.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace Puckdex {
+
+// Everything of one player that the editor shows, and so may change, in the
+// form the files store it. Writing a player sets exactly these into his
+// records; every other byte stays as it is on disk.
+struct PlayerFields
+{
+    QString firstName;
+    QString lastName;
+    std::optional<char> position;       // none: the stored letter stays
+    quint8 heightInches = 0;
+    quint8 weightPounds = 0;
+    char rookieFlag = 'N';
+    std::optional<quint8> jerseyNumber; // none: the stored number stays
+    Hand hand = Hand::Left;
+    // The stored bytes of the rating boxes of each group, by box.
+    std::array<quint8, 4> allPlayers{};
+    std::array<quint8, 10> fwdDef{};
+    std::array<quint8, 5> goalies{};
+    // Set when the weight changed: the class goes with it.
+    std::optional<quint8> weightClass;
+    // The game stops showing the old player's picture for a renamed one.
+    bool unlinkPicture = false;
+
+    quint8 &rating(RatingGroup group, int box);
+    quint8 rating(RatingGroup group, int box) const;
+};
+
+// The fields as a player's records hold them (a hand other than 0 reads as
+// right, as the editor shows it).
+PlayerFields fieldsOf(const PlayerRecord &player, const GoalieAttribRecord &attribs);
+PlayerFields fieldsOf(const PlayerRecord &player, const SkaterAttribRecord &attribs);
+
+// Sets the fields into the key record. Fails, leaving the record as it was,
+// when a name does not fit its field or the game's code page.
+TextFit applyFields(const PlayerFields &fields, PlayerRecord &player);
+void applyFields(const PlayerFields &fields, GoalieAttribRecord &attribs);
+void applyFields(const PlayerFields &fields, SkaterAttribRecord &attribs);
+
+// What a player's records hold after a write.
+struct WrittenPlayer
+{
+    PlayerRecord key;
+    GoalieAttribRecord goalie; // the one of his kind is filled
+    SkaterAttribRecord skater;
+};
+
+// Writes a player back: reads his key record at offset and then his
+// attribute record fresh from disk, sets the fields into them and writes
+// them, key file first, each durably and read back. Another program (the
+// game itself) may have written the files since the player was shown: what
+// the editor does not show stays as that program left it. goalie says
+// which kind of attribute record was read when he was shown.
+Result<WrittenPlayer> writePlayerFields(const QString &keyFile, const QString &attFile,
+                                        qint64 offset, bool goalie, const PlayerFields &fields);
+
+} // namespace Puckdex
