@@ -161,13 +161,21 @@ private slots:
                              + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
         MessageScript messages;
         QString openedOn;
+        bool inView = false;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
+            // The folders above it are read in the background; it stays in view.
+            auto *tree = child<QTreeView>(w, "dirFileLocationDirectory");
+            for (int i = 0; i < 100 && !inView; ++i) {
+                QTest::qWait(20);
+                inView = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center());
+            }
             click(w, "cmdOK");
         });
         ProgramState state;
         QVERIFY(runStartup(state));
         QCOMPARE(openedOn, m_base);
+        QVERIFY(inView);
         QCOMPARE(state.GamePath, QDir::toNativeSeparators(m_base));
         // Rewritten in place, even though it did not change; the rest is kept.
         QCOMPARE(readFile(m_ini), "; hand-written\r\n[Other]\r\nkey=a,b\r\n[puckdex]\r\nnhl96path="

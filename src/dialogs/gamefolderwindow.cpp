@@ -8,9 +8,11 @@
 #include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 
 namespace Puckdex {
 
@@ -27,6 +29,37 @@ bool listsASavedGame(const QString &folder)
     return games.ok() && !games->isEmpty();
 }
 
+// The icons of the theme for folders and drives, as the stock provider gives
+// them, but without its MIME database: the stock provider looks up the MIME
+// type of every folder it lists, and loading that database cost more than the
+// rest of the start-up together. The list holds folders and drives only.
+class FolderIcons : public QAbstractFileIconProvider
+{
+public:
+    QIcon icon(IconType type) const override
+    {
+        switch (type) {
+        case Computer:
+            return QIcon::fromTheme(QStringLiteral("computer"));
+        case Drive:
+            return m_drive;
+        case Network:
+            return QIcon::fromTheme(QStringLiteral("network-workgroup"));
+        default:
+            return m_folder;
+        }
+    }
+    QIcon icon(const QFileInfo &info) const override { return info.isRoot() ? m_drive : m_folder; }
+    QString type(const QFileInfo &info) const override
+    {
+        return info.isRoot() ? QStringLiteral("Drive") : QStringLiteral("Folder");
+    }
+
+private:
+    const QIcon m_folder = QIcon::fromTheme(QStringLiteral("folder"));
+    const QIcon m_drive = QIcon::fromTheme(QStringLiteral("drive-harddisk"));
+};
+
 } // namespace
 
 GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
@@ -35,6 +68,8 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
 
+    m_icons = std::make_unique<FolderIcons>();
+    m_folders.setIconProvider(m_icons.get());
     m_folders.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_folders.setRootPath(QString());
     QTreeView *tree = m_ui->dirFileLocationDirectory;
@@ -42,6 +77,23 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
     for (int column = 1; column < m_folders.columnCount(); ++column)
         tree->hideColumn(column);
     fillDriveList();
+    // The model lists folders as it reads them, which moves the current one
+    // down; keep it in view until the user takes over the list.
+    m_keepInView.setSingleShot(true);
+    m_keepInView.setInterval(0);
+    connect(&m_keepInView, &QTimer::timeout, this, [this, tree] {
+        if (m_followCurrent && tree->currentIndex().isValid())
+            tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+    const auto keepInView = [this] {
+        if (m_followCurrent)
+            m_keepInView.start();
+    };
+    connect(&m_folders, &QFileSystemModel::rowsInserted, this, keepInView);
+    connect(&m_folders, &QFileSystemModel::layoutChanged, this, keepInView);
+    connect(&m_folders, &QFileSystemModel::directoryLoaded, this, keepInView);
+    tree->viewport()->installEventFilter(this);
+    tree->installEventFilter(this);
 
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &GameFolderWindow::checkFolder);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &GameFolderWindow::askExit);
@@ -63,8 +115,24 @@ QString GameFolderWindow::currentFolder() const
     return current.isValid() ? m_folders.filePath(current) : QString();
 }
 
+bool GameFolderWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        m_followCurrent = false;
+        break;
+    default:
+        break;
+    }
+    return StartupDialog::eventFilter(watched, event);
+}
+
 void GameFolderWindow::setFolder(const QString &folder)
 {
+    m_followCurrent = true;
+    m_keepInView.start();
     QTreeView *tree = m_ui->dirFileLocationDirectory;
     const QModelIndex index = m_folders.index(QDir(folder).absolutePath());
     tree->setCurrentIndex(index);
@@ -163,6 +231,8 @@ void GameFolderWindow::driveChosen(int index)
         return;
     }
     m_driveIndex = index;
+    m_followCurrent = true;
+    m_keepInView.start();
     QTreeView *tree = m_ui->dirFileLocationDirectory;
     const QModelIndex rootIndex = m_folders.index(root);
     tree->setCurrentIndex(rootIndex);

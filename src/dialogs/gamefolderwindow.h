@@ -3,6 +3,7 @@
 #include "dialogs/startupdialog.h"
 
 #include <QFileSystemModel>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,6 +40,7 @@ public:
 
 protected:
     void focusAfterNo() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void checkFolder();
@@ -48,8 +50,12 @@ private:
 
     ProgramState &m_state;
     std::unique_ptr<Ui::GameFolderWindow> m_ui;
+    // Declared before the model, which uses it for as long as it lives.
+    std::unique_ptr<QAbstractFileIconProvider> m_icons;
     QFileSystemModel m_folders;
     int m_driveIndex = -1;
+    QTimer m_keepInView;
+    bool m_followCurrent = true;
 };
 
 } // namespace Puckdex
