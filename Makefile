@@ -39,3 +39,33 @@ screenshots: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The Debian package, $(BUILD)/puckdex_<version>_amd64.deb (see README).
+.PHONY: package test-package
+package: build
+	@sh dist/package.sh $(BUILD)
+
+# Installs that package on this machine as a user would, tries both programs
+# and removes it again. Needs root; not part of `make test`.
+test-package: package
+	@bash dist/test-package.sh $(BUILD)
+
+# Reliability checks (see docs/reliability.md): the test suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan, and the
+# libFuzzer targets in build-fuzz (FUZZ_SECONDS per target, default 60;
+# fuzz-smoke runs each for 10 seconds). Each fails on any finding.
+.PHONY: test-asan fuzz fuzz-smoke
+test-asan:
+	@sh tools/sanitize/test-asan.sh
+
+fuzz:
+	@sh fuzz/run.sh
+
+fuzz-smoke:
+	@FUZZ_SECONDS=10 sh fuzz/run.sh
+
+# Benchmarks (see docs/performance.md): every measure beside its floor, built
+# in build-bench; rewrites docs/performance.md. Not part of `make test`.
+.PHONY: bench
+bench:
+	@bash bench/run.sh

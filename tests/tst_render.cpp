@@ -4,12 +4,15 @@
 #include "dialogs/programlook.h"
 #include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
+#include "editor/pictureprompt.h"
 #include "gamedb/ratings.h"
 #include "sampleroster.h"
 #include "startup/programstate.h"
+#include "templates/templatewindow.h"
 
 #include "ui_aboutwindow.h"
 #include "ui_mainwindow.h"
+#include "ui_pictureprompt.h"
 #include "ui_savedgamewindow.h"
 
 #include <QApplication>
@@ -162,6 +165,8 @@ private slots:
         QTest::newRow("game folder") << Render::GameFolderFile << QSize(169, 219);
         QTest::newRow("saved game") << Render::SavedGameFile << QSize(177, 161);
         QTest::newRow("about") << Render::AboutFile << QSize(315, 82);
+        QTest::newRow("template window") << Render::TemplateWindowFile << QSize(595, 235);
+        QTest::newRow("picture prompt") << Render::PicturePromptFile << QSize(258, 179);
     }
     void picture()
     {
@@ -234,6 +239,29 @@ private slots:
         const QImage about = load(Render::AboutFile);
         QVERIFY(redIn(about, placeInWindow(layout.ui().picAppIcon)) > 30);
         QVERIFY(inkIn(about, placeInWindow(layout.ui().lblAppName)) > 30);
+    }
+
+    void templateWindowShowsEveryField()
+    {
+        QTemporaryDir empty;
+        QVERIFY(empty.isValid());
+        TemplateWindow layout(empty.filePath(QStringLiteral("PUCKDEX.INI")));
+        const QImage image = load(Render::TemplateWindowFile);
+        const QList<QLineEdit *> boxes = layout.findChildren<QLineEdit *>();
+        QCOMPARE(boxes.size(), TemplateWindow::SkaterFieldCount + TemplateWindow::GoalieFieldCount);
+        // Every field holds a number or the "*" of a field left alone.
+        for (const QLineEdit *box : boxes)
+            QVERIFY2(inkIn(image, insideOf(box)) > 0, qPrintable(box->objectName()));
+    }
+
+    void picturePromptAsksAboutTheRenamedPlayer()
+    {
+        ProgramState state;
+        PicturePrompt layout(state, QString());
+        const QImage image = load(Render::PicturePromptFile);
+        // Old name, new name and the question take more than one line.
+        QVERIFY(linesIn(image, placeInWindow(layout.ui().lblDelPic)) >= 2);
+        QVERIFY(inkIn(image, insideOf(layout.ui().cmdYes)) > 10);
     }
 
     void mainWindowLeavesTheFilesAsTheyWere()

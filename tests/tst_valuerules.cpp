@@ -606,6 +606,28 @@ private slots:
         QCOMPARE(Puckdex::jerseyEntryText(number), expected);
         QCOMPARE(TakenJerseyText, QStringLiteral("**"));
     }
+
+    // A step that is no positive finite number is taken as 1; an infinite
+    // step once put NaN on the grid (found by fuzz_valuerules).
+    void adjustAttributeWithAStepThatIsNoGrid_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::newRow("infinity") << kInf;
+        QTest::newRow("minus infinity") << -kInf;
+        QTest::newRow("NaN") << std::nan("");
+        QTest::newRow("zero") << 0.0;
+        QTest::newRow("negative") << -4.0;
+    }
+    void adjustAttributeWithAStepThatIsNoGrid()
+    {
+        QFETCH(double, step);
+        for (const double value : {0.0, 72.4, 99.5, 150.0, -3.0}) {
+            const AttributeAdjustment a = Puckdex::adjustAttribute(value, 100, 0, step);
+            const AttributeAdjustment one = Puckdex::adjustAttribute(value, 100, 0, 1.0);
+            QCOMPARE(a.value, one.value);
+            QCOMPARE(a.reason, one.reason);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TstValueRules)

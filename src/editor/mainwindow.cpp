@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QTimer>
 
 namespace Puckdex {
@@ -158,7 +159,10 @@ void MainWindow::teamChosen(int index)
         const QSignalBlocker blocker(m_ui->lstPlayers);
         m_ui->lstPlayers->clear();
     }
-    repaint();
+    // The cleared fields on screen before the scan: only what the clearing
+    // changed is painted now, the rest of the window is showing already.
+    QEvent paintNow(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(this, &paintNow);
 
     const int teamNumber = m_ui->cboTeams->itemData(index).toInt();
     const Result<TeamRecord> team = GameFiles::readTeam(m_state.teamFilePath(), teamNumber);
@@ -203,8 +207,23 @@ void MainWindow::FillJerseyList()
     QComboBox *jerseys = m_ui->cboJerseyNum;
     const QSignalBlocker blocker(jerseys);
     jerseys->clear();
-    for (int number = 0; number <= 99; ++number)
-        jerseys->addItem(jerseyEntryText(number), number);
+    // Refilled at every team choice: the 100 entries go into the list's model
+    // at once, as addItem() would make them one by one.
+    QList<QStandardItem *> entries;
+    entries.reserve(100);
+    for (int number = 0; number <= 99; ++number) {
+        auto *entry = new QStandardItem(jerseyEntryText(number));
+        entry->setData(number, Qt::UserRole);
+        entries.append(entry);
+    }
+    if (auto *model = qobject_cast<QStandardItemModel *>(jerseys->model())) {
+        model->invisibleRootItem()->appendRows(entries);
+    } else {
+        for (const QStandardItem *entry : std::as_const(entries)) {
+            jerseys->addItem(entry->text(), entry->data(Qt::UserRole));
+            delete entry;
+        }
+    }
     jerseys->setCurrentIndex(-1);
 }
 

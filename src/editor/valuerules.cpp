@@ -269,7 +269,8 @@ AttributeAdjustment adjustAttribute(double value, int upper, int lower, double s
 {
     if (std::isnan(value))
         value = 0;
-    if (!(step > 0))
+    // An infinite step would put NaN on the grid (0 x inf).
+    if (!(step > 0) || std::isinf(step))
         step = 1;
     if (value > upper)
         return {toInt16(upper), AdjustReason::AboveUpper, double(upper)};
@@ -382,6 +383,16 @@ QString jerseyEntryText(int number)
     if (number < 0)
         return QString::number(number);
     return QLatin1Char(' ') + QString::number(number);
+}
+
+QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset)
+{
+    QSet<int> taken;
+    for (const PlayerEntry &player : team) {
+        if (player.offset != shownOffset)
+            taken.insert(player.record.jerseyNumber());
+    }
+    return taken;
 }
 
 } // namespace Puckdex

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "gamedb/gamefiles.h"
 #include "gamedb/ratings.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -49,8 +51,8 @@ struct AttributeAdjustment
 // limit), then the grid: n = floor(v / step + 0.5), r = floor(n * step + 0.1),
 // so halves go up and 15 x 6.6666 comes out as 100. OffGrid when r differs from
 // v as a number. Infinities are beyond the limits like any other number; NaN
-// counts as 0, like text that is no number. A step that is not positive is
-// taken as 1.
+// counts as 0, like text that is no number. A step that is not positive, or
+// is infinite, is taken as 1.
 AttributeAdjustment adjustAttribute(double value, int upper, int lower, double step);
 
 // Whether the message mode lets the message of a reason be shown: the limit
@@ -138,5 +140,9 @@ QString jerseyEntryText(int number);
 
 // The jersey-list entry of a number a teammate wears.
 inline const QString TakenJerseyText = QStringLiteral("**");
+
+// The numbers the jersey list marks taken while the player at shownOffset is
+// shown: those his teammates wear (team holds the whole team, him included).
+QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset);
 
 } // namespace Puckdex

@@ -213,6 +213,29 @@ Result<QList<R>> listRecords(const QString &path, qint64 start)
     return records;
 }
 
+// The records of both regions for which wanted(team number) holds.
+template <typename Wanted>
+Result<QList<PlayerEntry>> scanKeyFile(const QString &keyFile, Wanted wanted)
+{
+    QFile file(keyFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return errorOf(file);
+    QList<PlayerEntry> players;
+    const auto visit = [&](qint64 offset, const char *data) {
+        if (!wanted(static_cast<quint8>(data[PlayerRecord::TeamNumberByte])))
+            return;
+        PlayerEntry entry{offset, {}};
+        entry.record.assign(QByteArrayView(data, kPlayerSize));
+        players.append(entry);
+    };
+    Status status = forEachRecord(file, 0, KeyRegionOneEnd, kPlayerSize, visit);
+    if (status && file.size() >= KeyRegionTwoStart)
+        status = forEachRecord(file, KeyRegionTwoStart, -1, kPlayerSize, visit);
+    if (!status)
+        return status.error();
+    return players;
+}
+
 } // namespace
 
 Result<QList<TeamRecord>> listTeams(const QString &teamFile)
@@ -228,23 +251,33 @@ Result<TeamRecord> readTeam(const QString &teamFile, int teamNumber)
 
 Result<QList<PlayerEntry>> scanPlayers(const QString &keyFile, int teamNumber)
 {
-    QFile file(keyFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return errorOf(file);
-    QList<PlayerEntry> players;
-    const auto visit = [&](qint64 offset, const char *data) {
-        if (static_cast<quint8>(data[PlayerRecord::TeamNumberByte]) != teamNumber)
-            return;
-        PlayerEntry entry{offset, {}};
-        entry.record.assign(QByteArrayView(data, kPlayerSize));
-        players.append(entry);
-    };
-    Status status = forEachRecord(file, 0, KeyRegionOneEnd, kPlayerSize, visit);
-    if (status && file.size() >= KeyRegionTwoStart)
-        status = forEachRecord(file, KeyRegionTwoStart, -1, kPlayerSize, visit);
-    if (!status)
-        return status.error();
-    return players;
+    return scanKeyFile(keyFile, [teamNumber](int team) { return team == teamNumber; });
+}
+
+Result<QList<PlayerEntry>> scanAllPlayers(const QString &keyFile)
+{
+    return scanKeyFile(keyFile, [](int) { return true; });
+}
+
+qint64 teamFileTail(qint64 fileSize)
+{
+    return fileSize % TeamRecord::Size;
+}
+
+qint64 keyFileTail(qint64 fileSize)
+{
+    if (fileSize < KeyRegionOneEnd)
+        return fileSize % kPlayerSize;
+    if (fileSize < KeyRegionTwoStart)
+        return 0;
+    return (fileSize - KeyRegionTwoStart) % kPlayerSize;
+}
+
+qint64 indexFileTail(qint64 fileSize)
+{
+    if (fileSize <= IndexHeaderSize)
+        return 0;
+    return (fileSize - IndexHeaderSize) % SeasonIndexEntry::Size;
 }
 
 bool isPlayerOffset(qint64 offset)

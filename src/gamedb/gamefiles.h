@@ -40,6 +40,15 @@ Result<TeamRecord> readTeam(const QString &teamFile, int teamNumber);
 // shorter than a record is not a player.
 Result<QList<PlayerEntry>> scanPlayers(const QString &keyFile, int teamNumber);
 
+// Every complete record of both regions, whatever its team, in file order.
+Result<QList<PlayerEntry>> scanAllPlayers(const QString &keyFile);
+
+// How many bytes at the end of a file of the given size belong to no
+// complete record: the scans above pass over them without a word.
+qint64 teamFileTail(qint64 fileSize);
+qint64 keyFileTail(qint64 fileSize); // a file ending inside the gap has none
+qint64 indexFileTail(qint64 fileSize);
+
 // True when offset is where a key-file record may start: a multiple of the
 // record size inside one of the two regions.
 bool isPlayerOffset(qint64 offset);

@@ -270,12 +270,14 @@ bool ProfileFile::writeString(QStringView section, QStringView key, const QStrin
 
     // A file we cannot read is not rewritten: starting it afresh would lose the rest of it.
     QList<Line> lines;
+    QByteArray stored;
     const QFileInfo info(m_path);
     if (info.exists()) {
         QFile file(m_path);
         if (info.isDir() || !file.open(QIODevice::ReadOnly))
             return fail(info.isDir() ? QStringLiteral("is a folder") : file.errorString());
-        lines = splitLines(file.readAll());
+        stored = file.readAll();
+        lines = splitLines(stored);
     }
     const QByteArray eol = lineEnding(lines);
 
@@ -300,6 +302,10 @@ bool ProfileFile::writeString(QStringView section, QStringView key, const QStrin
     QByteArray content;
     for (const Line &line : std::as_const(lines))
         content += line.text + line.eol;
+    // The value it holds already (every start writes the game folder back):
+    // rewriting and syncing the same bytes would only cost time.
+    if (info.exists() && content == stored)
+        return true;
 
     if (!QDir().mkpath(info.absolutePath()))
         return fail(QStringLiteral("cannot create the folder %1")

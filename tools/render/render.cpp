@@ -5,11 +5,14 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
+#include "editor/pictureprompt.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
+#include "startup/profilefile.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
+#include "templates/templatewindow.h"
 
 #include "ui_gamefolderwindow.h"
 #include "ui_mainwindow.h"
@@ -24,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWindow>
+
+#include <algorithm>
+#include <utility>
 
 namespace Puckdex::Render {
 
@@ -125,7 +131,10 @@ Result<bool> choosePlayer(MainWindow &window, const ProgramState &state, Shown s
 
 QStringList fileNames()
 {
-    return {MainWindowFile, MainWindowGoalieFile, GameFolderFile, SavedGameFile, AboutFile};
+    return {
+        MainWindowFile, MainWindowGoalieFile, GameFolderFile,    SavedGameFile,
+        AboutFile,      TemplateWindowFile,   PicturePromptFile,
+    };
 }
 
 Status writeSample(const QString &folder)
@@ -253,6 +262,58 @@ Result<QImage> aboutWindow()
     return picture(&about);
 }
 
+Result<QImage> templateWindow(const QString &folder)
+{
+    const MessageCatcher messages;
+    // A skater template as a user might keep one: a tall, heavy checker whose
+    // speed is left as each player has it. The goalie template keeps its
+    // defaults but for his size.
+    static const QList<std::pair<QString, int>> kSettings = {
+        {QStringLiteral("StandardForward0"), 6},   {QStringLiteral("StandardForward1"), 2},
+        {QStringLiteral("StandardForward2"), 215}, {QStringLiteral("StandardForward3"), 999},
+        {QStringLiteral("StandardForward4"), 72},  {QStringLiteral("StandardForward5"), 68},
+        {QStringLiteral("StandardForward6"), 76},  {QStringLiteral("StandardForward7"), 64},
+        {QStringLiteral("StandardForward8"), 88},  {QStringLiteral("StandardForward9"), 33},
+        {QStringLiteral("StandardForward10"), 80}, {QStringLiteral("StandardForward11"), 84},
+        {QStringLiteral("StandardForward12"), 92}, {QStringLiteral("StandardForward13"), 64},
+        {QStringLiteral("StandardForward14"), 60}, {QStringLiteral("StandardForward15"), 56},
+        {QStringLiteral("StandardForward16"), 66}, {QStringLiteral("StandardGoalie0"), 6},
+        {QStringLiteral("StandardGoalie1"), 0},    {QStringLiteral("StandardGoalie2"), 190},
+    };
+    ProfileFile settings(QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
+    for (const auto &[key, value] : kSettings) {
+        if (!settings.writeString(u"Puckdex", key, QString::number(value)))
+            return FileError{settings.path(), settings.errorString()};
+    }
+    TemplateWindow window(settings.path());
+    window.show();
+    settle(&window);
+    if (!messages.quiet())
+        return messages.failure(settings.path());
+    return picture(&window);
+}
+
+Result<QImage> picturePrompt()
+{
+    const MessageCatcher messages;
+    const Sample::RosterImage roster = Sample::buildRoster();
+    const auto skater = std::find_if(
+        roster.players.cbegin(), roster.players.cend(), [](const Sample::SamplePlayer &player) {
+            return !player.record.isGoalie() && player.record.teamNumber() < Sample::kTeamCount;
+        });
+    if (skater == roster.players.cend())
+        return FileError{QString(), QStringLiteral("the sample roster has no skater")};
+    ProgramState state;
+    const QString oldName = skater->firstName + QLatin1Char(' ') + skater->lastName;
+    const QString newName = skater->firstName + QStringLiteral(" Lindqvist");
+    PicturePrompt prompt(state, picturePromptText(oldName, newName));
+    prompt.show();
+    settle(&prompt);
+    if (!messages.quiet())
+        return messages.failure(QString());
+    return picture(&prompt);
+}
+
 Status renderAll(const QString &outDir, const std::function<void(const QString &)> &written)
 {
     if (!QDir().mkpath(outDir))
@@ -275,6 +336,8 @@ Status renderAll(const QString &outDir, const std::function<void(const QString &
         {GameFolderFile, [&] { return gameFolderWindow(gameFolder); }},
         {SavedGameFile, [&] { return savedGameWindow(gameFolder); }},
         {AboutFile, [] { return aboutWindow(); }},
+        {TemplateWindowFile, [&] { return templateWindow(temp.path()); }},
+        {PicturePromptFile, [] { return picturePrompt(); }},
     };
     for (const Step &step : steps) {
         const QString path = QDir(outDir).filePath(step.file);

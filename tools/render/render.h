@@ -20,6 +20,8 @@ inline const QString MainWindowGoalieFile = QStringLiteral("main-window-goalie.p
 inline const QString GameFolderFile = QStringLiteral("game-folder.png");
 inline const QString SavedGameFile = QStringLiteral("saved-game.png");
 inline const QString AboutFile = QStringLiteral("about.png");
+inline const QString TemplateWindowFile = QStringLiteral("template-window.png");
+inline const QString PicturePromptFile = QStringLiteral("picture-prompt.png");
 
 // The files renderAll() writes, in the order it writes them.
 QStringList fileNames();
@@ -46,6 +48,15 @@ Result<QImage> savedGameWindow(const QString &gameFolder);
 
 // The About window as the main window opens it.
 Result<QImage> aboutWindow();
+
+// The template window over a settings file in folder that holds a skater
+// template with a few fields set and one left alone ("*"); the file is
+// written there first.
+Result<QImage> templateWindow(const QString &folder);
+
+// The picture question as it comes up after the first skater of the sample
+// roster has been renamed.
+Result<QImage> picturePrompt();
 
 // Writes the sample into a temporary folder and every picture as PNG into
 // outDir (made when missing). written hears each file's path once it is

@@ -1,0 +1,221 @@
+// The main window's handlers against the floor of the toolkit, side by side
+// in one run, on the offscreen platform: choosing a team against reading the
+// key file and filling a bare list and combo box with the same entries, and
+// leaving a player for the next one in the window.
+
+#include "benchsupport.h"
+
+#include "dialogs/messagebox.h"
+#include "dialogs/programlook.h"
+#include "editor/mainwindow.h"
+#include "editor/valuerules.h"
+#include "gamedb/gamefiles.h"
+#include "sampleroster.h"
+#include "startup/programstate.h"
+#include "startup/startup.h"
+
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Puckdex;
+
+namespace {
+
+// Two teams, chosen in turn so each choice really changes the lists.
+constexpr int kTeams[2] = {0, 1};
+
+int messagesShown = 0;
+
+bool noMessages(benchmark::State &state)
+{
+    if (messagesShown == 0)
+        return true;
+    state.SkipWithError("the window showed a message box");
+    return false;
+}
+
+// The events a user's choice leaves behind (the repaint of the filled lists)
+// run between two choices, outside the measured time, for the window and
+// the floor alike.
+void settle(benchmark::State &state)
+{
+    state.PauseTiming();
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+}
+
+struct Editor
+{
+    ProgramState state;
+    std::unique_ptr<MainWindow> window;
+};
+
+void openEditor(Editor &editor, const QString &folder)
+{
+    editor.state.GamePath = QDir::toNativeSeparators(folder);
+    editor.state.TeamFileName = QStringLiteral("teams.db");
+    editor.state.KeyFileName = QStringLiteral("key.db");
+    editor.state.AttFileName = QStringLiteral("att.db");
+    editor.state.IndexFileName = QStringLiteral("NONE");
+    editor.window = std::make_unique<MainWindow>(editor.state,
+                                                 QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
+    requireOk(LoadTeamList(editor.state, *editor.window), "filling the team list");
+    editor.window->show();
+    requireOk(QTest::qWaitForWindowExposed(editor.window.get()), "showing the main window");
+}
+
+// Chooses a team as the team list does when the user picks an entry.
+void chooseTeam(MainWindow &window, int teamNumber)
+{
+    QComboBox *teams = window.ui().cboTeams;
+    const int index = teams->findData(teamNumber);
+    teams->setCurrentIndex(index);
+    emit teams->activated(index);
+}
+
+void chooseTeamInWindow(benchmark::State &state, MainWindow *window)
+{
+    int turn = 0;
+    for (auto _ : state) {
+        chooseTeam(*window, kTeams[turn]);
+        turn = 1 - turn;
+        settle(state);
+    }
+    if (noMessages(state))
+        state.counters["players"] = window->ui().lstPlayers->count();
+}
+
+// The floor: the key file read whole, and the same entries put into a bare
+// list and combo box: every player's last name with his record's offset,
+// sorted, and the 100 jersey numbers with the taken ones marked.
+struct BareLists
+{
+    QWidget window;
+    QListWidget *players = new QListWidget(&window);
+    QComboBox *jerseys = new QComboBox(&window);
+};
+
+Status fillBareLists(BareLists &lists, const QString &keyFile, int teamNumber)
+{
+    QFile file(keyFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError{keyFile, file.errorString()};
+    const QByteArray bytes = file.readAll();
+    lists.players->clear();
+    lists.jerseys->clear();
+    for (int number = 0; number <= 99; ++number)
+        lists.jerseys->addItem(jerseyEntryText(number), number);
+    const auto visit = [&](qint64 offset) {
+        PlayerRecord player;
+        player.assign(QByteArrayView(bytes).sliced(offset, PlayerRecord::Size));
+        if (player.teamNumber() != teamNumber)
+            return;
+        auto *item = new QListWidgetItem(player.lastName(), lists.players);
+        item->setData(Qt::UserRole, offset);
+        if (player.jerseyNumber() < lists.jerseys->count())
+            lists.jerseys->setItemText(player.jerseyNumber(), TakenJerseyText);
+    };
+    const qint64 size = bytes.size();
+    for (qint64 at = 0; at + PlayerRecord::Size <= std::min(size, GameFiles::KeyRegionOneEnd);
+         at += PlayerRecord::Size)
+        visit(at);
+    for (qint64 at = GameFiles::KeyRegionTwoStart; at + PlayerRecord::Size <= size;
+         at += PlayerRecord::Size)
+        visit(at);
+    lists.players->sortItems();
+    return {};
+}
+
+void chooseTeamFloor(benchmark::State &state, const QString &keyFile)
+{
+    BareLists lists;
+    // Where the main window has them.
+    lists.window.resize(565, 425);
+    lists.players->setGeometry(8, 48, 97, 234);
+    lists.jerseys->setGeometry(360, 48, 41, 21);
+    lists.window.show();
+    requireOk(QTest::qWaitForWindowExposed(&lists.window), "showing the floor window");
+
+    int turn = 0;
+    for (auto _ : state) {
+        const Status filled = fillBareLists(lists, keyFile, kTeams[turn]);
+        if (!filled && !skipOnError(state, filled.error()))
+            break;
+        turn = 1 - turn;
+        settle(state);
+    }
+    state.counters["players"] = lists.players->count();
+}
+
+// Leaving the shown player for the next one of his team: he is written back
+// durably and read back, then the next one is read and shown.
+void leavePlayerInWindow(benchmark::State &state, MainWindow *window)
+{
+    chooseTeam(*window, kTeams[0]);
+    QListWidget *list = window->ui().lstPlayers;
+    // A skater and a goalie, in turn, so both layouts are filled each time.
+    int rows[2] = {-1, -1};
+    for (int row = 0; row < list->count() && (rows[0] < 0 || rows[1] < 0); ++row) {
+        list->setCurrentRow(row);
+        const int kind = window->currentPlayer().isGoalie() ? 1 : 0;
+        if (rows[kind] < 0)
+            rows[kind] = row;
+    }
+    requireOk(rows[0] >= 0 && rows[1] >= 0, "finding a skater and a goalie");
+
+    int turn = 0;
+    for (auto _ : state) {
+        list->setCurrentRow(rows[turn]);
+        turn = 1 - turn;
+        settle(state);
+    }
+    noMessages(state);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    applyProgramLook(app);
+    MessageBox::setHandler([](const MessageRequest &) {
+        ++messagesShown;
+        return MessageAnswer::No;
+    });
+
+    QTemporaryDir dir;
+    requireOk(dir.isValid(), "making a temporary folder");
+    const QString teamFolder = dir.filePath(QStringLiteral("teams"));
+    const QString leaveFolder = dir.filePath(QStringLiteral("leave"));
+    requireOk(Sample::writeBaseRosters(teamFolder), "writing the sample roster");
+    requireOk(Sample::writeBaseRosters(leaveFolder), "writing the sample roster");
+
+    Editor teams;
+    openEditor(teams, teamFolder);
+    benchmark::RegisterBenchmark("choose_team", chooseTeamInWindow, teams.window.get())
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("choose_team_floor", chooseTeamFloor,
+                                 teams.state.keyFilePath())
+        ->Unit(benchmark::kMicrosecond);
+
+    // Leaving players rewrites their files: a roster and window of its own.
+    Editor leave;
+    openEditor(leave, leaveFolder);
+    benchmark::RegisterBenchmark("leave_player_window", leavePlayerInWindow, leave.window.get())
+        ->Unit(benchmark::kMicrosecond);
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

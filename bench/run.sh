@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# make bench: builds the benchmarks into build-bench/ and runs every measure
+# beside its floor in the same run, then writes docs/performance.md.
+#
+#   BENCH_BUILD        build folder (build-bench)
+#   BENCH_REPORT       the report to write (docs/performance.md)
+#   BENCH_REPETITIONS  repetitions of each in-process benchmark (9)
+#   BENCH_RUNS         runs of each start-up and export command (30)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD=${BENCH_BUILD:-build-bench}
+REPORT=${BENCH_REPORT:-docs/performance.md}
+REPETITIONS=${BENCH_REPETITIONS:-9}
+RUNS=${BENCH_RUNS:-30}
+started=$(date +%s)
+
+# What the benchmarks need beyond the build's own packages.
+sh tools/install-deps.sh
+missing=""
+for p in libbenchmark-dev hyperfine time python3; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q "install ok installed" \
+        || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "bench: missing packages:$missing; run as root: apt-get install$missing" >&2
+        exit 1
+    fi
+    echo "bench: installing$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+
+GENERATOR=Ninja
+command -v ninja >/dev/null 2>&1 || GENERATOR="Unix Makefiles"
+cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+    -DPUCKDEX_BENCHMARKS=ON >/dev/null
+targets="puckdex puckdex-sample bench_gamefiles bench_windows puckdex-bare-window"
+# The export measure needs the command-line tool, where the tree has it.
+has_cli=no
+if grep -qs 'puckdex-cli' "$BUILD/build.ninja" "$BUILD/Makefile"; then
+    has_cli=yes
+    targets="$targets puckdex-cli"
+fi
+cmake --build "$BUILD" --parallel --target $targets
+bin="$BUILD/bin"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Nothing of the user's: settings, home and temporary files in $work.
+mkdir -p "$work/home/runtime" "$work/tmp"
+chmod 700 "$work/home/runtime"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" \
+    XDG_CACHE_HOME="$work/home/cache" XDG_RUNTIME_DIR="$work/home/runtime" TMPDIR="$work/tmp" \
+    QT_QPA_PLATFORM=offscreen
+
+{
+    echo "model=$(lscpu | sed -n 's/^Model name: *//p' | head -1)"
+    echo "cpus=$(nproc)"
+    echo "memory=$(free -g | awk '/^Mem:/ {print $2}') GiB"
+    echo "disk=$(df -h "$work" | awk 'NR == 2 {print $1 " (" $2 ")"}')"
+    echo "kernel=$(uname -r)"
+    echo "qt=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)"
+    echo "compiler=$(c++ --version | head -1)"
+    echo "load=$(cut -d' ' -f1-3 /proc/loadavg)"
+    echo "repetitions=$REPETITIONS"
+    echo "runs=$RUNS"
+} >"$work/machine.txt"
+
+gbench=(--benchmark_repetitions="$REPETITIONS" --benchmark_enable_random_interleaving=true
+        --benchmark_min_time=0.2 --benchmark_out_format=json)
+run_gbench() { # name; what it prints goes to the screen only when it fails
+    if ! "$bin/bench_$1" "${gbench[@]}" --benchmark_out="$work/$1.json" >"$work/$1.log" 2>&1; then
+        cat "$work/$1.log" >&2
+        exit 1
+    fi
+}
+echo "bench: the file layer (scans, leaving a player)"
+run_gbench gamefiles
+echo "bench: the main window (choosing a team, leaving a player)"
+run_gbench windows
+
+# Start-up, as a user starts the program on the sample roster; each window
+# against an empty window of its size (from its definition in resources/).
+sample="$work/sample"
+"$bin/puckdex-sample" "$sample" >/dev/null
+export PUCKDEX_INI="$work/PUCKDEX.INI"
+printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$sample" >"$PUCKDEX_INI"
+ui_size() { # the window's size from the first geometry of its definition
+    sed -n '/<rect>/{s/.*<width>\([0-9]*\)<\/width><height>\([0-9]*\)<\/height>.*/\1 \2/p;q}' \
+        "resources/$1"
+}
+folder_size=$(ui_size gamefolderwindow.ui)
+main_size=$(ui_size mainwindow.ui)
+for mode in folder main; do
+    if ! PUCKDEX_QUIT_AFTER_PAINT=$mode timeout 60 "$bin/puckdex" >/dev/null 2>&1; then
+        echo "bench: puckdex did not end by itself after painting its $mode window" >&2
+        exit 1
+    fi
+done
+startup() { # mode, bare window size, output name
+    PUCKDEX_QUIT_AFTER_PAINT=$1 hyperfine -N --style basic --warmup 3 --runs "$RUNS" \
+        --export-json "$work/$3.json" \
+        -n puckdex "$bin/puckdex" -n bare "$bin/puckdex-bare-window $2" \
+        -n bare_text "$bin/puckdex-bare-window $2 Puckdex" >/dev/null
+}
+echo "bench: start-up to the game-folder window ($folder_size)"
+startup folder "$folder_size" startup-folder
+echo "bench: start-up to the main window ($main_size)"
+startup main "$main_size" startup-main
+
+# Peak memory: the largest resident set of each run, in KiB.
+peak() { # name, mode, command...
+    local name=$1 mode=$2
+    shift 2
+    for _ in $(seq 10); do
+        PUCKDEX_QUIT_AFTER_PAINT=$mode /usr/bin/time -f "$name %M" -a -o "$work/memory.txt" "$@" \
+            >/dev/null 2>&1
+    done
+}
+peak folder folder "$bin/puckdex"
+peak folder_bare folder "$bin/puckdex-bare-window" $folder_size
+peak folder_bare_text folder "$bin/puckdex-bare-window" $folder_size Puckdex
+peak main main "$bin/puckdex"
+peak main_bare main "$bin/puckdex-bare-window" $main_size
+peak main_bare_text main "$bin/puckdex-bare-window" $main_size Puckdex
+
+# Exporting the whole roster against reading its three files.
+if [ "$has_cli" = yes ]; then
+    status=0
+    "$bin/puckdex-cli" export "$sample" >/dev/null 2>"$work/export.err" || status=$?
+    if [ "$status" -eq 0 ]; then
+        echo "bench: puckdex-cli export"
+        hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$work/export.json" \
+            -n export "$bin/puckdex-cli export $sample" \
+            -n read "cat $sample/teams.db $sample/key.db $sample/att.db" >/dev/null
+    else
+        echo "bench: puckdex-cli export $sample ended with $status: $(head -1 "$work/export.err")" >&2
+        echo "exit status $status: $(head -1 "$work/export.err")" >"$work/export-failed.txt"
+    fi
+fi
+
+echo "$(($(date +%s) - started))" >"$work/seconds.txt"
+python3 bench/report.py "$work" "$REPORT"
+echo "bench: wrote $REPORT"

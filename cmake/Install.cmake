@@ -1,0 +1,55 @@
+# What `cmake --install` puts in place: the programs and, on freedesktop
+# systems, the entries that list Puckdex among the desktop's games. The Debian
+# package (cmake/Package.cmake) is made of exactly these files.
+include(GNUInstallDirs)
+
+# The one name desktops know the program by: the .desktop entry, the AppStream
+# component and the icon all carry it.
+set(PUCKDEX_APP_ID io.github.puckdex.Puckdex)
+
+install(TARGETS puckdex
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    BUNDLE DESTINATION .
+)
+if(TARGET puckdex-cli)
+    install(TARGETS puckdex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+if(UNIX AND NOT APPLE)
+    set(dist ${PROJECT_SOURCE_DIR}/dist)
+    install(FILES ${dist}/${PUCKDEX_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${dist}/${PUCKDEX_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/puckdex.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${PUCKDEX_APP_ID}.svg)
+    foreach(size 16 32 48 64 128 256)
+        install(FILES ${dist}/icons/puckdex-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${PUCKDEX_APP_ID}.png)
+    endforeach()
+
+    # Debian keeps manual pages gzipped; the copies are remade whenever a
+    # page changes, since CMake then configures again.
+    set(man_pages puckdex)
+    if(TARGET puckdex-cli)
+        list(APPEND man_pages puckdex-cli)
+    endif()
+    foreach(page ${man_pages})
+        set(source ${dist}/${page}.1)
+        set(packed ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
+        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+        file(ARCHIVE_CREATE OUTPUT ${packed} PATHS ${source}
+            FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+        install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endforeach()
+
+    # The user guide with its pictures, so that it reads the same offline.
+    set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/puckdex)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md DESTINATION ${doc_dir})
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${doc_dir}
+        FILES_MATCHING PATTERN "*.png")
+endif()

@@ -1,0 +1,1317 @@
+// The fault catalogue: what the program does when the files under it fail.
+// Every case checks the message (titled "Puckdex", naming the file and the
+// reason), that the program goes on, and, file by file, that nothing
+// changed on disk that the user did not ask to change.
+
+#include "editorfixture.h"
+#include "messagescript.h"
+#include "modalhelper.h"
+
+#include "dialogs/gamefolderwindow.h"
+#include "editor/valuerules.h"
+#include "gamedb/codepage.h"
+#include "gamedb/fileset.h"
+#include "gamedb/gamefiles.h"
+#include "sampleroster.h"
+#include "startup/profilefile.h"
+#include "startup/programstate.h"
+#include "startup/startup.h"
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+using namespace Puckdex;
+
+namespace {
+
+constexpr int kTeam = 2;      // the team whose player is edited
+constexpr int kOtherTeam = 3; // where the user goes next
+constexpr int kThirdTeam = 4;
+
+const QString kExitWithoutSaving =
+    QStringLiteral("Do you want to exit without saving this player ?");
+
+QString firstDifference(const QByteArray &actual, const QByteArray &expected)
+{
+    if (actual.size() != expected.size()) {
+        return QStringLiteral("%1 bytes where %2 were expected")
+            .arg(actual.size())
+            .arg(expected.size());
+    }
+    for (qsizetype i = 0; i < actual.size(); ++i) {
+        if (actual.at(i) != expected.at(i)) {
+            return QStringLiteral("first difference at byte %1: %2 where %3 was expected")
+                .arg(i)
+                .arg(quint8(actual.at(i)))
+                .arg(quint8(expected.at(i)));
+        }
+    }
+    return {};
+}
+
+// Whole files compared byte for byte, with a readable report.
+#define COMPARE_FILE(actual, expected)                                                             \
+    do {                                                                                           \
+        const QByteArray actualBytes_ = (actual);                                                  \
+        const QByteArray expectedBytes_ = (expected);                                              \
+        QVERIFY2(actualBytes_ == expectedBytes_,                                                   \
+                 qPrintable(#actual ": " + firstDifference(actualBytes_, expectedBytes_)));        \
+    } while (false)
+
+// Every file below folder by its relative path, with its bytes; folders as
+// entries of their own, so one made or removed shows too.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = QDir(folder).relativeFilePath(path);
+        entries.insert(name,
+                       it.fileInfo().isDir() ? QByteArray("<folder>") : EditorFixture::read(path));
+    }
+    return entries;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray randomBytes(quint32 seed, int size)
+{
+    QRandomGenerator rng(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = char(rng.bounded(256));
+    return bytes;
+}
+
+std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie)
+{
+    for (const PlayerEntry &p : players) {
+        if (p.record.isGoalie() == goalie)
+            return p;
+    }
+    return std::nullopt;
+}
+
+// The one message a fault gave: titled "Puckdex", the exclamation icon,
+// naming the file with its folder and saying why.
+void checkFaultMessage(const MessageRequest &message, const QString &file, const QString &reason)
+{
+    QCOMPARE(message.title, QStringLiteral("Puckdex"));
+    QCOMPARE(message.style, int(MessageStyle::Exclamation));
+    QVERIFY2(message.text.contains(QDir::toNativeSeparators(file)), qPrintable(message.text));
+    QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+}
+
+// The edits of a shown player in every case: a name, the weight (its class
+// follows) and a rating; the last box is left with Tab.
+void editShownPlayer(EditorFixture &f)
+{
+    EditorFixture::type(f.ui().txtFirstName, QStringLiteral("Zed"));
+    EditorFixture::type(f.ui().txtWeight, QStringLiteral("222"));
+    QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+    EditorFixture::type(speed, QStringLiteral("100"));
+    QTest::keyClick(speed, Qt::Key_Tab);
+}
+
+// The player whose write failed is still shown with the user's edits, his
+// team still chosen.
+void checkStillShown(EditorFixture &f, qint64 offset, int team = kTeam)
+{
+    QVERIFY(f.state.PlayerLoaded);
+    QCOMPARE(f.shownOffset(), offset);
+    QCOMPARE(f.ui().txtFirstName->text(), QStringLiteral("Zed"));
+    QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
+    QCOMPARE(f.ui().cboTeams->currentData().toInt(), team);
+}
+
+// No player shown after a record could not be read; the team's list stays.
+void checkNoPlayerShown(EditorFixture &f)
+{
+    QVERIFY(!f.state.PlayerLoaded);
+    QVERIFY(!f.ui().txtFirstName->isEnabled());
+    QCOMPARE(f.ui().txtFirstName->text(), QString());
+    QCOMPARE(f.window->ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
+    QVERIFY(f.ui().lstPlayers->selectedItems().isEmpty());
+    QVERIFY(f.ui().lstPlayers->isEnabled());
+}
+
+// The program goes on after a fault: another team lists its players and
+// one of them is shown, without a message.
+void checkUsable(EditorFixture &f, const MessageScript &messages, int team = kThirdTeam)
+{
+    const qsizetype before = messages.shown.size();
+    QVERIFY(f.chooseTeam(team));
+    const QList<PlayerEntry> players = f.players(team);
+    QVERIFY(!players.isEmpty());
+    QCOMPARE(f.ui().lstPlayers->count(), players.size());
+    QVERIFY(f.clickPlayer(players.last().offset));
+    QVERIFY(f.state.PlayerLoaded);
+    QCOMPARE(f.shownOffset(), players.last().offset);
+    QCOMPARE(f.ui().txtLastName->text(), players.last().record.lastName());
+    QCOMPARE(messages.shown.size(), before);
+}
+
+// Leaves the shown player (or, with none shown, picks a team) as a user does.
+void leaveBy(EditorFixture &f, const QString &how, qint64 nextPlayer, int nextTeam = kOtherTeam)
+{
+    if (how == QLatin1String("player")) {
+        QVERIFY(f.clickPlayer(nextPlayer));
+    } else if (how == QLatin1String("team")) {
+        QVERIFY(f.chooseTeam(nextTeam));
+    } else {
+        EditorFixture::activate(f.ui().cmdExit);
+        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+    }
+}
+
+// The player edited in a case, and another one of his team to go to.
+struct Targets
+{
+    qint64 shown = -1;
+    qint64 next = -1;
+};
+
+Targets targetsOf(const QList<PlayerEntry> &players, qint64 shown)
+{
+    Targets t{shown, -1};
+    for (const PlayerEntry &p : players) {
+        if (p.offset != shown) {
+            t.next = p.offset;
+            break;
+        }
+    }
+    return t;
+}
+
+Targets targetsOf(const EditorFixture &f, bool goalie)
+{
+    const QList<PlayerEntry> players = f.players(kTeam);
+    const std::optional<PlayerEntry> shown = firstOf(players, goalie);
+    return shown ? targetsOf(players, shown->offset) : Targets{};
+}
+
+struct Saved
+{
+    QByteArray key;
+    QByteArray att;
+};
+
+// The files as a run without faults leaves them: the player shown, edited
+// and left. The sample roster is the same every time, so its offsets hold
+// in every fixture.
+Saved cleanSave(qint64 shown)
+{
+    EditorFixture r;
+    if (!r.open())
+        return {};
+    MessageScript messages;
+    if (!r.chooseTeam(kTeam) || !r.clickPlayer(shown))
+        return {};
+    editShownPlayer(r);
+    if (!r.chooseTeam(kOtherTeam) || !messages.shown.isEmpty())
+        return {};
+    return {r.key(), r.att()};
+}
+
+// A write fault on the file of that name for as long as it lives.
+class WriteFaultOn
+{
+public:
+    WriteFaultOn(const QString &fileName, const GameFiles::WriteFault &fault)
+    {
+        GameFiles::setWriteFaultHook(
+            [=](const QString &path, qint64) -> std::optional<GameFiles::WriteFault> {
+                if (QFileInfo(path).fileName().compare(fileName, Qt::CaseInsensitive) == 0)
+                    return fault;
+                return std::nullopt;
+            });
+    }
+    ~WriteFaultOn() { remove(); }
+    WriteFaultOn(const WriteFaultOn &) = delete;
+    WriteFaultOn &operator=(const WriteFaultOn &) = delete;
+    void remove() { GameFiles::setWriteFaultHook({}); }
+};
+
+// A saved-game index: the header, then one entry per game number text.
+QByteArray indexWith(const QList<QByteArray> &numbers)
+{
+    QByteArray bytes(GameFiles::IndexHeaderSize, char(0x11));
+    for (const QByteArray &number : numbers) {
+        QByteArray entry(SeasonIndexEntry::Size, '\0');
+        entry.replace(0, number.size(), number);
+        entry.replace(13, 5, "Game " + number);
+        bytes += entry;
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TstFaults : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    int m_runs = 0;
+
+    QString freshFolder(const QString &name)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("%1-%2").arg(name).arg(++m_runs));
+        QDir().mkpath(path);
+        return path;
+    }
+
+    std::unique_ptr<MainWindow> runStartup(ProgramState &state, const QString &settings)
+    {
+        Startup startup(
+            state, settings,
+            QStringLiteral("puckdex-faults-%1").arg(QCoreApplication::applicationPid()));
+        return startup.run();
+    }
+
+    // Answers the folder window: the folder, without backups, then OK. With
+    // thenExit the program is expected back in the folder window after a
+    // refusal, and leaves it by Exit.
+    void chooseFolder(const QString &folder, MessageScript &messages, QString *openedOn = nullptr,
+                      int *shown = nullptr, bool thenExit = false)
+    {
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [=, &messages](QWidget *w) {
+            if (shown)
+                ++*shown;
+            auto *window = static_cast<GameFolderWindow *>(w);
+            if (openedOn)
+                *openedOn = window->currentFolder();
+            window->setFolder(folder);
+            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
+            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            if (thenExit) {
+                whenModalShown(
+                    QStringLiteral("frmGetFileLocation"), [=, &messages](QWidget *again) {
+                        if (shown)
+                            ++*shown;
+                        messages.answer(MessageAnswer::Yes);
+                        QTest::mouseClick(child<QPushButton>(again, "cmdExit"), Qt::LeftButton);
+                    });
+            }
+        });
+    }
+
+    // Picks a team in a window that start-up returned, as a user does.
+    static void chooseTeamIn(MainWindow &window, int team)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QComboBox *teams = window.ui().cboTeams;
+        teams->setFocus(Qt::MouseFocusReason);
+        teams->setCurrentIndex(teams->findData(team));
+        emit teams->activated(teams->currentIndex());
+        QVERIFY(window.ui().lstPlayers->isEnabled());
+        QVERIFY(window.ui().lstPlayers->count() > 0);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void cleanup()
+    {
+        GameFiles::setWriteFaultHook({});
+        QCOMPARE(dropPendingModalActions(), 0);
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->isVisible())
+                w->close();
+        }
+    }
+
+    // ---------------------------------------------------------------------
+    // The game folder goes away under the running program.
+
+    void theGameFolderGoesAway_data()
+    {
+        QTest::addColumn<bool>("removed"); // otherwise renamed, and later back
+        QTest::addColumn<bool>("playerShown");
+        QTest::addColumn<QString>("leave"); // "team", "player" or "exit"
+        QTest::newRow("renamed, then a team chosen") << false << false << "team";
+        QTest::newRow("removed, then a team chosen") << true << false << "team";
+        QTest::newRow("renamed, shown player left for a teammate") << false << true << "player";
+        QTest::newRow("renamed, shown player left for another team") << false << true << "team";
+        QTest::newRow("renamed, shown player left by Exit") << false << true << "exit";
+        QTest::newRow("removed, shown player left for a teammate") << true << true << "player";
+        QTest::newRow("removed, shown player left by Exit") << true << true << "exit";
+    }
+    void theGameFolderGoesAway()
+    {
+        QFETCH(bool, removed);
+        QFETCH(bool, playerShown);
+        QFETCH(QString, leave);
+        Saved clean;
+        EditorFixture f;
+        QVERIFY(f.open());
+        const Targets t = targetsOf(f, false);
+        if (playerShown && !removed) {
+            clean = cleanSave(t.shown);
+            QVERIFY(!clean.key.isEmpty());
+            EditorFixture::activate(f.window.get());
+        }
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        if (playerShown) {
+            QVERIFY(f.clickPlayer(t.shown));
+            editShownPlayer(f);
+        }
+        const QString folder = f.dir.path();
+        const QString moved = folder + QStringLiteral("-moved");
+        // A case that fails halfway must not leave the moved folder behind.
+        const auto removeMoved = qScopeGuard([&] { QDir(moved).removeRecursively(); });
+        const auto original = snapshot(folder);
+        if (removed)
+            QVERIFY(QDir(folder).removeRecursively());
+        else
+            QVERIFY(QDir().rename(folder, moved));
+
+        if (leave == QLatin1String("exit"))
+            messages.answer(MessageAnswer::No);
+        leaveBy(f, leave, t.next);
+        QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
+        checkFaultMessage(messages.shown.first(),
+                          QDir(folder).filePath(playerShown ? "key.db" : "teams.db"),
+                          QStringLiteral("No such file or directory"));
+        QVERIFY(f.window->isVisible());
+        if (leave == QLatin1String("exit"))
+            QCOMPARE(messages.shown.last().text, kExitWithoutSaving);
+        if (playerShown) {
+            checkStillShown(f, t.shown);
+        } else {
+            QVERIFY(!f.ui().lstPlayers->isEnabled());
+            QCOMPARE(f.ui().lstPlayers->count(), 0);
+        }
+        // Nothing was made where the folder was.
+        QVERIFY(!QFileInfo::exists(folder));
+
+        if (removed) {
+            // Each later try says the same; the program still ends when asked.
+            QVERIFY(f.chooseTeam(kThirdTeam));
+            QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 3 : 2);
+            checkFaultMessage(messages.shown.last(),
+                              QDir(folder).filePath(playerShown ? "key.db" : "teams.db"),
+                              QStringLiteral("No such file or directory"));
+            messages.answer(MessageAnswer::Yes);
+            f.window->close();
+            QVERIFY(!f.window->isVisible());
+            QVERIFY(!QFileInfo::exists(folder));
+            return;
+        }
+
+        QVERIFY(QDir().rename(moved, folder));
+        QCOMPARE(snapshot(folder), original);
+        const qsizetype shownBefore = messages.shown.size();
+        leaveBy(f, leave, t.next);
+        QCOMPARE(messages.shown.size(), shownBefore);
+        if (playerShown) {
+            COMPARE_FILE(f.key(), clean.key);
+            COMPARE_FILE(f.att(), clean.att);
+        } else {
+            QVERIFY(f.ui().lstPlayers->count() > 0);
+            COMPARE_FILE(f.key(), f.originalKey);
+        }
+        if (leave == QLatin1String("exit"))
+            QVERIFY(!f.window->isVisible());
+        else
+            checkUsable(f, messages);
+    }
+
+    // One game file removed after start-up, then put back: each read that
+    // needs it says so, the others go on.
+    void aGameFileRemovedAfterStartup_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("pickPlayer"); // else a team is chosen
+        QTest::addColumn<QString>("what");    // how the message begins
+        QTest::newRow("key.db, then a team chosen")
+            << "key.db" << false << "The team's players could not be read.";
+        QTest::newRow("key.db, then a player picked")
+            << "key.db" << true << "The player could not be read.";
+        QTest::newRow("att.db, then a player picked") << "att.db" << true << "The ratings of ";
+    }
+    void aGameFileRemovedAfterStartup()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, pickPlayer);
+        QFETCH(QString, what);
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        const Targets t = targetsOf(f, false);
+        const QString path = f.path(qPrintable(file));
+        const QString away = f.dir.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QFile::rename(path, away));
+
+        if (pickPlayer)
+            QVERIFY(f.clickPlayer(t.shown));
+        else
+            QVERIFY(f.chooseTeam(kOtherTeam));
+        QCOMPARE(messages.shown.size(), 1);
+        checkFaultMessage(messages.shown.first(), path,
+                          QStringLiteral("No such file or directory"));
+        QVERIFY2(messages.shown.first().text.startsWith(what),
+                 qPrintable(messages.shown.first().text));
+        QVERIFY(!f.state.PlayerLoaded);
+        if (pickPlayer) {
+            checkNoPlayerShown(f);
+        } else {
+            // The team itself was read: its fields show, its list is empty.
+            QVERIFY(!f.ui().txtName->text().isEmpty());
+            QVERIFY(f.ui().lstPlayers->isEnabled());
+            QCOMPARE(f.ui().lstPlayers->count(), 0);
+        }
+        QVERIFY(!QFileInfo::exists(path));
+
+        QVERIFY(QFile::rename(away, path));
+        COMPARE_FILE(f.key(), f.originalKey);
+        COMPARE_FILE(f.att(), f.originalAtt);
+        checkUsable(f, messages);
+    }
+
+    // A renamed player left by a click on another one (the rename runs once
+    // the click has reached the list) while his key file is read-only.
+    void aRenamedPlayerLeftWhileTheKeyFileIsReadOnly()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        const Targets t = targetsOf(f, false);
+        QVERIFY(f.clickPlayer(t.shown));
+        int questions = 0;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            ++questions;
+            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+        });
+        EditorFixture::type(f.ui().txtLastName, QStringLiteral("zzyzx"));
+
+        WriteFaultOn readOnly(QStringLiteral("key.db"), {true, -1, {}});
+        QVERIFY(f.clickPlayer(t.next));
+        QTRY_COMPARE(messages.shown.size(), 1);
+        QCOMPARE(questions, 1);
+        checkFaultMessage(messages.shown.first(), f.path("key.db"),
+                          QStringLiteral("the file is read-only"));
+        QVERIFY(f.state.PlayerLoaded);
+        QVERIFY(!f.state.LoadingTeam);
+        QCOMPARE(f.shownOffset(), t.shown);
+        QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
+        QCOMPARE(f.ui().lstPlayers->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly).size(), 1);
+        COMPARE_FILE(f.key(), f.originalKey);
+        COMPARE_FILE(f.att(), f.originalAtt);
+
+        // Writable again: the next click saves the new name, asking nothing more.
+        readOnly.remove();
+        QVERIFY(f.clickPlayer(t.next));
+        QCOMPARE(f.shownOffset(), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(questions, 1);
+        QByteArray expected = f.originalKey;
+        expected.replace(t.shown + PlayerRecord::LastName.offset, PlayerRecord::LastName.width,
+                         QByteArray("Zzyzx").leftJustified(PlayerRecord::LastName.width, '\0'));
+        COMPARE_FILE(f.key(), expected);
+        COMPARE_FILE(f.att(), f.originalAtt);
+        checkUsable(f, messages);
+    }
+
+    // ---------------------------------------------------------------------
+    // A game file turns read-only while a player is shown (the write hook
+    // stands in for the mark, which root would write through).
+
+    void aFileTurnsReadOnlyWhileShown_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<QString>("leave");
+        QTest::newRow("key.db, left for a teammate") << "key.db" << false << "player";
+        QTest::newRow("key.db, left for another team") << "key.db" << true << "team";
+        QTest::newRow("key.db, left by Exit") << "key.db" << false << "exit";
+        QTest::newRow("att.db, left for a teammate") << "att.db" << true << "player";
+        QTest::newRow("att.db, left for another team") << "att.db" << false << "team";
+        QTest::newRow("att.db, left by Exit") << "att.db" << true << "exit";
+    }
+    void aFileTurnsReadOnlyWhileShown()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, goalie);
+        QFETCH(QString, leave);
+        EditorFixture f;
+        QVERIFY(f.open());
+        const Targets t = targetsOf(f, goalie);
+        const Saved clean = cleanSave(t.shown);
+        QVERIFY(!clean.key.isEmpty());
+        EditorFixture::activate(f.window.get());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        QVERIFY(f.clickPlayer(t.shown));
+        editShownPlayer(f);
+
+        WriteFaultOn readOnly(file, {true, -1, {}});
+        if (leave == QLatin1String("exit"))
+            messages.answer(MessageAnswer::No);
+        leaveBy(f, leave, t.next);
+        QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
+        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)),
+                          QStringLiteral("the file is read-only"));
+        QVERIFY(messages.shown.first().text.startsWith(QStringLiteral("Zed ")));
+        QVERIFY(f.window->isVisible());
+        checkStillShown(f, t.shown);
+        // The key record goes first: a read-only attribute file stops only
+        // the ratings.
+        COMPARE_FILE(f.key(), file == QLatin1String("key.db") ? f.originalKey : clean.key);
+        COMPARE_FILE(f.att(), f.originalAtt);
+
+        // Writable again: leaving him saves him.
+        readOnly.remove();
+        const qsizetype before = messages.shown.size();
+        leaveBy(f, leave, t.next);
+        QCOMPARE(messages.shown.size(), before);
+        COMPARE_FILE(f.key(), clean.key);
+        COMPARE_FILE(f.att(), clean.att);
+        if (leave == QLatin1String("exit"))
+            QVERIFY(!f.window->isVisible());
+        else
+            checkUsable(f, messages);
+    }
+
+    // ---------------------------------------------------------------------
+    // A record write that stops part of the way (a full disk, a device that
+    // fails): reported, the player kept, and a later save completes it.
+
+    void aWriteFailsHalfway_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<int>("written"); // bytes of the record that reach the file
+        QTest::newRow("key record, nothing written") << "key.db" << false << 0;
+        QTest::newRow("key record, 1 byte") << "key.db" << true << 1;
+        QTest::newRow("key record, half") << "key.db" << false << 30;
+        QTest::newRow("key record, all but the last byte") << "key.db" << false << 59;
+        QTest::newRow("skater ratings, nothing written") << "att.db" << false << 0;
+        QTest::newRow("skater ratings, half") << "att.db" << false << 10;
+        QTest::newRow("skater ratings, all but the last byte") << "att.db" << false << 20;
+        QTest::newRow("goalie ratings, all but the last byte") << "att.db" << true << 16;
+    }
+    void aWriteFailsHalfway()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, goalie);
+        QFETCH(int, written);
+        EditorFixture f;
+        QVERIFY(f.open());
+        const Targets t = targetsOf(f, goalie);
+        const Saved clean = cleanSave(t.shown);
+        QVERIFY(!clean.key.isEmpty());
+        EditorFixture::activate(f.window.get());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        QVERIFY(f.clickPlayer(t.shown));
+        editShownPlayer(f);
+
+        const bool keyFile = file == QLatin1String("key.db");
+        const int size = keyFile ? PlayerRecord::Size
+                                 : (goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size);
+        WriteFaultOn halfway(file, {false, written, QStringLiteral("the disk is full")});
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        checkFaultMessage(
+            messages.shown.first(), f.path(qPrintable(file)),
+            QStringLiteral("was written only in part (%1 of %2 bytes): the disk is full")
+                .arg(written)
+                .arg(size));
+        checkStillShown(f, t.shown);
+
+        // Only the bytes that got through changed, and they are the new ones.
+        const qint64 at = keyFile ? t.shown : f.player(t.shown).attribOffset();
+        QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
+        torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
+        COMPARE_FILE(keyFile ? f.key() : f.att(), torn);
+        COMPARE_FILE(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+
+        halfway.remove();
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        COMPARE_FILE(f.key(), clean.key);
+        COMPARE_FILE(f.att(), clean.att);
+        checkUsable(f, messages);
+    }
+
+    // ---------------------------------------------------------------------
+    // Damaged records: cut-short files and attribute offsets that point
+    // nowhere.
+
+    void aDamagedRecordIsNotShown_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("key file cut below a listed player") << "key.db";
+        QTest::newRow("attribute file cut below a player's ratings") << "att.db";
+    }
+    void aDamagedRecordIsNotShown()
+    {
+        QFETCH(QString, file);
+        const bool keyFile = file == QLatin1String("key.db");
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        // The player whose record lies last in the file that is cut.
+        const QList<PlayerEntry> players = f.players(kTeam);
+        PlayerEntry last = players.first();
+        for (const PlayerEntry &p : players) {
+            if (keyFile ? p.offset > last.offset
+                        : p.record.attribOffset() > last.record.attribOffset())
+                last = p;
+        }
+        const qint64 cut = keyFile ? last.offset + 30 : last.record.attribOffset() + 5;
+        QByteArray shortened = (keyFile ? f.originalKey : f.originalAtt).left(cut);
+        writeFile(f.path(qPrintable(file)), shortened);
+
+        QVERIFY(f.clickPlayer(last.offset));
+        QCOMPARE(messages.shown.size(), 1);
+        const int size = keyFile ? PlayerRecord::Size
+                                 : (last.record.isGoalie() ? GoalieAttribRecord::Size
+                                                           : SkaterAttribRecord::Size);
+        checkFaultMessage(
+            messages.shown.first(), f.path(qPrintable(file)),
+            QStringLiteral("needs %1 bytes, but the file ends at byte %2").arg(size).arg(cut));
+        QVERIFY(messages.shown.first().text.startsWith(
+            keyFile
+                ? QStringLiteral("The player could not be read.")
+                : QStringLiteral("The ratings of %1 %2 could not be read; the player is not shown.")
+                      .arg(last.record.firstName(), last.record.lastName())));
+        checkNoPlayerShown(f);
+
+        // His teammates still load; leaving one unchanged rewrites his own
+        // bytes and the short file stays as short as it was.
+        const Targets t = targetsOf(players, last.offset);
+        QVERIFY(f.clickPlayer(t.next));
+        QVERIFY(f.state.PlayerLoaded);
+        QCOMPARE(f.shownOffset(), t.next);
+        QVERIFY(f.chooseTeam(kOtherTeam));
+        QCOMPARE(messages.shown.size(), 1);
+        COMPARE_FILE(f.key(), keyFile ? shortened : f.originalKey);
+        COMPARE_FILE(f.att(), keyFile ? f.originalAtt : shortened);
+        // Other teams' ratings may lie beyond a cut attribute file.
+        if (keyFile)
+            checkUsable(f, messages);
+    }
+
+    void aRecordDamagedWhileShownIsNotSaved_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("file"); // the file the message names
+        QTest::newRow("key file cut below him") << "key cut"
+                                                << "key.db";
+        QTest::newRow("attribute file cut below his ratings") << "att cut"
+                                                              << "att.db";
+        QTest::newRow("his attribute offset made negative") << "negative"
+                                                            << "att.db";
+        QTest::newRow("his attribute offset far beyond the file") << "beyond"
+                                                                  << "att.db";
+    }
+    void aRecordDamagedWhileShownIsNotSaved()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, file);
+        EditorFixture f;
+        QVERIFY(f.open());
+        // The player whose key record lies last in the file: a cut below
+        // him leaves his teammates whole.
+        const QList<PlayerEntry> players = f.players(kTeam);
+        PlayerEntry shown = players.first();
+        for (const PlayerEntry &p : players) {
+            const bool later = damage == QLatin1String("att cut")
+                                   ? p.record.attribOffset() > shown.record.attribOffset()
+                                   : p.offset > shown.offset;
+            if (later)
+                shown = p;
+        }
+        const Targets t = targetsOf(players, shown.offset);
+        const Saved clean = cleanSave(t.shown);
+        QVERIFY(!clean.key.isEmpty());
+        EditorFixture::activate(f.window.get());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        QVERIFY(f.clickPlayer(t.shown));
+        editShownPlayer(f);
+
+        // Another program damages the files while he is shown.
+        const qint32 attribOffset = shown.record.attribOffset();
+        const int attribSize =
+            shown.record.isGoalie() ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+        QByteArray key = f.originalKey;
+        QByteArray att = f.originalAtt;
+        QString reason;
+        if (damage == QLatin1String("key cut")) {
+            key = key.left(t.shown + 30);
+            reason = QStringLiteral("needs 60 bytes, but the file ends at byte %1").arg(key.size());
+        } else if (damage == QLatin1String("att cut")) {
+            att = att.left(attribOffset + 5);
+            reason = QStringLiteral("needs %1 bytes, but the file ends at byte %2")
+                         .arg(attribSize)
+                         .arg(att.size());
+        } else {
+            const qint32 bad = damage == QLatin1String("negative") ? -40 : 10'000'000;
+            f.patchPlayer(t.shown, [&](PlayerRecord &p) { p.setAttribOffset(bad); });
+            key = f.key();
+            reason = damage == QLatin1String("negative")
+                         ? QStringLiteral("has the negative offset -40")
+                         : QStringLiteral("needs %1 bytes, but the file ends at byte %2")
+                               .arg(attribSize)
+                               .arg(att.size());
+        }
+        writeFile(f.path("key.db"), key);
+        writeFile(f.path("att.db"), att);
+
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), reason);
+        checkStillShown(f, t.shown);
+        // No file grew; what the key write could do, it did with the
+        // damaged offset kept.
+        if (damage == QLatin1String("key cut")) {
+            COMPARE_FILE(f.key(), key);
+        } else {
+            QByteArray expected = clean.key;
+            expected.replace(t.shown + PlayerRecord::AttribOffsetAt, 4,
+                             key.mid(t.shown + PlayerRecord::AttribOffsetAt, 4));
+            COMPARE_FILE(f.key(), expected);
+        }
+        COMPARE_FILE(f.att(), att);
+
+        // Repaired by the other program: leaving him now saves him.
+        writeFile(f.path("key.db"), f.originalKey);
+        writeFile(f.path("att.db"), f.originalAtt);
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        COMPARE_FILE(f.key(), clean.key);
+        COMPARE_FILE(f.att(), clean.att);
+        checkUsable(f, messages);
+    }
+
+    // ---------------------------------------------------------------------
+    // The team file replaced by a shorter one after the team list was read.
+
+    void aShorterTeamFile_data()
+    {
+        QTest::addColumn<int>("kept"); // bytes of the team file left
+        QTest::addColumn<int>("team"); // the team chosen then
+        QTest::addColumn<bool>("playerShown");
+        QTest::newRow("ten teams, team 20 chosen") << 10 * 795 << 20 << false;
+        QTest::newRow("ten and a half teams, team 10 chosen") << 10 * 795 + 400 << 10 << false;
+        QTest::newRow("emptied, team 0 chosen") << 0 << 0 << false;
+        QTest::newRow("ten teams, team 25 chosen with a player shown") << 10 * 795 << 25 << true;
+    }
+    void aShorterTeamFile()
+    {
+        QFETCH(int, kept);
+        QFETCH(int, team);
+        QFETCH(bool, playerShown);
+        EditorFixture f;
+        QVERIFY(f.open());
+        const Targets t = targetsOf(f, false);
+        Saved clean{f.originalKey, f.originalAtt};
+        if (playerShown) {
+            clean = cleanSave(t.shown);
+            QVERIFY(!clean.key.isEmpty());
+            EditorFixture::activate(f.window.get());
+        }
+        MessageScript messages;
+        if (playerShown) {
+            QVERIFY(f.chooseTeam(kTeam));
+            QVERIFY(f.clickPlayer(t.shown));
+            editShownPlayer(f);
+        }
+        const QByteArray shorter = EditorFixture::read(f.path("teams.db")).left(kept);
+        writeFile(f.path("teams.db"), shorter);
+
+        QVERIFY(f.chooseTeam(team));
+        QCOMPARE(messages.shown.size(), 1);
+        checkFaultMessage(messages.shown.first(), f.path("teams.db"),
+                          QStringLiteral("team %1 at offset %2 needs 795 bytes, but the file ends "
+                                         "at byte %3")
+                              .arg(team)
+                              .arg(team * 795)
+                              .arg(kept));
+        QVERIFY(
+            messages.shown.first().text.startsWith(QStringLiteral("The team could not be read.")));
+        // The shown player was written before the team was read.
+        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.ui().lstPlayers->isEnabled());
+        QCOMPARE(f.ui().lstPlayers->count(), 0);
+        QCOMPARE(f.ui().txtName->text(), QString());
+        QCOMPARE(f.ui().cboTeams->count(), Sample::kTeamCount);
+        COMPARE_FILE(f.key(), clean.key);
+        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), shorter);
+
+        // The teams still in the file work as before.
+        if (kept >= 795 * (kOtherTeam + 1))
+            checkUsable(f, messages, kOtherTeam);
+    }
+
+    // ---------------------------------------------------------------------
+    // Another program (the game itself) writes the files while a player is
+    // shown: what the window does not show stays as that program left it.
+
+    void anotherProgramWritesMeanwhile_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<bool>("edited");
+        QTest::newRow("skater, edited") << false << true;
+        QTest::newRow("skater, left unchanged") << false << false;
+        QTest::newRow("goalie, edited") << true << true;
+        QTest::newRow("goalie, left unchanged") << true << false;
+    }
+    void anotherProgramWritesMeanwhile()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(bool, edited);
+        EditorFixture f;
+        QVERIFY(f.open());
+        const Targets t = targetsOf(f, goalie);
+        Saved shownValues{f.originalKey, f.originalAtt};
+        if (edited) {
+            shownValues = cleanSave(t.shown);
+            QVERIFY(!shownValues.key.isEmpty());
+            EditorFixture::activate(f.window.get());
+        }
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(kTeam));
+        QVERIFY(f.clickPlayer(t.shown));
+        if (edited)
+            editShownPlayer(f);
+
+        // The other program's writes: his unshown bytes, some shown ones
+        // (which the window's values then replace), a teammate's records,
+        // the key file's gap and the team file.
+        const PlayerRecord before = f.player(t.shown);
+        const qint64 at = before.attribOffset();
+        const PlayerRecord mate = f.player(t.next);
+        QRandomGenerator rng(goalie * 2 + edited);
+        const auto scribble = [&](QByteArray &bytes, qint64 from, int count) {
+            for (int i = 0; i < count; ++i)
+                bytes[from + i] = char(rng.bounded(256));
+        };
+        QByteArray key = f.originalKey;
+        scribble(key, t.shown + 40, 8);
+        scribble(key, t.shown + 59, 1);
+        key.replace(t.shown + PlayerRecord::PictureCodeA.offset, 8, "ABCDWXYZ");
+        key.replace(t.shown + PlayerRecord::LastName.offset, 17,
+                    QByteArray("Otherprog\0junk!!!", 17));
+        key[t.shown + PlayerRecord::WeightPoundsByte] = char(199);
+        scribble(key, t.next + 40, 8);
+        key[t.next + PlayerRecord::WeightPoundsByte] = char(201);
+        scribble(key, GameFiles::KeyRegionOneEnd, 4520);
+        QByteArray att = f.originalAtt;
+        const QList<int> unshown =
+            goalie ? QList<int>{5, 9, 12, 13, 14, 15} : QList<int>{8, 15, 16, 17, 18};
+        for (const int b : unshown)
+            scribble(att, at + b, 1);
+        const int weightClassByte =
+            goalie ? GoalieAttribRecord::WeightClassByte : SkaterAttribRecord::WeightClassByte;
+        att[at + weightClassByte] = char(17);
+        att[at + (goalie ? 16 : 6)] = char(3); // a shown rating
+        scribble(att, mate.attribOffset(), mate.isGoalie() ? 17 : 21);
+        QByteArray teams = EditorFixture::read(f.path("teams.db"));
+        scribble(teams, 795 * kTeam + 100, 50);
+        writeFile(f.path("key.db"), key);
+        writeFile(f.path("att.db"), att);
+        writeFile(f.path("teams.db"), teams);
+
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 0);
+
+        // His shown fields as the window had them, every other byte as the
+        // other program left it (bytes after a name's first NUL become NUL).
+        QByteArray expectedKey = key;
+        for (const FieldSpan span :
+             {FieldSpan{PlayerRecord::JerseyNumberByte, 1},
+              FieldSpan{PlayerRecord::PositionByte, 1}, PlayerRecord::FirstName,
+              PlayerRecord::LastName, FieldSpan{PlayerRecord::HeightInchesByte, 3}})
+            expectedKey.replace(t.shown + span.offset, span.width,
+                                shownValues.key.mid(t.shown + span.offset, span.width));
+        QByteArray expectedAtt = att;
+        const auto shownBytes = goalie ? std::span<const RatingField>(kGoalieRatingFields)
+                                       : std::span<const RatingField>(kSkaterRatingFields);
+        expectedAtt[at] = shownValues.att.at(at);
+        for (const RatingField &field : shownBytes)
+            expectedAtt[at + field.byte] = shownValues.att.at(at + field.byte);
+        // The weight class goes with a weight the user changed, and only then.
+        if (edited)
+            expectedAtt[at + weightClassByte] = char(weightClass(222));
+        COMPARE_FILE(f.key(), expectedKey);
+        COMPARE_FILE(f.att(), expectedAtt);
+        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), teams);
+        // The names as shown, each padded with NULs over what the other
+        // program left after its NUL.
+        const auto field = [](const QString &text, FieldSpan span) {
+            const QByteArray bytes = CodePage::encode(text).value_or(QByteArray());
+            return bytes + QByteArray(span.width - bytes.size(), '\0');
+        };
+        const QByteArray saved = f.key().mid(t.shown, PlayerRecord::Size);
+        QCOMPARE(
+            saved.mid(PlayerRecord::FirstName.offset, PlayerRecord::FirstName.width),
+            field(edited ? QStringLiteral("Zed") : before.firstName(), PlayerRecord::FirstName));
+        QCOMPARE(saved.mid(PlayerRecord::LastName.offset, PlayerRecord::LastName.width),
+                 field(before.lastName(), PlayerRecord::LastName));
+        checkUsable(f, messages);
+    }
+
+    // ---------------------------------------------------------------------
+    // Backups that cannot be made (the key file's is in tst_startup).
+
+    void aFailingBackupOfTheTeamOrAttributeFile_data()
+    {
+        QTest::addColumn<QString>("blocked"); // a folder stands where this backup goes
+        QTest::newRow("teams.bak, the first copy") << "teams.bak";
+        QTest::newRow("att.bak, the last copy") << "att.bak";
+    }
+    void aFailingBackupOfTheTeamOrAttributeFile()
+    {
+        QFETCH(QString, blocked);
+        const QString folder = freshFolder(QStringLiteral("backup"));
+        QVERIFY(Sample::writeBaseRosters(folder).ok());
+        QVERIFY(QDir(folder).mkdir(blocked));
+        writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept");
+        // Backups of an earlier run, kept when this run makes none.
+        writeFile(QDir(folder).filePath("key.bak"), "older backup");
+        const auto before = snapshot(folder);
+
+        MessageScript messages;
+        messages.answer(MessageAnswer::Yes);
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            QVERIFY(child<QCheckBox>(w, "chkBackupsRequired")->isChecked());
+            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window =
+            runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
+        QVERIFY(window);
+        QCOMPARE(messages.shown.size(), 1);
+        const MessageRequest &asked = messages.shown.first();
+        QCOMPARE(asked.title, QStringLiteral("Puckdex"));
+        QCOMPARE(asked.style, 32 + 4 + 256);
+        QVERIFY2(asked.text.contains(QDir::toNativeSeparators(QDir(folder).filePath(blocked))),
+                 qPrintable(asked.text));
+
+        // The copies before the failure were made; none after it.
+        auto expected = before;
+        if (blocked == QLatin1String("att.bak")) {
+            expected.insert("teams.bak", before.value("teams.db"));
+            expected.insert("key.bak", before.value("key.db"));
+        }
+        QCOMPARE(snapshot(folder), expected);
+
+        QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+        chooseTeamIn(*window, kTeam);
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    // ---------------------------------------------------------------------
+    // A settings file that cannot be read or written: defaults, silently,
+    // and the file (or what stands in its place) left as it was.
+
+    void anUnusableSettingsFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("random bytes") << "random";
+        QTest::newRow("its folder is a file") << "below a file";
+    }
+    void anUnusableSettingsFile()
+    {
+        QFETCH(QString, kind);
+        const QString game = freshFolder(QStringLiteral("game"));
+        QVERIFY(Sample::writeBaseRosters(game).ok());
+        const QString place = freshFolder(QStringLiteral("settings"));
+        QString settings = place + QStringLiteral("/PUCKDEX.INI");
+        const QByteArray random = randomBytes(42, 3000);
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(place).mkdir("PUCKDEX.INI"));
+            writeFile(settings + QStringLiteral("/inside.txt"), "kept");
+        } else if (kind == QLatin1String("random")) {
+            writeFile(settings, random);
+        } else {
+            writeFile(place + QStringLiteral("/blocker"), "a file");
+            settings = place + QStringLiteral("/blocker/PUCKDEX.INI");
+        }
+        const auto before = snapshot(place);
+
+        MessageScript messages;
+        QString openedOn;
+        chooseFolder(game, messages, &openedOn);
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state, settings);
+        QVERIFY(window);
+        QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(openedOn, QDir::homePath());
+        QCOMPARE(state.GamePath, QDir::toNativeSeparators(game));
+
+        if (kind == QLatin1String("random")) {
+            // Readable, so the folder is added and every old byte kept.
+            const QByteArray after = EditorFixture::read(settings);
+            QVERIFY(after.startsWith(random));
+            QCOMPARE(
+                ProfileFile(settings).readString(Startup::SettingsSection, Startup::GamePathKey),
+                QDir::toNativeSeparators(game));
+        } else {
+            QCOMPARE(snapshot(place), before);
+        }
+
+        chooseTeamIn(*window, kTeam);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    void theTemplateWindowOnAnUnusableSettingsFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("random bytes") << "random";
+    }
+    void theTemplateWindowOnAnUnusableSettingsFile()
+    {
+        QFETCH(QString, kind);
+        const QByteArray random = randomBytes(7, 2000);
+        EditorFixture f;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            if (kind == QLatin1String("folder")) {
+                QDir(fx.dir.path()).mkdir("PUCKDEX.INI");
+                writeFile(fx.settingsPath() + "/inside.txt", "kept");
+            } else {
+                writeFile(fx.settingsPath(), random);
+            }
+        }));
+        const auto before = snapshot(f.dir.path());
+        MessageScript messages;
+        QStringList shown;
+        whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
+            for (const char *name : {"txtStdFwd_2", "txtStdFwd_3", "txtStdGoal_2", "txtStdGoal_3"})
+                shown.append(child<QLineEdit>(w, name)->text());
+            QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+        });
+        QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
+        QCOMPARE(shown, (QStringList{"160", "40", "160", "25"}));
+        QCOMPARE(messages.shown.size(), 0);
+        if (kind == QLatin1String("folder")) {
+            QCOMPARE(snapshot(f.dir.path()), before);
+        } else {
+            const QByteArray after = EditorFixture::read(f.settingsPath());
+            QVERIFY(after.startsWith(random));
+            QCOMPARE(ProfileFile(f.settingsPath()).readInt(u"Puckdex", u"StandardForward2", 0),
+                     160);
+        }
+
+        // Applying the templates works from the defaults.
+        QVERIFY(f.chooseTeam(kTeam));
+        QVERIFY(f.clickPlayer(targetsOf(f, false).shown));
+        QTest::mouseClick(f.ui().cmdApplyStd, Qt::LeftButton);
+        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("160"));
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // ---------------------------------------------------------------------
+    // Saved-game indexes that list nothing usable.
+
+    void aGarbageSavedGameIndex_data()
+    {
+        QTest::addColumn<QByteArray>("index");
+        QTest::addColumn<QList<int>>("games"); // saved games whose files exist
+        QTest::addColumn<QString>("prefix");   // the set edited, or empty when refused
+        QByteArray oneRandom = randomBytes(3, GameFiles::IndexHeaderSize + SeasonIndexEntry::Size);
+        oneRandom[GameFiles::IndexHeaderSize] = 'x'; // no game number, whatever the bytes
+        QByteArray threeRandom =
+            randomBytes(4, GameFiles::IndexHeaderSize + 3 * SeasonIndexEntry::Size + 20);
+        for (int i = 0; i < 3; ++i)
+            threeRandom[GameFiles::IndexHeaderSize + i * SeasonIndexEntry::Size] = char('A' + i);
+        QTest::newRow("random bytes, one entry") << oneRandom << QList<int>{3} << "";
+        QTest::newRow("random bytes, three entries") << threeRandom << QList<int>{3} << "";
+        QTest::newRow("game 9999 without its files") << indexWith({"9999"}) << QList<int>{3} << "";
+        QTest::newRow("game 9999 with its files")
+            << indexWith({"9999"}) << QList<int>{9999} << "09999";
+        QTest::newRow("the only game listed has no files")
+            << indexWith({"5"}) << QList<int>{3} << "";
+        QTest::newRow("no listed game has files") << indexWith({"5", "6  "}) << QList<int>{3} << "";
+    }
+    void aGarbageSavedGameIndex()
+    {
+        QFETCH(QByteArray, index);
+        QFETCH(QList<int>, games);
+        QFETCH(QString, prefix);
+        const QString folder = freshFolder(QStringLiteral("index"));
+        QVERIFY(Sample::writeSavedGames(folder, games).ok());
+        writeFile(QDir(folder).filePath(Sample::IndexFileName), index);
+        const auto before = snapshot(folder);
+
+        MessageScript messages;
+        int folderWindows = 0;
+        chooseFolder(folder, messages, nullptr, &folderWindows, prefix.isEmpty());
+        int savedGameWindows = 0;
+        const bool several =
+            index.size() >= GameFiles::IndexHeaderSize + 2 * SeasonIndexEntry::Size;
+        if (several) {
+            whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
+                ++savedGameWindows;
+                auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+                list->item(0)->setSelected(true);
+                QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            });
+        }
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window =
+            runStartup(state, freshFolder("ini") + QStringLiteral("/PUCKDEX.INI"));
+        QCOMPARE(savedGameWindows, several ? 1 : 0);
+        if (prefix.isEmpty()) {
+            QVERIFY(!window);
+            QCOMPARE(folderWindows, 2);
+            QCOMPARE(messages.texts().first(), MissingFilesMessage);
+            QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
+            QCOMPARE(messages.shown.first().style, int(MessageStyle::Exclamation));
+        } else {
+            QVERIFY(window);
+            QCOMPARE(messages.shown.size(), 0);
+            QCOMPARE(state.FilePrefix, prefix);
+            QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+        }
+        QCOMPARE(snapshot(folder), before);
+    }
+
+    // ---------------------------------------------------------------------
+    // The system's own permission checks, once for real: root writes through
+    // them, so a helper runs the editor's write routine as an ordinary user.
+
+    void realPermissionsForAnOrdinaryUser_data()
+    {
+        QTest::addColumn<int>("keyMode"); // octal permissions, the owner being root
+        QTest::addColumn<int>("attMode");
+        QTest::addColumn<QString>("refused"); // the file named, or empty when saved
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("key.db marked read-only") << 0444 << 0666 << "key.db"
+                                                 << "the file is read-only";
+        QTest::newRow("key.db not the user's to write") << 0644 << 0666 << "key.db"
+                                                        << "Permission denied";
+        QTest::newRow("att.db marked read-only") << 0666 << 0444 << "att.db"
+                                                 << "the file is read-only";
+        QTest::newRow("att.db not the user's to write") << 0666 << 0644 << "att.db"
+                                                        << "Permission denied";
+        QTest::newRow("both writable") << 0666 << 0666 << ""
+                                       << "";
+    }
+    void realPermissionsForAnOrdinaryUser()
+    {
+        QFETCH(int, keyMode);
+        QFETCH(int, attMode);
+        QFETCH(QString, refused);
+        QFETCH(QString, reason);
+
+        QTemporaryFile probe;
+        QVERIFY(probe.open());
+        if (QFileInfo(probe.fileName()).ownerId() != 0)
+            QSKIP("needs root, to run the helper as the user nobody");
+        QStringList switchUser;
+        const QStringList sbin = {"/usr/sbin", "/sbin", "/usr/bin", "/bin"};
+        if (const QString setpriv = QStandardPaths::findExecutable("setpriv", sbin);
+            !setpriv.isEmpty())
+            switchUser = {setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        else if (const QString runuser = QStandardPaths::findExecutable("runuser", sbin);
+                 !runuser.isEmpty())
+            switchUser = {runuser, "-u", "nobody", "--"};
+        else
+            QSKIP("neither setpriv nor runuser is installed");
+
+        // A folder the user nobody can reach, the roster and the helper in it.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                              QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(dir.path(), everyone));
+        QVERIFY(Sample::writeBaseRosters(dir.path()).ok());
+        const QString helper = dir.filePath("puckdex-writeprobe");
+        QVERIFY(QFile::copy(QStringLiteral(PUCKDEX_WRITEPROBE), helper));
+        QVERIFY(QFile::setPermissions(helper, everyone));
+
+        // What a save that succeeds writes, made as root on a copy.
+        QTemporaryDir cleanDir;
+        QVERIFY(Sample::writeBaseRosters(cleanDir.path()).ok());
+        const qint64 offset = Sample::buildRoster().players.at(5).keyOffset;
+        QProcess asRoot;
+        asRoot.start(helper, {cleanDir.path(), QString::number(offset)});
+        QVERIFY(asRoot.waitForFinished(30000));
+        QCOMPARE(asRoot.exitCode(), 0);
+        const QByteArray cleanKey = EditorFixture::read(cleanDir.filePath("key.db"));
+        const QByteArray cleanAtt = EditorFixture::read(cleanDir.filePath("att.db"));
+        QVERIFY(cleanKey != EditorFixture::read(dir.filePath("key.db")));
+
+        const auto modeOf = [](int mode) {
+            QFileDevice::Permissions p;
+            const QFileDevice::Permission bits[] = {
+                QFile::ExeOther, QFile::WriteOther, QFile::ReadOther,
+                QFile::ExeGroup, QFile::WriteGroup, QFile::ReadGroup,
+                QFile::ExeOwner, QFile::WriteOwner, QFile::ReadOwner};
+            for (int i = 0; i < 9; ++i) {
+                if (mode & (1 << i))
+                    p |= bits[i];
+            }
+            return p;
+        };
+        const QByteArray att = EditorFixture::read(dir.filePath("att.db"));
+        QVERIFY(QFile::setPermissions(dir.filePath("key.db"), modeOf(keyMode)));
+        QVERIFY(QFile::setPermissions(dir.filePath("att.db"), modeOf(attMode)));
+        const auto before = snapshot(dir.path());
+
+        QProcess asNobody;
+        asNobody.start(switchUser.first(),
+                       switchUser.mid(1) +
+                           QStringList{helper, dir.path(), QString::number(offset)});
+        QVERIFY(asNobody.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(asNobody.readAllStandardError()).trimmed();
+        const int code = asNobody.exitCode();
+        QVERIFY2(code == 0 || code == 10,
+                 qPrintable(QStringLiteral("the helper did not run as nobody (exit code %1): %2")
+                                .arg(code)
+                                .arg(err)));
+        QFile::setPermissions(dir.filePath("key.db"), modeOf(0644));
+        QFile::setPermissions(dir.filePath("att.db"), modeOf(0644));
+
+        if (refused.isEmpty()) {
+            QCOMPARE(code, 0);
+            COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), cleanKey);
+            COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), cleanAtt);
+            return;
+        }
+        QCOMPARE(code, 10);
+        QCOMPARE(err, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dir.filePath(refused)),
+                                                   reason));
+        // The key record goes first: a refused attribute file leaves it saved.
+        auto expected = before;
+        if (refused == QLatin1String("att.db"))
+            expected.insert("key.db", cleanKey);
+        COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), expected.value("key.db"));
+        COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), att);
+        QCOMPARE(snapshot(dir.path()), expected);
+    }
+};
+
+QTEST_MAIN(TstFaults)
+#include "tst_faults.moc"

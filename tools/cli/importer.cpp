@@ -1,0 +1,417 @@
+#include "importer.h"
+
+#include "editor/valuerules.h"
+#include "gamedb/codepage.h"
+#include "gamedb/scales.h"
+
+#include <QHash>
+
+#include <cmath>
+
+namespace Puckdex::Cli {
+
+namespace {
+
+struct Player
+{
+    PlayerEntry disk;
+    bool goalie = false;
+    QString city;
+    std::optional<FileError> ratingsError; // his attribute record cannot be read
+    PlayerFields diskFields;
+    PlayerFields fields; // after the rows accepted so far
+    PlayerRecord record; // his key record with fields set, for the name rules
+
+    int team() const { return disk.record.teamNumber(); }
+    Row shown(const PlayerFields &f) const
+    {
+        return shownRow(team(), city, disk.offset, goalie, f, !ratingsError);
+    }
+};
+
+bool isWhole(double value)
+{
+    return std::isfinite(value) && std::floor(value) == value;
+}
+
+QString fitProblem(const char *what, const QString &name, TextFit fit, int width)
+{
+    if (fit == TextFit::TooLong) {
+        return QStringLiteral("%1 \"%2\" has %3 characters; the game stores %4")
+            .arg(QLatin1String(what), name)
+            .arg(name.size())
+            .arg(width);
+    }
+    const qsizetype at = CodePage::firstUnencodable(name);
+    return QStringLiteral("%1 \"%2\" has a character the game cannot store: \"%3\"")
+        .arg(QLatin1String(what), name, at >= 0 ? name.mid(at, 1) : QString());
+}
+
+class Import
+{
+public:
+    Import(const Roster &roster, const ImportOptions &options, QTextStream &out, QTextStream &err)
+        : m_roster(roster), m_options(options), m_out(out), m_err(err)
+    {
+        for (const PlayerEntry &player : roster.teamPlayers()) {
+            m_teamPlayers.insert(player.offset, player);
+            m_teams[player.record.teamNumber()].append(player);
+        }
+    }
+
+    ImportStatus run(const QList<InputRow> &rows)
+    {
+        qsizetype refused = 0;
+        for (const InputRow &row : rows) {
+            if (!apply(row))
+                ++refused;
+        }
+
+        QList<std::pair<Player *, QStringList>> changed;
+        for (const qint64 offset : std::as_const(m_order)) {
+            Player &player = m_players[offset];
+            const QStringList changes = changesOf(player);
+            if (!changes.isEmpty())
+                changed.append({&player, changes});
+        }
+
+        const QString ofRows = plural(rows.size(), "row", "rows");
+        if (m_options.dryRun) {
+            for (const auto &[player, changes] : changed)
+                printChange(*player, changes);
+            m_out << QStringLiteral("Dry run: %1 would change, %2 refused, of %3; nothing was "
+                                    "written.\n")
+                         .arg(plural(changed.size(), "player", "players"),
+                              plural(refused, "row", "rows"), ofRows);
+            return refused ? SomeRefused : AllApplied;
+        }
+
+        if (!changed.isEmpty() && m_options.backups && !makeBackups())
+            return NothingDone;
+        qsizetype written = 0;
+        for (const auto &[player, changes] : changed) {
+            const Result<WrittenPlayer> done =
+                writePlayerFields(m_roster.files.keyFile, m_roster.files.attFile,
+                                  player->disk.offset, player->goalie, player->fields);
+            if (!done) {
+                m_err << QStringLiteral("puckdex-cli: %1 could not be written: %2\n")
+                             .arg(describePlayer(player->disk.offset, player->disk.record),
+                                  done.error().fullMessage());
+                m_err << QStringLiteral("puckdex-cli: the import stopped there; %1 written "
+                                        "before it, the rest were not.\n")
+                             .arg(plural(written, "player was", "players were"));
+                return NothingDone;
+            }
+            ++written;
+            printChange(*player, changes);
+        }
+        m_out << QStringLiteral("%1 changed, %2 refused, of %3.\n")
+                     .arg(plural(changed.size(), "player", "players"),
+                          plural(refused, "row", "rows"), ofRows);
+        return refused ? SomeRefused : AllApplied;
+    }
+
+private:
+    // False when the row is refused; then nothing of it applies.
+    bool apply(const InputRow &row)
+    {
+        const QString offsetText = row.cells[OffsetColumn].value_or(QString());
+        Player *player = nullptr;
+        if (const std::optional<QString> problem = findPlayer(offsetText, player)) {
+            refuse(row, offsetText.trimmed(), *problem);
+            return false;
+        }
+        const QString where = QString::number(player->disk.offset);
+        QStringList warnings;
+        bool renamed = false;
+        PlayerFields next = player->fields;
+        if (const std::optional<QString> problem = judge(row, *player, next, renamed, warnings)) {
+            refuse(row, where, *problem);
+            return false;
+        }
+        for (const QString &warning : std::as_const(warnings))
+            m_err << QStringLiteral("warning: %1, offset %2: %3\n").arg(row.where, where, warning);
+
+        if (renamed && m_options.unlinkRenamedPictures)
+            next.unlinkPicture = true;
+        if (next.jerseyNumber != player->fields.jerseyNumber) {
+            for (PlayerEntry &mate : m_teams[player->team()]) {
+                if (mate.offset == player->disk.offset)
+                    mate.record.setJerseyNumber(*next.jerseyNumber);
+            }
+        }
+        player->fields = next;
+        applyFields(next, player->record);
+        if (!m_order.contains(player->disk.offset))
+            m_order.append(player->disk.offset);
+        return true;
+    }
+
+    std::optional<QString> findPlayer(const QString &offsetText, Player *&player)
+    {
+        if (offsetText.trimmed().isEmpty())
+            return QStringLiteral("the row gives no offset");
+        const double value = readNumber(offsetText);
+        const qint64 offset = isWhole(value) ? qint64(value) : -1;
+        if (!isWhole(value) || !GameFiles::isPlayerOffset(offset))
+            return QStringLiteral("no player record starts at that offset");
+        if (const auto it = m_players.find(offset); it != m_players.end()) {
+            player = &*it;
+            return std::nullopt;
+        }
+        const auto known = m_teamPlayers.constFind(offset);
+        if (known == m_teamPlayers.constEnd()) {
+            for (const PlayerEntry &entry : m_roster.players) {
+                if (entry.offset == offset) {
+                    return QStringLiteral("%1 belongs to no team (team number %2)")
+                        .arg(describePlayer(offset, entry.record))
+                        .arg(entry.record.teamNumber());
+                }
+            }
+            return QStringLiteral("%1 holds no player record")
+                .arg(fileNameOf(m_roster.files.keyFile));
+        }
+
+        Player loaded;
+        loaded.disk = *known;
+        loaded.goalie = known->record.isGoalie();
+        loaded.city = m_roster.teams.at(known->record.teamNumber()).city();
+        Result<PlayerFields> fields = readFields(m_roster.files, known->record);
+        if (fields) {
+            loaded.diskFields = *fields;
+        } else {
+            loaded.ratingsError = fields.error();
+            loaded.diskFields = fieldsOf(known->record, SkaterAttribRecord());
+        }
+        loaded.fields = loaded.diskFields;
+        loaded.record = known->record;
+        player = &*m_players.insert(offset, loaded);
+        return std::nullopt;
+    }
+
+    // Sets into next what the row changes, or says why the row is refused.
+    std::optional<QString> judge(const InputRow &row, const Player &player, PlayerFields &next,
+                                 bool &renamed, QStringList &warnings)
+    {
+        const Row shown = player.shown(player.fields);
+        const auto given = [&](int column) -> const std::optional<QString> & {
+            return row.cells[column];
+        };
+        const auto differs = [&](int column) {
+            return given(column) && *given(column) != shown[column];
+        };
+        const auto numberDiffers = [&](int column) {
+            return given(column) && readNumber(*given(column)) != readNumber(shown[column]);
+        };
+        // The editor's check of a number leaving its box: onto the limits and
+        // grid, with the message its mode allows.
+        const auto adjust = [&](int column, const FieldRule &rule) {
+            const QString &cell = *given(column);
+            const AttributeAdjustment a =
+                adjustAttribute(readNumber(cell), rule.upper, rule.lower, rule.step);
+            if (adjustMessageAllowed(rule.mode, a.reason)) {
+                const QString message = adjustMessageText(a.reason, a.messageNumber);
+                warnings.append(QStringLiteral("%1 %2: %3")
+                                    .arg(columns()[column].name, cell.trimmed(),
+                                         message.section(QStringLiteral("\r\n"), 0, 0)));
+            }
+            return int(a.value);
+        };
+
+        if (numberDiffers(TeamColumn)) {
+            return QStringLiteral("team %1: a player cannot change teams here; he plays for "
+                                  "team %2")
+                .arg(given(TeamColumn)->trimmed())
+                .arg(player.team());
+        }
+        if (differs(CityColumn)) {
+            return QStringLiteral("city \"%1\": a team's city cannot be changed here; his "
+                                  "team's is \"%2\"")
+                .arg(*given(CityColumn), shown[CityColumn]);
+        }
+
+        if (differs(FirstNameColumn)) {
+            next.firstName = properCase(*given(FirstNameColumn));
+            PlayerRecord probe = player.record;
+            if (const TextFit fit = probe.setFirstName(next.firstName); fit != TextFit::Ok)
+                return fitProblem("first name", next.firstName, fit, PlayerRecord::FirstName.width);
+        }
+        if (differs(LastNameColumn)) {
+            next.lastName = raiseFirstCharacter(*given(LastNameColumn));
+            PlayerRecord probe = player.record;
+            if (const TextFit fit = probe.setLastName(next.lastName); fit != TextFit::Ok)
+                return fitProblem("last name", next.lastName, fit, PlayerRecord::LastName.width);
+            renamed = lastNameChanged(next.lastName, player.record.lastNameField());
+        }
+
+        if (numberDiffers(JerseyColumn)) {
+            const double number = readNumber(*given(JerseyColumn));
+            if (!isWhole(number) || number < 0 || number > 99) {
+                return QStringLiteral("jersey %1 is not a whole number from 0 to 99")
+                    .arg(given(JerseyColumn)->trimmed());
+            }
+            const QList<PlayerEntry> &team = m_teams[player.team()];
+            if (takenJerseys(team, player.disk.offset).contains(int(number))) {
+                for (const PlayerEntry &mate : team) {
+                    if (mate.offset != player.disk.offset
+                        && mate.record.jerseyNumber() == int(number)) {
+                        return QStringLiteral("jersey %1 is worn by his teammate %2 %3 "
+                                              "(offset %4)")
+                            .arg(int(number))
+                            .arg(mate.record.firstName(), mate.record.lastName())
+                            .arg(mate.offset);
+                    }
+                }
+            }
+            next.jerseyNumber = quint8(number);
+        }
+
+        if (differs(PositionColumn)) {
+            const QString letter = given(PositionColumn)->trimmed().toUpper();
+            if (letter != shown[PositionColumn]) {
+                if (letter.size() != 1 || !QStringLiteral("GDLCR").contains(letter))
+                    return QStringLiteral("position \"%1\" is none of G, D, L, C, R")
+                        .arg(*given(PositionColumn));
+                if (player.goalie && letter != QLatin1String("G"))
+                    return QStringLiteral("position %1: a goalie cannot play forward or defense")
+                        .arg(letter);
+                if (!player.goalie && letter == QLatin1String("G"))
+                    return QStringLiteral("position G: a forward or defenseman cannot play goal");
+                next.position = letter.at(0).toLatin1();
+            }
+        }
+
+        if (numberDiffers(HeightFeetColumn) || numberDiffers(HeightInchesColumn)) {
+            double feet = readNumber(shown[HeightFeetColumn]);
+            double inches = readNumber(shown[HeightInchesColumn]);
+            if (numberDiffers(HeightFeetColumn))
+                feet = adjust(HeightFeetColumn, heightFeetRule());
+            if (numberDiffers(HeightInchesColumn))
+                inches = adjust(HeightInchesColumn, heightInchesRule());
+            next.heightInches = heightFromFeetAndInches(feet, inches);
+        }
+        if (numberDiffers(WeightColumn)) {
+            const int pounds = adjust(WeightColumn, weightRule(player.goalie));
+            if (pounds != next.weightPounds) {
+                next.weightPounds = quint8(pounds);
+                next.weightClass = weightClass(pounds);
+            }
+        }
+
+        if (differs(RookieColumn)) {
+            const QString flag = rookieText(*given(RookieColumn));
+            if (flag != QLatin1String("Y") && flag != QLatin1String("N"))
+                return QStringLiteral("rookie \"%1\" is neither Y nor N").arg(*given(RookieColumn));
+            next.rookieFlag = flag.at(0).toLatin1();
+        }
+
+        const bool ratingsGiven = given(HandColumn) || [&] {
+            for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
+                if (given(c))
+                    return true;
+            }
+            return false;
+        }();
+        if (player.ratingsError && ratingsGiven)
+            return QStringLiteral("his ratings cannot be read: %1")
+                .arg(player.ratingsError->reason);
+
+        if (differs(HandColumn)) {
+            const QString hand = given(HandColumn)->trimmed().toUpper();
+            if (hand != QLatin1String("L") && hand != QLatin1String("R"))
+                return QStringLiteral("hand \"%1\" is neither L nor R").arg(*given(HandColumn));
+            next.hand = hand == QLatin1String("L") ? Hand::Left : Hand::Right;
+        }
+
+        for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
+            const Column &column = columns()[c];
+            if (!given(c))
+                continue;
+            if (column.applies == Applies::Skaters && player.goalie)
+                return QStringLiteral("%1 is a skater's rating; he is a goalie").arg(column.name);
+            if (column.applies == Applies::Goalies && !player.goalie)
+                return QStringLiteral("%1 is a goalie's rating; he is a skater").arg(column.name);
+            if (!numberDiffers(c))
+                continue;
+            const int value = adjust(c, ratingRule(column.group, column.box, player.goalie));
+            if (value != readNumber(shown[c])) {
+                const Scale scale = player.goalie ? Scale::Goalie : scaleOf(column);
+                next.rating(column.group, column.box) = storedFromShown(scale, value);
+            }
+        }
+
+        // The editor writes a player whole: his attribute record must be there.
+        if (player.ratingsError && player.shown(next) != shown)
+            return QStringLiteral("his ratings cannot be read: %1")
+                .arg(player.ratingsError->reason);
+        return std::nullopt;
+    }
+
+    QStringList changesOf(const Player &player) const
+    {
+        const Row before = player.shown(player.diskFields);
+        const Row after = player.shown(player.fields);
+        QStringList changes;
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (before[c] == after[c])
+                continue;
+            const Column &column = columns()[c];
+            if (column.kind == CellKind::Text) {
+                changes.append(
+                    QStringLiteral("%1 \"%2\" -> \"%3\"").arg(column.name, before[c], after[c]));
+            } else {
+                changes.append(QStringLiteral("%1 %2 -> %3").arg(column.name, before[c], after[c]));
+            }
+        }
+        if (!changes.isEmpty() && player.fields.unlinkPicture)
+            changes.append(QStringLiteral("picture unlinked"));
+        return changes;
+    }
+
+    void printChange(const Player &player, const QStringList &changes)
+    {
+        m_out << QStringLiteral("%1, team %2: %3\n")
+                     .arg(describePlayer(player.disk.offset, player.disk.record))
+                     .arg(player.team())
+                     .arg(changes.join(QStringLiteral(", ")));
+    }
+
+    void refuse(const InputRow &row, const QString &offset, const QString &reason)
+    {
+        m_err << QStringLiteral("refused: %1, offset %2: %3\n")
+                     .arg(row.where, offset.isEmpty() ? QStringLiteral("none") : offset, reason);
+    }
+
+    bool makeBackups()
+    {
+        for (const QString &file :
+             {m_roster.files.teamFile, m_roster.files.keyFile, m_roster.files.attFile}) {
+            if (const Status copied = GameFiles::copyToBackup(file); !copied) {
+                m_err << QStringLiteral("puckdex-cli: the backup of %1 failed, so nothing was "
+                                        "written: %2\n")
+                             .arg(fileNameOf(file), copied.error().fullMessage());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const Roster &m_roster;
+    const ImportOptions m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    QHash<qint64, PlayerEntry> m_teamPlayers;
+    QHash<int, QList<PlayerEntry>> m_teams; // jerseys as the accepted rows left them
+    QHash<qint64, Player> m_players;        // the players the rows name
+    QList<qint64> m_order;                  // in the order the rows first changed them
+};
+
+} // namespace
+
+ImportStatus importRows(const Roster &roster, const QList<InputRow> &rows,
+                        const ImportOptions &options, QTextStream &out, QTextStream &err)
+{
+    return Import(roster, options, out, err).run(rows);
+}
+
+} // namespace Puckdex::Cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "playertable.h"
+#include "roster.h"
+
+#include <QTextStream>
+
+namespace Puckdex::Cli {
+
+struct ImportOptions
+{
+    bool dryRun = false;
+    bool backups = true;
+    bool unlinkRenamedPictures = false;
+};
+
+// How an import ended, as the exit status says it.
+enum ImportStatus {
+    AllApplied = 0,
+    SomeRefused = 1,
+    NothingDone = 2, // or stopped by a failed write: what was written is listed
+};
+
+// Changes the roster's players as the rows say, through the editor's rules:
+// a cell equal to what the editor shows changes nothing; a changed number is
+// moved onto its field's limits and grid (the editor's message printed as a
+// warning); a row that breaks an identity rule is refused whole. Every row is
+// judged before anything is written, later rows seeing the earlier ones
+// applied. Then the backups are made (when wanted and something changes) and
+// each changed player is written once, by the editor's own write routine.
+// Changed players go to out, warnings, refusals and failures to err.
+ImportStatus importRows(const Roster &roster, const QList<InputRow> &rows,
+                        const ImportOptions &options, QTextStream &out, QTextStream &err);
+
+} // namespace Puckdex::Cli
