@@ -24,8 +24,8 @@ qint64 recordCount(qint64 fileSize)
 {
     if (fileSize <= GameFiles::KeyRegionOneEnd)
         return fileSize / PlayerRecord::Size;
-    return GameFiles::KeyRegionOneEnd / PlayerRecord::Size
-           + (fileSize - GameFiles::KeyRegionTwoStart) / PlayerRecord::Size;
+    return GameFiles::KeyRegionOneEnd / PlayerRecord::Size +
+           (fileSize - GameFiles::KeyRegionTwoStart) / PlayerRecord::Size;
 }
 
 void setCounters(benchmark::State &state, qint64 fileSize)
@@ -54,8 +54,8 @@ void readWholeFile(benchmark::State &state, const QString &keyFile)
     QByteArray buffer(size, '\0');
     for (auto _ : state) {
         QFile file(keyFile);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
-            || file.read(buffer.data(), size) != size) {
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+            file.read(buffer.data(), size) != size) {
             skipOnError(state, {keyFile, file.errorString()});
             break;
         }
@@ -86,8 +86,8 @@ void leavePlayer(benchmark::State &state, const Roster &roster)
     for (auto _ : state) {
         const PlayerEntry &left = roster.players[shown];
         const Result<WrittenPlayer> written =
-            writePlayerFields(roster.keyFile, roster.attFile, left.offset,
-                              left.record.isGoalie(), roster.fields[shown]);
+            writePlayerFields(roster.keyFile, roster.attFile, left.offset, left.record.isGoalie(),
+                              roster.fields[shown]);
         if (!written && !skipOnError(state, written.error()))
             break;
 

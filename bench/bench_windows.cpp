@@ -63,8 +63,8 @@ void openEditor(Editor &editor, const QString &folder)
     editor.state.KeyFileName = QStringLiteral("key.db");
     editor.state.AttFileName = QStringLiteral("att.db");
     editor.state.IndexFileName = QStringLiteral("NONE");
-    editor.window = std::make_unique<MainWindow>(editor.state,
-                                                 QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
+    editor.window = std::make_unique<MainWindow>(
+        editor.state, QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
     requireOk(LoadTeamList(editor.state, *editor.window), "filling the team list");
     editor.window->show();
     requireOk(QTest::qWaitForWindowExposed(editor.window.get()), "showing the main window");
@@ -205,8 +205,7 @@ int main(int argc, char **argv)
     openEditor(teams, teamFolder);
     benchmark::RegisterBenchmark("choose_team", chooseTeamInWindow, teams.window.get())
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("choose_team_floor", chooseTeamFloor,
-                                 teams.state.keyFilePath())
+    benchmark::RegisterBenchmark("choose_team_floor", chooseTeamFloor, teams.state.keyFilePath())
         ->Unit(benchmark::kMicrosecond);
 
     // Leaving players rewrites their files: a roster and window of its own.

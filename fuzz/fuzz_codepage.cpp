@@ -46,8 +46,7 @@ void checkText(const QString &text)
 }
 
 // A record filled from the input, its bytes repeated to the record's size.
-template <typename R>
-R recordFrom(const QByteArray &bytes)
+template <typename R> R recordFrom(const QByteArray &bytes)
 {
     QByteArray image = bytes.isEmpty() ? QByteArray(1, char(0xA5)) : bytes;
     while (image.size() < R::Size)
@@ -126,8 +125,7 @@ QByteArray nameAsWritten(const QByteArray &field)
 // Leaving a player without changing anything rewrites his records unchanged,
 // except a rookie flag other than Y (it becomes N), a hand byte other than 0
 // (it becomes 1) and whatever follows the first NUL of a name.
-template <typename Attribs>
-void checkUnchangedPlayer(const QByteArray &bytes)
+template <typename Attribs> void checkUnchangedPlayer(const QByteArray &bytes)
 {
     const auto player = recordFrom<PlayerRecord>(bytes);
     const auto attribs = recordFrom<Attribs>(bytes.mid(7));

@@ -41,8 +41,8 @@ bool isSlot(qint64 offset)
 {
     if (offset >= 0 && offset < GameFiles::KeyRegionOneEnd)
         return offset % kPlayerSize == 0;
-    return offset >= GameFiles::KeyRegionTwoStart
-           && (offset - GameFiles::KeyRegionTwoStart) % kPlayerSize == 0;
+    return offset >= GameFiles::KeyRegionTwoStart &&
+           (offset - GameFiles::KeyRegionTwoStart) % kPlayerSize == 0;
 }
 
 // Every complete record slot of a key file of this size, in file order.
@@ -64,11 +64,10 @@ bool fits(const QByteArray &file, qint64 offset, qint64 size)
     return offset >= 0 && offset <= file.size() - size;
 }
 
-template <typename R>
-bool holds(const R &record, const QByteArray &file, qint64 offset)
+template <typename R> bool holds(const R &record, const QByteArray &file, qint64 offset)
 {
-    return fits(file, offset, R::Size)
-           && std::memcmp(record.bytes().data(), file.constData() + offset, R::Size) == 0;
+    return fits(file, offset, R::Size) &&
+           std::memcmp(record.bytes().data(), file.constData() + offset, R::Size) == 0;
 }
 
 qint32 int32At(const QByteArray &bytes, qint64 offset)
@@ -217,16 +216,18 @@ struct Fault
 
     explicit Fault(quint8 b)
         : kind(FaultKind(b & 3)), failAfter((b >> 2) & 31), onAttFile(b & FaultOnAttFile)
-    {
-    }
+    {}
     // Whether a write of size bytes into this file never completes.
     bool blocks(qint64 size) const
     {
-        return kind == ReadOnlyFile || kind == HookReadOnly
-               || (kind == HookPartial && failAfter < size);
+        return kind == ReadOnlyFile || kind == HookReadOnly ||
+               (kind == HookPartial && failAfter < size);
     }
     // How many of the record's bytes reach the file before the write fails.
-    qint64 landed(qint64 size) const { return kind == HookPartial ? qMin<qint64>(failAfter, size) : 0; }
+    qint64 landed(qint64 size) const
+    {
+        return kind == HookPartial ? qMin<qint64>(failAfter, size) : 0;
+    }
 };
 
 // Puts a fault on one file for the length of one operation.
@@ -237,15 +238,16 @@ public:
     {
         if (fault.kind == ReadOnlyFile) {
             m_permissions = QFile::permissions(path);
-            FUZZ_CHECK(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup
-                                                       | QFile::ReadOther));
+            FUZZ_CHECK(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup |
+                                                       QFile::ReadOther));
         } else if (fault.kind != NoFault) {
             GameFiles::WriteFault simulated;
             simulated.readOnly = fault.kind == HookReadOnly;
             simulated.failAfterBytes = fault.kind == HookPartial ? fault.failAfter : -1;
             simulated.reason = QStringLiteral("simulated device failure");
             GameFiles::setWriteFaultHook(
-                [path, simulated](const QString &target, qint64) -> std::optional<GameFiles::WriteFault> {
+                [path, simulated](const QString &target,
+                                  qint64) -> std::optional<GameFiles::WriteFault> {
                     if (target == path)
                         return simulated;
                     return std::nullopt;
@@ -292,15 +294,16 @@ void checkRecordWrite(const QString &path, QByteArray &file, qint64 offset, bool
 {
     R record;
     record.assign(bytes.leftJustified(R::Size, '\0', true));
-    const QByteArray expected = expectedAfter(
-        file, offsetAllowed && fits(file, offset, R::Size), fault, offset, record.toByteArray());
+    const QByteArray expected = expectedAfter(file, offsetAllowed && fits(file, offset, R::Size),
+                                              fault, offset, record.toByteArray());
     Status status;
     {
         FaultScope scope(fault, path);
         status = write(path, offset, record);
     }
     const QByteArray after = readWholeFile(path);
-    FUZZ_CHECK(status.ok() == (offsetAllowed && fits(file, offset, R::Size) && !fault.blocks(R::Size)));
+    FUZZ_CHECK(status.ok() ==
+               (offsetAllowed && fits(file, offset, R::Size) && !fault.blocks(R::Size)));
     FUZZ_CHECK(status.ok() || !status.error().reason.isEmpty());
     FUZZ_CHECK(after == expected);
     file = after;
@@ -452,8 +455,8 @@ void checkBackup(const QString &path)
 }
 
 // starts: the record slots of the key file.
-qint64 takeOffset(InputReader &in, const QByteArray &file, qint64 recordSize,
-                  const QByteArray &key, const QList<qint64> &starts)
+qint64 takeOffset(InputReader &in, const QByteArray &file, qint64 recordSize, const QByteArray &key,
+                  const QList<qint64> &starts)
 {
     const quint8 mode = in.byte() % OffsetModeCount;
     const quint32 value = in.u32();

@@ -43,8 +43,8 @@ bool onlyTheSettingChanged(const QByteArray &before, const QByteArray &after)
     while (prefix < shorter && before[prefix] == after[prefix])
         ++prefix;
     qsizetype suffix = 0;
-    while (suffix < shorter - prefix
-           && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
     const QByteArray removed = before.mid(prefix, before.size() - prefix - suffix);
     const QByteArray added = after.mid(prefix, after.size() - prefix - suffix);
@@ -124,8 +124,8 @@ bool plainName(const QString &name)
 
 bool storable(const Setting &setting, const QString &value)
 {
-    return plainName(setting.section) && plainName(setting.key) && !value.contains(u'\n')
-           && !value.contains(u'\r') && CodePage::encode(value).has_value();
+    return plainName(setting.section) && plainName(setting.key) && !value.contains(u'\n') &&
+           !value.contains(u'\r') && CodePage::encode(value).has_value();
 }
 
 bool plainInteger(const QString &value)

@@ -49,8 +49,8 @@ std::optional<std::string> plainDecimal(QStringView text)
     std::string plain;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        const bool same = (u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.'
-                          || u == u'e' || u == u'E';
+        const bool same = (u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.' ||
+                          u == u'e' || u == u'E';
         if (!same)
             return std::nullopt;
         plain.push_back(char(u));
@@ -124,17 +124,17 @@ void checkRule(double value, const FieldRule &rule)
     // Leaving the box again must not move the number once more.
     const AttributeAdjustment again = adjustAttribute(a.value, rule.upper, rule.lower, rule.step);
     FUZZ_CHECK(again.reason == AdjustReason::None && again.value == a.value);
-    FUZZ_CHECK(adjustMessageAllowed(rule.mode, a.reason) == (a.reason != AdjustReason::None
-                                                             && (a.reason != AdjustReason::OffGrid
-                                                                 || rule.mode == 1)));
+    FUZZ_CHECK(
+        adjustMessageAllowed(rule.mode, a.reason) ==
+        (a.reason != AdjustReason::None && (a.reason != AdjustReason::OffGrid || rule.mode == 1)));
 }
 
 // A rule made up from the input: whatever the numbers, the limits come first.
 void checkAnyRule(double value, int upper, int lower, double step)
 {
     const AttributeAdjustment a = adjustAttribute(value, upper, lower, step);
-    FUZZ_CHECK(adjustMessageText(a.reason, a.messageNumber).isEmpty()
-               == (a.reason == AdjustReason::None));
+    FUZZ_CHECK(adjustMessageText(a.reason, a.messageNumber).isEmpty() ==
+               (a.reason == AdjustReason::None));
     const double seen = std::isnan(value) ? 0 : value;
     if (seen > upper)
         FUZZ_CHECK(a.reason == AdjustReason::AboveUpper && a.value == upper);
@@ -159,8 +159,8 @@ void checkScales(double value)
     }
     byteFromNumber(value);
     heightFromFeetAndInches(value, value);
-    FUZZ_CHECK(roundHalfEven(value) == value || std::isnan(value)
-               || std::fabs(roundHalfEven(value) - value) <= 0.5);
+    FUZZ_CHECK(roundHalfEven(value) == value || std::isnan(value) ||
+               std::fabs(roundHalfEven(value) - value) <= 0.5);
 }
 
 void checkTexts(const QString &text)

@@ -35,8 +35,7 @@ class InputReader
 public:
     InputReader(const std::uint8_t *data, std::size_t size)
         : m_data(reinterpret_cast<const char *>(data)), m_size(qsizetype(size))
-    {
-    }
+    {}
 
     bool atEnd() const { return m_pos >= m_size; }
 

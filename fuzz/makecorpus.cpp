@@ -102,7 +102,7 @@ void fields(InputWriter &w, const QString &first, const QString &last, quint8 na
     w.byte(nameMode);
     name(w, first, nameMode & 1);
     name(w, last, nameMode & 2);
-    w.byte(0xFF);        // position stays
+    w.byte(0xFF);         // position stays
     w.byte(73).byte(190); // 6 feet 1, 190 pounds
     w.byte('N').byte(17).byte(1);
     for (int i = 0; i < 19; ++i)
@@ -283,9 +283,11 @@ void writeProfileSeeds(const QString &root)
     const QByteArray unix = "[Puckdex]\nNHL96Path='/home/me/nhl96'\nStandardForward16=-12abc\n";
     QByteArray templates = "[Puckdex]\r\nNHL96Path=C:\\NHL96\\\r\n";
     for (int i = 0; i <= 16; ++i)
-        templates += "StandardForward" + QByteArray::number(i) + '=' + QByteArray::number(40 + i) + "\r\n";
+        templates +=
+            "StandardForward" + QByteArray::number(i) + '=' + QByteArray::number(40 + i) + "\r\n";
     for (int i = 0; i <= 11; ++i)
-        templates += "StandardGoalie" + QByteArray::number(i) + " = " + QByteArray::number(25 + i) + "\r\n";
+        templates +=
+            "StandardGoalie" + QByteArray::number(i) + " = " + QByteArray::number(25 + i) + "\r\n";
 
     struct Seed
     {
@@ -342,7 +344,11 @@ void writeCodePageSeeds(const QString &root)
                   .bytes(QByteArray(reinterpret_cast<const char *>(unencodable.utf16()),
                                     unencodable.size() * 2))
                   .data());
-    seeds.add(InputWriter().byte(0).bytes(QByteArray(60, '\0')).bytes(QByteArray("NUL\0inside", 10)).data());
+    seeds.add(InputWriter()
+                  .byte(0)
+                  .bytes(QByteArray(60, '\0'))
+                  .bytes(QByteArray("NUL\0inside", 10))
+                  .data());
     seeds.add(InputWriter().byte(0).data());
 }
 

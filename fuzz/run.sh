@@ -54,6 +54,9 @@ scratch=$(mktemp -d "$scratch_root/puckdex-fuzz.XXXXXX") || exit 1
 trap 'rm -rf "$scratch"' EXIT INT TERM
 
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+# Shorter allocation stacks and a smaller quarantine than the defaults keep the
+# file targets fast; run a crash file again with ASAN_OPTIONS= for full stacks.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-malloc_context_size=8:quarantine_size_mb=32}"
 symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
 [ -x "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH="$symbolizer"
 

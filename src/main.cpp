@@ -31,7 +31,8 @@ protected:
         if (event->type() != QEvent::Paint)
             return false;
         // Queued, so the window's children are painted first.
-        if (auto *folder = qobject_cast<GameFolderWindow *>(watched); folder && folder != m_folder) {
+        if (auto *folder = qobject_cast<GameFolderWindow *>(watched);
+            folder && folder != m_folder) {
             m_folder = folder;
             QTimer::singleShot(0, folder, [folder, mainToo = m_mainToo] {
                 if (mainToo) {
@@ -59,6 +60,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Puckdex"));
+    // Lets desktops match the window to the installed menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.puckdex.Puckdex"));
     applyProgramLook(app);
 
     const QString quitMode = qEnvironmentVariable("PUCKDEX_QUIT_AFTER_PAINT");

@@ -147,19 +147,22 @@ private slots:
         QTest::addColumn<QByteArray>("after"); // empty: left as it was
 
         const QByteArray file = "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardGoalie0=6\r\n";
-        QTest::newRow("same value") << file << "NHL96Path" << "C:\\NHL96" << QByteArray();
-        QTest::newRow("same value, key in other case")
-            << file << "nhl96path" << "C:\\NHL96" << QByteArray();
+        QTest::newRow("same value") << file << "NHL96Path"
+                                    << "C:\\NHL96" << QByteArray();
+        QTest::newRow("same value, key in other case") << file << "nhl96path"
+                                                       << "C:\\NHL96" << QByteArray();
         QTest::newRow("same value, blanks in the file")
-            << QByteArray("[Puckdex]\r\nNHL96Path = C:\\NHL96\r\n") << "NHL96Path" << "C:\\NHL96"
-            << QByteArray("[Puckdex]\r\nNHL96Path=C:\\NHL96\r\n");
+            << QByteArray("[Puckdex]\r\nNHL96Path = C:\\NHL96\r\n") << "NHL96Path"
+            << "C:\\NHL96" << QByteArray("[Puckdex]\r\nNHL96Path=C:\\NHL96\r\n");
         QTest::newRow("other value")
-            << file << "NHL96Path" << "D:\\NHL96"
+            << file << "NHL96Path"
+            << "D:\\NHL96"
             << QByteArray("[Puckdex]\r\nNHL96Path=D:\\NHL96\r\nStandardGoalie0=6\r\n");
-        QTest::newRow("new key")
-            << file << "StandardGoalie1" << "7"
-            << QByteArray("[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardGoalie0=6\r\n"
-                          "StandardGoalie1=7\r\n");
+        QTest::newRow("new key") << file << "StandardGoalie1"
+                                 << "7"
+                                 << QByteArray(
+                                        "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardGoalie0=6\r\n"
+                                        "StandardGoalie1=7\r\n");
     }
 
     void settingAlreadyHeldIsNotRewritten()

@@ -70,6 +70,10 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
 
     m_icons = std::make_unique<FolderIcons>();
     m_folders.setIconProvider(m_icons.get());
+    // The list shows the folders as they were when it read them, as a folder
+    // list of the game's day did; watching them would cost each start the
+    // setting up and the (slow) closing of a file-system watch.
+    m_folders.setOption(QFileSystemModel::DontWatchForChanges);
     m_folders.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_folders.setRootPath(QString());
     QTreeView *tree = m_ui->dirFileLocationDirectory;

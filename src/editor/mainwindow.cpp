@@ -54,6 +54,27 @@ void findBoxes(QWidget *window, const char *name, std::array<QLineEdit *, N> &bo
     }
 }
 
+// Clearing an empty box still runs the whole of its text handling; a team
+// choice clears some twenty boxes, most of them empty already.
+void clearBox(QLineEdit *box)
+{
+    if (!box->text().isEmpty())
+        box->clear();
+}
+
+// The texts of the 100 jersey entries, made once: every team choice refills
+// the list.
+const QStringList &jerseyEntryTexts()
+{
+    static const QStringList texts = [] {
+        QStringList list;
+        for (int number = 0; number <= 99; ++number)
+            list.append(jerseyEntryText(number));
+        return list;
+    }();
+    return texts;
+}
+
 void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
 {
     // Auto-exclusive buttons cannot be cleared both; switch that off a moment.
@@ -189,40 +210,49 @@ void MainWindow::LoadTeamPlayers(int teamNumber)
 {
     const QSignalBlocker blocker(m_ui->lstPlayers);
     m_ui->lstPlayers->clear();
-    FillJerseyList();
     const Result<QList<PlayerEntry>> players =
         GameFiles::scanPlayers(m_state.keyFilePath(), teamNumber);
     if (!players) {
+        FillJerseyList();
         reportFailure(QStringLiteral("The team's players could not be read."), players.error());
         return;
     }
+    // The team's numbers are marked taken as the jersey list is filled: the
+    // same entries as marking each after the fill, without a change apiece.
+    QList<int> taken;
+    taken.reserve(players->size());
     for (const PlayerEntry &player : *players) {
         insertSorted(m_ui->lstPlayers, player.record.lastName(), player.offset);
-        MarkJerseyTaken(player.record.jerseyNumber());
+        taken.append(player.record.jerseyNumber());
     }
+    FillJerseyList(taken);
 }
 
-void MainWindow::FillJerseyList()
+void MainWindow::FillJerseyList(const QList<int> &taken)
 {
     QComboBox *jerseys = m_ui->cboJerseyNum;
     const QSignalBlocker blocker(jerseys);
     jerseys->clear();
     // Refilled at every team choice: the 100 entries go into the list's model
     // at once, as addItem() would make them one by one.
-    QList<QStandardItem *> entries;
-    entries.reserve(100);
-    for (int number = 0; number <= 99; ++number) {
-        auto *entry = new QStandardItem(jerseyEntryText(number));
-        entry->setData(number, Qt::UserRole);
-        entries.append(entry);
+    QStringList texts = jerseyEntryTexts();
+    for (const int number : taken) {
+        // A number above 99 has no entry to mark.
+        if (number >= 0 && number < texts.size())
+            texts[number] = TakenJerseyText;
     }
     if (auto *model = qobject_cast<QStandardItemModel *>(jerseys->model())) {
+        QList<QStandardItem *> entries;
+        entries.reserve(texts.size());
+        for (int number = 0; number < texts.size(); ++number) {
+            auto *entry = new QStandardItem(texts[number]);
+            entry->setData(number, Qt::UserRole);
+            entries.append(entry);
+        }
         model->invisibleRootItem()->appendRows(entries);
     } else {
-        for (const QStandardItem *entry : std::as_const(entries)) {
-            jerseys->addItem(entry->text(), entry->data(Qt::UserRole));
-            delete entry;
-        }
+        for (int number = 0; number < texts.size(); ++number)
+            jerseys->addItem(texts[number], number);
     }
     jerseys->setCurrentIndex(-1);
 }
@@ -388,26 +418,25 @@ void MainWindow::showSkaterLayout()
 
 void MainWindow::clearPlayerFields()
 {
-    m_ui->txtFirstName->clear();
-    m_ui->txtLastName->clear();
+    clearBox(m_ui->txtFirstName);
+    clearBox(m_ui->txtLastName);
     setRadioChecked(m_ui->optShootsLeft, m_ui->optShootsRight, -1);
     {
         const QSignalBlocker jerseys(m_ui->cboJerseyNum);
         m_ui->cboJerseyNum->clear();
-        const QSignalBlocker positions(m_ui->cboPosition);
-        m_ui->cboPosition->setCurrentIndex(-1);
     }
-    m_ui->txtWeight->clear();
-    m_ui->txtHeightFeet->clear();
-    m_ui->txtHeightInches->clear();
-    m_ui->txtRookie->clear();
+    clearPosition();
+    clearBox(m_ui->txtWeight);
+    clearBox(m_ui->txtHeightFeet);
+    clearBox(m_ui->txtHeightInches);
+    clearBox(m_ui->txtRookie);
     m_ui->fraHanded->setTitle(QString());
     for (QLineEdit *box : m_allPlayers)
-        box->clear();
+        clearBox(box);
     for (QLineEdit *box : m_fwdDef)
-        box->clear();
+        clearBox(box);
     for (QLineEdit *box : m_goalies)
-        box->clear();
+        clearBox(box);
 }
 
 void MainWindow::disablePlayerFields()
@@ -421,6 +450,15 @@ void MainWindow::disablePlayerFields()
           static_cast<QWidget *>(m_ui->fraAllPlayers), static_cast<QWidget *>(m_ui->fraFwdDef),
           static_cast<QWidget *>(m_ui->fraGoalies)})
         w->setEnabled(false);
+    clearPosition();
+}
+
+void MainWindow::clearPosition()
+{
+    // The combo box repaints itself even when nothing was selected; every
+    // team choice clears it, mostly when it is clear already.
+    if (m_ui->cboPosition->currentIndex() == -1)
+        return;
     const QSignalBlocker positions(m_ui->cboPosition);
     m_ui->cboPosition->setCurrentIndex(-1);
 }

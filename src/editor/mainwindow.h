@@ -75,7 +75,8 @@ private:
 
     void teamChosen(int index);
     void LoadTeamPlayers(int teamNumber);
-    void FillJerseyList();
+    // The 100 jersey entries, the numbers in taken marked as worn.
+    void FillJerseyList(const QList<int> &taken = {});
     void MarkJerseyTaken(int jerseyNumber);
     void playerChosen();
     void SetPositionCombo();
@@ -87,6 +88,7 @@ private:
 
     void clearPlayerFields();
     void disablePlayerFields();
+    void clearPosition();
     void showNoPlayer();
     void showGoalieLayout();
     void showSkaterLayout();

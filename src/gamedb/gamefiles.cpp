@@ -169,19 +169,25 @@ QString attribWhat()
 }
 
 // Calls visit(offset, data) for each complete record of recordSize bytes
-// from start up to end (exclusive; -1 for the end of the file).
+// from start up to end (exclusive, no further than the file's size; -1 for
+// the size the file has now). The reads stop there, so the end of the file
+// costs no read of its own; a file that shrinks meanwhile ends them early.
 template <typename Visit>
 Status forEachRecord(QFile &file, qint64 start, qint64 end, qint64 recordSize, Visit visit)
 {
     constexpr qint64 kRecordsPerChunk = 1024;
-    QByteArray chunk(recordSize * kRecordsPerChunk, Qt::Uninitialized);
+    const qint64 limit = end >= 0 ? end : file.size();
     qint64 position = start;
-    if (!file.seek(position))
+    const auto completeUpTo = [&](qint64 most) {
+        return std::min(most, (limit - position) / recordSize * recordSize);
+    };
+    if (completeUpTo(recordSize) <= 0)
+        return {};
+    QByteArray chunk(completeUpTo(recordSize * kRecordsPerChunk), Qt::Uninitialized);
+    if (file.pos() != position && !file.seek(position))
         return errorOf(file);
     for (;;) {
-        qint64 want = chunk.size();
-        if (end >= 0)
-            want = std::min(want, (end - position) / recordSize * recordSize);
+        const qint64 want = completeUpTo(chunk.size());
         if (want <= 0)
             return {};
         const qint64 got = readUpTo(file, chunk.data(), want);
@@ -192,7 +198,7 @@ Status forEachRecord(QFile &file, qint64 start, qint64 end, qint64 recordSize, V
             visit(position + i * recordSize, chunk.constData() + i * recordSize);
         position += complete * recordSize;
         if (got < want)
-            return {}; // the end of the file; a partial record is not a record
+            return {}; // the file ended early; a partial record is not a record
     }
 }
 
@@ -228,9 +234,10 @@ Result<QList<PlayerEntry>> scanKeyFile(const QString &keyFile, Wanted wanted)
         entry.record.assign(QByteArrayView(data, kPlayerSize));
         players.append(entry);
     };
-    Status status = forEachRecord(file, 0, KeyRegionOneEnd, kPlayerSize, visit);
-    if (status && file.size() >= KeyRegionTwoStart)
-        status = forEachRecord(file, KeyRegionTwoStart, -1, kPlayerSize, visit);
+    const qint64 size = file.size();
+    Status status = forEachRecord(file, 0, std::min(size, KeyRegionOneEnd), kPlayerSize, visit);
+    if (status)
+        status = forEachRecord(file, KeyRegionTwoStart, size, kPlayerSize, visit);
     if (!status)
         return status.error();
     return players;
