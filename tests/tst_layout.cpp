@@ -23,6 +23,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 
 #include <memory>
@@ -459,6 +460,66 @@ private slots:
                 clipped.append(why);
         }
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String("; "))));
+    }
+
+    // Frames are drawn as designed: the border 6 pixels down, the title on it
+    // (the line running through the title's middle, broken where the title
+    // sits, whole elsewhere), and option buttons with a 13-pixel dot.
+    void mainWindow_framesCarryTheirTitleOnTheBorder_data()
+    {
+        QTest::addColumn<QString>("frame");
+        for (const char *name : {"fraAllPlayers", "fraFwdDef", "fraGoalies", "fraHanded"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void mainWindow_framesCarryTheirTitleOnTheBorder()
+    {
+        QFETCH(QString, frame);
+        auto *box = m_window->findChild<QGroupBox *>(frame);
+        QVERIFY(box);
+        if (box->title().isEmpty()) // the hand frame, until a player is shown
+            box->setTitle(QStringLiteral("Shoots:"));
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        QStyle *style = box->style();
+        const QRect border =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, box);
+        const QRect title =
+            style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+        QCOMPARE(border.top(), 6);
+        QCOMPARE(border.left(), 0);
+        QVERIFY2(title.top() < border.top() && title.bottom() > border.top(),
+                 qPrintable(QStringLiteral("title %1..%2").arg(title.top()).arg(title.bottom())));
+        QVERIFY(title.left() >= 6);
+        QVERIFY(title.width() >= box->fontMetrics().horizontalAdvance(box->title()));
+
+        const QImage image = box->grab().toImage();
+        const QColor background = box->palette().color(QPalette::Window);
+        const auto inked = [&](int x, int y) { return image.pixelColor(x, y) != background; };
+        // The top line, left of the title and right of it, and the left side.
+        QVERIFY(inked(4, border.top()));
+        QVERIFY(inked(title.right() + 8, border.top()));
+        QVERIFY(inked(0, border.top() + 10));
+        // Under the title's gap the line is not drawn: the gap's first and
+        // last columns are background on the line's row.
+        QVERIFY(!inked(title.left() - 1, border.top()));
+        QVERIFY(!inked(title.right() + 1, border.top()));
+        // Nothing above the line but the title.
+        for (int x = 0; x < image.width(); ++x) {
+            if (x < title.left() - 2 || x > title.right() + 2)
+                QVERIFY2(!inked(x, border.top() - 2), qPrintable(QString::number(x)));
+        }
+
+        for (QRadioButton *option : {m_window->ui().optShootsLeft, m_window->ui().optShootsRight}) {
+            QCOMPARE(option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr,
+                                                  option),
+                     13);
+            QCOMPARE(option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr,
+                                                  option),
+                     13);
+        }
     }
 
     // The hand frame's caption changes with the player's position.

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionGroupBox>
 #include <QStringList>
 
 // The icon lives in a static library, whose resource initialiser the linker
@@ -26,23 +29,86 @@ namespace {
 // down clears the title. Qt's own styles put the title above the border, and
 // the line would cut through those boxes. Option buttons are 13 pixels high,
 // one less than Fusion's dot.
-constexpr char kControlStyle[] = R"(
-QGroupBox {
-    border: 1px solid palette(mid);
-    border-radius: 2px;
-    margin-top: 6px;
-}
-QGroupBox::title {
-    subcontrol-origin: margin;
-    subcontrol-position: top left;
-    left: 6px;
-    padding: 0 2px;
-}
-QRadioButton::indicator {
-    width: 13px;
-    height: 13px;
-}
-)";
+//
+// A proxy of the platform's style rather than a style sheet: a style sheet
+// puts every widget of every window through Qt's style-sheet machinery,
+// which made up a sixth of the work of starting the program.
+class ProgramStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight)
+            return kOptionDot;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option,
+                         SubControl part, const QWidget *widget) const override
+    {
+        const auto *frame = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
+        if (control != CC_GroupBox || !frame)
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        const QRect box = frame->rect;
+        const QRect title = titleRect(*frame);
+        switch (part) {
+        case SC_GroupBoxFrame:
+            return box.adjusted(0, kBorderTop, 0, 0);
+        case SC_GroupBoxLabel:
+            return title.adjusted(kTitlePadding, 0, -kTitlePadding, 0);
+        case SC_GroupBoxContents:
+            return box.adjusted(1, std::max(kBorderTop + 1, title.bottom() + 1), -1, -1);
+        default:
+            return {};
+        }
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        const auto *frame = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
+        if (control != CC_GroupBox || !frame) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        painter->save();
+        const QRect title = titleRect(*frame);
+        if (frame->subControls & SC_GroupBoxFrame) {
+            // The border, with a gap where the title sits on it.
+            QRegion around(frame->rect);
+            if (!frame->text.isEmpty())
+                around -= title;
+            painter->setClipRegion(around);
+            painter->setPen(frame->palette.color(QPalette::Mid));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRoundedRect(frame->rect.adjusted(0, kBorderTop, -1, -1), kBorderRadius,
+                                     kBorderRadius);
+            painter->setClipping(false);
+        }
+        if ((frame->subControls & SC_GroupBoxLabel) && !frame->text.isEmpty()) {
+            drawItemText(painter, title.adjusted(kTitlePadding + 1, 0, -kTitlePadding + 1, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+                         frame->palette, frame->state & State_Enabled, frame->text,
+                         QPalette::WindowText);
+        }
+        painter->restore();
+    }
+
+private:
+    static constexpr int kOptionDot = 13;
+    static constexpr int kBorderTop = 6;
+    static constexpr int kBorderRadius = 2;
+    static constexpr int kTitleIndent = 6;
+    static constexpr int kTitlePadding = 2;
+
+    static QRect titleRect(const QStyleOptionGroupBox &frame)
+    {
+        const int width = frame.fontMetrics.horizontalAdvance(frame.text) + 2 * kTitlePadding;
+        return {frame.rect.left() + kTitleIndent, frame.rect.top(), width,
+                frame.fontMetrics.height()};
+    }
+};
 
 } // namespace
 
@@ -89,7 +155,7 @@ QIcon programIcon()
 void applyProgramLook(QApplication &app)
 {
     app.setFont(programFont());
-    app.setStyleSheet(QString::fromLatin1(kControlStyle));
+    app.setStyle(new ProgramStyle);
     // Every window that sets no icon of its own shows the shield.
     app.setWindowIcon(programIcon());
 }
