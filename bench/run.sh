@@ -16,21 +16,7 @@ RUNS=${BENCH_RUNS:-30}
 started=$(date +%s)
 
 # What the benchmarks need beyond the build's own packages.
-sh tools/install-deps.sh
-missing=""
-for p in libbenchmark-dev hyperfine time python3; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q "install ok installed" \
-        || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "bench: missing packages:$missing; run as root: apt-get install$missing" >&2
-        exit 1
-    fi
-    echo "bench: installing$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null
-fi
+sh tools/install-deps.sh libbenchmark-dev hyperfine time python3
 
 GENERATOR=Ninja
 command -v ninja >/dev/null 2>&1 || GENERATOR="Unix Makefiles"

@@ -17,23 +17,7 @@ if [ ! -f "$BUILD/CPackConfig.cmake" ]; then
     exit 1
 fi
 
-missing=""
-for p in $TOOLS; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q "install ok installed" \
-        || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "package: missing packages:$missing; run as root: apt-get install$missing" >&2
-        exit 1
-    fi
-    echo "package: installing$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
-        echo "package: apt-get could not install$missing" >&2
-        exit 1
-    }
-fi
+sh tools/install-deps.sh $TOOLS
 
 # A package left from an older version would be taken for this one.
 rm -f "$BUILD"/puckdex_*.deb

@@ -21,24 +21,7 @@ CLANG=clang++-14
 # symbolizer (llvm-14) turns the addresses of a finding into file and line.
 FUZZ_PACKAGES="clang-14 libclang-rt-14-dev llvm-14"
 
-sh tools/install-deps.sh || exit 1
-missing=""
-for p in $FUZZ_PACKAGES; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q "install ok installed" \
-        || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "fuzz: missing packages:$missing; run as root: apt-get install$missing" >&2
-        exit 1
-    fi
-    echo "fuzz: installing$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing >/dev/null || {
-        echo "fuzz: apt-get could not install$missing" >&2
-        exit 1
-    }
-fi
+sh tools/install-deps.sh $FUZZ_PACKAGES || exit 1
 
 if [ ! -f "$BUILD/build.ninja" ]; then
     cmake -S . -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=$CLANG \

@@ -513,12 +513,12 @@ private slots:
         }
 
         for (QRadioButton *option : {m_window->ui().optShootsLeft, m_window->ui().optShootsRight}) {
-            QCOMPARE(option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr,
-                                                  option),
-                     13);
-            QCOMPARE(option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr,
-                                                  option),
-                     13);
+            QCOMPARE(
+                option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, option),
+                13);
+            QCOMPARE(
+                option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, option),
+                13);
         }
     }
 

@@ -1,12 +1,14 @@
 #include "dialogs/programlook.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleOptionGroupBox>
 #include <QStringList>
+#include <QStyleOptionGroupBox>
 
 // The icon lives in a static library, whose resource initialiser the linker
 // would drop; registering it by hand keeps ":/icons" reachable. Outside the
@@ -44,8 +46,8 @@ public:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option,
-                         SubControl part, const QWidget *widget) const override
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                         const QWidget *widget) const override
     {
         const auto *frame = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
         if (control != CC_GroupBox || !frame)
@@ -56,7 +58,7 @@ public:
         case SC_GroupBoxFrame:
             return box.adjusted(0, kBorderTop, 0, 0);
         case SC_GroupBoxLabel:
-            return title.adjusted(kTitlePadding, 0, -kTitlePadding, 0);
+            return labelRect(*frame);
         case SC_GroupBoxContents:
             return box.adjusted(1, std::max(kBorderTop + 1, title.bottom() + 1), -1, -1);
         default:
@@ -87,10 +89,9 @@ public:
             painter->setClipping(false);
         }
         if ((frame->subControls & SC_GroupBoxLabel) && !frame->text.isEmpty()) {
-            drawItemText(painter, title.adjusted(kTitlePadding + 1, 0, -kTitlePadding + 1, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
-                         frame->palette, frame->state & State_Enabled, frame->text,
-                         QPalette::WindowText);
+            drawItemText(painter, labelRect(*frame),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, frame->palette,
+                         frame->state & State_Enabled, frame->text, QPalette::WindowText);
         }
         painter->restore();
     }
@@ -107,6 +108,13 @@ private:
         const int width = frame.fontMetrics.horizontalAdvance(frame.text) + 2 * kTitlePadding;
         return {frame.rect.left() + kTitleIndent, frame.rect.top(), width,
                 frame.fontMetrics.height()};
+    }
+
+    // The text inside the gap: past the padding and one pixel more, the
+    // width of the border line, so it sits centred in the gap.
+    static QRect labelRect(const QStyleOptionGroupBox &frame)
+    {
+        return titleRect(frame).adjusted(kTitlePadding + 1, 0, -kTitlePadding + 1, 0);
     }
 };
 
