@@ -3,6 +3,7 @@
 // reason), that the program goes on, and, file by file, that nothing
 // changed on disk that the user did not ask to change.
 
+#include "bytecompare.h"
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
@@ -38,24 +39,6 @@ constexpr int kThirdTeam = 4;
 
 const QString kExitWithoutSaving =
     QStringLiteral("Do you want to exit without saving this player ?");
-
-QString firstDifference(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual.size() != expected.size()) {
-        return QStringLiteral("%1 bytes where %2 were expected")
-            .arg(actual.size())
-            .arg(expected.size());
-    }
-    for (qsizetype i = 0; i < actual.size(); ++i) {
-        if (actual.at(i) != expected.at(i)) {
-            return QStringLiteral("first difference at byte %1: %2 where %3 was expected")
-                .arg(i)
-                .arg(quint8(actual.at(i)))
-                .arg(quint8(expected.at(i)));
-        }
-    }
-    return {};
-}
 
 // Whole files compared byte for byte, with a readable report.
 #define COMPARE_FILE(actual, expected)                                                             \

@@ -6,6 +6,7 @@
 // rookie flag of Y or N, a hand of 0 or 1, a fighting value of 0 to 6, NULs
 // after a name, the weight class of a changed weight).
 
+#include "bytecompare.h"
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
@@ -33,23 +34,6 @@ const QList<quint32> kSeeds = {3, 17,    29,    101,    256,  1996, 4242,  65537
 constexpr int kSequencesPerSeed = 50;
 
 const QString kPositions = QStringLiteral("GDLCR");
-
-QString firstDifference(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual.size() != expected.size())
-        return QStringLiteral("%1 bytes where %2 were expected")
-            .arg(actual.size())
-            .arg(expected.size());
-    for (qsizetype i = 0; i < actual.size(); ++i) {
-        if (actual.at(i) != expected.at(i)) {
-            return QStringLiteral("first difference at byte %1: %2 where %3 was expected")
-                .arg(i)
-                .arg(quint8(actual.at(i)))
-                .arg(quint8(expected.at(i)));
-        }
-    }
-    return {};
-}
 
 QList<qint64> playerOffsets(qint64 keySize)
 {
