@@ -85,10 +85,10 @@ void leavePlayer(benchmark::State &state, const Roster &roster)
     int shown = 0;
     for (auto _ : state) {
         const PlayerEntry &left = roster.players[shown];
-        const Result<WrittenPlayer> written =
+        const Result<WrittenPlayer, PlayerWriteError> written =
             writePlayerFields(roster.keyFile, roster.attFile, left.offset, left.record.isGoalie(),
                               roster.fields[shown]);
-        if (!written && !skipOnError(state, written.error()))
+        if (!written && !skipOnError(state, written.error().error))
             break;
 
         shown = 1 - shown;

@@ -405,11 +405,12 @@ void checkWriteFields(const Paths &paths, QByteArray &key, QByteArray &att, qint
     QByteArray newKey;
     if (keyAllowed)
         newKey = keyRecordWith(key.mid(offset, kPlayerSize), fields, *first, *last);
-    const QByteArray expectedKey = expectedAfter(key, keyAllowed, keyFault, offset, newKey);
 
-    const bool keyWritten = keyAllowed && !keyFault.blocks(kPlayerSize);
-    const qint64 attOffset = keyWritten ? int32At(newKey, PlayerRecord::AttribOffsetAt) : -1;
-    const bool attAllowed = keyWritten && fits(att, attOffset, attSize);
+    // Both records are read and checked before either is written; a write
+    // that fails halfway is taken back, so the files hold all of the new
+    // player or none of him.
+    const qint64 attOffset = keyAllowed ? int32At(newKey, PlayerRecord::AttribOffsetAt) : -1;
+    const bool attAllowed = keyAllowed && fits(att, attOffset, attSize);
     QByteArray newAtt;
     if (attAllowed) {
         newAtt = goalie ? attribRecordWith(att.mid(attOffset, attSize), fields, kGoalieRatingFields,
@@ -417,9 +418,12 @@ void checkWriteFields(const Paths &paths, QByteArray &key, QByteArray &att, qint
                         : attribRecordWith(att.mid(attOffset, attSize), fields, kSkaterRatingFields,
                                            SkaterAttribRecord::WeightClassByte);
     }
-    const QByteArray expectedAtt = expectedAfter(att, attAllowed, attFault, attOffset, newAtt);
+    const bool saved =
+        attAllowed && !keyFault.blocks(kPlayerSize) && !attFault.blocks(attSize);
+    const QByteArray expectedKey = saved ? afterWrite(key, offset, newKey, kPlayerSize) : key;
+    const QByteArray expectedAtt = saved ? afterWrite(att, attOffset, newAtt, attSize) : att;
 
-    Result<WrittenPlayer> written = FileError{};
+    Result<WrittenPlayer, PlayerWriteError> written = PlayerWriteError{};
     {
         FaultScope scope(fault, fault.onAttFile ? paths.att : paths.key);
         written = writePlayerFields(paths.key, paths.att, offset, goalie, fields);
@@ -428,15 +432,16 @@ void checkWriteFields(const Paths &paths, QByteArray &key, QByteArray &att, qint
     const QByteArray attAfter = readWholeFile(paths.att);
     FUZZ_CHECK(keyAfter == expectedKey);
     FUZZ_CHECK(attAfter == expectedAtt);
-    FUZZ_CHECK(written.ok() == (attAllowed && !attFault.blocks(attSize)));
+    FUZZ_CHECK(written.ok() == saved);
     if (written) {
         // What it says it wrote is what the files hold.
         FUZZ_CHECK(written->key.toByteArray() == newKey);
         FUZZ_CHECK(goalie ? holds(written->goalie, attAfter, attOffset)
                           : holds(written->skater, attAfter, attOffset));
     } else {
-        FUZZ_CHECK(!written.error().reason.isEmpty());
-        FUZZ_CHECK(!written.error().filePath.isEmpty());
+        FUZZ_CHECK(!written.error().error.reason.isEmpty());
+        FUZZ_CHECK(!written.error().error.filePath.isEmpty());
+        FUZZ_CHECK(written.error().diskUnchanged);
     }
     key = keyAfter;
     att = attAfter;

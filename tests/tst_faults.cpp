@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
         checkFaultMessage(messages.shown.first(),
                           QDir(folder).filePath(playerShown ? "key.db" : "teams.db"),
-                          QStringLiteral("No such file or directory"));
+                          QStringLiteral("its folder was removed"));
         QVERIFY(f.window->isVisible());
         if (leave == QLatin1String("exit"))
             QCOMPARE(messages.shown.last().text, kExitWithoutSaving);
@@ -392,7 +392,7 @@ private slots:
             QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 3 : 2);
             checkFaultMessage(messages.shown.last(),
                               QDir(folder).filePath(playerShown ? "key.db" : "teams.db"),
-                              QStringLiteral("No such file or directory"));
+                              QStringLiteral("its folder was removed"));
             messages.answer(MessageAnswer::Yes);
             f.window->close();
             QVERIFY(!f.window->isVisible());
@@ -450,8 +450,7 @@ private slots:
         else
             QVERIFY(f.chooseTeam(kOtherTeam));
         QCOMPARE(messages.shown.size(), 1);
-        checkFaultMessage(messages.shown.first(), path,
-                          QStringLiteral("No such file or directory"));
+        checkFaultMessage(messages.shown.first(), path, QStringLiteral("the file was removed"));
         QVERIFY2(messages.shown.first().text.startsWith(what),
                  qPrintable(messages.shown.first().text));
         QVERIFY(!f.state.PlayerLoaded);
@@ -557,10 +556,10 @@ private slots:
                           QStringLiteral("the file is read-only"));
         QVERIFY(messages.shown.first().text.startsWith(QStringLiteral("Zed ")));
         QVERIFY(f.window->isVisible());
+        QVERIFY(messages.shown.first().text.endsWith(QStringLiteral("Nothing was written.")));
         checkStillShown(f, t.shown);
-        // The key record goes first: a read-only attribute file stops only
-        // the ratings.
-        COMPARE_FILE(f.key(), file == QLatin1String("key.db") ? f.originalKey : clean.key);
+        // Both files are checked before either is written: neither changed.
+        COMPARE_FILE(f.key(), f.originalKey);
         COMPARE_FILE(f.att(), f.originalAtt);
 
         // Writable again: leaving him saves him.
@@ -578,27 +577,45 @@ private slots:
 
     // ---------------------------------------------------------------------
     // A record write that stops part of the way (a full disk, a device that
-    // fails): reported, the player kept, and a later save completes it.
+    // fails): the key record's old bytes are put back, the message says what
+    // is on disk, the player is kept, and a later save completes him. When
+    // putting back fails too, the message says so.
 
     void aWriteFailsHalfway_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("goalie");
         QTest::addColumn<int>("written"); // bytes of the record that reach the file
-        QTest::newRow("key record, nothing written") << "key.db" << false << 0;
-        QTest::newRow("key record, 1 byte") << "key.db" << true << 1;
-        QTest::newRow("key record, half") << "key.db" << false << 30;
-        QTest::newRow("key record, all but the last byte") << "key.db" << false << 59;
-        QTest::newRow("skater ratings, nothing written") << "att.db" << false << 0;
-        QTest::newRow("skater ratings, half") << "att.db" << false << 10;
-        QTest::newRow("skater ratings, all but the last byte") << "att.db" << false << 20;
-        QTest::newRow("goalie ratings, all but the last byte") << "att.db" << true << 16;
+        QTest::addColumn<bool>("restoreFails");
+        QTest::addColumn<QString>("onDisk");
+        const QString unchanged = QStringLiteral("Nothing was changed on disk: both of his "
+                                                 "records hold what they held before.");
+        QTest::newRow("key record, nothing written") << "key.db" << false << 0 << false << unchanged;
+        QTest::newRow("key record, 1 byte") << "key.db" << true << 1 << false << unchanged;
+        QTest::newRow("key record, half") << "key.db" << false << 30 << false << unchanged;
+        QTest::newRow("key record, all but the last byte")
+            << "key.db" << false << 59 << false << unchanged;
+        QTest::newRow("skater ratings, nothing written")
+            << "att.db" << false << 0 << false << unchanged;
+        QTest::newRow("skater ratings, half") << "att.db" << false << 10 << false << unchanged;
+        QTest::newRow("goalie ratings, all but the last byte")
+            << "att.db" << true << 16 << false << unchanged;
+        QTest::newRow("key record half, not put back")
+            << "key.db" << false << 30 << true
+            << "On disk now, his record in key.db holds a mix of old and new bytes, and his "
+               "record in att.db holds what it held before.";
+        QTest::newRow("skater ratings not written, key not put back")
+            << "att.db" << false << 0 << true
+            << "On disk now, his record in key.db holds the new values, and his record in "
+               "att.db holds what it held before.";
     }
     void aWriteFailsHalfway()
     {
         QFETCH(QString, file);
         QFETCH(bool, goalie);
         QFETCH(int, written);
+        QFETCH(bool, restoreFails);
+        QFETCH(QString, onDisk);
         EditorFixture f;
         QVERIFY(f.open());
         const Targets t = targetsOf(f, goalie);
@@ -613,7 +630,23 @@ private slots:
         const bool keyFile = file == QLatin1String("key.db");
         const int size = keyFile ? PlayerRecord::Size
                                  : (goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size);
-        WriteFaultOn halfway(file, {false, written, QStringLiteral("the disk is full")});
+        // The device fails the record's write after some bytes; with
+        // restoreFails, every later write to either file fails at once.
+        int writes = 0;
+        GameFiles::setWriteFaultHook(
+            [&](const QString &path, qint64 offset) -> std::optional<GameFiles::WriteFault> {
+                if (offset < 0)
+                    return std::nullopt; // only checking: the files are writable
+                const bool target = QFileInfo(path).fileName() == file;
+                if (target && ++writes == 1)
+                    return GameFiles::WriteFault{false, written, QStringLiteral("the disk is full")};
+                if (restoreFails && writes > 0)
+                    return GameFiles::WriteFault{false, 0, QStringLiteral("the device is gone")};
+                return target ? std::optional(GameFiles::WriteFault{
+                                    false, written, QStringLiteral("the disk is full")})
+                              : std::nullopt;
+            });
+        const auto removeHook = qScopeGuard([] { GameFiles::setWriteFaultHook({}); });
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
         checkFaultMessage(
@@ -621,16 +654,23 @@ private slots:
             QStringLiteral("was written only in part (%1 of %2 bytes): the disk is full")
                 .arg(written)
                 .arg(size));
+        QVERIFY2(messages.shown.first().text.endsWith(onDisk),
+                 qPrintable(messages.shown.first().text));
         checkStillShown(f, t.shown);
 
-        // Only the bytes that got through changed, and they are the new ones.
-        const qint64 at = keyFile ? t.shown : f.player(t.shown).attribOffset();
-        QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
-        torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
-        COMPARE_FILE(keyFile ? f.key() : f.att(), torn);
-        COMPARE_FILE(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+        if (!restoreFails) {
+            COMPARE_FILE(f.key(), f.originalKey);
+            COMPARE_FILE(f.att(), f.originalAtt);
+        } else {
+            // Only the bytes that got through changed, and they are the new ones.
+            const qint64 at = keyFile ? t.shown : f.player(t.shown).attribOffset();
+            QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
+            torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
+            COMPARE_FILE(keyFile ? f.key() : f.att(), torn);
+            COMPARE_FILE(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+        }
 
-        halfway.remove();
+        GameFiles::setWriteFaultHook({});
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
         COMPARE_FILE(f.key(), clean.key);
@@ -769,16 +809,8 @@ private slots:
         QCOMPARE(messages.shown.size(), 1);
         checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), reason);
         checkStillShown(f, t.shown);
-        // No file grew; what the key write could do, it did with the
-        // damaged offset kept.
-        if (damage == QLatin1String("key cut")) {
-            COMPARE_FILE(f.key(), key);
-        } else {
-            QByteArray expected = clean.key;
-            expected.replace(t.shown + PlayerRecord::AttribOffsetAt, 4,
-                             key.mid(t.shown + PlayerRecord::AttribOffsetAt, 4));
-            COMPARE_FILE(f.key(), expected);
-        }
+        // No file grew, and with one record damaged neither was written.
+        COMPARE_FILE(f.key(), key);
         COMPARE_FILE(f.att(), att);
 
         // Repaired by the other program: leaving him now saves him.
@@ -1012,8 +1044,9 @@ private slots:
     }
 
     // ---------------------------------------------------------------------
-    // A settings file that cannot be read or written: defaults, silently,
-    // and the file (or what stands in its place) left as it was.
+    // A settings file that cannot be read or written: defaults, one message
+    // when the game folder cannot be remembered, and the file (or what stands
+    // in its place) left as it was.
 
     void anUnusableSettingsFile_data()
     {
@@ -1047,7 +1080,16 @@ private slots:
         ProgramState state;
         const std::unique_ptr<MainWindow> window = runStartup(state, settings);
         QVERIFY(window);
-        QCOMPARE(messages.shown.size(), 0);
+        const bool writable = kind == QLatin1String("random");
+        QCOMPARE(messages.shown.size(), writable ? 0 : 1);
+        if (!writable) {
+            checkFaultMessage(messages.shown.first(), settings,
+                              kind == QLatin1String("folder")
+                                  ? QStringLiteral("is a folder, not a file")
+                                  : QStringLiteral("cannot create the folder"));
+            QVERIFY(messages.shown.first().text.startsWith(
+                QStringLiteral("The game folder could not be remembered")));
+        }
         QCOMPARE(openedOn, QDir::homePath());
         QCOMPARE(state.GamePath, QDir::toNativeSeparators(game));
 
@@ -1063,7 +1105,7 @@ private slots:
         }
 
         chooseTeamIn(*window, kTeam);
-        QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(messages.shown.size(), writable ? 0 : 1);
     }
 
     void theTemplateWindowOnAnUnusableSettingsFile_data()
@@ -1088,15 +1130,27 @@ private slots:
         const auto before = snapshot(f.dir.path());
         MessageScript messages;
         QStringList shown;
+        const bool writable = kind != QLatin1String("folder");
+        bool stayedOpen = false;
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
             for (const char *name : {"txtStdFwd_2", "txtStdFwd_3", "txtStdGoal_2", "txtStdGoal_3"})
                 shown.append(child<QLineEdit>(w, name)->text());
             QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+            // A failed save keeps the window open with the user's values.
+            stayedOpen = w->isVisible();
+            if (stayedOpen)
+                QTest::mouseClick(child<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
         });
         QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
         QCOMPARE(shown, (QStringList{"160", "40", "160", "25"}));
-        QCOMPARE(messages.shown.size(), 0);
-        if (kind == QLatin1String("folder")) {
+        QCOMPARE(stayedOpen, !writable);
+        QCOMPARE(messages.shown.size(), writable ? 0 : 1);
+        if (!writable) {
+            checkFaultMessage(messages.shown.first(), f.settingsPath(),
+                              QStringLiteral("is a folder, not a file"));
+            QVERIFY(messages.shown.first().text.startsWith(
+                QStringLiteral("The templates could not be saved")));
+            messages.shown.clear();
             QCOMPARE(snapshot(f.dir.path()), before);
         } else {
             const QByteArray after = EditorFixture::read(f.settingsPath());
@@ -1286,13 +1340,10 @@ private slots:
         QCOMPARE(code, 10);
         QCOMPARE(err, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dir.filePath(refused)),
                                                    reason));
-        // The key record goes first: a refused attribute file leaves it saved.
-        auto expected = before;
-        if (refused == QLatin1String("att.db"))
-            expected.insert("key.db", cleanKey);
-        COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), expected.value("key.db"));
+        // Both files are checked before either is written: nothing changed.
+        COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), before.value("key.db"));
         COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), att);
-        QCOMPARE(snapshot(dir.path()), expected);
+        QCOMPARE(snapshot(dir.path()), before);
     }
 };
 

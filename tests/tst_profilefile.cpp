@@ -232,6 +232,26 @@ private slots:
             << QByteArray("[P]\nA=\"'x'\"\n");
         QTest::newRow("empty value")
             << QByteArray("[P]\nA=1\n") << p << a << QString() << QByteArray("[P]\nA=\n");
+        QTest::newRow("lone CR file: key found, not added twice")
+            << QByteArray("[P]\rA=1\rB=1\r") << p << a << two << QByteArray("[P]\rA=2\rB=1\r");
+        QTest::newRow("lone CR file: new key keeps CR")
+            << QByteArray("[P]\rA=1") << p << b << two << QByteArray("[P]\rA=1\rB=2\r");
+        QTest::newRow("mixed line ends each kept")
+            << QByteArray("[Q]\r\nX=1\n[P]\rA=1\r\n") << p << a << two
+            << QByteArray("[Q]\r\nX=1\n[P]\rA=2\r\n");
+        QTest::newRow("byte-order mark before the section")
+            << QByteArray("\xEF\xBB\xBF[P]\r\nA=1\r\n") << p << a << two
+            << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
+        QTest::newRow("a Cyrillic folder is written in UTF-8")
+            << QByteArray("[P]\n") << p << a << QStringLiteral("/home/Овечкин/NHL96")
+            << QByteArray("[P]\nA=/home/\xD0\x9E\xD0\xB2\xD0\xB5\xD1\x87\xD0\xBA\xD0\xB8"
+                          "\xD0\xBD/NHL96\n");
+        QTest::newRow("a Polish folder is written in UTF-8")
+            << QByteArray("[P]\n") << p << a << QStringLiteral("Gry/Łódź")
+            << QByteArray("[P]\nA=Gry/\xC5\x81\xC3\xB3" "d\xC5\xBA\n");
+        QTest::newRow("windows-1252 bytes that could pass for UTF-8 are written in UTF-8")
+            << QByteArray("[P]\n") << p << a << QStringLiteral("Ã©")
+            << QByteArray("[P]\nA=\xC3\x83\xC2\xA9\n");
     }
     void writesIntoTheRightPlace()
     {
@@ -255,7 +275,9 @@ private slots:
               QStringLiteral("\"q\""), QStringLiteral("'s'"), QStringLiteral("\"\""),
               QStringLiteral("\""), QStringLiteral("\"x'"), QStringLiteral("a=b=c"),
               QStringLiteral("; not a comment"), QStringLiteral("[not a section]"),
-              QStringLiteral("C:\\Games\\NHL96\\"), QStringLiteral("Sélanne")}) {
+              QStringLiteral("C:\\Games\\NHL96\\"), QStringLiteral("Sélanne"),
+              QStringLiteral("/home/Овечкин/Игры"), QStringLiteral("Ã©"), QStringLiteral("€ and €"),
+              QStringLiteral("日本/ゲーム"), QStringLiteral("Sélanne 😀")}) {
             QTest::newRow(qPrintable(QLatin1Char('<') + value + QLatin1Char('>'))) << value;
         }
     }
@@ -375,7 +397,7 @@ private slots:
         QTest::addColumn<QString>("value");
         const QString p = QStringLiteral("Puckdex");
         const QString k = QStringLiteral("NHL96Path");
-        QTest::newRow("outside windows-1252") << p << k << QStringLiteral("Овечкин");
+        QTest::newRow("broken UTF-16") << p << k << (QStringLiteral("a") + QChar(0xD800));
         QTest::newRow("line break in value") << p << k << QStringLiteral("a\r\nB=1");
         QTest::newRow("bare LF in value") << p << k << QStringLiteral("a\nb");
         QTest::newRow("line break in key") << p << QStringLiteral("K\nX") << QStringLiteral("1");

@@ -670,17 +670,20 @@ private slots:
         QCOMPARE(readBytes(m_path), expected);
     }
 
-    void save_failingWrite_closesQuietly()
+    void save_failingWrite_staysOpenWithMessage()
     {
         // The settings "folder" is a file: nothing can be written below it.
         QVERIFY(writeBytes(m_dir->filePath("folder"), "not a folder"));
         m_path = m_dir->filePath("folder/PUCKDEX.INI");
         open();
         QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
-        QVERIFY(!m_window->isVisible());
-        QCOMPARE(m_window->result(), int(QDialog::Accepted));
-        QVERIFY(m_messages->shown.isEmpty());
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_messages->shown.size(), 1);
+        QCOMPARE(m_messages->shown.first().title, QStringLiteral("Puckdex"));
+        QVERIFY(m_messages->shown.first().text.startsWith(
+            QStringLiteral("The templates could not be saved")));
         QVERIFY(!QFile::exists(m_path));
+        m_window->reject();
     }
 
     void cancel_writesNothing_data()

@@ -77,10 +77,10 @@ int main(int argc, char **argv)
     fields.weightPounds = kWeight;
     fields.weightClass = weightClass(kWeight);
     fields.rating(RatingGroup::AllPlayers, 0) = kTopRating;
-    const Result<WrittenPlayer> written =
+    const Result<WrittenPlayer, PlayerWriteError> written =
         writePlayerFields(keyFile, attFile, offset, goalie, fields);
     if (!written) {
-        err << written.error().fullMessage() << '\n';
+        err << written.error().error.fullMessage() << '\n';
         return kWriteFailed;
     }
     out << "saved\n";

@@ -511,13 +511,15 @@ bool MainWindow::WritePlayerData()
     fields.weightClass = m_weightClass;
     fields.unlinkPicture = m_pictureUnlinked;
 
-    const Result<WrittenPlayer> written =
+    const Result<WrittenPlayer, PlayerWriteError> written =
         writePlayerFields(m_state.keyFilePath(), m_state.attFilePath(), CurrentPlayerPos,
                           m_shownIsGoalie, fields);
     if (!written) {
-        reportFailure(QStringLiteral("%1 %2 could not be saved.")
-                          .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text()),
-                      written.error());
+        MessageBox::show(this,
+                         QStringLiteral("%1 %2 could not be saved.\n\n%3")
+                             .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text(),
+                                  written.error().fullMessage()),
+                         MessageStyle::Exclamation);
         return false;
     }
     CurrentPlayer = written->key;

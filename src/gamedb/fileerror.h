@@ -28,12 +28,12 @@ struct FileError
 };
 
 // The outcome of an operation that yields a value: the value, or why not.
-template <typename T>
+template <typename T, typename E = FileError>
 class Result
 {
 public:
     Result(T value) : m_state(std::move(value)) {}
-    Result(FileError error) : m_state(std::move(error)) {}
+    Result(E error) : m_state(std::move(error)) {}
 
     bool ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return ok(); }
@@ -46,10 +46,10 @@ public:
     const T *operator->() const { return &value(); }
     T *operator->() { return &value(); }
 
-    const FileError &error() const { return std::get<FileError>(m_state); }
+    const E &error() const { return std::get<E>(m_state); }
 
 private:
-    std::variant<T, FileError> m_state;
+    std::variant<T, E> m_state;
 };
 
 // The outcome of an operation that yields nothing: done, or why not.

@@ -2,11 +2,11 @@
 
 #include "gamedb/fileset.h"
 #include "gamedb/platformsync.h"
+#include "gamedb/safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -16,9 +16,16 @@ namespace {
 
 constexpr qint64 kPlayerSize = PlayerRecord::Size;
 
+// Why a read failed, or a write (then a full disk or the read-only mark may
+// be the cause).
 FileError errorOf(const QFile &file)
 {
-    return {file.fileName(), file.errorString()};
+    return SafeFile::failure(file.fileName(), file, false);
+}
+
+FileError writeErrorOf(const QFile &file)
+{
+    return SafeFile::failure(file.fileName(), file, true);
 }
 
 FileError error(const QFile &file, const QString &reason)
@@ -79,12 +86,6 @@ Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
     return record;
 }
 
-WriteFaultHook &faultHook()
-{
-    static WriteFaultHook hook;
-    return hook;
-}
-
 // Writes the record's bytes over bytes that already exist: never past the end,
 // never into a file that is marked read-only. The bytes are flushed to the
 // disk and read back; only when they read back as written is the write done.
@@ -92,18 +93,13 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
                     const QString &what)
 {
     QFile file(path);
-    const std::optional<WriteFault> fault =
-        faultHook() ? faultHook()(path, offset) : std::optional<WriteFault>();
-    // Honour the read-only mark the way Windows does, also for a user whom the
-    // system would let through (an administrator, root). Only the mode bits
-    // count here: WriteUser asks the system, which says yes to root.
-    const QFileDevice::Permissions perms = QFile::permissions(path);
-    const QFileDevice::Permissions anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if ((QFileInfo::exists(path) && !(perms & anyWrite)) || (fault && fault->readOnly))
+    const std::optional<WriteFault> fault = SafeFile::faultFor(path, offset);
+    if (const Status writable = checkWritable(path); !writable)
+        return writable;
+    if (fault && fault->readOnly)
         return error(file, QStringLiteral("the file is read-only"));
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return errorOf(file);
+        return writeErrorOf(file);
     if (offset < 0)
         return error(file, QStringLiteral("%1 has the negative offset %2").arg(what).arg(offset));
     const qint64 size = file.size();
@@ -121,10 +117,10 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
                                             : bytes.size();
     const qint64 written = file.write(bytes.constData(), toWrite);
     if (written < 0 || !file.flush())
-        return errorOf(file);
+        return writeErrorOf(file);
     if (written != bytes.size()) {
         const QString reason = fault && !fault->reason.isEmpty() ? fault->reason
-                                                                  : file.errorString();
+                                                                  : writeErrorOf(file).reason;
         return error(file, QStringLiteral("%1 at offset %2 was written only in part (%3 of %4 "
                                           "bytes): %5")
                                .arg(what)
@@ -138,15 +134,17 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
                                .arg(what, file.errorString()));
     }
     QByteArray back(bytes.size(), Qt::Uninitialized);
-    if (!file.seek(offset) || readUpTo(file, back.data(), back.size()) != back.size()
-        || back != bytes) {
+    const bool readBack = file.seek(offset) && readUpTo(file, back.data(), back.size()) == back.size();
+    if (fault && fault->badReadBack)
+        SafeFile::simulateBadReadBack(back);
+    if (!readBack || back != bytes) {
         return error(file, QStringLiteral("%1 at offset %2 did not read back as written")
                                .arg(what)
                                .arg(offset));
     }
     file.close();
     if (file.error() != QFileDevice::NoError)
-        return errorOf(file);
+        return writeErrorOf(file);
     return {};
 }
 
@@ -333,9 +331,19 @@ Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)
     return listRecords<SeasonIndexEntry>(indexFile, IndexHeaderSize);
 }
 
-void setWriteFaultHook(WriteFaultHook hook)
+Status checkWritable(const QString &file)
 {
-    faultHook() = std::move(hook);
+    QFile probe(file);
+    const std::optional<WriteFault> fault = SafeFile::faultFor(file, -1);
+    if (QFileInfo(file).isDir())
+        return writeErrorOf(probe);
+    // Honour the read-only mark the way Windows does, also for a user whom
+    // the system would let through (an administrator, root).
+    if (SafeFile::isMarkedReadOnly(file) || (fault && fault->readOnly))
+        return error(probe, QStringLiteral("the file is read-only"));
+    if (!probe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return writeErrorOf(probe);
+    return {};
 }
 
 Status copyToBackup(const QString &gameFile)
@@ -343,23 +351,41 @@ Status copyToBackup(const QString &gameFile)
     QFile source(gameFile);
     if (!source.open(QIODevice::ReadOnly))
         return errorOf(source);
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError || bytes.size() != source.size())
+        return errorOf(source);
+    source.close();
+
+    // An earlier backup whose name differs only in case is replaced too: on
+    // a system that tells the cases apart it would otherwise stay beside the
+    // new one, and a user restoring it would restore an old roster.
     const QFileInfo info(gameFile);
-    QSaveFile target(info.dir().filePath(backupName(info.fileName())));
-    if (!target.open(QIODevice::WriteOnly))
-        return FileError{target.fileName(), target.errorString()};
-    constexpr qint64 kChunk = 1 << 20;
-    QByteArray chunk(kChunk, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = source.read(chunk.data(), kChunk);
-        if (n < 0)
-            return errorOf(source);
-        if (n == 0)
-            break;
-        if (target.write(chunk.constData(), n) != n)
-            return FileError{target.fileName(), target.errorString()};
+    const QDir folder = info.dir();
+    const QString wanted = backupName(info.fileName());
+    const QStringList earlier = folder.entryList(
+        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList variants;
+    for (const QString &name : earlier) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            variants.append(name);
     }
-    if (!target.commit())
-        return FileError{target.fileName(), target.errorString()};
+    // The one earlier backup keeps its spelling; among several (distinct
+    // files, or the listing would show one), the exact name is written.
+    QString target = wanted;
+    if (variants.size() == 1)
+        target = variants.first();
+    variants.removeAll(target);
+
+    if (const Status copied = SafeFile::replace(folder.filePath(target), bytes); !copied)
+        return copied;
+    for (const QString &stale : std::as_const(variants)) {
+        const QString path = folder.filePath(stale);
+        if (QFileInfo(path).isFile() && !QFile::remove(path))
+            return FileError{path, QStringLiteral("this older backup could not be removed: %1")
+                                       .arg(SafeFile::failure(path, QString(), true).reason)};
+    }
+    if (!variants.isEmpty())
+        syncFolder(folder.path());
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "gamedb/fileerror.h"
 #include "gamedb/records.h"
+#include "gamedb/safefile.h"
 
 #include <QList>
 #include <QString>
@@ -63,24 +64,23 @@ Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offs
 Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r);
 Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r);
 
-// A fault to simulate in a record write, for tests: the file layer behaves as
-// if the file were read-only, or as if the device failed after some bytes.
-struct WriteFault
-{
-    bool readOnly = false;
-    qint64 failAfterBytes = -1; // write this many bytes of the record, then fail
-    QString reason;
-};
-using WriteFaultHook = std::function<std::optional<WriteFault>(const QString &path, qint64 offset)>;
-// Installs the hook every record write asks first; an empty hook removes it.
-void setWriteFaultHook(WriteFaultHook hook);
+// Whether a record write to the file could start: it is a file, carries no
+// read-only mark and opens for writing. Writes nothing.
+Status checkWritable(const QString &file);
+
+// The faults tests simulate in record writes (offset: the record's; -1 when
+// a write is only being checked for).
+using SafeFile::setWriteFaultHook;
+using SafeFile::WriteFault;
+using SafeFile::WriteFaultHook;
 
 // Every complete entry after the index header, in file order.
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile);
 
 // Copies a game file whole to its backup name beside it (backupName()),
-// replacing an older backup only once the new copy is complete. The result
-// names the file that could not be read or written.
+// replacing an older backup, also one whose name differs only in case, only
+// once the new copy is on the disk and reads back equal to the game file.
+// The result names the file that could not be read or written.
 Status copyToBackup(const QString &gameFile);
 
 } // namespace GameFiles

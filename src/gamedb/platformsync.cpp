@@ -1,11 +1,17 @@
 #include "gamedb/platformsync.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileDevice>
 
 #if defined(Q_OS_WIN)
 #include <io.h>
 #include <windows.h>
 #else
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -23,6 +29,43 @@ bool syncToDisk(QFileDevice &file)
     return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
 #else
     return ::fsync(fd) == 0;
+#endif
+}
+
+bool syncFolder(const QString &folder)
+{
+#if defined(Q_OS_WIN)
+    // MoveFileEx with MOVEFILE_WRITE_THROUGH has put the entry on the disk.
+    Q_UNUSED(folder);
+    return true;
+#else
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(fd);
+    return synced;
+#endif
+}
+
+bool renameReplacing(const QString &from, const QString &to, QString *reason)
+{
+#if defined(Q_OS_WIN)
+    const QString source = QDir::toNativeSeparators(from);
+    const QString target = QDir::toNativeSeparators(to);
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(source.utf16()),
+                    reinterpret_cast<LPCWSTR>(target.utf16()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    if (reason)
+        *reason = qt_error_string(int(GetLastError()));
+    return false;
+#else
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    if (reason)
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
 #endif
 }
 

@@ -2,6 +2,8 @@
 
 #include "gamedb/gamefiles.h"
 
+#include <QFileInfo>
+
 namespace Puckdex {
 
 quint8 &PlayerFields::rating(RatingGroup group, int box)
@@ -52,20 +54,6 @@ void applyTo(const PlayerFields &fields, Attribs &attribs, const std::array<Rati
         attribs.setWeightClass(*fields.weightClass);
 }
 
-template <typename Attribs>
-Result<Attribs> writeAttribs(const QString &attFile, qint64 offset, const PlayerFields &fields,
-                             Result<Attribs> (*read)(const QString &, qint64),
-                             Status (*write)(const QString &, qint64, const Attribs &))
-{
-    Result<Attribs> attribs = read(attFile, offset);
-    if (!attribs)
-        return attribs;
-    applyFields(fields, *attribs);
-    if (const Status written = write(attFile, offset, *attribs); !written)
-        return written.error();
-    return attribs;
-}
-
 } // namespace
 
 PlayerFields fieldsOf(const PlayerRecord &player, const GoalieAttribRecord &attribs)
@@ -108,42 +96,125 @@ void applyFields(const PlayerFields &fields, SkaterAttribRecord &attribs)
     applyTo(fields, attribs, kSkaterRatingFields);
 }
 
-Result<WrittenPlayer> writePlayerFields(const QString &keyFile, const QString &attFile,
-                                        qint64 offset, bool goalie, const PlayerFields &fields)
+QString PlayerWriteError::fullMessage() const
 {
-    WrittenPlayer written;
-    Result<PlayerRecord> key = GameFiles::readPlayer(keyFile, offset);
-    if (!key)
-        return key.error();
-    written.key = *key;
-    if (const TextFit fit = applyFields(fields, written.key); fit != TextFit::Ok) {
-        return FileError{keyFile, fit == TextFit::TooLong
-                                      ? QStringLiteral("the name %1 %2 is too long for the game")
-                                            .arg(fields.firstName, fields.lastName)
-                                      : QStringLiteral("the name %1 %2 has characters the game "
-                                                       "cannot store")
-                                            .arg(fields.firstName, fields.lastName)};
-    }
-    if (const Status saved = GameFiles::writePlayer(keyFile, offset, written.key); !saved)
-        return saved.error();
+    return QStringLiteral("%1\n\n%2").arg(error.fullMessage(), onDisk);
+}
 
-    const qint64 attribOffset = written.key.attribOffset();
-    if (goalie) {
-        const Result<GoalieAttribRecord> attribs = writeAttribs<GoalieAttribRecord>(
-            attFile, attribOffset, fields, &GameFiles::readGoalieAttribs,
-            &GameFiles::writeGoalieAttribs);
-        if (!attribs)
-            return attribs.error();
-        written.goalie = *attribs;
-    } else {
-        const Result<SkaterAttribRecord> attribs = writeAttribs<SkaterAttribRecord>(
-            attFile, attribOffset, fields, &GameFiles::readSkaterAttribs,
-            &GameFiles::writeSkaterAttribs);
-        if (!attribs)
-            return attribs.error();
-        written.skater = *attribs;
+namespace {
+
+// What a record on disk holds after a failed write, against the bytes it held
+// before and the bytes that were to be written.
+enum class Holds { Before, New, Other, Unreadable };
+
+template <typename R>
+Holds holdsOf(const Result<R> &onDisk, const R &before, const R &after)
+{
+    if (!onDisk)
+        return Holds::Unreadable;
+    const QByteArray bytes = onDisk->toByteArray();
+    if (bytes == before.toByteArray())
+        return Holds::Before;
+    return bytes == after.toByteArray() ? Holds::New : Holds::Other;
+}
+
+QString holdsText(Holds holds)
+{
+    switch (holds) {
+    case Holds::Before:
+        return QStringLiteral("what it held before");
+    case Holds::New:
+        return QStringLiteral("the new values");
+    case Holds::Other:
+        return QStringLiteral("a mix of old and new bytes");
+    case Holds::Unreadable:
+        return QStringLiteral("bytes that could not be read back");
     }
-    return written;
+    Q_UNREACHABLE();
+}
+
+// The two records of one player and the writes that put them on disk.
+template <typename Attribs>
+struct PlayerWrite
+{
+    Result<Attribs> (*read)(const QString &, qint64);
+    Status (*write)(const QString &, qint64, const Attribs &);
+};
+
+template <typename Attribs>
+Result<WrittenPlayer, PlayerWriteError>
+writeBoth(const QString &keyFile, const QString &attFile, qint64 offset,
+          const PlayerFields &fields, PlayerWrite<Attribs> io, Attribs WrittenPlayer::*slot)
+{
+    const auto refused = [](FileError error) {
+        return PlayerWriteError{std::move(error), true, QStringLiteral("Nothing was written.")};
+    };
+
+    // Everything is read, set and checked before the first byte is written.
+    const Result<PlayerRecord> keyBefore = GameFiles::readPlayer(keyFile, offset);
+    if (!keyBefore)
+        return refused(keyBefore.error());
+    WrittenPlayer written;
+    written.key = *keyBefore;
+    if (const TextFit fit = applyFields(fields, written.key); fit != TextFit::Ok) {
+        return refused({keyFile, fit == TextFit::TooLong
+                                     ? QStringLiteral("the name %1 %2 is too long for the game")
+                                           .arg(fields.firstName, fields.lastName)
+                                     : QStringLiteral("the name %1 %2 has characters the game "
+                                                      "cannot store")
+                                           .arg(fields.firstName, fields.lastName)});
+    }
+    const qint64 attribOffset = written.key.attribOffset();
+    const Result<Attribs> attBefore = io.read(attFile, attribOffset);
+    if (!attBefore)
+        return refused(attBefore.error());
+    Attribs &attribs = written.*slot;
+    attribs = *attBefore;
+    applyFields(fields, attribs);
+    for (const QString &file : {keyFile, attFile}) {
+        if (const Status writable = GameFiles::checkWritable(file); !writable)
+            return refused(writable.error());
+    }
+
+    Status saved = GameFiles::writePlayer(keyFile, offset, written.key);
+    const bool attTried = saved.ok();
+    if (saved)
+        saved = io.write(attFile, attribOffset, attribs);
+    if (saved)
+        return written;
+
+    // Put back what the records held; then say what they hold now, as read.
+    if (attTried)
+        io.write(attFile, attribOffset, *attBefore);
+    GameFiles::writePlayer(keyFile, offset, *keyBefore);
+    const Holds key = holdsOf(GameFiles::readPlayer(keyFile, offset), *keyBefore, written.key);
+    const Holds att = holdsOf(io.read(attFile, attribOffset), *attBefore, attribs);
+    if (key == Holds::Before && att == Holds::Before) {
+        return PlayerWriteError{saved.error(), true,
+                                QStringLiteral("Nothing was changed on disk: both of his records "
+                                               "hold what they held before.")};
+    }
+    return PlayerWriteError{saved.error(), false,
+                            QStringLiteral("On disk now, his record in %1 holds %2, and his "
+                                           "record in %3 holds %4.")
+                                .arg(QFileInfo(keyFile).fileName(), holdsText(key),
+                                     QFileInfo(attFile).fileName(), holdsText(att))};
+}
+
+} // namespace
+
+Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile,
+                                                          const QString &attFile, qint64 offset,
+                                                          bool goalie, const PlayerFields &fields)
+{
+    if (goalie) {
+        return writeBoth<GoalieAttribRecord>(
+            keyFile, attFile, offset, fields,
+            {&GameFiles::readGoalieAttribs, &GameFiles::writeGoalieAttribs}, &WrittenPlayer::goalie);
+    }
+    return writeBoth<SkaterAttribRecord>(
+        keyFile, attFile, offset, fields,
+        {&GameFiles::readSkaterAttribs, &GameFiles::writeSkaterAttribs}, &WrittenPlayer::skater);
 }
 
 } // namespace Puckdex

@@ -56,13 +56,31 @@ struct WrittenPlayer
     SkaterAttribRecord skater;
 };
 
-// Writes a player back: reads his key record at offset and then his
-// attribute record fresh from disk, sets the fields into them and writes
-// them, key file first, each durably and read back. Another program (the
-// game itself) may have written the files since the player was shown: what
-// the editor does not show stays as that program left it. goalie says
-// which kind of attribute record was read when he was shown.
-Result<WrittenPlayer> writePlayerFields(const QString &keyFile, const QString &attFile,
-                                        qint64 offset, bool goalie, const PlayerFields &fields);
+// Why a player could not be written, and what his two records on disk hold
+// now.
+struct PlayerWriteError
+{
+    FileError error;           // the first thing that failed
+    bool diskUnchanged = true; // both records hold the bytes they held before
+    QString onDisk;            // what his records hold now, in words
+
+    // The failure with its folder, then what is on disk.
+    QString fullMessage() const;
+};
+
+// Writes a player back, both of his records or neither as far as the file
+// system allows. His key record at offset and his attribute record are read
+// fresh from disk, both files are checked for writing and the fields are set
+// into the records before the first byte is written; then the key record and
+// the attribute record are written, each durably and read back. When the
+// second write fails, the key record's previous bytes are written back.
+// Another program (the game itself) may have written the files since the
+// player was shown: what the editor does not show stays as that program
+// left it. goalie says which kind of attribute record was read when he was
+// shown.
+Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile,
+                                                          const QString &attFile, qint64 offset,
+                                                          bool goalie,
+                                                          const PlayerFields &fields);
 
 } // namespace Puckdex

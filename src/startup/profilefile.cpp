@@ -1,14 +1,15 @@
 #include "startup/profilefile.h"
 
 #include "gamedb/codepage.h"
+#include "gamedb/safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
@@ -19,8 +20,8 @@ namespace Puckdex {
 
 namespace {
 
-// One line of the file with its own ending ("\r\n", "\n", or nothing on a last line without
-// one), so that lines we do not own go back byte for byte.
+// One line of the file with its own ending ("\r\n", "\n", a lone "\r", or nothing on a last
+// line without one), so that lines we do not own go back byte for byte.
 struct Line
 {
     QByteArray text;
@@ -56,6 +57,41 @@ bool isQuote(char c)
     return c == '"' || c == '\'';
 }
 
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(bytes);
+    return !decoder.hasError();
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// The file's text is Windows-1252, as the Windows profile functions store it, for every text
+// that code page holds, and UTF-8 for any other (a folder name on Linux or macOS may hold any
+// character). Bytes that are valid UTF-8 read as UTF-8, all others as Windows-1252; a text is
+// stored in Windows-1252 only when its bytes could not be taken for UTF-8, so that every text
+// reads back as it was written.
+QString decodeText(QByteArrayView bytes)
+{
+    if (!isAscii(bytes) && isUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    return CodePage::decode(bytes);
+}
+
+std::optional<QByteArray> encodeText(const QString &text)
+{
+    if (const std::optional<QByteArray> bytes = CodePage::encode(text);
+        bytes && (isAscii(*bytes) || !isUtf8(*bytes)))
+        return bytes;
+    const QByteArray utf8 = text.toUtf8();
+    if (decodeText(utf8) != text)
+        return std::nullopt; // broken UTF-16 that no encoding brings back
+    return utf8;
+}
+
 QByteArrayView trimmed(QByteArrayView text)
 {
     while (!text.isEmpty() && isBlank(text.front()))
@@ -84,7 +120,7 @@ char16_t asciiLower(QChar c)
 // folded here: the file's other characters are code-page bytes whose case rules vary.
 bool sameName(QByteArrayView fileName, QStringView wanted)
 {
-    const QString name = CodePage::decode(fileName);
+    const QString name = decodeText(fileName);
     if (name.size() != wanted.size())
         return false;
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -94,21 +130,22 @@ bool sameName(QByteArrayView fileName, QStringView wanted)
     return true;
 }
 
+// Lines end in CRLF, LF or a lone CR, as Windows reads them.
 QList<Line> splitLines(const QByteArray &bytes)
 {
     QList<Line> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
-        const qsizetype newline = bytes.indexOf('\n', start);
-        if (newline < 0) {
-            lines.append({bytes.mid(start), {}});
-            break;
-        }
-        qsizetype end = newline;
-        if (end > start && bytes.at(end - 1) == '\r')
-            --end;
-        lines.append({bytes.mid(start, end - start), bytes.mid(end, newline + 1 - end)});
-        start = newline + 1;
+        qsizetype end = start;
+        while (end < bytes.size() && bytes.at(end) != '\n' && bytes.at(end) != '\r')
+            ++end;
+        qsizetype next = end;
+        if (next < bytes.size() && bytes.at(next) == '\r')
+            ++next;
+        if (next < bytes.size() && bytes.at(next) == '\n')
+            ++next;
+        lines.append({bytes.mid(start, end - start), bytes.mid(end, next - end)});
+        start = next;
     }
     return lines;
 }
@@ -122,9 +159,15 @@ QByteArray lineEnding(const QList<Line> &lines)
     return QByteArrayLiteral("\r\n");
 }
 
+// A byte-order mark that an editor put at the start of the file belongs to no name.
+QByteArrayView withoutMark(QByteArrayView line)
+{
+    return line.startsWith("\xEF\xBB\xBF") ? line.sliced(3) : line;
+}
+
 std::optional<QByteArrayView> sectionHeader(QByteArrayView line)
 {
-    line = trimmed(line);
+    line = trimmed(withoutMark(line));
     if (!line.startsWith('['))
         return std::nullopt;
     const qsizetype close = line.indexOf(']');
@@ -135,7 +178,7 @@ std::optional<QByteArrayView> sectionHeader(QByteArrayView line)
 
 std::optional<KeyEntry> keyEntry(QByteArrayView line)
 {
-    line = trimmed(line);
+    line = trimmed(withoutMark(line));
     if (line.startsWith(';'))
         return std::nullopt;
     const qsizetype equals = line.indexOf('=');
@@ -183,7 +226,7 @@ std::optional<QString> lookUp(const QString &path, QStringView section, QStringV
     const Location at = locate(lines, trimmed(section), trimmed(key));
     if (at.key < 0)
         return std::nullopt;
-    return CodePage::decode(keyEntry(lines.at(at.key).text)->value);
+    return decodeText(keyEntry(lines.at(at.key).text)->value);
 }
 
 bool hasLineBreak(QStringView text)
@@ -244,6 +287,11 @@ int ProfileFile::readInt(QStringView section, QStringView key, int defaultValue)
 
 bool ProfileFile::writeString(QStringView section, QStringView key, const QString &value)
 {
+    return writeStrings(section, {{key.toString(), value}});
+}
+
+bool ProfileFile::writeStrings(QStringView section, const QList<std::pair<QString, QString>> &entries)
+{
     m_error.clear();
     const auto fail = [this](const QString &reason) {
         m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), reason);
@@ -251,22 +299,16 @@ bool ProfileFile::writeString(QStringView section, QStringView key, const QStrin
     };
 
     section = trimmed(section);
-    key = trimmed(key);
-    if (section.isEmpty() || key.isEmpty())
+    if (section.isEmpty())
         return fail(QStringLiteral("a setting needs a section and a key name"));
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
+    if (hasLineBreak(section))
         return fail(QStringLiteral("a setting cannot hold a line break"));
     // Names the reader would take for something else could never be found again.
     if (section.contains(u']'))
         return fail(QStringLiteral("a section name cannot hold ']'"));
-    if (key.contains(u'=') || key.startsWith(u';') || key.startsWith(u'['))
-        return fail(QStringLiteral("the key name \"%1\" cannot be stored").arg(key));
-
-    const auto sectionBytes = CodePage::encode(section.toString());
-    const auto keyBytes = CodePage::encode(key.toString());
-    const auto valueBytes = CodePage::encode(storedForm(value));
-    if (!sectionBytes || !keyBytes || !valueBytes)
-        return fail(QStringLiteral("the text has characters that Windows-1252 cannot hold"));
+    const std::optional<QByteArray> sectionBytes = encodeText(section.toString());
+    if (!sectionBytes)
+        return fail(QStringLiteral("the text cannot be stored"));
 
     // A file we cannot read is not rewritten: starting it afresh would lose the rest of it.
     QList<Line> lines;
@@ -275,51 +317,58 @@ bool ProfileFile::writeString(QStringView section, QStringView key, const QStrin
     if (info.exists()) {
         QFile file(m_path);
         if (info.isDir() || !file.open(QIODevice::ReadOnly))
-            return fail(info.isDir() ? QStringLiteral("is a folder") : file.errorString());
+            return fail(SafeFile::failure(m_path, file, false).reason);
         stored = file.readAll();
         lines = splitLines(stored);
     }
     const QByteArray eol = lineEnding(lines);
 
-    const Location at = locate(lines, section, key);
-    const auto insertAfter = [&](qsizetype index, QList<Line> added) {
-        if (index >= 0 && lines[index].eol.isEmpty())
-            lines[index].eol = eol;
-        for (Line &line : added)
-            lines.insert(++index, std::move(line));
-    };
-    if (at.key >= 0) {
-        Line &line = lines[at.key];
-        line.text = keyEntry(line.text)->name.toByteArray() + '=' + *valueBytes;
-    } else if (at.section >= 0) {
-        insertAfter(at.lastKey >= 0 ? at.lastKey : at.section,
-                    {{*keyBytes + '=' + *valueBytes, eol}});
-    } else {
-        insertAfter(lines.size() - 1,
-                    {{'[' + *sectionBytes + ']', eol}, {*keyBytes + '=' + *valueBytes, eol}});
+    for (const auto &[name, value] : entries) {
+        const QStringView key = trimmed(QStringView(name));
+        if (key.isEmpty())
+            return fail(QStringLiteral("a setting needs a section and a key name"));
+        if (hasLineBreak(key) || hasLineBreak(value))
+            return fail(QStringLiteral("a setting cannot hold a line break"));
+        if (key.contains(u'=') || key.startsWith(u';') || key.startsWith(u'['))
+            return fail(QStringLiteral("the key name \"%1\" cannot be stored").arg(key));
+        const std::optional<QByteArray> keyBytes = encodeText(key.toString());
+        const std::optional<QByteArray> valueBytes = encodeText(storedForm(value));
+        if (!keyBytes || !valueBytes)
+            return fail(QStringLiteral("the text cannot be stored"));
+
+        const Location at = locate(lines, section, key);
+        const auto insertAfter = [&](qsizetype index, QList<Line> added) {
+            if (index >= 0 && lines[index].eol.isEmpty())
+                lines[index].eol = eol;
+            for (Line &line : added)
+                lines.insert(++index, std::move(line));
+        };
+        if (at.key >= 0) {
+            Line &line = lines[at.key];
+            line.text = keyEntry(line.text)->name.toByteArray() + '=' + *valueBytes;
+        } else if (at.section >= 0) {
+            insertAfter(at.lastKey >= 0 ? at.lastKey : at.section,
+                        {{*keyBytes + '=' + *valueBytes, eol}});
+        } else {
+            insertAfter(lines.size() - 1, {{'[' + *sectionBytes + ']', eol},
+                                           {*keyBytes + '=' + *valueBytes, eol}});
+        }
     }
 
     QByteArray content;
     for (const Line &line : std::as_const(lines))
         content += line.text + line.eol;
-    // The value it holds already (every start writes the game folder back):
+    // The values it holds already (every start writes the game folder back):
     // rewriting and syncing the same bytes would only cost time.
     if (info.exists() && content == stored)
         return true;
 
-    if (!QDir().mkpath(info.absolutePath()))
+    if (!QDir().mkpath(info.absolutePath())) {
         return fail(QStringLiteral("cannot create the folder %1")
                         .arg(QDir::toNativeSeparators(info.absolutePath())));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    if (const Status replaced = SafeFile::replace(m_path, content); !replaced)
+        return fail(replaced.error().reason);
     return true;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
+
+#include <utility>
 
 namespace Puckdex {
 
@@ -29,10 +32,17 @@ namespace Puckdex {
 //   is the same wherever it was written.
 // - A value whose blanks at either end, or whose own surrounding quotes, would be lost on the
 //   way back is written inside double quotes; any other value is written as it stands.
-// - The text is Windows-1252. Text that has no byte there, a line break inside a name or
-//   value, or a name that could not be read back is refused instead of written altered.
-// - The file is replaced as a whole and atomically; its folder is created when missing. On
-//   failure the old file stays as it was.
+// - Lines may end in CRLF, LF or a lone CR, as Windows reads them; each line keeps its own
+//   ending.
+// - The text is Windows-1252, as Windows writes it, for every name and value that code page
+//   holds and whose bytes could not be taken for UTF-8; any other text (a folder name with
+//   Cyrillic or Polish letters, say) is written in UTF-8. A value reads as UTF-8 when its bytes
+//   are valid UTF-8 and not plain ASCII, as Windows-1252 otherwise, so every value reads back
+//   as written. A line break inside a name or value, or a name that could not be read back,
+//   is refused instead of written altered.
+// - The file is replaced as a whole and atomically, put on the disk and read back before it
+//   takes the old one's place; its folder is created when missing. On failure the old file
+//   stays as it was and the caller gets the reason.
 class ProfileFile
 {
 public:
@@ -58,6 +68,9 @@ public:
     // Stores value under key in section. False, with errorString() set, when the file could
     // not be written or the text could not be stored; the file is then left untouched.
     bool writeString(QStringView section, QStringView key, const QString &value);
+
+    // Stores several keys in one replacement of the file: all of them, or none.
+    bool writeStrings(QStringView section, const QList<std::pair<QString, QString>> &entries);
 
     // Why the last failed write failed; empty after a successful one.
     QString errorString() const { return m_error; }

@@ -85,7 +85,15 @@ void Startup::ReadSettings()
 
 void Startup::WriteSetting(const QString &key, const QString &value)
 {
-    m_settings.writeString(SettingsSection, key, value);
+    // Not remembering the folder costs the user one choice at the next
+    // start; he is told, and the run goes on.
+    if (!m_settings.writeString(SettingsSection, key, value)) {
+        MessageBox::show(nullptr,
+                         QStringLiteral("The game folder could not be remembered for the next "
+                                        "start:\n%1")
+                             .arg(m_settings.errorString()),
+                         MessageStyle::Exclamation);
+    }
 }
 
 Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)

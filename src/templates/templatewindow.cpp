@@ -3,6 +3,7 @@
 #include "ui_templatewindow.h"
 
 #include "dialogs/adjust.h"
+#include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
 #include "startup/profilefile.h"
@@ -156,14 +157,21 @@ void TemplateWindow::load()
 
 void TemplateWindow::save()
 {
-    // Every field is written on every save, changed or not. A failed write is
-    // not reported: the window closes as after a good one, and the file's
-    // atomic replacement leaves it as it was.
-    ProfileFile settings(m_settingsPath);
+    // Every field is written on every save, changed or not, in one
+    // replacement of the file. When it fails, the file stays as it was and
+    // the window stays open with the user's values.
+    QList<std::pair<QString, QString>> entries;
     for (const TemplateBox &field : m_boxes) {
         const QString text = field.box->text();
-        settings.writeString(Startup::SettingsSection, field.key,
-                             text == kUnchanged ? QString::number(kStoredUnchanged) : text);
+        entries.append({field.key, text == kUnchanged ? QString::number(kStoredUnchanged) : text});
+    }
+    ProfileFile settings(m_settingsPath);
+    if (!settings.writeStrings(Startup::SettingsSection, entries)) {
+        MessageBox::show(this,
+                         QStringLiteral("The templates could not be saved:\n%1")
+                             .arg(settings.errorString()),
+                         MessageStyle::Exclamation);
+        return;
     }
     accept();
 }

@@ -90,13 +90,14 @@ public:
             return NothingDone;
         qsizetype written = 0;
         for (const auto &[player, changes] : changed) {
-            const Result<WrittenPlayer> done =
+            const Result<WrittenPlayer, PlayerWriteError> done =
                 writePlayerFields(m_roster.files.keyFile, m_roster.files.attFile,
                                   player->disk.offset, player->goalie, player->fields);
             if (!done) {
                 m_err << QStringLiteral("puckdex-cli: %1 could not be written: %2\n")
                              .arg(describePlayer(player->disk.offset, player->disk.record),
-                                  done.error().fullMessage());
+                                  done.error().error.fullMessage());
+                m_err << QStringLiteral("puckdex-cli: %1\n").arg(done.error().onDisk);
                 m_err << QStringLiteral("puckdex-cli: the import stopped there; %1 written "
                                         "before it, the rest were not.\n")
                              .arg(plural(written, "player was", "players were"));
