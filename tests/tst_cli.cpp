@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "fulldisk.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
@@ -8,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -919,6 +922,58 @@ private slots:
         QCOMPARE(readFile(base("att.db")), att);
     }
 
+    // Real faults under an import: a read-only attribute file stops the
+    // first player before either of his records is written; a full disk
+    // stops the backups, and with them everything, keeping the old ones.
+    void importOnRealFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("att.db read-only")
+            << "read-only"
+            << QStringList{"could not be written", "att.db: the file is read-only",
+                           "puckdex-cli: Nothing was written.",
+                           "0 players were written before it"};
+        QTest::newRow("full disk")
+            << "full disk"
+            << QStringList{"the backup of teams.db failed, so nothing was written",
+                           "teams.bak: the disk is full"};
+    }
+    void importOnRealFaults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, said);
+        FullDisk disk;
+        QString folder = m_base;
+        QStringList options{"--no-backup"};
+        if (fault == QLatin1String("full disk")) {
+            REQUIRE_FULL_DISK(disk);
+            folder = disk.path();
+            QVERIFY(Sample::writeBaseRosters(folder).ok());
+            for (const char *name : {"teams.bak", "key.bak", "att.bak"})
+                writeFile(QDir(folder).filePath(name), "an earlier backup");
+            QVERIFY(disk.fill());
+            options.clear();
+        } else {
+            QVERIFY(QFile::setPermissions(base("att.db"), QFile::ReadOwner | QFile::ReadGroup));
+        }
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(base("att.db"), QFile::ReadOwner | QFile::WriteOwner);
+        });
+        QMap<QString, QByteArray> before;
+        for (const QString &name : QDir(folder).entryList(QDir::Files))
+            before.insert(name, readFile(QDir(folder).filePath(name)));
+        writeFile(file("rows.csv"), QStringLiteral("offset,first_name,speed\r\n%1,Zed,100\r\n")
+                                        .arg(firstSkater().keyOffset)
+                                        .toUtf8());
+        const Outcome outcome = cli(QStringList{"import", folder, file("rows.csv")} + options);
+        QCOMPARE(outcome.status, 2);
+        for (const QString &words : said)
+            QVERIFY2(outcome.err.contains(words), qPrintable(outcome.err));
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(readFile(QDir(folder).filePath(it.key())) == it.value(), qPrintable(it.key()));
+    }
+
     void checkFindsNothingInTheSample_data()
     {
         QTest::addColumn<QStringList>("game");
@@ -1067,14 +1122,25 @@ private slots:
                              "has 54)"});
     }
 
+    void checkOfAnUnreadableFolder_data()
+    {
+        QTest::addColumn<bool>("folder"); // a folder takes key.db's place
+        QTest::addColumn<QString>("said");
+        QTest::newRow("key.db removed") << false << "key.db missing";
+        QTest::newRow("key.db a folder") << true << "key.db is a folder, not a file";
+    }
     void checkOfAnUnreadableFolder()
     {
+        QFETCH(bool, folder);
+        QFETCH(QString, said);
         QVERIFY(QFile::remove(base("key.db")));
+        if (folder)
+            QVERIFY(QDir(m_base).mkdir("key.db"));
         const Outcome outcome = cli({"check", m_base});
         QCOMPARE(outcome.status, 2);
         QCOMPARE(outcome.err, QStringLiteral("puckdex-cli: %1: the folder holds no NHL 96 rosters: "
-                                             "key.db missing\n")
-                                  .arg(QDir::toNativeSeparators(m_base)));
+                                             "%2\n")
+                                  .arg(QDir::toNativeSeparators(m_base), said));
     }
 
     void teamsLists()

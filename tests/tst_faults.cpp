@@ -5,6 +5,7 @@
 
 #include "bytecompare.h"
 #include "editorfixture.h"
+#include "fulldisk.h"
 #include "messagescript.h"
 #include "modalhelper.h"
 
@@ -1041,6 +1042,37 @@ private slots:
         QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
         chooseTeamIn(*window, kTeam);
         QCOMPARE(messages.shown.size(), 1);
+    }
+
+    // A real full disk at start-up: the first copy fails, the user is asked,
+    // and every earlier backup stays as it was, with no copy left behind.
+    void backupsOnAFullDisk()
+    {
+        FullDisk disk;
+        REQUIRE_FULL_DISK(disk);
+        const QString folder = disk.path();
+        QVERIFY(Sample::writeBaseRosters(folder).ok());
+        for (const char *name : {"teams.bak", "key.bak", "att.bak"})
+            writeFile(QDir(folder).filePath(name), "an earlier backup");
+        QVERIFY(disk.fill());
+        const auto before = snapshot(folder);
+
+        MessageScript messages;
+        messages.answer(MessageAnswer::Yes);
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window =
+            runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
+        QVERIFY(window);
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown.first().text.contains(
+                     QDir::toNativeSeparators(QDir(folder).filePath("teams.bak"))
+                     + QStringLiteral(": the disk is full")),
+                 qPrintable(messages.shown.first().text));
+        QCOMPARE(snapshot(folder), before);
     }
 
     // ---------------------------------------------------------------------

@@ -129,7 +129,7 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
                                .arg(bytes.size())
                                .arg(reason));
     }
-    if (!syncToDisk(file)) {
+    if (!syncToDisk(file) || (fault && fault->failFileSync)) {
         return error(file, QStringLiteral("%1 could not be put on the disk: %2")
                                .arg(what, file.errorString()));
     }

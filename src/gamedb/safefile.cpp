@@ -95,22 +95,25 @@ Status replace(const QString &requestedPath, const QByteArray &content)
     if (isMarkedReadOnly(path) || (fault && fault->readOnly))
         return FileError{path, QStringLiteral("the file is read-only")};
 
+    // A failed write of the new copy: the old file was not touched.
+    const auto writeFailed = [&](qint64 written, const QString &systemReason) -> Status {
+        if (diskFull(folder, content.size() - written))
+            return FileError{path, QStringLiteral("the disk is full")};
+        if (!QFileInfo(folder).isDir())
+            return FileError{path, folderGone()};
+        return FileError{path, systemReason};
+    };
+
     QTemporaryFile temp(QDir(folder).filePath(QLatin1Char('.') + info.fileName()
                                               + QStringLiteral(".XXXXXX")));
     if (!temp.open())
-        return failure(path, temp.errorString(), true);
+        return writeFailed(0, temp.errorString());
     const QFileDevice::Permissions kept =
         info.exists() ? info.permissions()
                       : QFileDevice::ReadOwner | QFileDevice::WriteOwner
                             | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     temp.setPermissions(kept);
 
-    // A failed write of the new copy: the old file was not touched.
-    const auto writeFailed = [&](qint64 written, const QString &systemReason) -> Status {
-        if (diskFull(folder, content.size() - written))
-            return FileError{path, QStringLiteral("the disk is full")};
-        return failure(path, systemReason, true);
-    };
     const qint64 limit = fault && fault->failAfterBytes >= 0
                              ? qMin<qint64>(fault->failAfterBytes, content.size())
                              : content.size();
@@ -126,8 +129,8 @@ Status replace(const QString &requestedPath, const QByteArray &content)
     if (written != content.size())
         return writeFailed(written, fault && !fault->reason.isEmpty() ? fault->reason
                                                                       : temp.errorString());
-    if (!syncToDisk(temp))
-        return writeFailed(written, temp.errorString());
+    if (!syncToDisk(temp) || (fault && fault->failFileSync))
+        return writeFailed(written, QStringLiteral("the copy could not be put on the disk"));
 
     QByteArray back;
     if (temp.seek(0))
@@ -144,9 +147,9 @@ Status replace(const QString &requestedPath, const QByteArray &content)
 
     QString reason;
     if (!renameReplacing(temp.fileName(), path, &reason))
-        return failure(path, reason, true);
+        return writeFailed(written, reason);
     temp.setAutoRemove(false);
-    if (!syncFolder(folder)) {
+    if (!syncFolder(folder) || (fault && fault->failFolderSync)) {
         return FileError{path, QStringLiteral("the new file is in place, but its folder could not "
                                               "be put on the disk")};
     }

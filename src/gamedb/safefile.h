@@ -38,14 +38,17 @@ bool isMarkedReadOnly(const QString &path);
 Status replace(const QString &path, const QByteArray &content);
 
 // A fault to simulate in a write, for tests: the file layer behaves as if the
-// file were read-only, as if the device failed after some bytes, or as if it
-// gave back other bytes than were written.
+// file were read-only, as if the device failed after some bytes, as if it
+// gave back other bytes than were written, or as if it could not put the
+// file or its folder on the disk.
 struct WriteFault
 {
     bool readOnly = false;
     qint64 failAfterBytes = -1; // write this many bytes, then fail
     QString reason;
-    bool badReadBack = false;   // the read-back differs from what was written
+    bool badReadBack = false;    // the read-back differs from what was written
+    bool failFileSync = false;   // putting the written bytes on the disk fails
+    bool failFolderSync = false; // putting the renamed file's entry on the disk fails
 };
 // offset is the record's offset, or 0 for a whole file.
 using WriteFaultHook = std::function<std::optional<WriteFault>(const QString &path, qint64 offset)>;

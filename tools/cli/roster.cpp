@@ -24,13 +24,23 @@ QString listedGames(const QString &indexFile)
     return numbers.join(QStringLiteral(", "));
 }
 
+// How a missing game file is named in a message: a folder that stands where
+// it should be is said to be one, not to be missing.
+QString missingName(const QString &folder, const QString &name)
+{
+    const QStringList folders =
+        QDir(folder).entryList({name}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    return folders.isEmpty() ? name + QStringLiteral(" missing")
+                             : folders.first() + QStringLiteral(" is a folder, not a file");
+}
+
 Result<GameSet> locateBaseRosters(GameSet set)
 {
     const QString &folder = set.folder;
     QStringList missing;
     const auto find = [&](const QString &name) {
         if (GameFolder::findFile(folder, name).isEmpty())
-            missing.append(name);
+            missing.append(missingName(folder, name));
         return GameFolder::resolve(folder, name);
     };
     set.teamFile = find(FileNames::BaseTeams);
@@ -41,13 +51,13 @@ Result<GameSet> locateBaseRosters(GameSet set)
 
     if (GameFolder::detect(folder) == FileSetKind::SavedGame) {
         const QString index = GameFolder::findFirstMatch(folder, FileNames::IndexPattern);
-        return FileError{folder, QStringLiteral("the folder holds no base rosters (%1 missing), "
+        return FileError{folder, QStringLiteral("the folder holds no base rosters (%1), "
                                                 "but saved games that %2 lists: %3; choose one "
                                                 "with --game N")
                                      .arg(missing.join(QStringLiteral(", ")), index,
                                           listedGames(QDir(folder).filePath(index)))};
     }
-    return FileError{folder, QStringLiteral("the folder holds no NHL 96 rosters: %1 missing")
+    return FileError{folder, QStringLiteral("the folder holds no NHL 96 rosters: %1")
                                  .arg(missing.join(QStringLiteral(", ")))};
 }
 
@@ -74,7 +84,7 @@ Result<GameSet> locateSavedGame(GameSet set, int game)
     QStringList missing;
     const auto find = [&](const QString &name) {
         if (GameFolder::findFile(folder, prefix + name).isEmpty())
-            missing.append(prefix + name);
+            missing.append(missingName(folder, prefix + name));
         return GameFolder::resolve(folder, prefix + name);
     };
     set.teamFile = find(FileNames::SavedTeams);
@@ -82,7 +92,7 @@ Result<GameSet> locateSavedGame(GameSet set, int game)
     set.attFile = find(FileNames::Att);
     set.game = game;
     if (!missing.isEmpty()) {
-        return FileError{folder, QStringLiteral("saved game %1 is incomplete: %2 missing")
+        return FileError{folder, QStringLiteral("saved game %1 is incomplete: %2")
                                      .arg(game)
                                      .arg(missing.join(QStringLiteral(", ")))};
     }

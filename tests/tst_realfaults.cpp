@@ -1,0 +1,310 @@
+// Real faults under the two ways the program puts bytes on disk: whole files
+// replaced (the backup copies, the settings file) and a player's two records
+// written in place. A full disk is a real small file system filled up; a
+// read-only file carries the real mark; a folder really stands where a file
+// was. Only what the file system cannot be made to do (a device that gives
+// back other bytes, a failing sync) goes through the write-fault seam.
+
+#include "bytecompare.h"
+#include "fulldisk.h"
+
+#include "gamedb/fileset.h"
+#include "gamedb/gamefiles.h"
+#include "gamedb/playerfields.h"
+#include "sampleroster.h"
+#include "startup/profilefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Puckdex;
+
+namespace {
+
+const QByteArray kOldBackup = "an earlier run's backup";
+const QByteArray kOldSettings = "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardForward0=6\r\n";
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Every entry of a folder with its bytes (folders as "<folder>"), hidden ones
+// too: a temporary copy left behind shows.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    const QDir dir(folder);
+    for (const QFileInfo &info :
+         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        entries.insert(info.fileName(),
+                       info.isDir() ? QByteArray("<folder>") : readAll(info.filePath()));
+    }
+    return entries;
+}
+
+#define COMPARE_BYTES(actual, expected)                                                            \
+    QVERIFY2((actual) == (expected), qPrintable(firstDifference((actual), (expected))))
+
+// A fault on every write to the file of that name while it lives.
+class FaultOn
+{
+public:
+    FaultOn(const QString &fileName, const GameFiles::WriteFault &fault)
+    {
+        GameFiles::setWriteFaultHook(
+            [=](const QString &path, qint64) -> std::optional<GameFiles::WriteFault> {
+                if (QFileInfo(path).fileName() == fileName)
+                    return fault;
+                return std::nullopt;
+            });
+    }
+    ~FaultOn() { GameFiles::setWriteFaultHook({}); }
+    FaultOn(const FaultOn &) = delete;
+    FaultOn &operator=(const FaultOn &) = delete;
+};
+
+GameFiles::WriteFault faultNamed(const QString &name)
+{
+    GameFiles::WriteFault fault;
+    fault.badReadBack = name == QLatin1String("bad read-back");
+    fault.failFileSync = name == QLatin1String("file sync fails");
+    fault.failFolderSync = name == QLatin1String("folder sync fails");
+    return fault;
+}
+
+} // namespace
+
+class TstRealFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { GameFiles::setWriteFaultHook({}); }
+
+    // ---------------------------------------------------------------------
+    // Replacing a whole file: on any failure the old file stays as it was,
+    // nothing else is left in the folder, and the reason is the real one.
+
+    void replacingAWholeFile_data()
+    {
+        QTest::addColumn<QString>("file");  // "backup" (teams.bak) or "settings"
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason"); // empty: the replacement succeeds
+        QTest::addColumn<bool>("replaced");  // the new bytes are in place afterwards
+        for (const QString &file : {QStringLiteral("backup"), QStringLiteral("settings")}) {
+            const QByteArray f = file.toLatin1();
+            QTest::newRow(f + ", nothing wrong") << file << "none" << QString() << true;
+            QTest::newRow(f + ", full disk") << file << "full disk" << "the disk is full" << false;
+            QTest::newRow(f + ", read-only") << file << "read-only" << "the file is read-only"
+                                             << false;
+            QTest::newRow(f + ", a folder in its place")
+                << file << "folder" << "is a folder, not a file" << false;
+            QTest::newRow(f + ", bad read-back")
+                << file << "bad read-back" << "did not read back as written" << false;
+            QTest::newRow(f + ", file sync fails")
+                << file << "file sync fails" << "could not be put on the disk" << false;
+            QTest::newRow(f + ", folder sync fails")
+                << file << "folder sync fails" << "its folder could not be put on the disk"
+                << true;
+        }
+        QTest::newRow("backup, first one on a full disk")
+            << "first backup" << "full disk" << "the disk is full" << false;
+    }
+    void replacingAWholeFile()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        QFETCH(bool, replaced);
+        FullDisk disk;
+        QTemporaryDir plain;
+        if (fault == QLatin1String("full disk"))
+            REQUIRE_FULL_DISK(disk);
+        const QString folder = fault == QLatin1String("full disk") ? disk.path() : plain.path();
+        const bool settings = file == QLatin1String("settings");
+        const bool firstBackup = file == QLatin1String("first backup");
+        const QString source = QDir(folder).filePath(QStringLiteral("teams.db"));
+        const QString target = QDir(folder).filePath(settings ? QStringLiteral("PUCKDEX.INI")
+                                                              : QStringLiteral("teams.bak"));
+        const QByteArray sourceBytes = QByteArray(20000, 't') + "end of the roster";
+        QVERIFY(writeAll(source, sourceBytes));
+        if (fault == QLatin1String("folder")) {
+            QVERIFY(QDir(folder).mkdir(QFileInfo(target).fileName()));
+            QVERIFY(writeAll(target + QStringLiteral("/inside"), "kept"));
+        } else if (!firstBackup) {
+            QVERIFY(writeAll(target, settings ? kOldSettings : kOldBackup));
+        }
+        if (fault == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
+        if (fault == QLatin1String("full disk"))
+            QVERIFY(disk.fill());
+        const auto before = snapshot(folder);
+        FaultOn seam(QFileInfo(target).fileName(), faultNamed(fault));
+
+        QString error;
+        if (settings) {
+            ProfileFile profile(target);
+            if (!profile.writeString(u"Puckdex", u"NHL96Path", QStringLiteral("/home/Øyvind/NHL96")))
+                error = profile.errorString();
+        } else if (const Status copied = GameFiles::copyToBackup(source); !copied) {
+            error = copied.error().fullMessage();
+        }
+
+        QCOMPARE(error.isEmpty(), reason.isEmpty());
+        if (!reason.isEmpty()) {
+            QVERIFY2(error.contains(QDir::toNativeSeparators(target)), qPrintable(error));
+            QVERIFY2(error.contains(reason), qPrintable(error));
+        }
+        auto expected = before;
+        if (replaced) {
+            const QByteArray now = settings ? QByteArray("[Puckdex]\r\nNHL96Path=/home/\xD8yvind/"
+                                                         "NHL96\r\nStandardForward0=6\r\n")
+                                            : sourceBytes;
+            expected.insert(QFileInfo(target).fileName(), now);
+        }
+        QCOMPARE(snapshot(folder), expected);
+    }
+
+    // An earlier backup whose name differs only in case is replaced, never
+    // left beside the new one.
+    void aBackupReplacesOneThatDiffersInCase_data()
+    {
+        QTest::addColumn<QString>("game");       // the game file's name
+        QTest::addColumn<QStringList>("earlier"); // backups already there
+        QTest::addColumn<QString>("backup");     // the one name left afterwards
+        QTest::newRow("none yet") << "TEAMS.DB" << QStringList{} << "TEAMS.BAK";
+        QTest::newRow("same case") << "TEAMS.DB" << QStringList{"TEAMS.BAK"} << "TEAMS.BAK";
+        QTest::newRow("lower-case backup of an upper-case file")
+            << "TEAMS.DB" << QStringList{"teams.bak"} << "teams.bak";
+        QTest::newRow("mixed case") << "key.db" << QStringList{"Key.Bak"} << "Key.Bak";
+        QTest::newRow("two spellings: the exact one stays")
+            << "TEAMS.DB" << QStringList{"teams.bak", "TEAMS.BAK"} << "TEAMS.BAK";
+    }
+    void aBackupReplacesOneThatDiffersInCase()
+    {
+        QFETCH(QString, game);
+        QFETCH(QStringList, earlier);
+        QFETCH(QString, backup);
+        QTemporaryDir dir;
+        const QByteArray roster = "the roster as it is now";
+        QVERIFY(writeAll(dir.filePath(game), roster));
+        for (const QString &name : earlier)
+            QVERIFY(writeAll(dir.filePath(name), kOldBackup));
+        if (earlier.size() > 1 && snapshot(dir.path()).size() < 3)
+            QSKIP("this file system does not tell the cases apart");
+
+        const Status copied = GameFiles::copyToBackup(dir.filePath(game));
+        QVERIFY2(copied.ok(), qPrintable(copied ? QString() : copied.error().fullMessage()));
+        const QMap<QString, QByteArray> expected{{game, roster}, {backup, roster}};
+        QCOMPARE(snapshot(dir.path()), expected);
+    }
+
+    // ---------------------------------------------------------------------
+    // Writing a player: both records or neither, and the message says what
+    // is on disk.
+
+    void writingAPlayer_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("file");   // the file that fails
+        QTest::addColumn<QString>("reason"); // empty: the player is written
+        QTest::newRow("nothing wrong") << "none" << "att.db" << QString();
+        QTest::newRow("att.db read-only") << "read-only" << "att.db" << "the file is read-only";
+        QTest::newRow("key.db read-only") << "read-only" << "key.db" << "the file is read-only";
+        QTest::newRow("att.db removed") << "removed" << "att.db" << "the file was removed";
+        QTest::newRow("att.db replaced by a folder")
+            << "folder" << "att.db" << "is a folder, not a file";
+        QTest::newRow("key.db replaced by a folder")
+            << "folder" << "key.db" << "is a folder, not a file";
+        QTest::newRow("att.db reads back otherwise")
+            << "bad read-back" << "att.db" << "did not read back as written";
+        QTest::newRow("key.db reads back otherwise")
+            << "bad read-back" << "key.db" << "did not read back as written";
+        QTest::newRow("att.db not put on the disk")
+            << "file sync fails" << "att.db" << "could not be put on the disk";
+        // Records are written over bytes that are there: a full disk does
+        // not stop them.
+        QTest::newRow("full disk") << "full disk" << "att.db" << QString();
+    }
+    void writingAPlayer()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        FullDisk disk;
+        QTemporaryDir plain;
+        if (fault == QLatin1String("full disk"))
+            REQUIRE_FULL_DISK(disk);
+        const QString folder = fault == QLatin1String("full disk") ? disk.path() : plain.path();
+        QVERIFY(Sample::writeBaseRosters(folder).ok());
+        const QString key = QDir(folder).filePath(QStringLiteral("key.db"));
+        const QString att = QDir(folder).filePath(QStringLiteral("att.db"));
+        const Result<QList<PlayerEntry>> players = GameFiles::scanPlayers(key, 2);
+        QVERIFY(players && !players->isEmpty());
+        const PlayerEntry &player = players->first();
+        const bool goalie = player.record.isGoalie();
+        const QByteArray keyBefore = readAll(key);
+        const QByteArray attBefore = readAll(att);
+
+        PlayerFields fields;
+        if (goalie) {
+            fields = fieldsOf(player.record,
+                              *GameFiles::readGoalieAttribs(att, player.record.attribOffset()));
+        } else {
+            fields = fieldsOf(player.record,
+                              *GameFiles::readSkaterAttribs(att, player.record.attribOffset()));
+        }
+        fields.firstName = QStringLiteral("Zed");
+        fields.rating(RatingGroup::AllPlayers, 0) = 15;
+
+        const QString failing = QDir(folder).filePath(file);
+        if (fault == QLatin1String("read-only"))
+            QVERIFY(QFile::setPermissions(failing, QFile::ReadOwner | QFile::ReadGroup));
+        if (fault == QLatin1String("removed"))
+            QVERIFY(QFile::remove(failing));
+        if (fault == QLatin1String("folder")) {
+            QVERIFY(QFile::remove(failing));
+            QVERIFY(QDir(folder).mkdir(file));
+        }
+        if (fault == QLatin1String("full disk"))
+            QVERIFY(disk.fill());
+        FaultOn seam(file, faultNamed(fault));
+
+        const Result<WrittenPlayer, PlayerWriteError> written =
+            writePlayerFields(key, att, player.offset, goalie, fields);
+        QCOMPARE(written.ok(), reason.isEmpty());
+        if (written) {
+            QCOMPARE(readAll(key).mid(player.offset, PlayerRecord::Size),
+                     written->key.toByteArray());
+            QCOMPARE(written->key.firstName(), QStringLiteral("Zed"));
+            return;
+        }
+        const PlayerWriteError &error = written.error();
+        QCOMPARE(error.error.filePath, failing);
+        QVERIFY2(error.error.reason.contains(reason), qPrintable(error.error.reason));
+        QVERIFY(error.diskUnchanged);
+        QVERIFY2(error.onDisk.startsWith(QStringLiteral("Nothing was")), qPrintable(error.onDisk));
+        // Neither record changed: the files that are still files hold their
+        // bytes as before.
+        if (file != QLatin1String("key.db") || fault == QLatin1String("read-only")
+            || fault == QLatin1String("bad read-back"))
+            COMPARE_BYTES(readAll(key), keyBefore);
+        if (file != QLatin1String("att.db") || fault == QLatin1String("read-only")
+            || fault == QLatin1String("bad read-back") || fault == QLatin1String("file sync fails"))
+            COMPARE_BYTES(readAll(att), attBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstRealFaults)
+#include "tst_realfaults.moc"
