@@ -182,6 +182,34 @@ private slots:
                                       + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
     }
 
+    // A folder name with letters the old code page lacks is remembered (in
+    // UTF-8) and opened at the next start.
+    void aFolderOutsideTheCodePageIsRemembered()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("Игры Łódź"));
+        QVERIFY(Sample::writeBaseRosters(folder).ok());
+        MessageScript messages;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            click(w, "cmdOK");
+        });
+        ProgramState first;
+        QVERIFY(runStartup(first));
+        QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(readFile(m_ini),
+                 "[Puckdex]\r\nNHL96Path=" + QDir::toNativeSeparators(folder).toUtf8() + "\r\n");
+
+        QString openedOn;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
+            click(w, "cmdOK");
+        });
+        ProgramState second;
+        QVERIFY(runStartup(second));
+        QCOMPARE(openedOn, folder);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
     void aVanishedStoredFolderOpensOnHome()
     {
         writeFile(m_ini, "[Puckdex]\r\nNHL96Path=" + m_dir.filePath("gone").toUtf8() + "\r\n");
