@@ -269,6 +269,23 @@ private:
         return startup.run();
     }
 
+    // Start-up on folder with backups on, as the folder window offers them;
+    // the question whether to go on without them is answered Yes.
+    std::unique_ptr<MainWindow> startWithBackups(ProgramState &state, const QString &folder,
+                                                 MessageScript &messages)
+    {
+        messages.answer(MessageAnswer::Yes);
+        bool offered = false;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(folder);
+            offered = child<QCheckBox>(w, "chkBackupsRequired")->isChecked();
+            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+        });
+        std::unique_ptr<MainWindow> window =
+            runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
+        return offered ? std::move(window) : nullptr;
+    }
+
     // Answers the folder window: the folder, without backups, then OK. With
     // thenExit the program is expected back in the folder window after a
     // refusal, and leaves it by Exit.
@@ -1014,15 +1031,8 @@ private slots:
         const auto before = snapshot(folder);
 
         MessageScript messages;
-        messages.answer(MessageAnswer::Yes);
-        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
-            static_cast<GameFolderWindow *>(w)->setFolder(folder);
-            QVERIFY(child<QCheckBox>(w, "chkBackupsRequired")->isChecked());
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
-        });
         ProgramState state;
-        const std::unique_ptr<MainWindow> window =
-            runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
+        const std::unique_ptr<MainWindow> window = startWithBackups(state, folder, messages);
         QVERIFY(window);
         QCOMPARE(messages.shown.size(), 1);
         const MessageRequest &asked = messages.shown.first();
@@ -1058,15 +1068,8 @@ private slots:
         const auto before = snapshot(folder);
 
         MessageScript messages;
-        messages.answer(MessageAnswer::Yes);
-        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
-            static_cast<GameFolderWindow *>(w)->setFolder(folder);
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
-        });
         ProgramState state;
-        const std::unique_ptr<MainWindow> window =
-            runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
-        QVERIFY(window);
+        QVERIFY(startWithBackups(state, folder, messages));
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY2(messages.shown.first().text.contains(
                      QDir::toNativeSeparators(QDir(folder).filePath("teams.bak"))
