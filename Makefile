@@ -23,10 +23,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) --parallel
 
-run: build
+# The display is asked first, so that a machine without one learns it in one
+# line instead of after the whole build.
+run:
+	@sh tools/check-display.sh
+	@$(MAKE) --no-print-directory build
 	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-sample $(SAMPLE)
 	@test -f $(SAMPLE_INI) || printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$(abspath $(SAMPLE))" > $(SAMPLE_INI)
-	@sh tools/check-display.sh
 	PUCKDEX_INI="$(abspath $(SAMPLE_INI))" $(BUILD)/bin/puckdex
 
 test: build

@@ -15,6 +15,16 @@ if(TARGET puckdex-cli)
     install(TARGETS puckdex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# puckdex_gzip(SOURCE PACKED): PACKED becomes SOURCE compressed as Debian
+# wants it, at the highest level and without a time stamp.
+function(puckdex_gzip source packed)
+    execute_process(COMMAND gzip -9 -n -c ${source}
+        OUTPUT_FILE ${packed} RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "gzip ${source}: ${status}")
+    endif()
+endfunction()
+
 if(UNIX AND NOT APPLE)
     set(dist ${PROJECT_SOURCE_DIR}/dist)
     install(FILES ${dist}/${PUCKDEX_APP_ID}.desktop
@@ -32,7 +42,9 @@ if(UNIX AND NOT APPLE)
     endforeach()
 
     # Debian keeps manual pages gzipped; the copies are remade whenever a
-    # page changes, since CMake then configures again.
+    # page changes, since CMake then configures again. gzip -n leaves the
+    # name and time out of the header, so the same page always packs to the
+    # same bytes.
     set(man_pages puckdex)
     if(TARGET puckdex-cli)
         list(APPEND man_pages puckdex-cli)
@@ -42,8 +54,7 @@ if(UNIX AND NOT APPLE)
         set(packed ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
         set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
         file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
-        file(ARCHIVE_CREATE OUTPUT ${packed} PATHS ${source}
-            FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+        puckdex_gzip(${source} ${packed})
         install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endforeach()
 

@@ -29,11 +29,32 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Not "games": Debian keeps that section for games themselves (in /usr/games),
+# and Puckdex is a tool that edits a game's files.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Found by no library lookup: the windows are laid out for DejaVu Sans.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "dosbox")
+
+# What every Debian package carries beside its files, and a plain install
+# does not: the copyright file (machine-readable, dist/copyright) and the
+# changelog, gzipped without a time stamp. The package is native (its version
+# has no Debian revision), so the changelog is changelog.gz; its newest entry
+# takes the version from project(). These go into the package's own
+# component, which `cmake --install` leaves out and CPack installs as well.
+if(UNIX AND NOT APPLE)
+    set(debian_dir ${CMAKE_BINARY_DIR}/debian)
+    file(MAKE_DIRECTORY ${debian_dir})
+    configure_file(${PROJECT_SOURCE_DIR}/dist/changelog.in ${debian_dir}/changelog @ONLY)
+    puckdex_gzip(${debian_dir}/changelog ${debian_dir}/changelog.gz)
+    install(FILES ${PROJECT_SOURCE_DIR}/dist/copyright ${debian_dir}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/puckdex
+        COMPONENT debian EXCLUDE_FROM_ALL)
+    set(CPACK_INSTALL_CMAKE_PROJECTS
+        "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/"
+        "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
+endif()
 
 include(CPack)
