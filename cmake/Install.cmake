@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 
 # The one name desktops know the program by: the .desktop entry, the AppStream
 # component and the icon all carry it.
-set(PUCKDEX_APP_ID io.github.puckdex.Puckdex)
+set(PUCKDEX_APP_ID io.github.puckdex.puckdex)
 
 install(TARGETS puckdex
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}

@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Puckdex"));
     // Lets desktops match the window to the installed menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.puckdex.Puckdex"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.puckdex.puckdex"));
     applyProgramLook(app);
 
     const QString quitMode = qEnvironmentVariable("PUCKDEX_QUIT_AFTER_PAINT");
