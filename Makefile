@@ -24,9 +24,15 @@ build: configure
 	@cmake --build $(BUILD) --parallel
 
 # The display is asked first, so that a machine without one learns it in one
-# line instead of after the whole build.
+# line (make's own error, no second line) instead of after the whole build.
+ifneq ($(filter run,$(MAKECMDGOALS)),)
+display_problem := $(shell sh tools/check-display.sh)
+ifneq ($(display_problem),)
+$(error $(display_problem))
+endif
+endif
+
 run:
-	@sh tools/check-display.sh
 	@$(MAKE) --no-print-directory build
 	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-sample $(SAMPLE)
 	@test -f $(SAMPLE_INI) || printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$(abspath $(SAMPLE))" > $(SAMPLE_INI)

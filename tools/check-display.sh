@@ -14,8 +14,10 @@
 FIX="run it from a desktop session, or without one as: xvfb-run -a make run"
 command -v xvfb-run >/dev/null 2>&1 || FIX="$FIX (after apt-get install xvfb xauth)"
 
+# The one line goes to standard output, which the Makefile turns into its
+# own error; everything else (an install) goes to standard error.
 fail() {
-    echo "make run: $1; $FIX" >&2
+    echo "make run: $1; $FIX"
     exit 1
 }
 
@@ -23,7 +25,7 @@ fail() {
 x_answers() {
     [ -n "${DISPLAY:-}" ] || return 1
     if ! command -v xdpyinfo >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
-        sh "$(dirname "$0")/install-deps.sh" x11-utils
+        sh "$(dirname "$0")/install-deps.sh" x11-utils >&2
     fi
     if command -v xdpyinfo >/dev/null 2>&1; then
         # A remote display that drops packets would keep it waiting.
