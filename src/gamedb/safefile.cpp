@@ -99,8 +99,11 @@ Status replace(const QString &requestedPath, const QByteArray &content)
     const auto writeFailed = [&](qint64 written, const QString &systemReason) -> Status {
         if (diskFull(folder, content.size() - written))
             return FileError{path, QStringLiteral("the disk is full")};
-        if (!QFileInfo(folder).isDir())
+        const QFileInfo folderInfo(folder);
+        if (!folderInfo.isDir())
             return FileError{path, folderGone()};
+        if (!folderInfo.isWritable())
+            return FileError{path, QStringLiteral("its folder is read-only")};
         return FileError{path, systemReason};
     };
 
