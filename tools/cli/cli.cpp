@@ -464,11 +464,9 @@ QString changesOf(const JournalEntry &entry)
     const auto [before, beforePicture] = shown(entry.keyBefore, entry.attBefore);
     const auto [after, afterPicture] = shown(entry.keyAfter, entry.attAfter);
     QStringList changes = cellChanges(before, after);
+    // The editor changes the picture codes only to unlink a renamed player's.
     if (beforePicture != afterPicture)
-        changes.append(QStringLiteral("picture %1")
-                           .arg(after[LastNameColumn] == before[LastNameColumn]
-                                    ? QStringLiteral("changed")
-                                    : QStringLiteral("unlinked")));
+        changes.append(QStringLiteral("picture unlinked"));
     if (changes.isEmpty())
         changes.append(QStringLiteral("bytes the editor does not show"));
     return changes.join(QStringLiteral(", "));
