@@ -22,11 +22,6 @@ std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goali
     return std::nullopt;
 }
 
-QString nameOf(const PlayerEntry &p)
-{
-    return p.record.firstName() + QLatin1Char(' ') + p.record.lastName();
-}
-
 // The player list's menu entry that undoes the last save.
 QAction *undoSaveEntry(EditorFixture &f)
 {
@@ -165,9 +160,9 @@ private slots:
         QCOMPARE(f.ui().txtWeight->text(), weightLoaded);
         QCOMPARE(f.ui().txtFirstName->text(), player.record.firstName());
         QCOMPARE(f.ui().cboJerseyNum->currentIndex(), jerseyLoaded);
-        QCOMPARE(
-            f.ui().lblStatus->text(),
-            QStringLiteral("The fields of %1 are back as they were loaded.").arg(nameOf(player)));
+        QCOMPARE(f.ui().lblStatus->text(),
+                 QStringLiteral("The fields of %1 are back as they were loaded.")
+                     .arg(player.record.firstName() + ' ' + player.record.lastName()));
         verifyFiles(f, f.originalKey, f.originalAtt);
 
         // Left now, he is written as he was: nothing to undo.
@@ -177,37 +172,11 @@ private slots:
         QVERIFY(messages.shown.isEmpty());
     }
 
-    // A save whose records were changed on disk since (the game, another
-    // program) is not undone: a message says why and nothing is written.
-    void refusedWhenChangedOnDisk()
-    {
-        EditorFixture f;
-        QVERIFY(f.open());
-        MessageScript messages;
-        QVERIFY(f.chooseTeam(3));
-        const PlayerEntry player = *firstOf(f.players(3), false);
-        const PlayerEntry other = *firstOf(f.players(3), true);
-        edit(f, player);
-        QVERIFY(f.clickPlayer(other.offset));
-        // Another program changes a byte the editor does not show.
-        f.patchPlayer(player.offset, [](PlayerRecord &r) { r.setByte(59, r.byte(59) ^ 0x21); });
-        const QByteArray key = f.key(), att = f.att();
-
-        pressInList(f, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(messages.shown.size(), 1);
-        const QString text = messages.shown.first().text;
-        QVERIFY2(text.startsWith(QStringLiteral("The last save of Newname %1 was not undone.")
-                                     .arg(player.record.lastName())),
-                 qPrintable(text));
-        QVERIFY2(text.contains("changed after that save, by the game or another program"),
-                 qPrintable(text));
-        QVERIFY2(text.endsWith("Nothing was written."), qPrintable(text));
-        verifyFiles(f, key, att);
-    }
-
     // Undoing the save of the player on screen shows him as the files now
-    // hold him, so leaving him does not write the undone values again.
-    void undoTheShownPlayer()
+    // hold him, so leaving him does not write the undone values again. A
+    // save whose records were changed on disk since (the game, another
+    // program) is not undone: a message says why and nothing is written.
+    void undoTheShownPlayerAndRefusals()
     {
         EditorFixture f;
         QVERIFY(f.open());
@@ -230,6 +199,20 @@ private slots:
         QVERIFY(f.clickPlayer(other.offset));
         verifyFiles(f, f.originalKey, f.originalAtt);
         QVERIFY(messages.shown.isEmpty());
+
+        edit(f, player);
+        QVERIFY(f.clickPlayer(other.offset));
+        // Another program changes a byte the editor does not show.
+        f.patchPlayer(player.offset, [](PlayerRecord &r) { r.setByte(59, r.byte(59) ^ 0x21); });
+        const QByteArray key = f.key(), att = f.att();
+        pressInList(f, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("The last save of Newname %1 was not undone.\n\n%2: "
+                                            "his record was changed after that save, by the game "
+                                            "or another program\n\nNothing was written.")
+                                 .arg(player.record.lastName(),
+                                      QDir::toNativeSeparators(f.path("key.db")))});
+        verifyFiles(f, key, att);
     }
 };
 
