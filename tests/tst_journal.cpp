@@ -237,7 +237,7 @@ private slots:
         QVERIFY(!pending.ok());
         QVERIFY2(pending.error().reason.contains(reason), qPrintable(pending.error().reason));
         QVERIFY(pending.error().reason.endsWith("was not used"));
-        QVERIFY(!j.append(a).ok());
+        QVERIFY(!journal().append(a).ok());
         QCOMPARE(QString::fromUtf8(readFile(j.path())), text);
     }
 };

@@ -296,18 +296,33 @@ Status WriteJournal::rewrite(const Contents &contents)
 
 Status WriteJournal::append(JournalEntry &entry)
 {
-    const Result<Contents> contents = read();
-    if (!contents)
-        return contents.error();
-    entry.seq = contents->lastSeq + 1;
+    const QFileInfo info(m_path);
+    if (!info.exists() || info.size() != m_knownSize || info.lastModified() != m_knownTime) {
+        const Result<Contents> contents = read();
+        if (!contents)
+            return contents.error();
+        m_knownLastSeq = contents->lastSeq;
+        m_knownWrites = contents->writes.size();
+    }
+    entry.seq = m_knownLastSeq + 1;
+    m_knownSize = -1;
     if (const Status added = appendLine(writeLine(entry)); !added)
         return added;
-    if (contents->writes.size() + 1 <= Capacity + Capacity / 10)
-        return {};
-    Contents kept = *contents;
-    kept.writes.append(entry);
-    kept.writes = kept.writes.mid(kept.writes.size() - Capacity);
-    return rewrite(kept);
+    m_knownLastSeq = entry.seq;
+    ++m_knownWrites;
+    if (m_knownWrites > Capacity + Capacity / 10) {
+        Result<Contents> kept = read();
+        if (!kept)
+            return kept.error();
+        kept->writes = kept->writes.mid(kept->writes.size() - Capacity);
+        if (const Status rewritten = rewrite(*kept); !rewritten)
+            return rewritten;
+        m_knownWrites = Capacity;
+    }
+    const QFileInfo written(m_path);
+    m_knownSize = written.size();
+    m_knownTime = written.lastModified();
+    return {};
 }
 
 Status WriteJournal::markUndone(int seq)

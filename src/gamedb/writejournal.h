@@ -60,8 +60,8 @@ public:
     QString path() const { return m_path; }
 
     // Adds a write and gives it its number. A journal that cannot be read is
-    // left alone and the write not recorded. The file is read afresh each
-    // time: another run may have added writes meanwhile.
+    // left alone and the write not recorded. The file is read again whenever
+    // another run may have added writes since this one's last.
     Status append(JournalEntry &entry);
     // Marks an earlier write as undone.
     Status markUndone(int seq);
@@ -91,6 +91,12 @@ private:
     QString m_gameFolder;
     QString m_keyName;
     QString m_attName;
+    // What this journal's last append left: while the file keeps that size
+    // and time, nobody else has written to it and it need not be read again.
+    qint64 m_knownSize = -1;
+    QDateTime m_knownTime;
+    int m_knownLastSeq = 0;
+    qsizetype m_knownWrites = 0;
 };
 
 } // namespace Puckdex
