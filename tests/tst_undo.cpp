@@ -4,6 +4,7 @@
 #include "modalhelper.h"
 
 #include "gamedb/ratings.h"
+#include "gamedb/writejournal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,6 +127,32 @@ private slots:
         pressInList(f, Qt::Key_Z, Qt::ControlModifier);
         verifyFiles(f, f.originalKey, f.originalAtt);
         QVERIFY(messages.shown.isEmpty());
+    }
+
+    // A journal that cannot be written never stops a save and is reported
+    // once; this run's saves can still be undone.
+    void journalFailureReportedOnce()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        const QString journal =
+            WriteJournal(f.dir.path(), f.dir.path(), f.path("key.db"), f.path("att.db")).path();
+        QVERIFY(QDir().mkpath(journal)); // a folder in its place
+        QVERIFY(f.chooseTeam(5));
+        const QList<PlayerEntry> players = f.players(5);
+        edit(f, players[0]);
+        edit(f, players[1]);
+        QVERIFY(f.clickPlayer(players[2].offset));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown.first().text.contains("was saved, but the write journal could not "
+                                                      "record it"),
+                 qPrintable(messages.shown.first().text));
+        QVERIFY(f.key() != f.originalKey);
+        pressInList(f, Qt::Key_Z, Qt::ControlModifier);
+        pressInList(f, Qt::Key_Z, Qt::ControlModifier);
+        verifyFiles(f, f.originalKey, f.originalAtt);
+        QCOMPARE(messages.shown.size(), 1);
     }
 
     // While a player is shown and not yet saved, Ctrl+Z (or Esc in the
