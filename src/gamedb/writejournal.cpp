@@ -191,7 +191,8 @@ Result<WriteJournal::Contents> WriteJournal::read() const
 {
     Contents contents;
     QFile file(m_path);
-    if (!file.exists())
+    // An empty file is a journal whose first write did not get through.
+    if (!file.exists() || file.size() == 0)
         return contents;
     if (!file.open(QIODevice::ReadOnly))
         return SafeFile::failure(m_path, file, false);
@@ -272,7 +273,7 @@ Result<QList<JournalEntry>> WriteJournal::pending() const
 Status WriteJournal::appendLine(const QByteArray &line)
 {
     QFile file(m_path);
-    const bool fresh = !file.exists();
+    const bool fresh = !file.exists() || file.size() == 0;
     if (fresh && !QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return FileError{m_path, QStringLiteral("its folder could not be made")};
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
