@@ -2,6 +2,7 @@
 #include "fulldisk.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
+#include "gamedb/writejournal.h"
 #include "sampleroster.h"
 
 #include <QDir>
@@ -295,6 +296,68 @@ private:
         if (outcome.status != 0)
             qWarning("export failed: %s", qPrintable(outcome.err));
         return outcome.out;
+    }
+
+    // Undo and diff.
+
+    // Each test starts with no journal of the roster (the folder is the
+    // same for every test).
+    void freshJournal() { QFile::remove(journalPath()); }
+
+    QString journalPath() const
+    {
+        return WriteJournal(WriteJournal::defaultFolder(), m_base, base("key.db"), base("att.db"))
+            .path();
+    }
+
+    static QMap<QString, QByteArray> gameFiles(const QString &folder)
+    {
+        QMap<QString, QByteArray> files;
+        for (const char *name : {"teams.db", "key.db", "att.db"})
+            files.insert(name, readFile(QDir(folder).filePath(name)));
+        return files;
+    }
+
+    // The export of a roster as named cells, by offset.
+    static QMap<qint64, QMap<QString, QString>> exportedRows(const QString &folder)
+    {
+        const QList<QStringList> lines = csvLines(cli({"export", folder}).out);
+        QMap<qint64, QMap<QString, QString>> rows;
+        for (const QStringList &line : lines.mid(1)) {
+            QMap<QString, QString> row;
+            for (int i = 0; i < lines.first().size(); ++i)
+                row.insert(lines.first()[i], line.value(i));
+            rows.insert(row["offset"].toLongLong(), row);
+        }
+        return rows;
+    }
+
+    struct Change
+    {
+        qint64 offset;
+        QString column;
+        QString value;
+    };
+    // Imports the changes as a user's CSV would, one row per player.
+    Outcome import(const QString &folder, const QList<Change> &changes,
+                   const QStringList &extra = {})
+    {
+        QStringList columns{"offset"};
+        QMap<qint64, QMap<QString, QString>> rows;
+        for (const Change &c : changes) {
+            if (!columns.contains(c.column))
+                columns.append(c.column);
+            rows[c.offset][c.column] = c.value;
+        }
+        QList<QStringList> lines{columns};
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            QStringList cells{number(it.key())};
+            for (const QString &column : columns.mid(1))
+                cells.append(it->value(column));
+            lines.append(cells);
+        }
+        writeFile(file("changes.csv"), csvText(lines).toUtf8());
+        return cli(QStringList{"import", folder, file("changes.csv")} + extra);
     }
 
 private slots:
@@ -1289,6 +1352,204 @@ private slots:
                            : file == 1 ? GameFiles::keyFileTail(size)
                                        : GameFiles::indexFileTail(size);
         QCOMPARE(got, tail);
+    }
+
+    // Two imports undone, newest first, give every byte back; the list says
+    // what each changed in shown values.
+    void undoImports()
+    {
+        freshJournal();
+        const qint64 skater = firstSkater().keyOffset;
+        const qint64 goalie = firstGoalie().keyOffset;
+        const auto original = gameFiles(m_base);
+        const auto before = exportedRows(m_base);
+        QCOMPARE(import(m_base, {{skater, "speed", "100"}, {skater, "last_name", "Quill"}}).status,
+                 0);
+        QCOMPARE(import(m_base, {{goalie, "weight", "231"}}, {"--no-backup"}).status, 0);
+
+        const Outcome list = cli({"undo", m_base, "--list"});
+        QCOMPARE(list.status, 0);
+        const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[0].startsWith(QStringLiteral("   2  offset %1 (").arg(goalie)) &&
+                     lines[0].endsWith(
+                         QStringLiteral(": weight %1 -> 231").arg(before[goalie]["weight"])),
+                 qPrintable(lines[0]));
+        QVERIFY2(
+            lines[1].contains(
+                QStringLiteral("last_name \"%1\" -> \"Quill\"").arg(before[skater]["last_name"])),
+            qPrintable(lines[1]));
+
+        const Outcome undo = cli({"undo", m_base, "--steps", "2"});
+        QCOMPARE(undo.status, 0);
+        QCOMPARE(undo.out.count("Undid offset"), 2);
+        QCOMPARE(gameFiles(m_base), original);
+        const Outcome again = cli({"undo", m_base});
+        QCOMPARE(again.status, 2);
+        QVERIFY2(again.err.contains("nothing to undo"), qPrintable(again.err));
+    }
+
+    // Refused, exit status 2 and no byte written: a player's record changed
+    // on disk since the import, a damaged journal, another roster's journal.
+    void undoRefused_data()
+    {
+        QTest::addColumn<QByteArray>("find"); // in the journal; empty: change att.db
+        QTest::addColumn<QByteArray>("replace");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("changed since") << QByteArray() << QByteArray()
+                                       << "att.db: his record was changed after that save, by "
+                                          "the game or another program";
+        QTest::newRow("cut line") << QByteArray("\"}\n") << QByteArray()
+                                  << "line 2 is damaged: it ends without a line end";
+        QTest::newRow("another roster")
+            << QByteArray("\"folder\":\"") << QByteArray("\"folder\":\"/other")
+            << "the journal belongs to key.db in /other";
+    }
+    void undoRefused()
+    {
+        freshJournal();
+        const qint64 skater = firstSkater().keyOffset;
+        QFETCH(QByteArray, find);
+        QFETCH(QByteArray, replace);
+        QFETCH(QString, message);
+        QCOMPARE(import(m_base, {{skater, "agility", "100"}}).status, 0);
+        if (find.isEmpty()) {
+            // The game rewrites a byte of his attribute record the editor
+            // does not show.
+            QByteArray att = readFile(base("att.db"));
+            const QByteArray key = readFile(base("key.db"));
+            const qint32 at = qFromLittleEndian<qint32>(key.constData() + skater + 36) + 17;
+            att[at] = char(att[at] ^ 1);
+            writeFile(base("att.db"), att);
+        } else {
+            QByteArray bytes = readFile(journalPath());
+            const qsizetype at = bytes.lastIndexOf(find);
+            QVERIFY(at >= 0);
+            writeFile(journalPath(), bytes.replace(at, find.size(), replace));
+        }
+        const auto before = gameFiles(m_base);
+        const QByteArray journal = readFile(journalPath());
+
+        const Outcome undo = cli({"undo", m_base});
+        QCOMPARE(undo.status, 2);
+        QVERIFY2(undo.err.contains(message), qPrintable(undo.err));
+        QCOMPARE(gameFiles(m_base), before);
+        // Imports go on; only a journal that cannot be read is left alone.
+        const Outcome next = import(m_base, {{skater, "agility", "40"}}, {"--no-backup"});
+        QCOMPARE(next.status, 0);
+        QCOMPARE(next.err.contains("warning: the write journal could not be written"),
+                 !find.isEmpty());
+        QCOMPARE(readFile(journalPath()) == journal, !find.isEmpty());
+    }
+
+    // diff against the backups lists exactly the changed values; its patch,
+    // CSV or JSON, turns a copy of the backups into the edited roster.
+    void diffAndPatch_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("csv") << "csv";
+        QTest::newRow("json") << "json";
+    }
+    void diffAndPatch()
+    {
+        freshJournal();
+        const qint64 skater = firstSkater().keyOffset;
+        const qint64 goalie = firstGoalie().keyOffset;
+        const qint64 mate = teammateOf(firstSkater()).keyOffset;
+        QFETCH(QString, format);
+        const auto rows = exportedRows(m_base);
+        const int jersey = freeJersey(teammateOf(firstSkater()));
+        // In column order for each player; the players in key-file order.
+        const QList<Change> changes = {
+            {skater, "first_name", "Ashard"},
+            {skater, "height_in", "0"},
+            {skater, "rookie", "Y"},
+            {skater, "hand", "L"},
+            {skater, "speed", "64"},
+            {skater, "fighting", "100"},
+            {goalie, "weight", "200"},
+            {goalie, "puck_control", "25"},
+            {mate, "jersey", QString::number(jersey)},
+            {mate, "position", "C"},
+            {mate, "shoot_pass_bias", "100"},
+        };
+        QMap<qint64, QStringList> expected;
+        for (const Change &c : changes) {
+            const QMap<QString, QString> &row = rows[c.offset];
+            if (row[c.column] == c.value)
+                continue;
+            const bool text =
+                QStringList{"first_name", "position", "rookie", "hand"}.contains(c.column);
+            expected[c.offset].append(
+                QStringLiteral("%1 / %2 %3: ")
+                    .arg(row["city"], row["first_name"], row["last_name"]) +
+                (text ? QStringLiteral("%1 \"%2\" -> \"%3\"") : QStringLiteral("%1 %2 -> %3"))
+                    .arg(c.column, row[c.column], c.value));
+        }
+        QCOMPARE(import(m_base, changes).status, 0);
+
+        const Outcome text = cli({"diff", m_base});
+        QCOMPARE(text.status, 1);
+        QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(
+            lines.takeLast().startsWith(QStringLiteral("%1 changed values of 3 players")
+                                            .arg(expected[skater].size() + expected[goalie].size() +
+                                                 expected[mate].size())),
+            qPrintable(text.out));
+        QStringList inOrder;
+        for (const QStringList &player : expected) // QMap: by offset
+            inOrder += player;
+        QCOMPARE(lines, inOrder);
+
+        const QString patch = m_dir.filePath("patch." + format);
+        QCOMPARE(cli({"diff", m_base, "--output", patch}).status, 1);
+        const QString copy = file("copy");
+        QDir(copy).removeRecursively();
+        QVERIFY(QDir().mkpath(copy));
+        for (const QString name : {"teams", "key", "att"})
+            QVERIFY(QFile::copy(QDir(m_base).filePath(name + ".bak"),
+                                QDir(copy).filePath(name + ".db")));
+        QCOMPARE(cli({"import", copy, patch}).status, 0);
+        QCOMPARE(gameFiles(copy), gameFiles(m_base));
+        QCOMPARE(cli({"diff", copy, m_base}).out, "No differences.\n");
+    }
+
+    // Records that one key file holds are reported, never matched; a patch
+    // row for a player that is not there is refused; rosters with different
+    // team files, or without backups, are not compared.
+    void diffOfUnlikeRosters()
+    {
+        freshJournal();
+        const qint64 skater = firstSkater().keyOffset;
+        const QString other = file("other");
+        QDir(other).removeRecursively();
+        QVERIFY(Sample::writeBaseRosters(other).ok());
+        const QString otherKey = QDir(other).filePath("key.db");
+        writeFile(otherKey, readFile(otherKey).left(50000 + 2 * 60));
+        QCOMPARE(import(m_base, {{skater, "speed", "100"}}).status, 0);
+
+        const Outcome diff = cli({"diff", other, m_base});
+        QCOMPARE(diff.status, 1);
+        QVERIFY2(diff.out.contains("only in B: offset ") && !diff.out.contains("only in A:"),
+                 qPrintable(diff.out));
+        QVERIFY(cli({"diff", m_base, other, "--format", "csv"})
+                    .err.contains("is in one roster only; a patch cannot carry that"));
+
+        QCOMPARE(cli({"diff", m_base, "--output", file("p.csv")}).status, 1);
+        writeFile(otherKey, readFile(otherKey).left(skater)); // the records before his
+        const Outcome applied = cli({"import", other, file("p.csv"), "--no-backup"});
+        QCOMPARE(applied.status, 1);
+        QVERIFY2(applied.err.contains("refused: line 2"), qPrintable(applied.err));
+
+        const QByteArray teams = readFile(QDir(other).filePath("teams.db"));
+        writeFile(QDir(other).filePath("teams.db"), teams.left(teams.size() - 795));
+        const Outcome layout = cli({"diff", m_base, other});
+        QCOMPARE(layout.status, 2);
+        QVERIFY2(layout.err.contains("rosters of different layouts are not compared"),
+                 qPrintable(layout.err));
+        const Outcome noBackups = cli({"diff", other});
+        QCOMPARE(noBackups.status, 2);
+        QVERIFY2(noBackups.err.contains("no backup copy there"), qPrintable(noBackups.err));
     }
 };
 

@@ -140,6 +140,7 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &MainWindow::aboutClicked);
     connect(m_ui->cmdStdAttrib, &QPushButton::clicked, this, &MainWindow::templatesClicked);
     connect(m_ui->cmdApplyStd, &QPushButton::clicked, this, &MainWindow::applyTemplateClicked);
+    setUpUndo();
 }
 
 MainWindow::~MainWindow() = default;
@@ -388,6 +389,7 @@ void MainWindow::playerChosen()
     }
     CurrentPlayerPos = offset;
     m_state.LoadingTeam = false;
+    rememberShownPlayer();
 }
 
 void MainWindow::SetPositionCombo()
@@ -527,6 +529,7 @@ bool MainWindow::WritePlayerData()
         CurrentGoalieAttribs = written->goalie;
     else
         CurrentSkaterAttribs = written->skater;
+    recordSave(*written);
     return true;
 }
 

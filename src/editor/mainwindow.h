@@ -19,7 +19,9 @@ class MainWindow;
 namespace Puckdex {
 
 struct FieldRule;
+struct JournalEntry;
 struct ProgramState;
+struct WrittenPlayer;
 class TemplateWindow;
 
 // The editor itself (frmPuckdex): the team list, the chosen team's players,
@@ -123,6 +125,24 @@ private:
     int LastNameEntryIndex = -1;
     int m_teamIndex = -1;
     bool m_ending = false;
+
+    // Taking back what the user did (mainwindowundo.cpp): Ctrl+Z first sets
+    // the shown player's fields back to the values he was loaded with (so
+    // does Esc in the player list), then undoes this run's saves, newest
+    // first, through the write journal; Ctrl+Y redoes them.
+    void setUpUndo();
+    void undoPressed();
+    void redoPressed();
+    bool restoreLoadedFields();
+    void undoLastSave();
+    void redoLastUndo();
+    void rememberShownPlayer();
+    void recordSave(const WrittenPlayer &written);
+    void refreshAfterUndo(const JournalEntry &entry);
+    void updateUndoActions();
+    void reportJournalFailure(const QString &name, const FileError &error);
+    struct UndoState;
+    std::shared_ptr<UndoState> m_undo;
 };
 
 } // namespace Puckdex

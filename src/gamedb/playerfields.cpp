@@ -141,64 +141,122 @@ struct PlayerWrite
     Status (*write)(const QString &, qint64, const Attribs &);
 };
 
+PlayerWriteError refusedBefore(FileError error)
+{
+    return PlayerWriteError{std::move(error), true, QStringLiteral("Nothing was written."), false};
+}
+
+// Writes the records prepared in written (his key record, and his attribute
+// record at written.attribOffset) over keyBefore and attBefore, which are
+// what the files held when they were read just now.
 template <typename Attribs>
 Result<WrittenPlayer, PlayerWriteError>
-writeBoth(const QString &keyFile, const QString &attFile, qint64 offset,
-          const PlayerFields &fields, PlayerWrite<Attribs> io, Attribs WrittenPlayer::*slot)
+commitBoth(const QString &keyFile, const QString &attFile, qint64 offset,
+           const PlayerRecord &keyBefore, const Attribs &attBefore, WrittenPlayer written,
+           PlayerWrite<Attribs> io, Attribs WrittenPlayer::*slot)
 {
-    const auto refused = [](FileError error) {
-        return PlayerWriteError{std::move(error), true, QStringLiteral("Nothing was written.")};
-    };
-
-    // Everything is read, set and checked before the first byte is written.
-    const Result<PlayerRecord> keyBefore = GameFiles::readPlayer(keyFile, offset);
-    if (!keyBefore)
-        return refused(keyBefore.error());
-    WrittenPlayer written;
-    written.key = *keyBefore;
-    if (const TextFit fit = applyFields(fields, written.key); fit != TextFit::Ok) {
-        return refused({keyFile, fit == TextFit::TooLong
-                                     ? QStringLiteral("the name %1 %2 is too long for the game")
-                                           .arg(fields.firstName, fields.lastName)
-                                     : QStringLiteral("the name %1 %2 has characters the game "
-                                                      "cannot store")
-                                           .arg(fields.firstName, fields.lastName)});
-    }
-    const qint64 attribOffset = written.key.attribOffset();
-    const Result<Attribs> attBefore = io.read(attFile, attribOffset);
-    if (!attBefore)
-        return refused(attBefore.error());
-    Attribs &attribs = written.*slot;
-    attribs = *attBefore;
-    applyFields(fields, attribs);
+    const qint64 attribOffset = written.attribOffset;
+    const Attribs &attribs = written.*slot;
     for (const QString &file : {keyFile, attFile}) {
         if (const Status writable = GameFiles::checkWritable(file); !writable)
-            return refused(writable.error());
+            return refusedBefore(writable.error());
     }
 
     Status saved = GameFiles::writePlayer(keyFile, offset, written.key);
     const bool attTried = saved.ok();
     if (saved)
         saved = io.write(attFile, attribOffset, attribs);
-    if (saved)
+    if (saved) {
+        written.keyBefore = keyBefore.toByteArray();
+        written.attBefore = attBefore.toByteArray();
         return written;
+    }
 
     // Put back what the records held; then say what they hold now, as read.
     if (attTried)
-        io.write(attFile, attribOffset, *attBefore);
-    GameFiles::writePlayer(keyFile, offset, *keyBefore);
-    const Holds key = holdsOf(GameFiles::readPlayer(keyFile, offset), *keyBefore, written.key);
-    const Holds att = holdsOf(io.read(attFile, attribOffset), *attBefore, attribs);
+        io.write(attFile, attribOffset, attBefore);
+    GameFiles::writePlayer(keyFile, offset, keyBefore);
+    const Holds key = holdsOf(GameFiles::readPlayer(keyFile, offset), keyBefore, written.key);
+    const Holds att = holdsOf(io.read(attFile, attribOffset), attBefore, attribs);
     if (key == Holds::Before && att == Holds::Before) {
         return PlayerWriteError{saved.error(), true,
                                 QStringLiteral("Nothing was changed on disk: both of his records "
-                                               "hold what they held before.")};
+                                               "hold what they held before."),
+                                false};
     }
     return PlayerWriteError{saved.error(), false,
                             QStringLiteral("On disk now, his record in %1 holds %2, and his "
                                            "record in %3 holds %4.")
                                 .arg(QFileInfo(keyFile).fileName(), holdsText(key),
-                                     QFileInfo(attFile).fileName(), holdsText(att))};
+                                     QFileInfo(attFile).fileName(), holdsText(att)),
+                            false};
+}
+
+template <typename Attribs>
+Result<WrittenPlayer, PlayerWriteError>
+writeBoth(const QString &keyFile, const QString &attFile, qint64 offset, const PlayerFields &fields,
+          PlayerWrite<Attribs> io, Attribs WrittenPlayer::*slot)
+{
+    // Everything is read, set and checked before the first byte is written.
+    const Result<PlayerRecord> keyBefore = GameFiles::readPlayer(keyFile, offset);
+    if (!keyBefore)
+        return refusedBefore(keyBefore.error());
+    WrittenPlayer written;
+    written.key = *keyBefore;
+    if (const TextFit fit = applyFields(fields, written.key); fit != TextFit::Ok) {
+        return refusedBefore(
+            {keyFile, fit == TextFit::TooLong
+                          ? QStringLiteral("the name %1 %2 is too long for the game")
+                                .arg(fields.firstName, fields.lastName)
+                          : QStringLiteral("the name %1 %2 has characters the "
+                                           "game cannot store")
+                                .arg(fields.firstName, fields.lastName)});
+    }
+    written.attribOffset = written.key.attribOffset();
+    const Result<Attribs> attBefore = io.read(attFile, written.attribOffset);
+    if (!attBefore)
+        return refusedBefore(attBefore.error());
+    written.*slot = *attBefore;
+    applyFields(fields, written.*slot);
+    return commitBoth(keyFile, attFile, offset, *keyBefore, *attBefore, std::move(written), io,
+                      slot);
+}
+
+template <typename Attribs>
+Result<WrittenPlayer, PlayerWriteError>
+writeBack(const QString &keyFile, const QString &attFile, qint64 offset,
+          const QByteArray &expectedKey, const QByteArray &expectedAtt, const QByteArray &newKey,
+          const QByteArray &newAtt, PlayerWrite<Attribs> io, Attribs WrittenPlayer::*slot)
+{
+    WrittenPlayer written;
+    Attribs &attribs = written.*slot;
+    PlayerRecord expected;
+    if (!expected.assign(expectedKey) || !written.key.assign(newKey) || !attribs.assign(newAtt) ||
+        expectedAtt.size() != Attribs::Size) {
+        return refusedBefore({keyFile, QStringLiteral("the records to put back are not of the "
+                                                      "sizes the game uses")});
+    }
+    const Result<PlayerRecord> keyBefore = GameFiles::readPlayer(keyFile, offset);
+    if (!keyBefore)
+        return refusedBefore(keyBefore.error());
+    const auto changed = [](const QString &file) {
+        return PlayerWriteError{
+            {file, QStringLiteral("his record was changed after that save, by the game or "
+                                  "another program")},
+            true,
+            QStringLiteral("Nothing was written."),
+            true};
+    };
+    if (keyBefore->toByteArray() != expectedKey)
+        return changed(keyFile);
+    written.attribOffset = expected.attribOffset();
+    const Result<Attribs> attBefore = io.read(attFile, written.attribOffset);
+    if (!attBefore)
+        return refusedBefore(attBefore.error());
+    if (attBefore->toByteArray() != expectedAtt)
+        return changed(attFile);
+    return commitBoth(keyFile, attFile, offset, *keyBefore, *attBefore, std::move(written), io,
+                      slot);
 }
 
 } // namespace
@@ -214,6 +272,22 @@ Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile
     }
     return writeBoth<SkaterAttribRecord>(
         keyFile, attFile, offset, fields,
+        {&GameFiles::readSkaterAttribs, &GameFiles::writeSkaterAttribs}, &WrittenPlayer::skater);
+}
+
+Result<WrittenPlayer, PlayerWriteError>
+writePlayerBytesBack(const QString &keyFile, const QString &attFile, qint64 offset, bool goalie,
+                     const QByteArray &expectedKey, const QByteArray &expectedAtt,
+                     const QByteArray &newKey, const QByteArray &newAtt)
+{
+    if (goalie) {
+        return writeBack<GoalieAttribRecord>(
+            keyFile, attFile, offset, expectedKey, expectedAtt, newKey, newAtt,
+            {&GameFiles::readGoalieAttribs, &GameFiles::writeGoalieAttribs},
+            &WrittenPlayer::goalie);
+    }
+    return writeBack<SkaterAttribRecord>(
+        keyFile, attFile, offset, expectedKey, expectedAtt, newKey, newAtt,
         {&GameFiles::readSkaterAttribs, &GameFiles::writeSkaterAttribs}, &WrittenPlayer::skater);
 }
 

@@ -48,12 +48,21 @@ TextFit applyFields(const PlayerFields &fields, PlayerRecord &player);
 void applyFields(const PlayerFields &fields, GoalieAttribRecord &attribs);
 void applyFields(const PlayerFields &fields, SkaterAttribRecord &attribs);
 
-// What a player's records hold after a write.
+// What a player's records hold after a write, and what they held just
+// before it, as read at the write.
 struct WrittenPlayer
 {
     PlayerRecord key;
     GoalieAttribRecord goalie; // the one of his kind is filled
     SkaterAttribRecord skater;
+    QByteArray keyBefore;
+    QByteArray attBefore;
+    qint64 attribOffset = 0;
+
+    QByteArray attBytes(bool isGoalie) const
+    {
+        return isGoalie ? goalie.toByteArray() : skater.toByteArray();
+    }
 };
 
 // Why a player could not be written, and what his two records on disk hold
@@ -63,6 +72,9 @@ struct PlayerWriteError
     FileError error;           // the first thing that failed
     bool diskUnchanged = true; // both records hold the bytes they held before
     QString onDisk;            // what his records hold now, in words
+    // Refused because his records no longer hold the bytes they were
+    // expected to hold (the game or another program wrote them since).
+    bool changedSince = false;
 
     // The failure with its folder, then what is on disk.
     QString fullMessage() const;
@@ -82,5 +94,17 @@ Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile
                                                           const QString &attFile, qint64 offset,
                                                           bool goalie,
                                                           const PlayerFields &fields);
+
+// Puts given bytes back into a player's two records through the same checks
+// and order as writePlayerFields (both or neither; key record first; the key
+// record taken back when the second write fails), but only when the records
+// on disk still hold exactly the bytes expected: otherwise nothing is
+// written and the error has changedSince set. Undoing a save writes his
+// previous bytes where the save's bytes are expected; redoing it the
+// reverse. The attribute record lies where the expected key record says.
+Result<WrittenPlayer, PlayerWriteError>
+writePlayerBytesBack(const QString &keyFile, const QString &attFile, qint64 offset, bool goalie,
+                     const QByteArray &expectedKey, const QByteArray &expectedAtt,
+                     const QByteArray &newKey, const QByteArray &newAtt);
 
 } // namespace Puckdex

@@ -3,6 +3,7 @@
 #include "editor/valuerules.h"
 #include "gamedb/codepage.h"
 #include "gamedb/scales.h"
+#include "gamedb/writejournal.h"
 
 #include <QHash>
 
@@ -51,7 +52,9 @@ class Import
 {
 public:
     Import(const Roster &roster, const ImportOptions &options, QTextStream &out, QTextStream &err)
-        : m_roster(roster), m_options(options), m_out(out), m_err(err)
+        : m_roster(roster), m_options(options), m_out(out), m_err(err),
+          m_journal(WriteJournal::defaultFolder(), roster.files.folder, roster.files.keyFile,
+                    roster.files.attFile)
     {
         for (const PlayerEntry &player : roster.teamPlayers()) {
             m_teamPlayers.insert(player.offset, player);
@@ -104,6 +107,7 @@ public:
                 return NothingDone;
             }
             ++written;
+            journal(player->disk.offset, player->goalie, *done);
             printChange(*player, changes);
         }
         m_out << QStringLiteral("%1 changed, %2 refused, of %3.\n")
@@ -383,6 +387,21 @@ private:
                      .arg(row.where, offset.isEmpty() ? QStringLiteral("none") : offset, reason);
     }
 
+    // Records a write for undo; a journal that cannot be written is said
+    // once and never stops the import.
+    void journal(qint64 offset, bool goalie, const WrittenPlayer &done)
+    {
+        JournalEntry entry = JournalEntry::of(offset, goalie, done);
+        if (!entry.changesAnything() || m_journalFailed)
+            return;
+        if (const Status recorded = m_journal.append(entry); !recorded) {
+            m_journalFailed = true;
+            m_err << QStringLiteral("warning: the write journal could not be written, so "
+                                    "\"puckdex-cli undo\" cannot take back this import: %1\n")
+                         .arg(recorded.error().fullMessage());
+        }
+    }
+
     bool makeBackups()
     {
         for (const QString &file :
@@ -405,6 +424,8 @@ private:
     QHash<int, QList<PlayerEntry>> m_teams; // jerseys as the accepted rows left them
     QHash<qint64, Player> m_players;        // the players the rows name
     QList<qint64> m_order;                  // in the order the rows first changed them
+    WriteJournal m_journal;
+    bool m_journalFailed = false;
 };
 
 } // namespace

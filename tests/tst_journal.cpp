@@ -1,0 +1,246 @@
+#include "gamedb/gamefiles.h"
+#include "gamedb/playerfields.h"
+#include "gamedb/writejournal.h"
+#include "sampleroster.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Puckdex;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+// Undoing a player's write only while his records hold its bytes, and the
+// write journal, on the sample roster in a temporary folder. (The window's
+// and the command line's tests undo skaters and goalies byte for byte.)
+class TestJournal : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_key, m_att;
+    QByteArray m_keyBefore, m_attBefore;
+
+    WriteJournal journal() const { return WriteJournal(m_dir.path(), m_dir.path(), m_key, m_att); }
+
+    // Writes the first goalie or skater of the sample with a new speed (and
+    // a skater with a new last name) and returns the write's journal entry.
+    JournalEntry save(bool goalie, quint8 speed, quint8 agility = 0)
+    {
+        static const Sample::RosterImage image = Sample::buildRoster();
+        qint64 offset = -1;
+        for (const Sample::SamplePlayer &p : image.players) {
+            if (offset < 0 && p.record.isGoalie() == goalie && p.record.teamNumber() < 26)
+                offset = p.keyOffset;
+        }
+        const PlayerRecord key = *GameFiles::readPlayer(m_key, offset);
+        PlayerFields fields =
+            goalie ? fieldsOf(key, *GameFiles::readGoalieAttribs(m_att, key.attribOffset()))
+                   : fieldsOf(key, *GameFiles::readSkaterAttribs(m_att, key.attribOffset()));
+        fields.allPlayers[0] = speed;
+        fields.allPlayers[1] = agility;
+        if (!goalie)
+            fields.lastName = QStringLiteral("Újváry");
+        const auto written = writePlayerFields(m_key, m_att, offset, goalie, fields);
+        return written ? JournalEntry::of(offset, goalie, *written) : JournalEntry();
+    }
+
+    bool filesAsBefore() const
+    {
+        return readFile(m_key) == m_keyBefore && readFile(m_att) == m_attBefore;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(Sample::writeBaseRosters(m_dir.path()).ok());
+        m_key = m_dir.filePath("key.db");
+        m_att = m_dir.filePath("att.db");
+        m_keyBefore = readFile(m_key);
+        m_attBefore = readFile(m_att);
+        QFile::remove(journal().path());
+    }
+    void cleanup() { GameFiles::setWriteFaultHook({}); }
+
+    // A save is undone only while both records hold exactly its bytes:
+    // changed since in a shown byte or not, in either file, it is refused
+    // and nothing is written.
+    void undoOnlyTheSavedBytes_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<int>("keyByte"); // changed since the save; -1 none
+        QTest::addColumn<int>("attByte");
+        QTest::newRow("unchanged skater") << false << -1 << -1;
+        QTest::newRow("unchanged goalie") << true << -1 << -1;
+        QTest::newRow("key, last name") << false << 19 << -1;
+        QTest::newRow("key, unshown byte 59") << true << 59 << -1;
+        QTest::newRow("att, speed") << false << -1 << 1;
+        QTest::newRow("att, unshown byte 13") << true << -1 << 13;
+    }
+    void undoOnlyTheSavedBytes()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(int, keyByte);
+        QFETCH(int, attByte);
+        const JournalEntry entry = save(goalie, 12);
+        QVERIFY(entry.changesAnything());
+        for (const auto &[path, at] :
+             {std::pair{m_key, keyByte < 0 ? -1 : entry.offset + keyByte},
+              std::pair{m_att, attByte < 0 ? -1 : entry.attribOffset + attByte}}) {
+            if (at >= 0) {
+                QByteArray bytes = readFile(path);
+                bytes[at] = char(bytes.at(at) ^ 0x5a);
+                writeFile(path, bytes);
+            }
+        }
+        const QByteArray key = readFile(m_key), att = readFile(m_att);
+
+        const auto undone = entry.undo(m_key, m_att);
+        if (keyByte < 0 && attByte < 0) {
+            QVERIFY(undone.ok());
+            QVERIFY(filesAsBefore());
+            // Twice is refused: the records no longer hold the save's bytes.
+            QVERIFY(entry.undo(m_key, m_att).error().changedSince);
+            QVERIFY(entry.redo(m_key, m_att).ok());
+            QCOMPARE(readFile(m_key), key);
+            QCOMPARE(readFile(m_att), att);
+            return;
+        }
+        QVERIFY(!undone.ok());
+        QVERIFY(undone.error().changedSince);
+        QCOMPARE(undone.error().error.filePath, keyByte >= 0 ? m_key : m_att);
+        QCOMPARE(undone.error().fullMessage(),
+                 QStringLiteral("%1: his record was changed after that save, by the game or "
+                                "another program\n\nNothing was written.")
+                     .arg(keyByte >= 0 ? m_key : m_att));
+        QCOMPARE(readFile(m_key), key);
+        QCOMPARE(readFile(m_att), att);
+    }
+
+    // A later save that failed (the attribute write, after the key record
+    // was written and then put back) leaves the earlier save to undo; an
+    // undo whose own attribute write fails likewise leaves it on disk.
+    void undoAfterAFailedWrite()
+    {
+        const JournalEntry first = save(false, 4);
+        GameFiles::setWriteFaultHook(
+            [&](const QString &path, qint64) -> std::optional<GameFiles::WriteFault> {
+                if (path == m_att)
+                    return GameFiles::WriteFault{false, 3, QStringLiteral("the device failed")};
+                return std::nullopt;
+            });
+        QVERIFY(save(false, 9, 15).keyAfter.isEmpty());
+        const QByteArray key = readFile(m_key), att = readFile(m_att);
+        QCOMPARE(key.mid(first.offset, 60), first.keyAfter);
+
+        const auto undone = first.undo(m_key, m_att);
+        QVERIFY(!undone.ok() && !undone.error().changedSince && undone.error().diskUnchanged);
+        QCOMPARE(readFile(m_key), key);
+        QCOMPARE(readFile(m_att), att);
+        GameFiles::setWriteFaultHook({});
+        QVERIFY(first.undo(m_key, m_att).ok());
+        QVERIFY(filesAsBefore());
+    }
+
+    // The journal reads back every byte it was given, numbers the writes,
+    // forgets undone ones and keeps the newest when it grows past its
+    // capacity and a tenth.
+    void journalKeepsTheNewestWrites()
+    {
+        WriteJournal j = journal();
+        JournalEntry a = save(false, 1), b = save(true, 2);
+        QVERIFY(j.append(a).ok() && j.append(b).ok());
+        QVERIFY(j.markUndone(a.seq).ok());
+        auto pending = journal().pending();
+        QVERIFY(pending.ok());
+        QCOMPARE(pending->size(), 1);
+        const JournalEntry &read = pending->first();
+        QCOMPARE(QList<QVariant>({read.seq, read.offset, read.attribOffset, read.goalie,
+                                  read.keyBefore, read.attBefore, read.keyAfter, read.attAfter,
+                                  read.time.toSecsSinceEpoch()}),
+                 QList<QVariant>({2, b.offset, b.attribOffset, true, b.keyBefore, b.attBefore,
+                                  b.keyAfter, b.attAfter, b.time.toSecsSinceEpoch()}));
+
+        const int writes = WriteJournal::Capacity + WriteJournal::Capacity / 10 + 1;
+        for (int i = 2; i < writes; ++i)
+            QVERIFY(j.append(a).ok());
+        pending = j.pending();
+        QVERIFY(pending.ok());
+        QCOMPARE(pending->size(), WriteJournal::Capacity);
+        QCOMPARE(pending->first().seq, writes - WriteJournal::Capacity + 1);
+        QCOMPARE(pending->last().seq, writes);
+    }
+
+    // A damaged journal, or one of another folder or file set, is refused
+    // whole with the line and the reason, and left as it is.
+    void damagedJournalRefused_data()
+    {
+        QTest::addColumn<QString>("find"); // in a journal of two writes
+        QTest::addColumn<QString>("replace");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("garbage") << "\n{"
+                                 << "\nnot json\n{"
+                                 << "line 2 is damaged: it is not a JSON object";
+        QTest::newRow("cut short") << "}\n"
+                                   << ""
+                                   << "line 3 is damaged: it ends without a line end";
+        QTest::newRow("record too short") << "\"key_before\":\""
+                                          << "\"key_before\":\"00"
+                                          << "key_before is not a record of 60 bytes";
+        QTest::newRow("offset in the gap") << "\"offset\":"
+                                           << "\"offset\":45480,\"x\":"
+                                           << "no player record starts at offset 45480";
+        QTest::newRow("numbers out of order") << "\"seq\":2"
+                                              << "\"seq\":1"
+                                              << "its number 1 does not follow 1";
+        QTest::newRow("undoes nothing") << "}\n{"
+                                        << "}\n{\"undone\":9}\n{"
+                                        << "undoes write 9";
+        QTest::newRow("another folder") << "\"folder\":\""
+                                        << "\"folder\":\"/elsewhere"
+                                        << "the journal belongs to key.db in /elsewhere";
+        QTest::newRow("another set") << "\"key\":\"key.db\""
+                                     << "\"key\":\"03key.db\""
+                                     << "the journal belongs to 03key.db";
+    }
+    void damagedJournalRefused()
+    {
+        QFETCH(QString, find);
+        QFETCH(QString, replace);
+        QFETCH(QString, reason);
+        WriteJournal j = journal();
+        JournalEntry a = save(false, 1), b = save(false, 2);
+        QVERIFY(j.append(a).ok() && j.append(b).ok());
+        QString text = QString::fromUtf8(readFile(j.path()));
+        const qsizetype at = find == "}\n" ? text.lastIndexOf(find) : text.indexOf(find);
+        QVERIFY(at >= 0);
+        writeFile(j.path(), text.replace(at, find.size(), replace).toUtf8());
+
+        const auto pending = j.pending();
+        QVERIFY(!pending.ok());
+        QVERIFY2(pending.error().reason.contains(reason), qPrintable(pending.error().reason));
+        QVERIFY(pending.error().reason.endsWith("was not used"));
+        QVERIFY(!journal().append(a).ok());
+        QCOMPARE(QString::fromUtf8(readFile(j.path())), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJournal)
+#include "tst_journal.moc"

@@ -1,0 +1,141 @@
+#include "rosterdiff.h"
+
+#include <QDir>
+#include <QHash>
+
+namespace Puckdex::Cli {
+
+namespace {
+
+// A player as one roster shows him.
+struct Shown
+{
+    Row row;
+    QString label; // "Aldercombe / Ashard Osanick"
+    std::optional<FileError> ratingsError;
+};
+
+std::optional<Shown> shownPlayer(const Roster &roster, const PlayerEntry &player)
+{
+    const int team = player.record.teamNumber();
+    if (!roster.isTeam(team))
+        return std::nullopt;
+    Shown shown;
+    const QString city = roster.teams[team].city();
+    const bool goalie = player.record.isGoalie();
+    const Result<PlayerFields> fields = readFields(roster.files, player.record);
+    if (fields) {
+        shown.row = shownRow(team, city, player.offset, goalie, *fields);
+    } else {
+        shown.ratingsError = fields.error();
+        shown.row = shownRow(team, city, player.offset, goalie,
+                             fieldsOf(player.record, SkaterAttribRecord()), false);
+    }
+    shown.label = QStringLiteral("%1 / %2 %3")
+                      .arg(city.trimmed(), player.record.firstName(), player.record.lastName());
+    return shown;
+}
+
+} // namespace
+
+QStringList cellChanges(const Row &before, const Row &after)
+{
+    QStringList changes;
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (before[c] == after[c])
+            continue;
+        const Column &column = columns()[c];
+        if (column.kind == CellKind::Text)
+            changes.append(
+                QStringLiteral("%1 \"%2\" -> \"%3\"").arg(column.name, before[c], after[c]));
+        else
+            changes.append(QStringLiteral("%1 %2 -> %3").arg(column.name, before[c], after[c]));
+    }
+    return changes;
+}
+
+Result<RosterDiff> diffRosters(const Roster &from, const Roster &to)
+{
+    if (from.teams.size() != to.teams.size()) {
+        return FileError{to.files.teamFile,
+                         QStringLiteral("holds %1, %2 holds %3: rosters of different layouts "
+                                        "are not compared")
+                             .arg(plural(to.teams.size(), "team", "teams"),
+                                  QDir::toNativeSeparators(from.files.teamFile),
+                                  plural(from.teams.size(), "team", "teams"))};
+    }
+    RosterDiff diff;
+    QHash<qint64, const PlayerEntry *> inTo;
+    for (const PlayerEntry &player : to.players)
+        inTo.insert(player.offset, &player);
+    QHash<qint64, bool> seen;
+
+    for (const PlayerEntry &old : from.players) {
+        seen.insert(old.offset, true);
+        const auto other = inTo.constFind(old.offset);
+        if (other == inTo.constEnd()) {
+            if (from.isTeam(old.record.teamNumber()))
+                diff.missing.append(describePlayer(old.offset, old.record));
+            continue;
+        }
+        std::optional<Shown> before = shownPlayer(from, old);
+        std::optional<Shown> after = shownPlayer(to, **other);
+        if (!before && !after)
+            continue; // a free agent in both: the editor shows him nowhere
+        // A player of a team in one roster only still has his record in both;
+        // his team cell says where he went.
+        if (!before)
+            before = Shown{shownRow(old.record.teamNumber(), QString(), old.offset,
+                                    old.record.isGoalie(),
+                                    fieldsOf(old.record, SkaterAttribRecord()), false),
+                           after->label, std::nullopt};
+        if (!after)
+            after = Shown{shownRow((*other)->record.teamNumber(), QString(), old.offset,
+                                   (*other)->record.isGoalie(),
+                                   fieldsOf((*other)->record, SkaterAttribRecord()), false),
+                          before->label, std::nullopt};
+        if (before->ratingsError || after->ratingsError) {
+            const FileError &error =
+                before->ratingsError ? *before->ratingsError : *after->ratingsError;
+            diff.warnings.append(
+                QStringLiteral("%1: hand and ratings not compared: %2")
+                    .arg(describePlayer(old.offset, old.record), error.fullMessage()));
+            for (int c = HandColumn; c < kColumnCount; ++c)
+                before->row[c] = after->row[c] = QString();
+        }
+        QStringList changes = cellChanges(before->row, after->row);
+        const PlayerRecord &was = old.record;
+        const PlayerRecord &is = (*other)->record;
+        if (was.pictureCodeA() != is.pictureCodeA() || was.pictureCodeB() != is.pictureCodeB()) {
+            changes.append(QStringLiteral("picture %1 %2 -> %3 %4")
+                               .arg(was.pictureCodeA(), was.pictureCodeB(), is.pictureCodeA(),
+                                    is.pictureCodeB()));
+            diff.unlinkedPictures = true;
+        }
+        if (changes.isEmpty())
+            continue;
+        Row patch;
+        patch[OffsetColumn] = after->row[OffsetColumn];
+        for (int c = 0; c < kColumnCount; ++c) {
+            if (before->row[c] == after->row[c])
+                continue;
+            patch[c] = after->row[c];
+            if (after->row[c].isEmpty()) {
+                diff.warnings.append(
+                    QStringLiteral("%1: %2 is empty in the second roster; an "
+                                   "empty cell changes nothing on import")
+                        .arg(describePlayer(old.offset, old.record), columns()[c].name));
+            }
+        }
+        diff.patch.append(patch);
+        for (const QString &change : changes)
+            diff.lines.append(QStringLiteral("%1: %2").arg(before->label, change));
+    }
+    for (const PlayerEntry &player : to.players) {
+        if (!seen.contains(player.offset) && to.isTeam(player.record.teamNumber()))
+            diff.added.append(describePlayer(player.offset, player.record));
+    }
+    return diff;
+}
+
+} // namespace Puckdex::Cli
