@@ -12,6 +12,12 @@ MessageBox::Handler &handler()
     return current;
 }
 
+int &counter()
+{
+    static int count = 0;
+    return count;
+}
+
 QMessageBox::Icon iconOf(int style)
 {
     switch (style & 0x70) {
@@ -32,6 +38,7 @@ QMessageBox::Icon iconOf(int style)
 
 int MessageBox::show(QWidget *parent, const QString &text, int style)
 {
+    ++counter();
     const MessageRequest request{QStringLiteral("Puckdex"), text, style};
     if (handler())
         return handler()(request);
@@ -56,6 +63,11 @@ int MessageBox::show(QWidget *parent, const QString &text, int style)
     if (!yesNo)
         return MessageAnswer::Ok;
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+int MessageBox::shownCount()
+{
+    return counter();
 }
 
 void MessageBox::setHandler(Handler newHandler)

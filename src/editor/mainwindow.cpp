@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "dialogs/aboutwindow.h"
+#include "dialogs/fieldfocus.h"
 #include "dialogs/adjust.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
@@ -112,14 +113,23 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     const QList<QLineEdit *> fields = {m_ui->txtFirstName,    m_ui->txtLastName,
                                        m_ui->txtHeightFeet,   m_ui->txtHeightInches,
                                        m_ui->txtWeight,       m_ui->txtRookie};
+    m_focus = new FieldFocus(this, [this](QLineEdit *box, Qt::FocusReason) { fieldEntered(box); },
+                             [this](QLineEdit *box, Qt::FocusReason reason) {
+                                 fieldLeft(box, reason);
+                             });
+    const auto watch = [this](QLineEdit *box) {
+        box->installEventFilter(this);
+        m_focus->watch(box);
+    };
     for (QLineEdit *box : fields)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_allPlayers)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_fwdDef)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_goalies)
-        box->installEventFilter(this);
+        watch(box);
+    actLikeClicks(this);
     for (QWidget *w : findChildren<QLineEdit *>())
         w->setMouseTracking(true);
     for (QGroupBox *frame : {m_ui->fraAllPlayers, m_ui->fraFwdDef, m_ui->fraGoalies, m_ui->fraHanded}) {
@@ -621,32 +631,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     auto *box = qobject_cast<QLineEdit *>(watched);
     auto *frame = qobject_cast<QGroupBox *>(watched);
     switch (event->type()) {
-    case QEvent::FocusIn: {
-        // Coming back from another window is not entering the field.
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (box == m_ui->txtLastName)
-                lastNameEntered();
-            // The whole text is selected on entry, also after a click into it.
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
-        }
-        break;
-    }
-    case QEvent::FocusOut: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (!box || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            break;
-        if (box == m_ui->txtLastName && reason == Qt::MouseFocusReason
-            && QApplication::focusWidget() == m_ui->lstPlayers) {
-            // A click into the player list: let it pick its entry first (the
-            // list leaves the pick alone while the name is being edited),
-            // then rename and move on to the picked player.
-            QTimer::singleShot(0, this, [this] { leaveField(m_ui->txtLastName); });
-            break;
-        }
-        leaveField(box);
-        break;
-    }
     case QEvent::Enter:
     case QEvent::MouseMove:
         if (box) {
@@ -707,11 +691,37 @@ const FieldRule *MainWindow::ruleOf(const QLineEdit *box) const
     return nullptr;
 }
 
+void MainWindow::fieldEntered(QLineEdit *box)
+{
+    if (box == m_ui->txtLastName)
+        lastNameEntered();
+    // The whole text is selected on entry, also after a click into it.
+    QTimer::singleShot(0, box, &QLineEdit::selectAll);
+}
+
+void MainWindow::fieldLeft(QLineEdit *box, Qt::FocusReason reason)
+{
+    if (box == m_ui->txtLastName && reason == Qt::MouseFocusReason
+        && QApplication::focusWidget() == m_ui->lstPlayers) {
+        // A click into the player list: let it pick its entry first (the
+        // list leaves the pick alone while the name is being edited), then
+        // rename and move on to the picked player.
+        QTimer::singleShot(0, this, [this] { leaveField(m_ui->txtLastName); });
+        return;
+    }
+    leaveField(box);
+}
+
 void MainWindow::leaveFocusedField()
 {
-    QWidget *focused = QApplication::focusWidget();
-    if (focused && isAncestorOf(focused))
-        leaveField(focused);
+    QLineEdit *box = m_focus->current();
+    if (!box || !box->hasFocus())
+        return;
+    m_focus->leaveCurrent();
+    // The box keeps the focus: should the window stay after all, its next
+    // leave step is still to come.
+    if (box->hasFocus())
+        m_focus->reenter(box);
 }
 
 void MainWindow::leaveField(QWidget *field)
