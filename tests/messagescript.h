@@ -2,8 +2,12 @@
 
 #include "dialogs/messagebox.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <QTest>
 
 // Stands in for every message box while it lives: records what each box was
 // asked to show and answers its questions (Yes / No) from a script, in
@@ -16,6 +20,8 @@ public:
     {
         Puckdex::MessageBox::setHandler([this](const Puckdex::MessageRequest &request) {
             shown.append(request);
+            if (takesFocus)
+                standInForTheBox();
             // Only questions take scripted answers; a plain message is just OK.
             const bool yesNo = (request.style & 0x0F) == Puckdex::MessageStyle::YesNo;
             if (!yesNo)
@@ -32,12 +38,35 @@ public:
 
     void answer(int code) { answers.append(code); }
 
+    // As a real box does on a desktop: each message takes the focus out of
+    // the window that asked, the user lets go of the mouse button over the
+    // box and answers it, and the window gets the focus back.
+    bool takesFocus = false;
+
     QStringList texts() const
     {
         QStringList list;
         for (const Puckdex::MessageRequest &r : shown)
             list.append(r.text);
         return list;
+    }
+
+    static void standInForTheBox()
+    {
+        const QPointer<QWidget> asking = QApplication::activeWindow();
+        QDialog box;
+        box.setObjectName(QStringLiteral("messageStandIn"));
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        if (!QTest::qWaitForWindowActive(&box))
+            qWarning("the stand-in message box did not become active");
+        QTest::mouseRelease(&box, Qt::LeftButton);
+        box.close();
+        if (asking) {
+            asking->activateWindow();
+            if (!QTest::qWaitForWindowActive(asking))
+                qWarning("the window did not get the focus back");
+        }
     }
 
     QList<Puckdex::MessageRequest> shown;

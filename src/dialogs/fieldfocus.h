@@ -5,8 +5,8 @@
 
 #include <functional>
 
-class QAbstractButton;
-class QLineEdit;
+#include <QAbstractButton>
+#include <QLineEdit>
 class QWidget;
 
 namespace Puckdex {

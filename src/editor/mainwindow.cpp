@@ -477,8 +477,15 @@ void MainWindow::clearPosition()
 void MainWindow::showNoPlayer()
 {
     m_state.PlayerLoaded = false;
+    // The numbers the team wears stay marked: the next player shown must
+    // not take one of them.
+    QList<int> taken;
+    for (int number = 0; number < m_ui->cboJerseyNum->count(); ++number) {
+        if (m_ui->cboJerseyNum->itemText(number) == TakenJerseyText)
+            taken.append(number);
+    }
     clearPlayerFields();
-    FillJerseyList();
+    FillJerseyList(taken);
     disablePlayerFields();
     const QSignalBlocker blocker(m_ui->lstPlayers);
     m_ui->lstPlayers->clearSelection();
