@@ -217,8 +217,7 @@ private slots:
     void aLockLeftByACrashedInstanceIsTakenOver()
     {
         const QString key = instanceKey() + QStringLiteral("-stale");
-        const QString lockPath = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                                     .filePath(key + QStringLiteral(".lock"));
+        const QString lockPath = QDir(SingleInstance::folder()).filePath(key + QStringLiteral(".lock"));
         // What a crashed instance leaves: its lock (a process that is gone)
         // and its socket file.
         writeFile(lockPath, "2147483000\npuckdex\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -230,6 +229,28 @@ private slots:
         QVERIFY(!again.anotherIsRunning());
         SingleInstance second(key);
         QVERIFY(second.anotherIsRunning());
+    }
+
+    // A start from a terminal and one from the desktop's menu differ in
+    // their temporary folder; they are still one user in one session.
+    void aSecondInstanceIsFoundWhateverItsTemporaryFolder()
+    {
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const QString key = instanceKey() + QStringLiteral("-tmpdir");
+        QTemporaryDir first;
+        QTemporaryDir second;
+        qputenv("TMPDIR", first.path().toLocal8Bit());
+        SingleInstance running(key);
+        QVERIFY(!running.anotherIsRunning());
+        QSignalSpy asked(&running, &SingleInstance::activationRequested);
+        qputenv("TMPDIR", second.path().toLocal8Bit());
+        SingleInstance later(key);
+        const bool found = later.anotherIsRunning();
+        qputenv("TMPDIR", tmpdir);
+        if (tmpdir.isNull())
+            qunsetenv("TMPDIR");
+        QVERIFY(found);
+        QVERIFY(asked.wait(2000) || asked.count() == 1);
     }
 
     void aDriveThatIsNotReady()
