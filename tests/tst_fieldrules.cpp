@@ -661,7 +661,7 @@ private slots:
         else
             QTest::keyClick(speed, Qt::Key_Tab);
         QCOMPARE(messages.shown.size(), 1);
-        QCOMPARE(QApplication::focusWidget(), agility);
+        QTRY_COMPARE(QApplication::focusWidget(), agility);
         QTest::qWait(10);
         QTest::keyClick(agility, Qt::Key_8);
         QCOMPARE(agility->text(), QStringLiteral("8"));
@@ -700,6 +700,7 @@ private slots:
         EditorFixture::type(f.ui().txtAllPlayers_0, QStringLiteral("101"));
         QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
         QCOMPARE(messages.shown.size(), 1);
+        QTRY_COMPARE(QApplication::focusWidget(), f.ui().txtLastName);
         QTest::qWait(10);
 
         bool asked = false;
