@@ -43,6 +43,8 @@ public:
     // the window that asked, the user lets go of the mouse button over the
     // box and answers it, and the window gets the focus back soon after.
     bool takesFocus = false;
+    // Without a window manager nobody gives it back.
+    bool givesFocusBack = true;
 
     QStringList texts() const
     {
@@ -52,7 +54,7 @@ public:
         return list;
     }
 
-    static void standInForTheBox()
+    void standInForTheBox() const
     {
         const QPointer<QWidget> asking = QApplication::activeWindow();
         QDialog box;
@@ -65,7 +67,7 @@ public:
         box.close();
         // The desktop gives the focus back a moment later, not before the
         // code that asked for the message has gone on.
-        if (asking)
+        if (asking && givesFocusBack)
             QTimer::singleShot(0, asking, [asking] { asking->activateWindow(); });
     }
 

@@ -58,6 +58,7 @@ FieldFocus::FieldFocus(QWidget *window, Step enter, Step leave)
 
 void FieldFocus::watch(QLineEdit *box)
 {
+    m_watched.append(box);
     box->installEventFilter(this);
 }
 
@@ -105,10 +106,26 @@ bool FieldFocus::eventFilter(QObject *watched, QEvent *event)
         }
         const int messagesBefore = MessageBox::shownCount();
         m_leave(box, reason);
-        if (pressed && MessageBox::shownCount() != messagesBefore)
-            clickAfterMessage(pressed);
+        if (MessageBox::shownCount() != messagesBefore) {
+            if (pressed)
+                clickAfterMessage(pressed);
+            enterWhereTheFocusWent();
+        }
     }
     return false;
+}
+
+void FieldFocus::enterWhereTheFocusWent()
+{
+    // The message took the focus out of the window before the next box got
+    // it; without a window manager the window may not even be told that it
+    // has the focus back before the user types. The box the focus went to
+    // is entered now.
+    auto *next = qobject_cast<QLineEdit *>(m_window->focusWidget());
+    if (!next || next == m_current || !next->isEnabled() || !m_watched.contains(next))
+        return;
+    m_current = next;
+    m_enter(next, Qt::OtherFocusReason);
 }
 
 void FieldFocus::clickAfterMessage(QAbstractButton *button)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QList>
 #include <QPointer>
 
 #include <functional>
@@ -46,10 +47,12 @@ protected:
 
 private:
     void clickAfterMessage(QAbstractButton *button);
+    void enterWhereTheFocusWent();
 
     QWidget *m_window;
     Step m_enter;
     Step m_leave;
+    QList<QLineEdit *> m_watched;
     QPointer<QLineEdit> m_current;
     QPointer<QAbstractButton> m_swallowing;
 };

@@ -1,6 +1,7 @@
 #include "dialogs/messagebox.h"
 
 #include <QMessageBox>
+#include <QWidget>
 
 namespace Puckdex {
 
@@ -60,6 +61,10 @@ int MessageBox::show(QWidget *parent, const QString &text, int style)
         box.setEscapeButton(QMessageBox::No);
     }
     const int answer = box.exec();
+    // The window that asked gets the focus back, as on Windows; without a
+    // window manager nothing else would give it back.
+    if (parent && parent->window()->isVisible())
+        parent->window()->activateWindow();
     if (!yesNo)
         return MessageAnswer::Ok;
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

@@ -590,6 +590,7 @@ void MainWindow::aboutClicked()
 {
     AboutWindow about(windowTitle(), m_state.VersionText, this);
     about.exec();
+    activateWindow();
 }
 
 TemplateWindow &MainWindow::templates()
@@ -603,6 +604,7 @@ void MainWindow::templatesClicked()
 {
     templates().exec();
     m_templates.reset();
+    activateWindow();
 }
 
 void MainWindow::applyTemplateClicked()
@@ -833,6 +835,7 @@ void MainWindow::askAboutPicture()
             m_ui->txtFirstName->text() + QLatin1Char(' ') + m_ui->txtLastName->text();
         PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, newName), this);
         prompt.exec();
+        activateWindow();
         if (m_state.DeletePicture) {
             CurrentPlayer.unlinkPicture();
             m_pictureUnlinked = true;
