@@ -34,8 +34,8 @@ protected:
             return false;
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter)
-                && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
                 button->click();
                 return true;
             }
@@ -53,8 +53,7 @@ protected:
 
 FieldFocus::FieldFocus(QWidget *window, Step enter, Step leave)
     : QObject(window), m_window(window), m_enter(std::move(enter)), m_leave(std::move(leave))
-{
-}
+{}
 
 void FieldFocus::watch(QLineEdit *box)
 {
@@ -78,9 +77,9 @@ void FieldFocus::reenter(QLineEdit *box)
 
 bool FieldFocus::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_swallowing
-        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
-            || event->type() == QEvent::MouseButtonDblClick))
+    if (watched == m_swallowing &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick))
         return true;
 
     auto *box = qobject_cast<QLineEdit *>(watched);
