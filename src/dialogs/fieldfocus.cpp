@@ -108,13 +108,13 @@ bool FieldFocus::eventFilter(QObject *watched, QEvent *event)
         if (MessageBox::shownCount() != messagesBefore) {
             if (pressed)
                 clickAfterMessage(pressed);
-            enterWhereTheFocusWent();
+            enterWhereTheFocusWent(reason);
         }
     }
     return false;
 }
 
-void FieldFocus::enterWhereTheFocusWent()
+void FieldFocus::enterWhereTheFocusWent(Qt::FocusReason reason)
 {
     // The message took the focus out of the window before the next box got
     // it; without a window manager the window may not even be told that it
@@ -124,7 +124,7 @@ void FieldFocus::enterWhereTheFocusWent()
     if (!next || next == m_current || !next->isEnabled() || !m_watched.contains(next))
         return;
     m_current = next;
-    m_enter(next, Qt::OtherFocusReason);
+    m_enter(next, reason);
 }
 
 void FieldFocus::clickAfterMessage(QAbstractButton *button)

@@ -47,7 +47,7 @@ protected:
 
 private:
     void clickAfterMessage(QAbstractButton *button);
-    void enterWhereTheFocusWent();
+    void enterWhereTheFocusWent(Qt::FocusReason reason);
 
     QWidget *m_window;
     Step m_enter;
