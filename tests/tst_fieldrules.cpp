@@ -5,6 +5,7 @@
 #include "editor/valuerules.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -282,6 +283,11 @@ private slots:
         QTest::newRow("two words") << "jean luc" << "Jean Luc";
         QTest::newRow("hyphen") << "JEAN-LUC" << "Jean-luc";
         QTest::newRow("apostrophe") << "o'neill" << "O'neill";
+        // Upper case only where the game's code page has it.
+        QTest::newRow("micro sign stays") << QStringLiteral("µarc") << QStringLiteral("µarc");
+        QTest::newRow("florin stays") << QStringLiteral("ƒred") << QStringLiteral("ƒred");
+        QTest::newRow("sharp s stays") << QStringLiteral("ßam") << QStringLiteral("ßam");
+        QTest::newRow("y diaeresis rises") << QStringLiteral("ÿves") << QStringLiteral("Ÿves");
     }
     void firstNameInProperCase()
     {
@@ -295,7 +301,11 @@ private slots:
         typeAndTab(f.ui().txtFirstName, typed);
         QCOMPARE(f.ui().txtFirstName->text(), shown);
         QCOMPARE(listed(f.ui().lstPlayers), before);
+        // And the player can be saved with it.
+        const qint64 offset = f.shownOffset();
+        QVERIFY(f.chooseTeam(6));
         QCOMPARE(messages.shown.size(), 0);
+        QCOMPARE(f.player(offset).firstName(), shown);
     }
 
     void nameBoxesRefuseWhatTheGameCannotStore()
@@ -624,6 +634,166 @@ private slots:
         QCOMPARE(firstUnlinked ? unlinked(f.player(first->offset)) : same(first->offset), true);
         QCOMPARE(secondUnlinked ? unlinked(f.player(second->offset)) : same(second->offset), true);
         QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // A message shown as one box is left takes the focus out of the window
+    // before the next box has it: that box is entered all the same, its
+    // text selected, so what the user types replaces it.
+    void aBoxReachedThroughAMessageIsEntered_data()
+    {
+        QTest::addColumn<bool>("byClick");
+        QTest::addColumn<bool>("windowManager");
+        QTest::newRow("Tab") << false << true;
+        QTest::newRow("click") << true << true;
+        QTest::newRow("Tab, no window manager") << false << false;
+    }
+    void aBoxReachedThroughAMessageIsEntered()
+    {
+        QFETCH(bool, byClick);
+        QFETCH(bool, windowManager);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        messages.takesFocus = true;
+        messages.givesFocusBack = windowManager;
+        QLineEdit *speed = f.ui().txtAllPlayers_0;
+        QLineEdit *agility = f.ui().txtAllPlayers_1;
+        EditorFixture::type(speed, QStringLiteral("101"));
+        if (byClick)
+            QTest::mouseClick(agility, Qt::LeftButton);
+        else
+            QTest::keyClick(speed, Qt::Key_Tab);
+        QCOMPARE(messages.shown.size(), 1);
+        if (windowManager)
+            QTRY_COMPARE(QApplication::focusWidget(), agility);
+        QCOMPARE(f.window->focusWidget(), agility);
+        QTest::qWait(10);
+        QTest::keyClick(agility, Qt::Key_8);
+        QCOMPARE(agility->text(), QStringLiteral("8"));
+    }
+
+    // The last name's entry step runs also when a message stood between:
+    // click player A, into Last Name and on to player B; B's Speed 101, a
+    // click into Last Name, the message, a new name. B is renamed, A stays.
+    void lastNameReachedThroughAMessage_data()
+    {
+        QTest::addColumn<bool>("thenAnotherPlayer");
+        QTest::newRow("then Tab") << false;
+        QTest::newRow("then another player") << true;
+    }
+    void lastNameReachedThroughAMessage()
+    {
+        QFETCH(bool, thenAnotherPlayer);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(5));
+        QListWidget *list = f.ui().lstPlayers;
+        QVERIFY(list->count() > 4);
+        const qint64 a = list->item(0)->data(Qt::UserRole).toLongLong();
+        const qint64 b = list->item(1)->data(Qt::UserRole).toLongLong();
+        const qint64 c = list->item(3)->data(Qt::UserRole).toLongLong();
+        QStringList expected = listed(list);
+        expected.removeAt(1);
+        expected.append(QStringLiteral("Zzyzx"));
+        MessageScript messages;
+        messages.takesFocus = true;
+
+        QVERIFY(f.clickPlayer(a));
+        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        QVERIFY(f.clickPlayer(b));
+        QTRY_COMPARE(f.window->currentPlayerPos(), b);
+        EditorFixture::type(f.ui().txtAllPlayers_0, QStringLiteral("101"));
+        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        QCOMPARE(messages.shown.size(), 1);
+        QTRY_COMPARE(QApplication::focusWidget(), f.ui().txtLastName);
+        QTest::qWait(10);
+
+        bool asked = false;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            asked = true;
+            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+        });
+        QTest::keyClicks(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        if (thenAnotherPlayer)
+            QVERIFY(f.clickPlayer(c));
+        else
+            QTest::keyClick(f.ui().txtLastName, Qt::Key_Tab);
+        QTRY_VERIFY(asked);
+        QTRY_COMPARE(listed(list), expected);
+        QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), b);
+        QCOMPARE(f.shownOffset(), thenAnotherPlayer ? c : b);
+        QCOMPARE(f.window->currentPlayerPos(), thenAnotherPlayer ? c : b);
+        if (thenAnotherPlayer)
+            QCOMPARE(f.player(b).lastName(), QStringLiteral("Zzyzx"));
+        QCOMPARE(f.key().mid(a, PlayerRecord::Size), f.originalKey.mid(a, PlayerRecord::Size));
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    // Enter answers the picture question with the button that has the
+    // focus: Yes when it opens, No after a Tab.
+    void enterAnswersThePictureQuestion_data()
+    {
+        QTest::addColumn<bool>("tabToNo");
+        QTest::newRow("Yes") << false;
+        QTest::newRow("No") << true;
+    }
+    void enterAnswersThePictureQuestion()
+    {
+        QFETCH(bool, tabToNo);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(showPlayer(f, false));
+        MessageScript messages;
+        bool closed = false;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            QTRY_COMPARE(QApplication::focusWidget(), child<QPushButton>(w, "cmdYes"));
+            if (tabToNo)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            closed = !w->isVisible();
+            if (!closed)
+                w->close();
+        });
+        typeAndTab(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        QVERIFY(closed);
+        QCOMPARE(f.state.DeletePicture, tabToNo);
+    }
+
+    // The question shows the whole of the longest names, however they wrap.
+    void thePictureQuestionShowsWideNames()
+    {
+        EditorFixture f;
+        qint64 offset = -1;
+        QVERIFY(f.open([&](EditorFixture &fx) {
+            offset = firstOf(fx.players(5), false)->offset;
+            fx.patchPlayer(offset, [](PlayerRecord &p) {
+                p.setFirstName(QString(16, QLatin1Char('W')));
+                p.setLastName(QString(17, QLatin1Char('M')));
+            });
+        }));
+        QVERIFY(f.chooseTeam(5));
+        QVERIFY(f.clickPlayer(offset));
+        MessageScript messages;
+        bool whole = false;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            auto *label = child<QLabel>(w, "lblDelPic");
+            const QFontMetrics metrics(label->font());
+            const QRect needed = metrics.boundingRect(QRect(0, 0, label->width(), 10000),
+                                                      Qt::TextWordWrap, label->text());
+            whole = needed.width() <= label->width() && needed.height() <= label->height()
+                    && label->heightForWidth(label->width()) <= label->height()
+                    && w->rect().contains(label->geometry());
+            for (QWidget *other : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (other != label && other->geometry().intersects(label->geometry()))
+                    whole = false;
+                if (!w->rect().contains(other->geometry()))
+                    whole = false;
+            }
+            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+        });
+        typeAndTab(f.ui().txtLastName, QString(17, QLatin1Char('W')));
+        QVERIFY(whole);
     }
 
     // Closing the window through its frame leaves the field being edited:

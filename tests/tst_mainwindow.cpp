@@ -88,6 +88,9 @@ private slots:
             positions.append(ui.cboPosition->itemText(i));
         QCOMPARE(positions, (QStringList{"G", "D", "L", "C", "R"}));
         QCOMPARE(ui.cboPosition->currentIndex(), -1);
+        // No team is chosen yet, and none is shown as if it were.
+        QCOMPARE(ui.cboTeams->currentIndex(), -1);
+        QCOMPARE(ui.cboTeams->currentText(), QString());
     }
 
     void choosingATeam()
@@ -423,9 +426,59 @@ private slots:
         QCOMPARE(f.ui().txtAllPlayers_0->text(), QString());
         QVERIFY(f.ui().lstPlayers->selectedItems().isEmpty());
         QVERIFY(f.ui().lstPlayers->isEnabled());
+
+        // The numbers the team wears are still marked: the next player shown
+        // cannot take the number of a teammate.
+        QComboBox *jerseys = f.ui().cboJerseyNum;
+        const std::optional<PlayerEntry> next = firstOf(f.players(1), false, 1);
+        QVERIFY(f.clickPlayer(next->offset));
+        for (const PlayerEntry &p : f.players(1)) {
+            if (p.offset != next->offset)
+                QCOMPARE(jerseys->itemText(p.record.jerseyNumber()), QStringLiteral("**"));
+        }
+        jerseys->setCurrentIndex(good->record.jerseyNumber());
+        QCOMPARE(messages.texts().last(),
+                 QStringLiteral("Sorry, you cannot use \"**\" as a jersey number."));
+        QCOMPARE(jerseys->currentIndex(), int(next->record.jerseyNumber()));
         QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
         QCOMPARE(f.key(), f.originalKey);
         QCOMPARE(f.att(), f.originalAtt);
+    }
+
+    // The press on a button moves the focus there first; the box being
+    // left shows a message, which takes the release; the button acts all
+    // the same once the message is answered.
+    void aClickSpentOnAMessageGoesAhead_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Exit") << "cmdExit";
+        QTest::newRow("Apply Standard Attributes") << "cmdApplyStd";
+    }
+    void aClickSpentOnAMessageGoesAhead()
+    {
+        QFETCH(QString, button);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(5));
+        const std::optional<PlayerEntry> skater = firstOf(f.players(5), false);
+        QVERIFY(f.clickPlayer(skater->offset));
+        MessageScript messages;
+        messages.takesFocus = true;
+        EditorFixture::type(f.ui().txtWeight, QStringLiteral("300"));
+        auto *pressed = f.window->findChild<QPushButton *>(button);
+        QTest::mousePress(pressed, Qt::LeftButton);
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("Attribute may not be greater than 254\r\nThe attribute will be adjusted")});
+        if (button == "cmdExit") {
+            QTRY_VERIFY(!f.window->isVisible());
+            QCOMPARE(int(quint8(f.key().at(skater->offset + PlayerRecord::WeightPoundsByte))), 254);
+        } else {
+            // The standard skater of an empty settings file.
+            QTRY_COMPARE(f.ui().txtWeight->text(), QStringLiteral("160"));
+            QCOMPARE(f.ui().txtAllPlayers_0->text(), QStringLiteral("40"));
+        }
+        QVERIFY(!pressed->isDown());
+        QCOMPARE(messages.shown.size(), 1);
     }
 
     void aReadOnlyFileKeepsThePlayerShown()

@@ -245,8 +245,7 @@ private slots:
     void aLockLeftByACrashedInstanceIsTakenOver()
     {
         const QString key = instanceKey() + QStringLiteral("-stale");
-        const QString lockPath = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                                     .filePath(key + QStringLiteral(".lock"));
+        const QString lockPath = QDir(SingleInstance::folder()).filePath(key + QStringLiteral(".lock"));
         // What a crashed instance leaves: its lock (a process that is gone)
         // and its socket file.
         writeFile(lockPath, "2147483000\npuckdex\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -258,6 +257,28 @@ private slots:
         QVERIFY(!again.anotherIsRunning());
         SingleInstance second(key);
         QVERIFY(second.anotherIsRunning());
+    }
+
+    // A start from a terminal and one from the desktop's menu differ in
+    // their temporary folder; they are still one user in one session.
+    void aSecondInstanceIsFoundWhateverItsTemporaryFolder()
+    {
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const QString key = instanceKey() + QStringLiteral("-tmpdir");
+        QTemporaryDir first;
+        QTemporaryDir second;
+        qputenv("TMPDIR", first.path().toLocal8Bit());
+        SingleInstance running(key);
+        QVERIFY(!running.anotherIsRunning());
+        QSignalSpy asked(&running, &SingleInstance::activationRequested);
+        qputenv("TMPDIR", second.path().toLocal8Bit());
+        SingleInstance later(key);
+        const bool found = later.anotherIsRunning();
+        qputenv("TMPDIR", tmpdir);
+        if (tmpdir.isNull())
+            qunsetenv("TMPDIR");
+        QVERIFY(found);
+        QVERIFY(asked.wait(2000) || asked.count() == 1);
     }
 
     void aDriveThatIsNotReady()
@@ -285,6 +306,77 @@ private slots:
                  QStringLiteral("The drive %1 is not ready.")
                      .arg(QDir::toNativeSeparators(m_dir.filePath("no-such-drive"))));
         QCOMPARE(messages.shown.first().style, 48);
+    }
+
+    // The folder list shows the folders on the way down to the open one,
+    // each a little further in, then the open folder's own folders (hidden
+    // ones too); the open folder's name is in view at any depth, and a
+    // double-click opens a folder.
+    void theFolderListShowsTheWayDown_data()
+    {
+        QTest::addColumn<QString>("below"); // under the test's folder
+        QTest::newRow("a game under the home folder") << "home/user/Games/NHL96/DATA";
+        QTest::newRow("deep down") << "a/b/c/d/e/f/g/h/NHL96/DATA";
+        QTest::newRow("in a hidden folder") << "home/user/.wine/drive_c/NHL96/DATA";
+    }
+    void theFolderListShowsTheWayDown()
+    {
+        QFETCH(QString, below);
+        const QString open = m_dir.filePath(QStringLiteral("tree-%1/").arg(++m_runs) + below);
+        QVERIFY(QDir().mkpath(open + "/.dosbox"));
+        QVERIFY(QDir().mkpath(open + "/Saves"));
+        MessageScript messages;
+        QStringList chain;
+        QStringList inside;
+        QString tip;
+        bool nameInView = false;
+        QString afterDoubleClick;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(open);
+            auto *tree = child<QTreeView>(w, "dirFileLocationDirectory");
+            QVERIFY(tree->indentation() <= 8);
+            const QAbstractItemModel *model = tree->model();
+            QModelIndex at;
+            // One folder a level down to the open one.
+            for (QModelIndex parent; model->rowCount(parent) > 0;) {
+                if (at.isValid() && at == tree->currentIndex())
+                    break;
+                QCOMPARE(model->rowCount(parent), 1);
+                at = model->index(0, 0, parent);
+                chain.append(at.data().toString());
+                parent = at;
+            }
+            QCOMPARE(at, tree->currentIndex());
+            for (int row = 0; row < model->rowCount(at); ++row)
+                inside.append(model->index(row, 0, at).data().toString());
+            tip = at.data(Qt::ToolTipRole).toString();
+            QTest::qWait(20);
+            const QRect shown = tree->visualRect(at);
+            const int nameEnd = shown.left() + tree->iconSize().width() + 8
+                                + tree->fontMetrics().horizontalAdvance(at.data().toString());
+            nameInView = tree->viewport()->rect().contains(shown.center()) && shown.left() >= 0
+                         && nameEnd <= tree->viewport()->width();
+
+            const QModelIndex saves = model->index(1, 0, at);
+            tree->scrollTo(saves);
+            const QPoint onSaves = tree->visualRect(saves).center();
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, onSaves);
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, onSaves);
+            QTRY_COMPARE(window->currentFolder(), open + "/Saves");
+            afterDoubleClick = window->currentFolder();
+            messages.answer(MessageAnswer::Yes);
+            click(w, "cmdExit");
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QCOMPARE(chain.last(), QStringLiteral("DATA"));
+        QCOMPARE(chain.first(), QDir::toNativeSeparators(QDir::rootPath()));
+        QCOMPARE(chain.mid(1).join(QLatin1Char('/')), open.mid(1));
+        QCOMPARE(inside, (QStringList{".dosbox", "Saves"}));
+        QCOMPARE(tip, QDir::toNativeSeparators(open));
+        QVERIFY(nameInView);
+        QCOMPARE(afterDoubleClick, open + "/Saves");
     }
 
     void choosingADriveMovesTheFolderList()
@@ -536,13 +628,17 @@ private slots:
         }
         MessageScript messages;
         int folderWindows = 0;
+        bool backupsOnReturn = true;
         std::function<void(QWidget *)> onFolder = [&](QWidget *w) {
             ++folderWindows;
+            auto *backups = child<QCheckBox>(w, "chkBackupsRequired");
             if (folderWindows == 1) {
                 static_cast<GameFolderWindow *>(w)->setFolder(folder);
+                QTest::mouseClick(backups, Qt::LeftButton);
                 click(w, "cmdOK");
                 whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
             } else {
+                backupsOnReturn = backups->isChecked();
                 messages.answer(MessageAnswer::Yes);
                 click(w, "cmdExit");
             }
@@ -560,6 +656,8 @@ private slots:
         QVERIFY(!runStartup(state));
         QCOMPARE(folderWindows, 2);
         QCOMPARE(messages.texts().first(), MissingFilesMessage);
+        // The user's backups choice stands for the run.
+        QVERIFY(!backupsOnReturn);
     }
 
     void backups_data()

@@ -563,6 +563,69 @@ private slots:
         QVERIFY(!QFile::exists(m_path));
     }
 
+    // Enter presses the button that has the focus: Cancel when the window
+    // opens.
+    void enterOnAFocusedButton_pressesIt()
+    {
+        open();
+        typeInto(box(false, 4), "60");
+        QTest::keyClick(box(false, 4), Qt::Key_Tab);
+        m_window->ui().cmdCancel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_window->ui().cmdCancel, Qt::Key_Return);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_window->result(), int(QDialog::Rejected));
+        QVERIFY(!QFile::exists(m_path));
+    }
+
+    // Save by its access key leaves the box being edited first, as a click
+    // on it does: the box's rule runs before the file is written.
+    void save_byItsAccessKey_checksTheBoxFirst_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("7*") << "7*" << "999" << QStringList{};
+        QTest::newRow("42") << "42" << "44" << QStringList{multipleOf(4)};
+        QTest::newRow("emptied") << "" << "40" << QStringList{lessThan(40)};
+    }
+    void save_byItsAccessKey_checksTheBoxFirst()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, messages);
+        open();
+        typeInto(box(false, 5), typed);
+        QTest::keyClick(box(false, 5), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!m_window->isVisible());
+        QCOMPARE(m_window->result(), int(QDialog::Accepted));
+        checkMessages(messages);
+        QVERIFY(readBytes(m_path).contains("\r\nStandardForward5=" + stored.toLatin1() + "\r\n"));
+    }
+
+    // A press on Save or Cancel whose focus change shows a message: the
+    // message takes the release, and the button acts once it is answered.
+    void aClickSpentOnAMessage_goesAhead_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Save") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void aClickSpentOnAMessage_goesAhead()
+    {
+        QFETCH(bool, save);
+        open();
+        m_messages->takesFocus = true;
+        typeInto(box(true, 2), "300");
+        QPushButton *button = save ? m_window->ui().cmdSave : m_window->ui().cmdCancel;
+        QTest::mousePress(button, Qt::LeftButton);
+        checkMessages({greaterThan(239)});
+        QTRY_VERIFY(!m_window->isVisible());
+        QCOMPARE(m_window->result(), int(save ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(QFile::exists(m_path), save);
+        if (save)
+            QVERIFY(readBytes(m_path).contains("\r\nStandardGoalie2=239\r\n"));
+    }
+
     void frameClick_focusesTheWindow_data()
     {
         QTest::addColumn<QString>("frame");
@@ -611,7 +674,8 @@ private slots:
         // The click on Save leaves the box first: 52 goes to the file as 50.
         QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
         checkMessages({multipleOf(5)});
-        QVERIFY(!m_window->isVisible());
+        // The press was spent on the message: the click goes ahead after it.
+        QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Accepted));
 
         QStringList skaters = kSkaterDefaults;
@@ -715,7 +779,7 @@ private slots:
             QTest::mouseClick(m_window->ui().cmdCancel, Qt::LeftButton);
         else
             m_window->close();
-        QVERIFY(!m_window->isVisible());
+        QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
         QCOMPARE(readBytes(m_path), before);
         checkMessages(messages);

@@ -556,6 +556,10 @@ private slots:
         QTest::newRow("one letter") << "x" << "X";
         QTest::newRow("leading blank") << " smith" << " smith";
         QTest::newRow("accented") << QStringLiteral(u"éclair") << QStringLiteral(u"Éclair");
+        // Only into the game's code page: no Greek Mu for the micro sign.
+        QTest::newRow("micro sign") << QStringLiteral(u"µller") << QStringLiteral(u"µller");
+        QTest::newRow("florin") << QStringLiteral(u"ƒ") << QStringLiteral(u"ƒ");
+        QTest::newRow("y diaeresis") << QStringLiteral(u"ÿ") << QStringLiteral(u"Ÿ");
         QTest::newRow("empty") << "" << "";
     }
     void raiseFirstCharacter()

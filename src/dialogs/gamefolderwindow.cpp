@@ -2,14 +2,18 @@
 
 #include "ui_gamefolderwindow.h"
 
+#include "dialogs/fieldfocus.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
 
-#include <QAbstractFileIconProvider>
 #include <QDir>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStandardItem>
+#include <QStyle>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTimer>
@@ -29,36 +33,24 @@ bool listsASavedGame(const QString &folder)
     return games.ok() && !games->isEmpty();
 }
 
-// The icons of the theme for folders and drives, as the stock provider gives
-// them, but without its MIME database: the stock provider looks up the MIME
-// type of every folder it lists, and loading that database cost more than the
-// rest of the start-up together. The list holds folders and drives only.
-class FolderIcons : public QAbstractFileIconProvider
-{
-public:
-    QIcon icon(IconType type) const override
-    {
-        switch (type) {
-        case Computer:
-            return QIcon::fromTheme(QStringLiteral("computer"));
-        case Drive:
-            return m_drive;
-        case Network:
-            return QIcon::fromTheme(QStringLiteral("network-workgroup"));
-        default:
-            return m_folder;
-        }
-    }
-    QIcon icon(const QFileInfo &info) const override { return info.isRoot() ? m_drive : m_folder; }
-    QString type(const QFileInfo &info) const override
-    {
-        return info.isRoot() ? QStringLiteral("Drive") : QStringLiteral("Folder");
-    }
+constexpr int kPathRole = Qt::UserRole;
 
-private:
-    const QIcon m_folder = QIcon::fromTheme(QStringLiteral("folder"));
-    const QIcon m_drive = QIcon::fromTheme(QStringLiteral("drive-harddisk"));
-};
+// What the list shows for a folder: its own name, or the whole root ("/",
+// "C:\\").
+QString shownName(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isRoot() ? QDir::toNativeSeparators(path) : info.fileName();
+}
+
+QStandardItem *folderItem(const QIcon &icon, const QString &path)
+{
+    auto *item = new QStandardItem(icon, shownName(path));
+    item->setData(path, kPathRole);
+    item->setToolTip(QDir::toNativeSeparators(path));
+    item->setEditable(false);
+    return item;
+}
 
 } // namespace
 
@@ -67,42 +59,38 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
+    actLikeClicks(this);
 
-    m_icons = std::make_unique<FolderIcons>();
-    m_folders.setIconProvider(m_icons.get());
-    // The list shows the folders as they were when it read them, as a folder
-    // list of the game's day did; watching them would cost each start the
-    // setting up and the (slow) closing of a file-system watch.
-    m_folders.setOption(QFileSystemModel::DontWatchForChanges);
-    m_folders.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_folders.setRootPath(QString());
+    // As the folder lists of the game's day: the folders on the way down to
+    // the open one, each a little further in, then the open folder's own
+    // folders (hidden ones too: a game under ~/.wine must be reachable).
+    // A double-click opens a folder.
     QTreeView *tree = m_ui->dirFileLocationDirectory;
     tree->setModel(&m_folders);
-    for (int column = 1; column < m_folders.columnCount(); ++column)
-        tree->hideColumn(column);
-    fillDriveList();
-    // The model lists folders as it reads them, which moves the current one
-    // down; keep it in view until the user takes over the list.
-    m_keepInView.setSingleShot(true);
-    m_keepInView.setInterval(0);
-    connect(&m_keepInView, &QTimer::timeout, this, [this, tree] {
-        if (m_followCurrent && tree->currentIndex().isValid())
-            tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    tree->setIndentation(6);
+    tree->setRootIsDecorated(false);
+    tree->setItemsExpandable(false);
+    tree->setExpandsOnDoubleClick(false);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(tree, &QTreeView::doubleClicked, this, [this](const QModelIndex &index) {
+        // Once the view is done with the click: the list is built anew.
+        const QString folder = index.data(kPathRole).toString();
+        QTimer::singleShot(0, this, [this, folder] { setFolder(folder); });
     });
-    const auto keepInView = [this] {
-        if (m_followCurrent)
-            m_keepInView.start();
-    };
-    connect(&m_folders, &QFileSystemModel::rowsInserted, this, keepInView);
-    connect(&m_folders, &QFileSystemModel::layoutChanged, this, keepInView);
-    connect(&m_folders, &QFileSystemModel::directoryLoaded, this, keepInView);
-    tree->viewport()->installEventFilter(this);
+    fillDriveList();
     tree->installEventFilter(this);
 
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &GameFolderWindow::checkFolder);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &GameFolderWindow::askExit);
     connect(m_ui->drvFileLocationDrive, &QComboBox::currentIndexChanged, this,
             &GameFolderWindow::driveChosen);
+
+    // Back here in the same run (the chosen saved game had no files): the
+    // user's backups choice stands.
+    if (m_state.BackupsChosen)
+        m_ui->chkBackupsRequired->setChecked(m_state.BackupsWanted);
 
     centreOnScreen(this);
     // A first start, or a folder that is gone: open on the user's home.
@@ -116,38 +104,72 @@ GameFolderWindow::~GameFolderWindow() = default;
 QString GameFolderWindow::currentFolder() const
 {
     const QModelIndex current = m_ui->dirFileLocationDirectory->currentIndex();
-    return current.isValid() ? m_folders.filePath(current) : QString();
+    return current.isValid() ? current.data(kPathRole).toString() : m_openFolder;
 }
 
 bool GameFolderWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-        m_followCurrent = false;
-        break;
-    default:
-        break;
-    }
+    // The open folder's name stays in view as the list gets the focus or
+    // changes size.
+    if (watched == m_ui->dirFileLocationDirectory
+        && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
+        QTimer::singleShot(0, this, &GameFolderWindow::keepOpenFolderInView);
     return StartupDialog::eventFilter(watched, event);
 }
 
 void GameFolderWindow::setFolder(const QString &folder)
 {
-    m_followCurrent = true;
-    m_keepInView.start();
+    m_openFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    m_folders.clear();
+
+    QStringList chain;
+    for (QDir up(m_openFolder);;) {
+        chain.prepend(up.absolutePath());
+        if (up.isRoot() || !up.cdUp())
+            break;
+    }
+    const QIcon openIcon = QIcon::fromTheme(QStringLiteral("folder-open"),
+                                            style()->standardIcon(QStyle::SP_DirOpenIcon));
+    const QIcon closedIcon = QIcon::fromTheme(QStringLiteral("folder"),
+                                              style()->standardIcon(QStyle::SP_DirClosedIcon));
+    QStandardItem *parent = m_folders.invisibleRootItem();
+    for (const QString &path : std::as_const(chain)) {
+        QStandardItem *item = folderItem(openIcon, path);
+        parent->appendRow(item);
+        parent = item;
+    }
+    QStandardItem *open = parent;
+    const QFileInfoList subfolders = QDir(m_openFolder).entryInfoList(
+        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+        QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo &sub : subfolders)
+        open->appendRow(folderItem(closedIcon, sub.absoluteFilePath()));
+
     QTreeView *tree = m_ui->dirFileLocationDirectory;
-    const QModelIndex index = m_folders.index(QDir(folder).absolutePath());
-    tree->setCurrentIndex(index);
-    tree->expand(index);
-    tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    selectDriveOf(folder);
+    tree->expandAll();
+    tree->setCurrentIndex(open->index());
+    keepOpenFolderInView();
+    selectDriveOf(m_openFolder);
+}
+
+void GameFolderWindow::keepOpenFolderInView()
+{
+    QTreeView *tree = m_ui->dirFileLocationDirectory;
+    const QModelIndex open = tree->currentIndex();
+    if (!open.isValid())
+        return;
+    tree->scrollTo(open, QAbstractItemView::PositionAtCenter);
+    // Deep down the names start far to the right: scroll so that the
+    // current folder's icon and name start at the left edge.
+    QScrollBar *across = tree->horizontalScrollBar();
+    const QRect shown = tree->visualRect(open);
+    across->setValue(across->value() + shown.left() - 2);
 }
 
 void GameFolderWindow::done(int result)
 {
     m_state.BackupsWanted = m_ui->chkBackupsRequired->isChecked();
+    m_state.BackupsChosen = true;
     StartupDialog::done(result);
 }
 
@@ -235,13 +257,7 @@ void GameFolderWindow::driveChosen(int index)
         return;
     }
     m_driveIndex = index;
-    m_followCurrent = true;
-    m_keepInView.start();
-    QTreeView *tree = m_ui->dirFileLocationDirectory;
-    const QModelIndex rootIndex = m_folders.index(root);
-    tree->setCurrentIndex(rootIndex);
-    tree->expand(rootIndex);
-    tree->scrollTo(rootIndex);
+    setFolder(root);
 }
 
 } // namespace Puckdex

@@ -2,8 +2,7 @@
 
 #include "dialogs/startupdialog.h"
 
-#include <QFileSystemModel>
-#include <QTimer>
+#include <QStandardItemModel>
 
 #include <memory>
 
@@ -47,15 +46,14 @@ private:
     void fillDriveList();
     void selectDriveOf(const QString &folder);
     void driveChosen(int index);
+    void keepOpenFolderInView();
 
     ProgramState &m_state;
     std::unique_ptr<Ui::GameFolderWindow> m_ui;
-    // Declared before the model, which uses it for as long as it lives.
-    std::unique_ptr<QAbstractFileIconProvider> m_icons;
-    QFileSystemModel m_folders;
+    QStandardItemModel m_folders;
+    // The folder the list has open: the last of the folders on the way down.
+    QString m_openFolder;
     int m_driveIndex = -1;
-    QTimer m_keepInView;
-    bool m_followCurrent = true;
 };
 
 } // namespace Puckdex

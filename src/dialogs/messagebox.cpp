@@ -1,6 +1,7 @@
 #include "dialogs/messagebox.h"
 
 #include <QMessageBox>
+#include <QWidget>
 
 namespace Puckdex {
 
@@ -10,6 +11,12 @@ MessageBox::Handler &handler()
 {
     static MessageBox::Handler current;
     return current;
+}
+
+int &counter()
+{
+    static int count = 0;
+    return count;
 }
 
 QMessageBox::Icon iconOf(int style)
@@ -32,6 +39,7 @@ QMessageBox::Icon iconOf(int style)
 
 int MessageBox::show(QWidget *parent, const QString &text, int style)
 {
+    ++counter();
     const MessageRequest request{QStringLiteral("Puckdex"), text, style};
     if (handler())
         return handler()(request);
@@ -53,9 +61,18 @@ int MessageBox::show(QWidget *parent, const QString &text, int style)
         box.setEscapeButton(QMessageBox::No);
     }
     const int answer = box.exec();
+    // The window that asked gets the focus back, as on Windows; without a
+    // window manager nothing else would give it back.
+    if (parent && parent->window()->isVisible())
+        parent->window()->activateWindow();
     if (!yesNo)
         return MessageAnswer::Ok;
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+int MessageBox::shownCount()
+{
+    return counter();
 }
 
 void MessageBox::setHandler(Handler newHandler)

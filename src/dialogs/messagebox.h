@@ -42,6 +42,9 @@ public:
     // returns the answer code.
     static int show(QWidget *parent, const QString &text, int style);
 
+    // How many boxes were asked for so far in this run, real or scripted.
+    static int shownCount();
+
     using Handler = std::function<int(const MessageRequest &)>;
     // Replaces the real boxes by handler; an empty handler restores them.
     static void setHandler(Handler handler);

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "dialogs/aboutwindow.h"
+#include "dialogs/fieldfocus.h"
 #include "dialogs/adjust.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
@@ -112,14 +113,23 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     const QList<QLineEdit *> fields = {m_ui->txtFirstName,    m_ui->txtLastName,
                                        m_ui->txtHeightFeet,   m_ui->txtHeightInches,
                                        m_ui->txtWeight,       m_ui->txtRookie};
+    m_focus = new FieldFocus(this, [this](QLineEdit *box, Qt::FocusReason) { fieldEntered(box); },
+                             [this](QLineEdit *box, Qt::FocusReason reason) {
+                                 fieldLeft(box, reason);
+                             });
+    const auto watch = [this](QLineEdit *box) {
+        box->installEventFilter(this);
+        m_focus->watch(box);
+    };
     for (QLineEdit *box : fields)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_allPlayers)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_fwdDef)
-        box->installEventFilter(this);
+        watch(box);
     for (QLineEdit *box : m_goalies)
-        box->installEventFilter(this);
+        watch(box);
+    actLikeClicks(this);
     for (QWidget *w : findChildren<QLineEdit *>())
         w->setMouseTracking(true);
     for (QGroupBox *frame : {m_ui->fraAllPlayers, m_ui->fraFwdDef, m_ui->fraGoalies, m_ui->fraHanded}) {
@@ -469,8 +479,15 @@ void MainWindow::clearPosition()
 void MainWindow::showNoPlayer()
 {
     m_state.PlayerLoaded = false;
+    // The numbers the team wears stay marked: the next player shown must
+    // not take one of them.
+    QList<int> taken;
+    for (int number = 0; number < m_ui->cboJerseyNum->count(); ++number) {
+        if (m_ui->cboJerseyNum->itemText(number) == TakenJerseyText)
+            taken.append(number);
+    }
     clearPlayerFields();
-    FillJerseyList();
+    FillJerseyList(taken);
     disablePlayerFields();
     const QSignalBlocker blocker(m_ui->lstPlayers);
     m_ui->lstPlayers->clearSelection();
@@ -578,6 +595,7 @@ void MainWindow::aboutClicked()
 {
     AboutWindow about(windowTitle(), m_state.VersionText, this);
     about.exec();
+    activateWindow();
 }
 
 TemplateWindow &MainWindow::templates()
@@ -591,6 +609,7 @@ void MainWindow::templatesClicked()
 {
     templates().exec();
     m_templates.reset();
+    activateWindow();
 }
 
 void MainWindow::applyTemplateClicked()
@@ -626,32 +645,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     auto *box = qobject_cast<QLineEdit *>(watched);
     auto *frame = qobject_cast<QGroupBox *>(watched);
     switch (event->type()) {
-    case QEvent::FocusIn: {
-        // Coming back from another window is not entering the field.
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (box == m_ui->txtLastName)
-                lastNameEntered();
-            // The whole text is selected on entry, also after a click into it.
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
-        }
-        break;
-    }
-    case QEvent::FocusOut: {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (!box || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            break;
-        if (box == m_ui->txtLastName && reason == Qt::MouseFocusReason
-            && QApplication::focusWidget() == m_ui->lstPlayers) {
-            // A click into the player list: let it pick its entry first (the
-            // list leaves the pick alone while the name is being edited),
-            // then rename and move on to the picked player.
-            QTimer::singleShot(0, this, [this] { leaveField(m_ui->txtLastName); });
-            break;
-        }
-        leaveField(box);
-        break;
-    }
     case QEvent::Enter:
     case QEvent::MouseMove:
         if (box) {
@@ -712,11 +705,37 @@ const FieldRule *MainWindow::ruleOf(const QLineEdit *box) const
     return nullptr;
 }
 
+void MainWindow::fieldEntered(QLineEdit *box)
+{
+    if (box == m_ui->txtLastName)
+        lastNameEntered();
+    // The whole text is selected on entry, also after a click into it.
+    QTimer::singleShot(0, box, &QLineEdit::selectAll);
+}
+
+void MainWindow::fieldLeft(QLineEdit *box, Qt::FocusReason reason)
+{
+    if (box == m_ui->txtLastName && reason == Qt::MouseFocusReason
+        && QApplication::focusWidget() == m_ui->lstPlayers) {
+        // A click into the player list: let it pick its entry first (the
+        // list leaves the pick alone while the name is being edited), then
+        // rename and move on to the picked player.
+        QTimer::singleShot(0, this, [this] { leaveField(m_ui->txtLastName); });
+        return;
+    }
+    leaveField(box);
+}
+
 void MainWindow::leaveFocusedField()
 {
-    QWidget *focused = QApplication::focusWidget();
-    if (focused && isAncestorOf(focused))
-        leaveField(focused);
+    QLineEdit *box = m_focus->current();
+    if (!box || !box->hasFocus())
+        return;
+    m_focus->leaveCurrent();
+    // The box keeps the focus: should the window stay after all, its next
+    // leave step is still to come.
+    if (box->hasFocus())
+        m_focus->reenter(box);
 }
 
 void MainWindow::leaveField(QWidget *field)
@@ -821,6 +840,7 @@ void MainWindow::askAboutPicture()
             m_ui->txtFirstName->text() + QLatin1Char(' ') + m_ui->txtLastName->text();
         PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, newName), this);
         prompt.exec();
+        activateWindow();
         if (m_state.DeletePicture) {
             CurrentPlayer.unlinkPicture();
             m_pictureUnlinked = true;

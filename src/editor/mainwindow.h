@@ -18,6 +18,7 @@ class MainWindow;
 
 namespace Puckdex {
 
+class FieldFocus;
 struct FieldRule;
 struct JournalEntry;
 struct ProgramState;
@@ -61,6 +62,8 @@ protected:
 
 private:
     // Field checks and identity rules, run when the user leaves a field.
+    void fieldEntered(QLineEdit *box);
+    void fieldLeft(QLineEdit *box, Qt::FocusReason reason);
     void leaveField(QWidget *field);
     void leaveFocusedField();
     const FieldRule *ruleOf(const QLineEdit *box) const;
@@ -105,6 +108,7 @@ private:
     // Loaded when first needed (shown, or read by the apply step) and
     // unloaded when the user closes it, so it reads the settings afresh.
     std::unique_ptr<TemplateWindow> m_templates;
+    FieldFocus *m_focus = nullptr;
     std::array<QLineEdit *, 4> m_allPlayers{};
     std::array<QLineEdit *, 10> m_fwdDef{};
     std::array<QLineEdit *, 5> m_goalies{};

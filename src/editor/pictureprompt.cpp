@@ -2,9 +2,12 @@
 
 #include "ui_pictureprompt.h"
 
+#include "dialogs/fieldfocus.h"
 #include "dialogs/windowsetup.h"
 #include "startup/programstate.h"
 
+#include <QFontMetrics>
+#include <QRegularExpression>
 
 namespace Puckdex {
 
@@ -14,6 +17,7 @@ PicturePrompt::PicturePrompt(ProgramState &state, const QString &question, QWidg
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
     m_ui->lblDelPic->setText(question);
+    fitQuestion();
     connect(m_ui->cmdYes, &QPushButton::clicked, this, [this] {
         m_state.DeletePicture = false; // keep showing the picture
         accept();
@@ -22,11 +26,37 @@ PicturePrompt::PicturePrompt(ProgramState &state, const QString &question, QWidg
         m_state.DeletePicture = true;
         accept();
     });
+    actLikeClicks(this);
     centreOnScreen(this);
     m_ui->cmdYes->setFocus();
 }
 
 PicturePrompt::~PicturePrompt() = default;
+
+void PicturePrompt::fitQuestion()
+{
+    // Long names need more lines than the label was drawn for, and a name
+    // wider than the label cannot be broken at all: the label grows to show
+    // the whole question, and the window with it.
+    QLabel *label = m_ui->lblDelPic;
+    const QFontMetrics metrics(label->font());
+    int width = label->width();
+    const QStringList words = label->text().split(QRegularExpression(QStringLiteral("\\s+")),
+                                                  Qt::SkipEmptyParts);
+    for (const QString &word : words)
+        width = std::max(width, metrics.horizontalAdvance(word) + 2 * label->margin() + 2);
+    const int grownBy = width - label->width();
+    const int height = std::max(label->height(), label->heightForWidth(width));
+    const int loweredBy = height - label->height();
+    if (grownBy == 0 && loweredBy == 0)
+        return;
+    for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (w != label)
+            w->move(w->x() + grownBy / 2, w->y() + loweredBy);
+    }
+    label->resize(width, height);
+    setFixedSize(this->width() + grownBy, this->height() + loweredBy);
+}
 
 void PicturePrompt::done(int result)
 {

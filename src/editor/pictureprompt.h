@@ -30,6 +30,8 @@ public:
     void reject() override;
 
 private:
+    void fitQuestion();
+
     ProgramState &m_state;
     std::unique_ptr<Ui::PicturePrompt> m_ui;
 };

@@ -1,5 +1,7 @@
 #include "editor/valuerules.h"
 
+#include "gamedb/codepage.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -228,6 +230,17 @@ qint16 toInt16(double value)
                              double(std::numeric_limits<qint16>::max())));
 }
 
+// The other case of a character where the game's code page holds it; a
+// character whose other case lies outside (µ, ƒ upper-cased to Greek and
+// Latin capitals) stays as it is, so a name never gains what cannot be stored.
+QChar caseInCodePage(QChar c, bool upper)
+{
+    const QChar changed = upper ? c.toUpper() : c.toLower();
+    if (changed == c || CodePage::firstUnencodable(QString(changed)) >= 0)
+        return c;
+    return changed;
+}
+
 bool startsWord(char16_t previous)
 {
     switch (previous) {
@@ -356,7 +369,7 @@ QString properCase(QStringView firstName)
     result.reserve(firstName.size());
     char16_t previous = u' ';
     for (const QChar c : firstName) {
-        result.append(startsWord(previous) ? c.toUpper() : c.toLower());
+        result.append(caseInCodePage(c, startsWord(previous)));
         previous = c.unicode();
     }
     return result;
@@ -366,7 +379,7 @@ QString raiseFirstCharacter(QStringView lastName)
 {
     if (lastName.isEmpty())
         return {};
-    return lastName.front().toUpper() + lastName.mid(1).toString();
+    return caseInCodePage(lastName.front(), true) + lastName.mid(1).toString();
 }
 
 bool lastNameChanged(QStringView typed, QStringView storedField)
@@ -376,7 +389,14 @@ bool lastNameChanged(QStringView typed, QStringView storedField)
     return typed != storedField.left(typed.size());
 }
 
-QString rookieText(QStringView typed) { return typed.toString().toUpper(); }
+QString rookieText(QStringView typed)
+{
+    QString result;
+    result.reserve(typed.size());
+    for (const QChar c : typed)
+        result.append(caseInCodePage(c, true));
+    return result;
+}
 
 QString jerseyEntryText(int number)
 {

@@ -27,6 +27,8 @@ struct ProgramState
     QString IndexFileName;
 
     bool BackupsWanted = false;
+    // The folder window has recorded the user's backups choice in this run.
+    bool BackupsChosen = false;
     bool LoadingTeam = false;
     bool PlayerLoaded = false;
     bool AlwaysAsk = true;

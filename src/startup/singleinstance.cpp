@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -34,11 +35,33 @@ bool askRunningInstance(const QString &key)
     return false;
 }
 
+// The longest socket path the system takes (108 bytes with its NUL on
+// Linux, 104 on the BSDs), with room to spare.
+constexpr qsizetype kSocketPathLimit = 100;
+
 } // namespace
+
+QString SingleInstance::folder()
+{
+    // The user's runtime folder belongs to the user and the session alike;
+    // without one, the user's configuration folder. Neither moves with
+    // TMPDIR, which differs between a terminal and a desktop launcher.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!config.isEmpty() && QDir().mkpath(config))
+        return config;
+    return QDir::tempPath();
+}
 
 SingleInstance::SingleInstance(const QString &key, QObject *parent)
     : QObject(parent), m_key(key)
 {
+    // The socket sits beside the lock; a folder too deep for a socket path
+    // leaves it to the system's own place for sockets.
+    const QString socketPath = QDir(folder()).filePath(key);
+    m_socketName = socketPath.toLocal8Bit().size() <= kSocketPathLimit ? socketPath : key;
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server.nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
@@ -62,8 +85,7 @@ QString SingleInstance::defaultKey()
 
 bool SingleInstance::anotherIsRunning()
 {
-    const QString lockPath = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                                 .filePath(m_key + QStringLiteral(".lock"));
+    const QString lockPath = QDir(folder()).filePath(m_key + QStringLiteral(".lock"));
     m_lock = std::make_unique<QLockFile>(lockPath);
     if (m_lock->tryLock(0)) {
         listen();
@@ -72,7 +94,7 @@ bool SingleInstance::anotherIsRunning()
     // Taken by a live process. If it cannot be reached it is not a running
     // Puckdex after all (or it is hung); starting a second editor on the same
     // files is the worse choice, so this start ends either way.
-    askRunningInstance(m_key);
+    askRunningInstance(m_socketName);
     m_lock.reset();
     return true;
 }
@@ -80,9 +102,9 @@ bool SingleInstance::anotherIsRunning()
 void SingleInstance::listen()
 {
     // A socket left by a crashed instance would block listen().
-    QLocalServer::removeServer(m_key);
+    QLocalServer::removeServer(m_socketName);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.listen(m_key);
+    m_server.listen(m_socketName);
 }
 
 void bringToFront(QWidget *window)

@@ -9,7 +9,7 @@
 
 namespace Puckdex {
 
-// Lets one instance of the program run per user. The first to start holds a
+// Lets one instance of the program run per user and session. The first to start holds a
 // lock file and listens on a local socket; a later start finds the lock
 // taken, asks the running one (through the socket) to come to the front and
 // ends. A lock left by a crashed instance is stale and taken over.
@@ -29,6 +29,10 @@ public:
     // The key of the program for the user running it.
     static QString defaultKey();
 
+    // Where the lock file and the socket live: one place per user and
+    // session, whatever the temporary folder of the process.
+    static QString folder();
+
 signals:
     // A later start asked this instance to come to the front.
     void activationRequested();
@@ -37,6 +41,7 @@ private:
     void listen();
 
     QString m_key;
+    QString m_socketName;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
 };

@@ -164,6 +164,9 @@ bool LoadTeamList(const ProgramState &state, MainWindow &window)
     QComboBox *list = window.ui().cboTeams;
     for (int number = 0; number < teams->size(); ++number)
         insertSorted(list, teams->at(number).city(), number);
+    // No team is chosen until the user picks one; the first entry added would
+    // otherwise stand in the box as if chosen.
+    list->setCurrentIndex(-1);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "ui_templatewindow.h"
 
 #include "dialogs/adjust.h"
+#include "dialogs/fieldfocus.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
@@ -26,15 +27,6 @@ constexpr int kStoredUnchanged = 999;
 // Stored values are put right without telling the user at every opening.
 constexpr int kSilentMode = 3;
 
-// Focus that leaves with the window (a message box, another program, the
-// window closing) or for a context menu, and comes back, is no move by the
-// user: the box is neither checked nor reselected.
-bool movedByUser(const QFocusEvent *event)
-{
-    return event->reason() != Qt::ActiveWindowFocusReason &&
-           event->reason() != Qt::PopupFocusReason;
-}
-
 } // namespace
 
 TemplateWindow::TemplateWindow(const QString &settingsPath, QWidget *parent)
@@ -43,12 +35,28 @@ TemplateWindow::TemplateWindow(const QString &settingsPath, QWidget *parent)
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
 
-    const auto addTemplate = [this](std::span<const TemplateField> fields, const QString &boxName,
+    // Each box is checked when left and has its text selected when entered,
+    // once per visit: focus that leaves with the window (a message box,
+    // another program) and comes back is no new visit.
+    auto *focus = new FieldFocus(
+        this,
+        [this](QLineEdit *box, Qt::FocusReason reason) {
+            box->selectAll();
+            // The press that gave the focus moves the caret after this.
+            m_clickFocused = reason == Qt::MouseFocusReason ? box : nullptr;
+        },
+        [this](QLineEdit *box, Qt::FocusReason) {
+            m_clickFocused = nullptr;
+            if (const TemplateBox *field = boxOf(box))
+                checkField(*field);
+        });
+    const auto addTemplate = [this, focus](std::span<const TemplateField> fields, const QString &boxName,
                                     const QString &keyName) {
         for (int i = 0; i < int(fields.size()); ++i) {
             auto *box = findChild<QLineEdit *>(boxName.arg(i));
             Q_ASSERT(box);
             box->installEventFilter(this);
+            focus->watch(box);
             m_boxes.push_back({box, &fields[i], keyName.arg(i)});
         }
     };
@@ -62,6 +70,7 @@ TemplateWindow::TemplateWindow(const QString &settingsPath, QWidget *parent)
     m_ui->fraGoalies->installEventFilter(this);
     connect(m_ui->cmdSave, &QPushButton::clicked, this, &TemplateWindow::save);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &TemplateWindow::reject);
+    actLikeClicks(this);
 
     centreOnScreen(this);
     load();
@@ -97,25 +106,11 @@ bool TemplateWindow::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     QLineEdit *box = field->box;
     switch (event->type()) {
-    case QEvent::FocusIn: {
-        const auto *focus = static_cast<QFocusEvent *>(event);
-        if (movedByUser(focus)) {
-            box->selectAll();
-            // The press that gave the focus moves the caret after this.
-            m_clickFocused = focus->reason() == Qt::MouseFocusReason ? box : nullptr;
-        }
-        break;
-    }
     case QEvent::MouseButtonRelease:
         // A drag that selected part of the text keeps that part.
         if (box == m_clickFocused && !box->hasSelectedText())
             box->selectAll();
         m_clickFocused = nullptr;
-        break;
-    case QEvent::FocusOut:
-        m_clickFocused = nullptr;
-        if (movedByUser(static_cast<QFocusEvent *>(event)))
-            checkField(*field);
         break;
     default:
         break;
