@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -61,6 +63,32 @@ QStringList textsOf(const QList<QLineEdit *> &boxes)
     return texts;
 }
 
+// A box takes Ctrl+Z (and redo) for its own typing first, as every text box
+// does; once it has nothing left to take back, the key goes on to the
+// window's undo of the player.
+class UndoKeysPassOn : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        if (!box || event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool undo = key->matches(QKeySequence::Undo) && !box->isUndoAvailable();
+        const bool redo = (key->matches(QKeySequence::Redo)
+                           || key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::Key_Y))
+                          && !box->isRedoAvailable();
+        if (!undo && !redo)
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
 } // namespace
 
 void MainWindow::setUpUndo()
@@ -90,6 +118,9 @@ void MainWindow::setUpUndo()
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), list);
     escape->setContext(Qt::WidgetShortcut);
     connect(escape, &QShortcut::activated, this, [this] { restoreLoadedFields(); });
+    auto *passOn = new UndoKeysPassOn(this);
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->installEventFilter(passOn);
     updateUndoActions();
 }
 
