@@ -10,6 +10,7 @@
 #include "gamedb/codepage.h"
 #include "gamedb/fileset.h"
 #include "gamedb/writejournal.h"
+#include "puckdexversion.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -387,11 +388,26 @@ int sampleCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
                                        QStringLiteral("Writes saved games (an index and "
                                                       "numbered files) instead of base "
                                                       "rosters."));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Seed of the invented data (default %1).").arg(Sample::kDefaultSeed),
+        QStringLiteral("N"));
     line.addDir();
     line.add(savedGame);
+    line.add(seed);
     if (const auto done = line.parse(arguments, 1, out, err))
         return *done;
     const QString folder = line.argument(0);
+    quint32 seedValue = Sample::kDefaultSeed;
+    if (line.isSet(seed)) {
+        bool ok = false;
+        seedValue = line.value(seed).toUInt(&ok);
+        if (!ok) {
+            return line.usageError(err, QStringLiteral("--seed needs a whole number from 0 to "
+                                                  "4294967295, not \"%1\"")
+                                       .arg(line.value(seed)));
+        }
+    }
     const bool saved = line.isSet(savedGame);
     const QList<int> games = Sample::defaultSavedGames();
 
@@ -416,7 +432,8 @@ int sampleCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
     }
 
     const Status written =
-        saved ? Sample::writeSavedGames(folder, games) : Sample::writeBaseRosters(folder);
+        saved ? Sample::writeSavedGames(folder, games, seedValue)
+              : Sample::writeBaseRosters(folder, seedValue);
     if (!written)
         return fail(err, written.error());
     out << QStringLiteral("Wrote %1 to %2.\n")
@@ -754,7 +771,7 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         return Success;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        out << kProgram << " " << QStringLiteral(PUCKDEX_CLI_VERSION) << "\n";
+        out << kProgram << " " << QLatin1String(kVersion) << "\n";
         return Success;
     }
     for (const Command &command : kCommands) {
