@@ -24,13 +24,10 @@ QString letterByte(quint8 byte)
         .arg(byte);
 }
 
-QString columnNameOf(const RatingField &field)
+QString columnNameOf(const RatingField &rating)
 {
-    for (const Column &column : columns()) {
-        if (column.isRating() && column.group == field.group && column.box == field.box)
-            return column.name;
-    }
-    return {};
+    const PlayerField *field = ratingField(rating.group, rating.box);
+    return field ? QString(field->column) : QString();
 }
 
 QString feetAndInches(int inches)
