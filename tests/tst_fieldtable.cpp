@@ -9,11 +9,11 @@
 #include "gamedb/records.h"
 
 #include <QSet>
+#include "fieldrows.h"
+
 #include <QTest>
 
 using namespace Puckdex;
-
-Q_DECLARE_METATYPE(const PlayerField *)
 
 namespace {
 
@@ -33,19 +33,7 @@ class TstFieldTable : public QObject
     Q_OBJECT
 
 private slots:
-    void field_data()
-    {
-        QTest::addColumn<const PlayerField *>("field");
-        QTest::addColumn<bool>("goalie");
-        for (const PlayerField &field : kPlayerFields) {
-            for (const bool goalie : {true, false}) {
-                if (field.of(goalie).rule) {
-                    QTest::addRow("%s, %s", field.column.data(), goalie ? "goalie" : "skater")
-                        << &field << goalie;
-                }
-            }
-        }
-    }
+    void field_data() { addFieldRows(); }
     void field()
     {
         QFETCH(const PlayerField *, field);
