@@ -18,8 +18,7 @@ class QuitAfterPaint : public QObject
 public:
     QuitAfterPaint(const QString &mode, QObject *parent)
         : QObject(parent), m_mainToo(mode == QLatin1String("main"))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override

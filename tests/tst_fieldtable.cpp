@@ -8,8 +8,8 @@
 #include "gamedb/ratings.h"
 #include "gamedb/records.h"
 
-#include <QSet>
 #include "fieldrows.h"
+#include <QSet>
 
 #include <QTest>
 
@@ -17,7 +17,10 @@ using namespace Puckdex;
 
 namespace {
 
-int recordSize(bool goalie) { return goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size; }
+int recordSize(bool goalie)
+{
+    return goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+}
 
 // The bytes of an attribute record that are not ratings.
 QSet<int> otherBytes(bool goalie)
@@ -67,8 +70,8 @@ private slots:
         // such a value.
         const Scale scale = field->scale(goalie);
         for (int value = rule.lower; value <= rule.upper; ++value) {
-            if (adjustAttribute(value, rule.upper, rule.lower, rule.step).reason
-                != AdjustReason::None)
+            if (adjustAttribute(value, rule.upper, rule.lower, rule.step).reason !=
+                AdjustReason::None)
                 continue;
             QCOMPARE(shownFromStored(scale, storedFromShown(scale, value)), value);
         }

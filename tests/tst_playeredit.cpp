@@ -8,8 +8,8 @@
 #include "editor/valuerules.h"
 #include "gamedb/playeredit.h"
 
-#include <QTemporaryDir>
 #include "fieldrows.h"
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -82,11 +82,12 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty: he may play there
         QTest::newRow("skater to centre") << " c " << false << "";
         QTest::newRow("goalie stays in goal") << "G" << true << "";
-        QTest::newRow("skater to goal") << "g" << false
-                                        << "position G: a forward or defenseman cannot play goal";
+        QTest::newRow("skater to goal")
+            << "g" << false << "position G: a forward or defenseman cannot play goal";
         QTest::newRow("goalie to defence")
             << "D" << true << "position D: a goalie cannot play forward or defense";
-        QTest::newRow("no such letter") << "X" << false << "position \"X\" is none of G, D, L, C, R";
+        QTest::newRow("no such letter")
+            << "X" << false << "position \"X\" is none of G, D, L, C, R";
         QTest::newRow("two letters") << "LW" << false << "position \"LW\" is none of G, D, L, C, R";
         QTest::newRow("nothing") << "" << true << "position \"\" is none of G, D, L, C, R";
     }
@@ -114,8 +115,9 @@ private slots:
                  QStringLiteral("first name \"Bartholomew-maximilian\" has 22 characters; the "
                                 "game stores %1")
                      .arg(PlayerRecord::FirstName.width));
-        QVERIFY(PlayerEdit::lastName(QStringLiteral("Kim\u4E00")).refusal.contains(
-            QStringLiteral("a character the game cannot store: \"\u4E00\"")));
+        QVERIFY(
+            PlayerEdit::lastName(QStringLiteral("Kim\u4E00"))
+                .refusal.contains(QStringLiteral("a character the game cannot store: \"\u4E00\"")));
         QCOMPARE(PlayerEdit::lastName(u"Oz").refusal, QString());
 
         QCOMPARE(PlayerEdit::rookieFlag(u"y"), 'Y');
@@ -136,8 +138,8 @@ private slots:
                 continue;
             const Result<PlayerFields> fields = PlayerEdit::read(att, p.record);
             QVERIFY(fields);
-            const qsizetype size = p.record.isGoalie() ? GoalieAttribRecord::Size
-                                                       : SkaterAttribRecord::Size;
+            const qsizetype size =
+                p.record.isGoalie() ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
             const QByteArray bytes = sample.attFile.mid(p.record.attribOffset(), size);
             for (const RatingField &r : p.record.isGoalie()
                                             ? std::span<const RatingField>(kGoalieRatingFields)

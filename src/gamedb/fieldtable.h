@@ -93,12 +93,12 @@ struct FieldKind
 struct PlayerField
 {
     FieldId id;
-    QLatin1String column;     // in an exported roster
-    const char *caption;      // the editor's label ("" for the inches box)
+    QLatin1String column;      // in an exported roster
+    const char *caption;       // the editor's label ("" for the inches box)
     QStringView templateLabel; // the template window's label
-    RatingGroup group;        // the rating box's group and ...
-    int box;                  // ... index in it; -1 for height and weight
-    Scale skaterScale;        // a goalie's ratings are all on the goalie scale
+    RatingGroup group;         // the rating box's group and ...
+    int box;                   // ... index in it; -1 for height and weight
+    Scale skaterScale;         // a goalie's ratings are all on the goalie scale
     FieldKind goalie;
     FieldKind skater;
 
@@ -118,7 +118,8 @@ constexpr FieldKind goalieRating(int byte, int templateIndex)
 {
     return {&R::kGoalieRating, byte, templateIndex, 25};
 }
-constexpr FieldKind skaterRating(int byte, int templateIndex, const FieldRule *rule = &R::kSkaterRating)
+constexpr FieldKind skaterRating(int byte, int templateIndex,
+                                 const FieldRule *rule = &R::kSkaterRating)
 {
     return {rule, byte, templateIndex, rule == &R::kSkaterRating ? 40 : 0};
 }
@@ -130,51 +131,70 @@ inline constexpr std::array<PlayerField, 22> kPlayerFields = [] {
     using namespace FieldTableRows;
     using I = FieldId;
     return std::array<PlayerField, 22>{{
-        {I::HeightFeet, QLatin1String("height_ft"), "Height:", u"Height:", G::AllPlayers, -1,
-         S::Skater, {&R::kHeightFeet, -1, 0, 5}, {&R::kHeightFeet, -1, 0, 5}},
-        {I::HeightInches, QLatin1String("height_in"), "", u"", G::AllPlayers, -1, S::Skater,
-         {&R::kHeightInches, -1, 1, 0}, {&R::kHeightInches, -1, 1, 0}},
+        {I::HeightFeet,
+         QLatin1String("height_ft"),
+         "Height:",
+         u"Height:",
+         G::AllPlayers,
+         -1,
+         S::Skater,
+         {&R::kHeightFeet, -1, 0, 5},
+         {&R::kHeightFeet, -1, 0, 5}},
+        {I::HeightInches,
+         QLatin1String("height_in"),
+         "",
+         u"",
+         G::AllPlayers,
+         -1,
+         S::Skater,
+         {&R::kHeightInches, -1, 1, 0},
+         {&R::kHeightInches, -1, 1, 0}},
         // The goalie weight defaults to 160 like the skater's, inside the goalie limits.
-        {I::Weight, QLatin1String("weight"), "Weight:", u"Weight:", G::AllPlayers, -1, S::Skater,
-         {&R::kGoalieWeight, -1, 2, 160}, {&R::kSkaterWeight, -1, 2, 160}},
+        {I::Weight,
+         QLatin1String("weight"),
+         "Weight:",
+         u"Weight:",
+         G::AllPlayers,
+         -1,
+         S::Skater,
+         {&R::kGoalieWeight, -1, 2, 160},
+         {&R::kSkaterWeight, -1, 2, 160}},
         {I::Speed, QLatin1String("speed"), "Speed:", u"Speed:", G::AllPlayers, 0, S::Skater,
          goalieRating(6, 3), skaterRating(1, 3)},
-        {I::Agility, QLatin1String("agility"), "Agility:", u"Agility:", G::AllPlayers, 1,
-         S::Skater, goalieRating(7, 4), skaterRating(2, 4)},
+        {I::Agility, QLatin1String("agility"), "Agility:", u"Agility:", G::AllPlayers, 1, S::Skater,
+         goalieRating(7, 4), skaterRating(2, 4)},
         {I::OffAwareness, QLatin1String("off_awareness"), "Offensive Awareness:",
-         u"Off. Awareness:", G::AllPlayers, 2, S::Skater, goalieRating(10, 5),
-         skaterRating(10, 5)},
+         u"Off. Awareness:", G::AllPlayers, 2, S::Skater, goalieRating(10, 5), skaterRating(10, 5)},
         {I::DefAwareness, QLatin1String("def_awareness"), "Defensive Awareness:",
-         u"Def. Awareness:", G::AllPlayers, 3, S::Skater, goalieRating(11, 6),
-         skaterRating(11, 6)},
-        {I::StickHandling, QLatin1String("stick_handling"), "Stick Handling:",
-         u"Stick Handling:", G::FwdDef, 0, S::Skater, kNone, skaterRating(6, 7)},
-        {I::Aggressiveness, QLatin1String("aggressiveness"), "Aggressiveness:",
-         u"Aggressiveness:", G::FwdDef, 1, S::Skater, kNone, skaterRating(12, 8)},
+         u"Def. Awareness:", G::AllPlayers, 3, S::Skater, goalieRating(11, 6), skaterRating(11, 6)},
+        {I::StickHandling, QLatin1String("stick_handling"), "Stick Handling:", u"Stick Handling:",
+         G::FwdDef, 0, S::Skater, kNone, skaterRating(6, 7)},
+        {I::Aggressiveness, QLatin1String("aggressiveness"), "Aggressiveness:", u"Aggressiveness:",
+         G::FwdDef, 1, S::Skater, kNone, skaterRating(12, 8)},
         {I::ShootPassBias, QLatin1String("shoot_pass_bias"), "Shoot / Pass Bias:",
          u"Shoot / Pass Bias:", G::FwdDef, 2, S::Bias, kNone, skaterRating(14, 9, &R::kBias)},
         {I::Endurance, QLatin1String("endurance"), "Endurance:", u"Endurance:", G::FwdDef, 3,
          S::Skater, kNone, skaterRating(13, 10)},
         {I::ShotPower, QLatin1String("shot_power"), "Shot Power:", u"Shot Power:", G::FwdDef, 4,
          S::Skater, kNone, skaterRating(4, 11)},
-        {I::Checking, QLatin1String("checking"), "Checking:", u"Checking:", G::FwdDef, 5,
-         S::Skater, kNone, skaterRating(5, 12)},
+        {I::Checking, QLatin1String("checking"), "Checking:", u"Checking:", G::FwdDef, 5, S::Skater,
+         kNone, skaterRating(5, 12)},
         {I::Passing, QLatin1String("passing"), "Passing:", u"Passing:", G::FwdDef, 6, S::Skater,
          kNone, skaterRating(9, 13)},
-        {I::Accuracy, QLatin1String("accuracy"), "Accuracy:", u"Accuracy:", G::FwdDef, 7,
-         S::Skater, kNone, skaterRating(7, 14)},
+        {I::Accuracy, QLatin1String("accuracy"), "Accuracy:", u"Accuracy:", G::FwdDef, 7, S::Skater,
+         kNone, skaterRating(7, 14)},
         {I::FaceOffs, QLatin1String("face_offs"), "Face-Offs:", u"Face-Offs:", G::FwdDef, 8,
          S::Skater, kNone, skaterRating(19, 15)},
         {I::Fighting, QLatin1String("fighting"), "Fighting:", u"Fighting:", G::FwdDef, 9,
          S::Fighting, kNone, skaterRating(20, 16, &R::kFighting)},
         {I::StickLeft, QLatin1String("stick_left"), "Stick Left:", u"Stick Left:", G::Goalies, 0,
          S::Goalie, goalieRating(3, 7), kNone},
-        {I::StickRight, QLatin1String("stick_right"), "Stick Right:", u"Stick Right:",
-         G::Goalies, 1, S::Goalie, goalieRating(4, 8), kNone},
+        {I::StickRight, QLatin1String("stick_right"), "Stick Right:", u"Stick Right:", G::Goalies,
+         1, S::Goalie, goalieRating(4, 8), kNone},
         {I::GloveLeft, QLatin1String("glove_left"), "Glove Left:", u"Glove Left:", G::Goalies, 2,
          S::Goalie, goalieRating(2, 9), kNone},
-        {I::GloveRight, QLatin1String("glove_right"), "Glove Right:", u"Glove Right:",
-         G::Goalies, 3, S::Goalie, goalieRating(1, 10), kNone},
+        {I::GloveRight, QLatin1String("glove_right"), "Glove Right:", u"Glove Right:", G::Goalies,
+         3, S::Goalie, goalieRating(1, 10), kNone},
         {I::PuckControl, QLatin1String("puck_control"), "Puck Control:", u"Puck Control:",
          G::Goalies, 4, S::Goalie, goalieRating(16, 11), kNone},
     }};

@@ -30,8 +30,7 @@ constexpr int ratingCount(bool goalie)
 // A skater's in box order. A goalie's own five come first, by byte, then the
 // four all players have: the order the sample writer draws them in, which the
 // sample rosters depend on.
-template <bool Goalie>
-constexpr std::array<RatingField, ratingCount(Goalie)> ratingFields()
+template <bool Goalie> constexpr std::array<RatingField, ratingCount(Goalie)> ratingFields()
 {
     std::array<RatingField, ratingCount(Goalie)> result{};
     std::size_t n = 0;
@@ -47,15 +46,14 @@ constexpr std::array<RatingField, ratingCount(Goalie)> ratingFields()
         }
     }
     for (const PlayerField &field : kPlayerFields) {
-        if (field.isRating() && field.of(Goalie).rule
-            && !(Goalie && field.group == RatingGroup::Goalies))
+        if (field.isRating() && field.of(Goalie).rule &&
+            !(Goalie && field.group == RatingGroup::Goalies))
             add(field);
     }
     return result;
 }
 
-template <RatingGroup Group>
-constexpr std::array<const char *, boxCount(Group)> captions()
+template <RatingGroup Group> constexpr std::array<const char *, boxCount(Group)> captions()
 {
     std::array<const char *, boxCount(Group)> result{};
     for (const PlayerField &field : kPlayerFields) {
