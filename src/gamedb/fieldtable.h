@@ -88,6 +88,10 @@ struct FieldKind
     int byte;              // in his attribute record; -1 for height and weight
     int templateIndex;     // in his rating template
     int templateDefault;   // the template's value when the settings file has none
+
+    // Whether the field is his. Asked in constant expressions, which may not
+    // compare addresses in every build (the sanitizers').
+    constexpr bool applies() const { return templateIndex >= 0; }
 };
 
 struct PlayerField
@@ -118,10 +122,14 @@ constexpr FieldKind goalieRating(int byte, int templateIndex)
 {
     return {&R::kGoalieRating, byte, templateIndex, 25};
 }
-constexpr FieldKind skaterRating(int byte, int templateIndex,
-                                 const FieldRule *rule = &R::kSkaterRating)
+constexpr FieldKind skaterRating(int byte, int templateIndex)
 {
-    return {rule, byte, templateIndex, rule == &R::kSkaterRating ? 40 : 0};
+    return {&R::kSkaterRating, byte, templateIndex, 40};
+}
+// The bias and fighting ratings: their own rules, and 0 in the template.
+constexpr FieldKind coarseRating(const FieldRule *rule, int byte, int templateIndex)
+{
+    return {rule, byte, templateIndex, 0};
 }
 
 } // namespace FieldTableRows
@@ -172,7 +180,7 @@ inline constexpr std::array<PlayerField, 22> kPlayerFields = [] {
         {I::Aggressiveness, QLatin1String("aggressiveness"), "Aggressiveness:", u"Aggressiveness:",
          G::FwdDef, 1, S::Skater, kNone, skaterRating(12, 8)},
         {I::ShootPassBias, QLatin1String("shoot_pass_bias"), "Shoot / Pass Bias:",
-         u"Shoot / Pass Bias:", G::FwdDef, 2, S::Bias, kNone, skaterRating(14, 9, &R::kBias)},
+         u"Shoot / Pass Bias:", G::FwdDef, 2, S::Bias, kNone, coarseRating(&R::kBias, 14, 9)},
         {I::Endurance, QLatin1String("endurance"), "Endurance:", u"Endurance:", G::FwdDef, 3,
          S::Skater, kNone, skaterRating(13, 10)},
         {I::ShotPower, QLatin1String("shot_power"), "Shot Power:", u"Shot Power:", G::FwdDef, 4,
@@ -186,7 +194,7 @@ inline constexpr std::array<PlayerField, 22> kPlayerFields = [] {
         {I::FaceOffs, QLatin1String("face_offs"), "Face-Offs:", u"Face-Offs:", G::FwdDef, 8,
          S::Skater, kNone, skaterRating(19, 15)},
         {I::Fighting, QLatin1String("fighting"), "Fighting:", u"Fighting:", G::FwdDef, 9,
-         S::Fighting, kNone, skaterRating(20, 16, &R::kFighting)},
+         S::Fighting, kNone, coarseRating(&R::kFighting, 20, 16)},
         {I::StickLeft, QLatin1String("stick_left"), "Stick Left:", u"Stick Left:", G::Goalies, 0,
          S::Goalie, goalieRating(3, 7), kNone},
         {I::StickRight, QLatin1String("stick_right"), "Stick Right:", u"Stick Right:", G::Goalies,

@@ -23,7 +23,7 @@ constexpr int ratingCount(bool goalie)
 {
     int count = 0;
     for (const PlayerField &field : kPlayerFields)
-        count += field.isRating() && field.of(goalie).rule != nullptr;
+        count += field.isRating() && field.of(goalie).applies();
     return count;
 }
 
@@ -46,7 +46,7 @@ template <bool Goalie> constexpr std::array<RatingField, ratingCount(Goalie)> ra
         }
     }
     for (const PlayerField &field : kPlayerFields) {
-        if (field.isRating() && field.of(Goalie).rule &&
+        if (field.isRating() && field.of(Goalie).applies() &&
             !(Goalie && field.group == RatingGroup::Goalies))
             add(field);
     }
