@@ -34,7 +34,7 @@ endif
 
 run:
 	@$(MAKE) --no-print-directory build
-	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-sample $(SAMPLE)
+	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-cli sample $(SAMPLE)
 	@test -f $(SAMPLE_INI) || printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$(abspath $(SAMPLE))" > $(SAMPLE_INI)
 	PUCKDEX_INI="$(abspath $(SAMPLE_INI))" $(BUILD)/bin/puckdex
 

@@ -144,8 +144,9 @@ def main():
     w("")
     w("Each runs with `QT_QPA_PLATFORM=offscreen` and a home, settings file "
       "(`PUCKDEX_INI`) and temporary folder of its own; SAMPLE is a sample roster "
-      "written by `puckdex-sample`, which the settings file names as the game folder. "
-      "`PUCKDEX_QUIT_AFTER_PAINT` exists for this benchmark only (src/main.cpp): "
+      "written by `puckdex-cli sample`, which the settings file names as the game folder. "
+      "`PUCKDEX_QUIT_AFTER_PAINT` exists for this benchmark only (bench/quitafterpaint.cpp, "
+      "built into the program of build-bench alone): "
       "`folder` ends the program through the folder window's own exit question once "
       "that window has been painted; `main` presses OK in the folder window once it "
       "has been painted (the folder stored in the settings file is the sample "

@@ -22,13 +22,8 @@ GENERATOR=Ninja
 command -v ninja >/dev/null 2>&1 || GENERATOR="Unix Makefiles"
 cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DPUCKDEX_BENCHMARKS=ON >/dev/null
-targets="puckdex puckdex-sample bench_gamefiles bench_windows puckdex-bare-window"
-# The export measure needs the command-line tool, where the tree has it.
-has_cli=no
-if grep -qs 'puckdex-cli' "$BUILD/build.ninja" "$BUILD/Makefile"; then
-    has_cli=yes
-    targets="$targets puckdex-cli"
-fi
+# puckdex-cli writes the sample roster and is the export measure.
+targets="puckdex puckdex-cli bench_gamefiles bench_windows puckdex-bare-window"
 cmake --build "$BUILD" --parallel --target $targets
 bin="$BUILD/bin"
 
@@ -71,7 +66,7 @@ run_gbench windows
 # Start-up, as a user starts the program on the sample roster; each window
 # against an empty window of its size (from its definition in resources/).
 sample="$work/sample"
-"$bin/puckdex-sample" "$sample" >/dev/null
+"$bin/puckdex-cli" sample "$sample" >/dev/null
 export PUCKDEX_INI="$work/PUCKDEX.INI"
 printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$sample" >"$PUCKDEX_INI"
 ui_size() { # the window's size from the first geometry of its definition
@@ -114,18 +109,16 @@ peak main_bare main "$bin/puckdex-bare-window" $main_size
 peak main_bare_text main "$bin/puckdex-bare-window" $main_size Puckdex
 
 # Exporting the whole roster against reading its three files.
-if [ "$has_cli" = yes ]; then
-    status=0
-    "$bin/puckdex-cli" export "$sample" >/dev/null 2>"$work/export.err" || status=$?
-    if [ "$status" -eq 0 ]; then
-        echo "bench: puckdex-cli export"
-        hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$work/export.json" \
-            -n export "$bin/puckdex-cli export $sample" \
-            -n read "cat $sample/teams.db $sample/key.db $sample/att.db" >/dev/null
-    else
-        echo "bench: puckdex-cli export $sample ended with $status: $(head -1 "$work/export.err")" >&2
-        echo "exit status $status: $(head -1 "$work/export.err")" >"$work/export-failed.txt"
-    fi
+status=0
+"$bin/puckdex-cli" export "$sample" >/dev/null 2>"$work/export.err" || status=$?
+if [ "$status" -eq 0 ]; then
+    echo "bench: puckdex-cli export"
+    hyperfine -N --style basic --warmup 3 --runs "$RUNS" --export-json "$work/export.json" \
+        -n export "$bin/puckdex-cli export $sample" \
+        -n read "cat $sample/teams.db $sample/key.db $sample/att.db" >/dev/null
+else
+    echo "bench: puckdex-cli export $sample ended with $status: $(head -1 "$work/export.err")" >&2
+    echo "exit status $status: $(head -1 "$work/export.err")" >"$work/export-failed.txt"
 fi
 
 echo "$(($(date +%s) - started))" >"$work/seconds.txt"

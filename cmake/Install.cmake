@@ -29,8 +29,11 @@ if(UNIX AND NOT APPLE)
     set(dist ${PROJECT_SOURCE_DIR}/dist)
     install(FILES ${dist}/${PUCKDEX_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(FILES ${dist}/${PUCKDEX_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    # The metainfo's newest release and the manual pages' titles carry the
+    # version of project(); the build folder holds the filled-in copies.
+    set(metainfo ${CMAKE_BINARY_DIR}/dist/${PUCKDEX_APP_ID}.metainfo.xml)
+    configure_file(${dist}/${PUCKDEX_APP_ID}.metainfo.xml.in ${metainfo} @ONLY)
+    install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
     install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/puckdex.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
@@ -42,18 +45,17 @@ if(UNIX AND NOT APPLE)
     endforeach()
 
     # Debian keeps manual pages gzipped; the copies are remade whenever a
-    # page changes, since CMake then configures again. gzip -n leaves the
-    # name and time out of the header, so the same page always packs to the
-    # same bytes.
+    # page changes, since CMake then configures again (configure_file sees
+    # to that). gzip -n leaves the name and time out of the header, so the
+    # same page always packs to the same bytes.
     set(man_pages puckdex)
     if(TARGET puckdex-cli)
         list(APPEND man_pages puckdex-cli)
     endif()
     foreach(page ${man_pages})
-        set(source ${dist}/${page}.1)
-        set(packed ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
-        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+        set(source ${CMAKE_BINARY_DIR}/man/${page}.1)
+        set(packed ${source}.gz)
+        configure_file(${dist}/${page}.1.in ${source} @ONLY)
         puckdex_gzip(${source} ${packed})
         install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endforeach()

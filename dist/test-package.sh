@@ -168,8 +168,8 @@ check "puckdex starts (offscreen platform)" still_running_after 3 QT_QPA_PLATFOR
 game=$scratch/game
 if command -v puckdex-cli >/dev/null 2>&1; then
     "${user_env[@]}" puckdex-cli sample "$game" >/dev/null 2>&1
-elif [ -x "$BUILD/bin/puckdex-sample" ]; then
-    "$BUILD/bin/puckdex-sample" "$game" >/dev/null 2>&1
+elif [ -x "$BUILD/bin/puckdex-cli" ]; then
+    "$BUILD/bin/puckdex-cli" sample "$game" >/dev/null 2>&1
 fi
 mkdir -p "$home/.config/Puckdex"
 printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$game" >"$home/.config/Puckdex/PUCKDEX.INI"
@@ -216,7 +216,7 @@ opens_the_roster() {
 }
 check "puckdex opens a roster on an X server and backs it up" opens_the_roster
 
-if [ -f "$SOURCE_DIR/tools/cli/CMakeLists.txt" ] || command -v puckdex-cli >/dev/null 2>&1; then
+if [ -f "$SOURCE_DIR/src/cli/CMakeLists.txt" ] || command -v puckdex-cli >/dev/null 2>&1; then
     check "puckdex-cli is on PATH" test "$(command -v puckdex-cli)" = /usr/bin/puckdex-cli
     version=$(field Version)
     cli_version() { "${user_env[@]}" puckdex-cli --version | grep -F " $version"; }

@@ -1275,6 +1275,15 @@ private slots:
         const Outcome saved = cli({"sample", folder, "--saved-game"});
         QCOMPARE(saved.status, 0);
         QCOMPARE(cli({"check", folder, "--game", "7"}).status, 0);
+
+        // Another seed, other invented players.
+        const QString seeded = m_dir.filePath("seeded");
+        QDir(seeded).removeRecursively();
+        QCOMPARE(cli({"sample", seeded, "--seed", "7"}).status, 0);
+        const Sample::RosterImage other = Sample::buildRoster(7);
+        QVERIFY(other.keyFile != sample().keyFile);
+        QCOMPARE(readFile(QDir(seeded).filePath("key.db")), other.keyFile);
+        QCOMPARE(readFile(QDir(seeded).filePath("att.db")), other.attFile);
     }
 
     void commandLine_data()
@@ -1295,6 +1304,8 @@ private slots:
                 << QStringLiteral("Usage: puckdex-cli %1 ").arg(command);
         }
         add("folder missing", "teams", 2, "puckdex-cli teams: expected 1 argument, got 0");
+        add("seed not a number", "sample %DIR%/seedless --seed -1", 2,
+            "--seed needs a whole number from 0 to 4294967295, not \"-1\"");
         add("unknown option", "teams %DIR% --bogus", 2, "Unknown option 'bogus'");
         add("game not a number", "teams %DIR% --game x", 2, "--game needs a saved game's number");
         add("no such folder", "teams %DIR%/nowhere", 2, "nowhere: no such folder");

@@ -257,7 +257,7 @@ private slots:
     {
         needFreedesktop();
         QFETCH(QString, program);
-        const QString source = kSourceDir + QStringLiteral("/dist/%1.1").arg(program);
+        const QString source = kBuildDir + QStringLiteral("/man/%1.1").arg(program);
         const Run unpacked =
             run(QStringLiteral("gzip"),
                 {QStringLiteral("-dc"),
@@ -277,7 +277,7 @@ private slots:
         if (!kHasCli)
             QSKIP("puckdex-cli is not part of this build");
         const QString source =
-            QString::fromUtf8(contents(kSourceDir + QStringLiteral("/dist/puckdex-cli.1")));
+            QString::fromUtf8(contents(kBuildDir + QStringLiteral("/man/puckdex-cli.1")));
         static const QRegularExpression synopsisLine(QStringLiteral("^\\.B puckdex-cli ([a-z]+)$"),
                                                      QRegularExpression::MultilineOption);
         QStringList commands;
@@ -312,7 +312,7 @@ private slots:
             QTest::newRow(qPrintable(program + QStringLiteral(" manual page")))
                 << "groff"
                 << QStringList{"-man", "-ww", "-z",
-                               kSourceDir + QStringLiteral("/dist/%1.1").arg(program)};
+                               kBuildDir + QStringLiteral("/man/%1.1").arg(program)};
         }
     }
     void validator()

@@ -2,6 +2,7 @@
 
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
+#include "gamedb/playeredit.h"
 #include "gamedb/ratings.h"
 #include "gamedb/scales.h"
 
@@ -97,16 +98,19 @@ void showAndStore(PlayerRecord &player)
     player.setJerseyNumber(byteFromNumber(jerseyEntry.trimmed().toDouble()));
 }
 
-template <typename Record, std::size_t N>
-void showAndStore(Record &attribs, const std::array<RatingField, N> &fields)
+// The same for his ratings, through the edit rules every front end uses.
+template <typename Record>
+void showAndStore(const PlayerRecord &player, Record &attribs)
 {
-    const Hand hand = attribs.hand();
-    std::array<int, N> shown{};
-    for (std::size_t i = 0; i < N; ++i)
-        shown[i] = shownFromStored(fields[i].scale, attribs.byte(fields[i].byte));
-    attribs.setHand(hand);
-    for (std::size_t i = 0; i < N; ++i)
-        attribs.setByte(fields[i].byte, storedFromShown(fields[i].scale, shown[i]));
+    const bool goalie = player.isGoalie();
+    PlayerFields fields = fieldsOf(player, attribs);
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.isRating() && field.of(goalie).rule) {
+            PlayerEdit::storeRating(fields, field, goalie,
+                                    PlayerEdit::shownRating(fields, field, goalie));
+        }
+    }
+    applyFields(fields, attribs);
 }
 
 bool isProperName(const QString &name)
@@ -592,12 +596,12 @@ void TestSampleRoster::unchangedPlayersRewriteNoByte()
             if (player->isGoalie()) {
                 auto attribs = readGoalieAttribs(att, player->attribOffset());
                 QVERIFY(attribs);
-                showAndStore(*attribs, kGoalieRatingFields);
+                showAndStore(*player, *attribs);
                 QVERIFY(writeGoalieAttribs(att, player->attribOffset(), *attribs));
             } else {
                 auto attribs = readSkaterAttribs(att, player->attribOffset());
                 QVERIFY(attribs);
-                showAndStore(*attribs, kSkaterRatingFields);
+                showAndStore(*player, *attribs);
                 QVERIFY(writeSkaterAttribs(att, player->attribOffset(), *attribs));
             }
             ++rewritten;

@@ -3,6 +3,7 @@
 #include "gamedb/codepage.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -162,67 +163,20 @@ double readRadix(NumberText &in, int radix)
 }
 
 // ---------------------------------------------------------------------------
-// Field rules
+// Template fields
 
-// The game's own fractional steps: decimal constants, deliberately not 20/3
-// and 50/3, so the grids come out as the game shows them.
-constexpr double kBiasStep = 6.6666;
-constexpr double kFightingStep = 16.6666;
-
-constexpr QStringView kHeightHelp = u"Must be between 5 feet and 6 feet 11 inches";
-constexpr QStringView kGoalieRatingHelp = u"Must be between 25 and 100 and a multiple of 5";
-constexpr QStringView kSkaterRatingHelp = u"Must be between 40 and 100 and a multiple of 4";
-constexpr QStringView kZeroToHundredHelp = u"Must be between 0 and 100";
-
-constexpr FieldRule kHeightFeet{1, 5, 6, 1, kHeightHelp};
-constexpr FieldRule kHeightInches{1, 0, 11, 1, kHeightHelp};
-constexpr FieldRule kGoalieWeight{1, 155, 239, 1, u"Must be between 155 and 239 pounds"};
-constexpr FieldRule kSkaterWeight{1, 160, 254, 1, u"Must be between 160 and 254 pounds"};
-constexpr FieldRule kGoalieRating{1, 25, 100, 5, kGoalieRatingHelp};
-constexpr FieldRule kSkaterRating{1, 40, 100, 4, kSkaterRatingHelp};
-// Mode 2: the game's bias and fighting grids are too coarse to bother the
-// user about the step; only the limits are reported.
-constexpr FieldRule kBias{2, 0, 100, kBiasStep, kZeroToHundredHelp};
-constexpr FieldRule kFighting{2, 0, 100, kFightingStep, kZeroToHundredHelp};
-
-constexpr int kBiasBox = 2;
-constexpr int kFightingBox = 9;
-
-constexpr TemplateField kSkaterTemplate[] = {
-    {u"Height:", &kHeightFeet, 5},
-    {u"", &kHeightInches, 0},
-    {u"Weight:", &kSkaterWeight, 160},
-    {u"Speed:", &kSkaterRating, 40},
-    {u"Agility:", &kSkaterRating, 40},
-    {u"Off. Awareness:", &kSkaterRating, 40},
-    {u"Def. Awareness:", &kSkaterRating, 40},
-    {u"Stick Handling:", &kSkaterRating, 40},
-    {u"Aggressiveness:", &kSkaterRating, 40},
-    {u"Shoot / Pass Bias:", &kBias, 0},
-    {u"Endurance:", &kSkaterRating, 40},
-    {u"Shot Power:", &kSkaterRating, 40},
-    {u"Checking:", &kSkaterRating, 40},
-    {u"Passing:", &kSkaterRating, 40},
-    {u"Accuracy:", &kSkaterRating, 40},
-    {u"Face-Offs:", &kSkaterRating, 40},
-    {u"Fighting:", &kFighting, 0},
-};
-
-// The goalie weight defaults to 160 like the skater's, inside the goalie limits.
-constexpr TemplateField kGoalieTemplate[] = {
-    {u"Height:", &kHeightFeet, 5},
-    {u"", &kHeightInches, 0},
-    {u"Weight:", &kGoalieWeight, 160},
-    {u"Speed:", &kGoalieRating, 25},
-    {u"Agility:", &kGoalieRating, 25},
-    {u"Off. Awareness:", &kGoalieRating, 25},
-    {u"Def. Awareness:", &kGoalieRating, 25},
-    {u"Stick Left:", &kGoalieRating, 25},
-    {u"Stick Right:", &kGoalieRating, 25},
-    {u"Glove Left:", &kGoalieRating, 25},
-    {u"Glove Right:", &kGoalieRating, 25},
-    {u"Puck Control:", &kGoalieRating, 25},
-};
+template <bool Goalie>
+std::array<TemplateField, 12 + 5 * !Goalie> templateFields()
+{
+    std::array<TemplateField, 12 + 5 * !Goalie> result{};
+    for (const PlayerField &field : kPlayerFields) {
+        const FieldKind &kind = field.of(Goalie);
+        if (kind.rule)
+            result.at(std::size_t(kind.templateIndex)) = {field.templateLabel, kind.rule,
+                                                           kind.templateDefault};
+    }
+    return result;
+}
 
 qint16 toInt16(double value)
 {
@@ -331,29 +285,31 @@ QString adjustMessageText(AdjustReason reason, double number)
            + QStringLiteral("\r\nThe attribute will be adjusted");
 }
 
-const FieldRule &heightFeetRule() { return kHeightFeet; }
-const FieldRule &heightInchesRule() { return kHeightInches; }
-const FieldRule &weightRule(bool goalie) { return goalie ? kGoalieWeight : kSkaterWeight; }
+const FieldRule &heightFeetRule() { return *playerField(FieldId::HeightFeet).skater.rule; }
+const FieldRule &heightInchesRule() { return *playerField(FieldId::HeightInches).skater.rule; }
+const FieldRule &weightRule(bool goalie) { return *playerField(FieldId::Weight).of(goalie).rule; }
 
 const FieldRule &ratingRule(RatingGroup group, int box, bool goalie)
 {
-    switch (group) {
-    case RatingGroup::Goalies:
-        return kGoalieRating;
-    case RatingGroup::AllPlayers:
-        return goalie ? kGoalieRating : kSkaterRating;
-    case RatingGroup::FwdDef:
-        if (box == kBiasBox)
-            return kBias;
-        if (box == kFightingBox)
-            return kFighting;
-        return kSkaterRating;
-    }
-    Q_UNREACHABLE();
+    // A box the group does not have is checked like the group's first.
+    const PlayerField *field = ratingField(group, box);
+    if (!field)
+        field = ratingField(group, 0);
+    // A box of one kind's own group has that kind's rule whoever is shown.
+    const FieldRule *rule = field->of(goalie).rule;
+    return rule ? *rule : *field->of(!goalie).rule;
 }
 
-std::span<const TemplateField> skaterTemplateFields() { return kSkaterTemplate; }
-std::span<const TemplateField> goalieTemplateFields() { return kGoalieTemplate; }
+std::span<const TemplateField> skaterTemplateFields()
+{
+    static const auto fields = templateFields<false>();
+    return fields;
+}
+std::span<const TemplateField> goalieTemplateFields()
+{
+    static const auto fields = templateFields<true>();
+    return fields;
+}
 
 quint8 weightClass(int pounds)
 {

@@ -68,32 +68,21 @@ QString adjustMessageText(AdjustReason reason, double number);
 // ---------------------------------------------------------------------------
 // The numeric fields
 
-// One numeric field's rule: message mode, limits, step, and the text the
-// status line shows while the mouse is over the field.
-struct FieldRule
-{
-    int mode;
-    int lower;
-    int upper;
-    double step;
-    QStringView help;
-};
-
 const FieldRule &heightFeetRule();
 const FieldRule &heightInchesRule();
 // The weight box follows the position combo: goalie or not.
 const FieldRule &weightRule(bool goalie);
-// A rating box by group and index. The all-player boxes follow the loaded
-// player (goalie or not); the other groups ignore `goalie`. A FwdDef box other
-// than 2 (bias) and 9 (fighting) gets the ordinary skater rule.
+// A rating box by group and index, from the field table. The all-player
+// boxes follow the loaded player (goalie or not); the other groups ignore
+// `goalie`.
 const FieldRule &ratingRule(RatingGroup group, int box, bool goalie);
 
 // ---------------------------------------------------------------------------
 // The rating templates
 
-// One template field: its label caption (empty for the inches box, which
-// shares "Height:"), the editor's rule for the same player field, and the value
-// used when the settings file has no entry.
+// One template field, from the field table: its label caption (empty for the
+// inches box, which shares "Height:"), the editor's rule for the same player
+// field, and the value used when the settings file has no entry.
 struct TemplateField
 {
     QStringView caption;

@@ -8,6 +8,7 @@
 #include "editor/pictureprompt.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
+#include "puckdexversion.h"
 #include "sampleroster.h"
 #include "startup/profilefile.h"
 #include "startup/programstate.h"
@@ -35,7 +36,7 @@ namespace Puckdex::Render {
 
 namespace {
 
-const QString kVersionText = QStringLiteral(" v1.0 32-bit");
+const QString kVersionText = versionText();
 
 // How long a window gets to draw after it is shown, and at most to become
 // visible or to list its folders.

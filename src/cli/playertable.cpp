@@ -21,9 +21,17 @@ Column identity(const char *name, CellKind kind)
     return {QLatin1String(name), kind, Applies::Everyone};
 }
 
-Column rating(const char *name, Applies applies, RatingGroup group, int box)
+Column identity(FieldId id)
 {
-    return {QLatin1String(name), CellKind::Number, applies, group, box};
+    return {playerField(id).column, CellKind::Number, Applies::Everyone};
+}
+
+Column rating(const PlayerField &field)
+{
+    const Applies applies = !field.goalie.rule ? Applies::Skaters
+                            : !field.skater.rule ? Applies::Goalies
+                                                 : Applies::Everyone;
+    return {field.column, CellKind::Number, applies, field.group, field.box};
 }
 
 const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
@@ -309,40 +317,30 @@ Result<QList<InputRow>> rowsFromJson(const QString &path, const QByteArray &byte
 
 const std::array<Column, kColumnCount> &columns()
 {
-    using G = RatingGroup;
-    static const std::array<Column, kColumnCount> all = {
-        identity("team", CellKind::Number),
-        identity("city", CellKind::Text),
-        identity("offset", CellKind::Number),
-        identity("first_name", CellKind::Text),
-        identity("last_name", CellKind::Text),
-        identity("jersey", CellKind::Number),
-        identity("position", CellKind::Text),
-        identity("height_ft", CellKind::Number),
-        identity("height_in", CellKind::Number),
-        identity("weight", CellKind::Number),
-        identity("rookie", CellKind::Text),
-        identity("hand", CellKind::Text),
-        rating("speed", Applies::Everyone, G::AllPlayers, 0),
-        rating("agility", Applies::Everyone, G::AllPlayers, 1),
-        rating("off_awareness", Applies::Everyone, G::AllPlayers, 2),
-        rating("def_awareness", Applies::Everyone, G::AllPlayers, 3),
-        rating("stick_handling", Applies::Skaters, G::FwdDef, 0),
-        rating("aggressiveness", Applies::Skaters, G::FwdDef, 1),
-        rating("shoot_pass_bias", Applies::Skaters, G::FwdDef, 2),
-        rating("endurance", Applies::Skaters, G::FwdDef, 3),
-        rating("shot_power", Applies::Skaters, G::FwdDef, 4),
-        rating("checking", Applies::Skaters, G::FwdDef, 5),
-        rating("passing", Applies::Skaters, G::FwdDef, 6),
-        rating("accuracy", Applies::Skaters, G::FwdDef, 7),
-        rating("face_offs", Applies::Skaters, G::FwdDef, 8),
-        rating("fighting", Applies::Skaters, G::FwdDef, 9),
-        rating("stick_left", Applies::Goalies, G::Goalies, 0),
-        rating("stick_right", Applies::Goalies, G::Goalies, 1),
-        rating("glove_left", Applies::Goalies, G::Goalies, 2),
-        rating("glove_right", Applies::Goalies, G::Goalies, 3),
-        rating("puck_control", Applies::Goalies, G::Goalies, 4),
-    };
+    static const std::array<Column, kColumnCount> all = [] {
+        std::array<Column, kColumnCount> table = {
+            identity("team", CellKind::Number),
+            identity("city", CellKind::Text),
+            identity("offset", CellKind::Number),
+            identity("first_name", CellKind::Text),
+            identity("last_name", CellKind::Text),
+            identity("jersey", CellKind::Number),
+            identity("position", CellKind::Text),
+            identity(FieldId::HeightFeet),
+            identity(FieldId::HeightInches),
+            identity(FieldId::Weight),
+            identity("rookie", CellKind::Text),
+            identity("hand", CellKind::Text),
+        };
+        // The ratings in the field table's order.
+        int c = FirstRatingColumn;
+        for (const PlayerField &field : kPlayerFields) {
+            if (field.isRating())
+                table.at(c++) = rating(field);
+        }
+        Q_ASSERT(c == kColumnCount);
+        return table;
+    }();
     return all;
 }
 
@@ -357,12 +355,8 @@ int columnNamed(QStringView name)
 
 Scale scaleOf(const Column &column)
 {
-    // A goalie's ratings are all on the goalie scale; this is a skater's.
-    for (const RatingField &field : kSkaterRatingFields) {
-        if (field.group == column.group && field.box == column.box)
-            return field.scale;
-    }
-    return Scale::Goalie;
+    const PlayerField *field = ratingField(column.group, column.box);
+    return field ? field->skaterScale : Scale::Goalie;
 }
 
 Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,

@@ -2,6 +2,7 @@
 
 #include "editor/valuerules.h"
 #include "gamedb/codepage.h"
+#include "gamedb/playeredit.h"
 #include "gamedb/scales.h"
 #include "gamedb/writejournal.h"
 
@@ -33,19 +34,6 @@ struct Player
 bool isWhole(double value)
 {
     return std::isfinite(value) && std::floor(value) == value;
-}
-
-QString fitProblem(const char *what, const QString &name, TextFit fit, int width)
-{
-    if (fit == TextFit::TooLong) {
-        return QStringLiteral("%1 \"%2\" has %3 characters; the game stores %4")
-            .arg(QLatin1String(what), name)
-            .arg(name.size())
-            .arg(width);
-    }
-    const qsizetype at = CodePage::firstUnencodable(name);
-    return QStringLiteral("%1 \"%2\" has a character the game cannot store: \"%3\"")
-        .arg(QLatin1String(what), name, at >= 0 ? name.mid(at, 1) : QString());
 }
 
 class Import
@@ -194,125 +182,147 @@ private:
         return std::nullopt;
     }
 
+    // What a row gives, against what the editor shows of the player so far.
+    struct RowView
+    {
+        const InputRow &row;
+        Row shown;
+
+        const std::optional<QString> &given(int column) const { return row.cells[column]; }
+        bool differs(int column) const { return given(column) && *given(column) != shown[column]; }
+        bool numberDiffers(int column) const
+        {
+            return given(column) && readNumber(*given(column)) != readNumber(shown[column]);
+        }
+    };
+
+    // The editor's check of a number leaving its box, its message a warning.
+    static int adjust(const RowView &view, int column, const FieldRule &rule,
+                      QStringList &warnings)
+    {
+        const QString &cell = *view.given(column);
+        const PlayerEdit::CheckedNumber checked = PlayerEdit::checkNumber(cell, rule);
+        if (!checked.message.isEmpty()) {
+            warnings.append(QStringLiteral("%1 %2: %3")
+                                .arg(columns()[column].name, cell.trimmed(),
+                                     checked.message.section(QStringLiteral("\r\n"), 0, 0)));
+        }
+        return checked.value;
+    }
+
     // Sets into next what the row changes, or says why the row is refused.
     std::optional<QString> judge(const InputRow &row, const Player &player, PlayerFields &next,
                                  bool &renamed, QStringList &warnings)
     {
-        const Row shown = player.shown(player.fields);
-        const auto given = [&](int column) -> const std::optional<QString> & {
-            return row.cells[column];
-        };
-        const auto differs = [&](int column) {
-            return given(column) && *given(column) != shown[column];
-        };
-        const auto numberDiffers = [&](int column) {
-            return given(column) && readNumber(*given(column)) != readNumber(shown[column]);
-        };
-        // The editor's check of a number leaving its box: onto the limits and
-        // grid, with the message its mode allows.
-        const auto adjust = [&](int column, const FieldRule &rule) {
-            const QString &cell = *given(column);
-            const AttributeAdjustment a =
-                adjustAttribute(readNumber(cell), rule.upper, rule.lower, rule.step);
-            if (adjustMessageAllowed(rule.mode, a.reason)) {
-                const QString message = adjustMessageText(a.reason, a.messageNumber);
-                warnings.append(QStringLiteral("%1 %2: %3")
-                                    .arg(columns()[column].name, cell.trimmed(),
-                                         message.section(QStringLiteral("\r\n"), 0, 0)));
-            }
-            return int(a.value);
-        };
-
-        if (numberDiffers(TeamColumn)) {
+        const RowView view{row, player.shown(player.fields)};
+        if (view.numberDiffers(TeamColumn)) {
             return QStringLiteral("team %1: a player cannot change teams here; he plays for "
                                   "team %2")
-                .arg(given(TeamColumn)->trimmed())
+                .arg(view.given(TeamColumn)->trimmed())
                 .arg(player.team());
         }
-        if (differs(CityColumn)) {
+        if (view.differs(CityColumn)) {
             return QStringLiteral("city \"%1\": a team's city cannot be changed here; his "
                                   "team's is \"%2\"")
-                .arg(*given(CityColumn), shown[CityColumn]);
+                .arg(*view.given(CityColumn), view.shown[CityColumn]);
         }
+        if (auto refusal = judgeIdentity(view, player, next, renamed))
+            return refusal;
+        if (auto refusal = judgeBody(view, player, next, warnings))
+            return refusal;
+        if (auto refusal = judgeRatings(view, player, next, warnings))
+            return refusal;
+        // The editor writes a player whole: his attribute record must be there.
+        if (player.ratingsError && player.shown(next) != view.shown)
+            return QStringLiteral("his ratings cannot be read: %1")
+                .arg(player.ratingsError->reason);
+        return std::nullopt;
+    }
 
-        if (differs(FirstNameColumn)) {
-            next.firstName = properCase(*given(FirstNameColumn));
-            PlayerRecord probe = player.record;
-            if (const TextFit fit = probe.setFirstName(next.firstName); fit != TextFit::Ok)
-                return fitProblem("first name", next.firstName, fit, PlayerRecord::FirstName.width);
+    // Names, jersey and position.
+    std::optional<QString> judgeIdentity(const RowView &view, const Player &player,
+                                         PlayerFields &next, bool &renamed)
+    {
+        if (view.differs(FirstNameColumn)) {
+            const PlayerEdit::StoredName first =
+                PlayerEdit::firstName(*view.given(FirstNameColumn));
+            if (!first.refusal.isEmpty())
+                return first.refusal;
+            next.firstName = first.name;
         }
-        if (differs(LastNameColumn)) {
-            next.lastName = raiseFirstCharacter(*given(LastNameColumn));
-            PlayerRecord probe = player.record;
-            if (const TextFit fit = probe.setLastName(next.lastName); fit != TextFit::Ok)
-                return fitProblem("last name", next.lastName, fit, PlayerRecord::LastName.width);
+        if (view.differs(LastNameColumn)) {
+            const PlayerEdit::StoredName last = PlayerEdit::lastName(*view.given(LastNameColumn));
+            if (!last.refusal.isEmpty())
+                return last.refusal;
+            next.lastName = last.name;
             renamed = lastNameChanged(next.lastName, player.record.lastNameField());
         }
-
-        if (numberDiffers(JerseyColumn)) {
-            const double number = readNumber(*given(JerseyColumn));
+        if (view.numberDiffers(JerseyColumn)) {
+            const double number = readNumber(*view.given(JerseyColumn));
             if (!isWhole(number) || number < 0 || number > 99) {
                 return QStringLiteral("jersey %1 is not a whole number from 0 to 99")
-                    .arg(given(JerseyColumn)->trimmed());
+                    .arg(view.given(JerseyColumn)->trimmed());
             }
-            const QList<PlayerEntry> &team = m_teams[player.team()];
-            if (takenJerseys(team, player.disk.offset).contains(int(number))) {
-                for (const PlayerEntry &mate : team) {
-                    if (mate.offset != player.disk.offset
-                        && mate.record.jerseyNumber() == int(number)) {
-                        return QStringLiteral("jersey %1 is worn by his teammate %2 %3 "
-                                              "(offset %4)")
-                            .arg(int(number))
-                            .arg(mate.record.firstName(), mate.record.lastName())
-                            .arg(mate.offset);
-                    }
-                }
+            if (const PlayerEntry *mate = PlayerEdit::jerseyWearer(
+                    m_teams[player.team()], player.disk.offset, int(number))) {
+                return QStringLiteral("jersey %1 is worn by his teammate %2 %3 (offset %4)")
+                    .arg(int(number))
+                    .arg(mate->record.firstName(), mate->record.lastName())
+                    .arg(mate->offset);
             }
             next.jerseyNumber = quint8(number);
         }
-
-        if (differs(PositionColumn)) {
-            const QString letter = given(PositionColumn)->trimmed().toUpper();
-            if (letter != shown[PositionColumn]) {
-                if (letter.size() != 1 || !QStringLiteral("GDLCR").contains(letter))
-                    return QStringLiteral("position \"%1\" is none of G, D, L, C, R")
-                        .arg(*given(PositionColumn));
-                if (player.goalie && letter != QLatin1String("G"))
-                    return QStringLiteral("position %1: a goalie cannot play forward or defense")
-                        .arg(letter);
-                if (!player.goalie && letter == QLatin1String("G"))
-                    return QStringLiteral("position G: a forward or defenseman cannot play goal");
+        if (view.differs(PositionColumn)) {
+            const QString letter = view.given(PositionColumn)->trimmed().toUpper();
+            if (letter != view.shown[PositionColumn]) {
+                const QString refusal =
+                    PlayerEdit::positionRefusal(*view.given(PositionColumn), player.goalie);
+                if (!refusal.isEmpty())
+                    return refusal;
                 next.position = letter.at(0).toLatin1();
             }
         }
+        return std::nullopt;
+    }
 
-        if (numberDiffers(HeightFeetColumn) || numberDiffers(HeightInchesColumn)) {
-            double feet = readNumber(shown[HeightFeetColumn]);
-            double inches = readNumber(shown[HeightInchesColumn]);
-            if (numberDiffers(HeightFeetColumn))
-                feet = adjust(HeightFeetColumn, heightFeetRule());
-            if (numberDiffers(HeightInchesColumn))
-                inches = adjust(HeightInchesColumn, heightInchesRule());
+    // Height, weight and rookie flag.
+    static std::optional<QString> judgeBody(const RowView &view, const Player &player,
+                                            PlayerFields &next, QStringList &warnings)
+    {
+        if (view.numberDiffers(HeightFeetColumn) || view.numberDiffers(HeightInchesColumn)) {
+            double feet = readNumber(view.shown[HeightFeetColumn]);
+            double inches = readNumber(view.shown[HeightInchesColumn]);
+            if (view.numberDiffers(HeightFeetColumn))
+                feet = adjust(view, HeightFeetColumn, heightFeetRule(), warnings);
+            if (view.numberDiffers(HeightInchesColumn))
+                inches = adjust(view, HeightInchesColumn, heightInchesRule(), warnings);
             next.heightInches = heightFromFeetAndInches(feet, inches);
         }
-        if (numberDiffers(WeightColumn)) {
-            const int pounds = adjust(WeightColumn, weightRule(player.goalie));
+        if (view.numberDiffers(WeightColumn)) {
+            const int pounds = adjust(view, WeightColumn, weightRule(player.goalie), warnings);
             if (pounds != next.weightPounds) {
                 next.weightPounds = quint8(pounds);
                 next.weightClass = weightClass(pounds);
             }
         }
-
-        if (differs(RookieColumn)) {
-            const QString flag = rookieText(*given(RookieColumn));
-            if (flag != QLatin1String("Y") && flag != QLatin1String("N"))
-                return QStringLiteral("rookie \"%1\" is neither Y nor N").arg(*given(RookieColumn));
-            next.rookieFlag = flag.at(0).toLatin1();
+        if (view.differs(RookieColumn)) {
+            const char flag = PlayerEdit::rookieFlag(*view.given(RookieColumn));
+            if (!flag) {
+                return QStringLiteral("rookie \"%1\" is neither Y nor N")
+                    .arg(*view.given(RookieColumn));
+            }
+            next.rookieFlag = flag;
         }
+        return std::nullopt;
+    }
 
-        const bool ratingsGiven = given(HandColumn) || [&] {
+    // Hand and ratings.
+    static std::optional<QString> judgeRatings(const RowView &view, const Player &player,
+                                               PlayerFields &next, QStringList &warnings)
+    {
+        const bool ratingsGiven = view.given(HandColumn) || [&] {
             for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
-                if (given(c))
+                if (view.given(c))
                     return true;
             }
             return false;
@@ -320,35 +330,29 @@ private:
         if (player.ratingsError && ratingsGiven)
             return QStringLiteral("his ratings cannot be read: %1")
                 .arg(player.ratingsError->reason);
-
-        if (differs(HandColumn)) {
-            const QString hand = given(HandColumn)->trimmed().toUpper();
-            if (hand != QLatin1String("L") && hand != QLatin1String("R"))
-                return QStringLiteral("hand \"%1\" is neither L nor R").arg(*given(HandColumn));
+        if (view.differs(HandColumn)) {
+            const QString hand = view.given(HandColumn)->trimmed().toUpper();
+            if (hand != QLatin1String("L") && hand != QLatin1String("R")) {
+                return QStringLiteral("hand \"%1\" is neither L nor R")
+                    .arg(*view.given(HandColumn));
+            }
             next.hand = hand == QLatin1String("L") ? Hand::Left : Hand::Right;
         }
-
         for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
             const Column &column = columns()[c];
-            if (!given(c))
+            if (!view.given(c))
                 continue;
             if (column.applies == Applies::Skaters && player.goalie)
                 return QStringLiteral("%1 is a skater's rating; he is a goalie").arg(column.name);
             if (column.applies == Applies::Goalies && !player.goalie)
                 return QStringLiteral("%1 is a goalie's rating; he is a skater").arg(column.name);
-            if (!numberDiffers(c))
+            if (!view.numberDiffers(c))
                 continue;
-            const int value = adjust(c, ratingRule(column.group, column.box, player.goalie));
-            if (value != readNumber(shown[c])) {
-                const Scale scale = player.goalie ? Scale::Goalie : scaleOf(column);
-                next.rating(column.group, column.box) = storedFromShown(scale, value);
-            }
+            const PlayerField &field = *ratingField(column.group, column.box);
+            const int value = adjust(view, c, *field.of(player.goalie).rule, warnings);
+            if (value != readNumber(view.shown[c]))
+                PlayerEdit::storeRating(next, field, player.goalie, value);
         }
-
-        // The editor writes a player whole: his attribute record must be there.
-        if (player.ratingsError && player.shown(next) != shown)
-            return QStringLiteral("his ratings cannot be read: %1")
-                .arg(player.ratingsError->reason);
         return std::nullopt;
     }
 

@@ -2,6 +2,7 @@
 
 #include "editor/valuerules.h"
 #include "gamedb/codepage.h"
+#include "gamedb/playeredit.h"
 #include "gamedb/scales.h"
 #include "playertable.h"
 
@@ -24,13 +25,10 @@ QString letterByte(quint8 byte)
         .arg(byte);
 }
 
-QString columnNameOf(const RatingField &field)
+QString columnNameOf(const RatingField &rating)
 {
-    for (const Column &column : columns()) {
-        if (column.isRating() && column.group == field.group && column.box == field.box)
-            return column.name;
-    }
-    return {};
+    const PlayerField *field = ratingField(rating.group, rating.box);
+    return field ? QString(field->column) : QString();
 }
 
 QString feetAndInches(int inches)
@@ -85,6 +83,63 @@ void checkRatings(CheckReport &report, const QString &who, const Attribs &attrib
     }
 }
 
+// What is unsound in a player's key record alone.
+void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecord &player)
+{
+    const int shortest = heightFeetRule().lower * 12 + heightInchesRule().lower;
+    const int tallest = heightFeetRule().upper * 12 + heightInchesRule().upper;
+    if (player.jerseyNumber() > 99) {
+        report.findings.append(
+            QStringLiteral("%1: jersey %2 is above 99").arg(inKey).arg(player.jerseyNumber()));
+    }
+    if (!PlayerEdit::kPositionLetters.contains(QLatin1Char(player.position()))) {
+        report.findings.append(QStringLiteral("%1: position %2 is none of G, D, L, C, R")
+                                   .arg(inKey, letterByte(quint8(player.position()))));
+    }
+    if (player.rookieFlag() != 'Y' && player.rookieFlag() != 'N') {
+        report.findings.append(QStringLiteral("%1: rookie flag %2 is neither Y nor N")
+                                   .arg(inKey, letterByte(quint8(player.rookieFlag()))));
+    }
+    if (player.heightInches() < shortest || player.heightInches() > tallest) {
+        report.findings.append(QStringLiteral("%1: height %2 (%3 inches) is outside %4 to %5")
+                                   .arg(inKey, feetAndInches(player.heightInches()))
+                                   .arg(player.heightInches())
+                                   .arg(feetAndInches(shortest), feetAndInches(tallest)));
+    }
+    const bool goalie = player.isGoalie();
+    const FieldRule &weight = weightRule(goalie);
+    if (player.weightPounds() < weight.lower || player.weightPounds() > weight.upper) {
+        report.findings.append(
+            QStringLiteral("%1: weight %2 pounds is outside %3 to %4 for a "
+                           "%5")
+                .arg(inKey)
+                .arg(player.weightPounds())
+                .arg(weight.lower)
+                .arg(weight.upper)
+                .arg(goalie ? QStringLiteral("goalie") : QStringLiteral("skater")));
+    }
+}
+
+// Numbers two players of one team wear.
+void checkJerseys(CheckReport &report, const Roster &roster, const QString &keyName)
+{
+    for (int team = 0; team < roster.teams.size(); ++team) {
+        QMap<int, QStringList> wearers;
+        for (const PlayerEntry &entry : roster.playersOf(team))
+            wearers[entry.record.jerseyNumber()].append(describePlayer(entry.offset, entry.record));
+        for (auto it = wearers.cbegin(); it != wearers.cend(); ++it) {
+            if (it.value().size() < 2)
+                continue;
+            report.findings.append(QStringLiteral("%1: team %2 (%3): jersey %4 is worn by %5")
+                                       .arg(keyName)
+                                       .arg(team)
+                                       .arg(roster.teams[team].abbrev())
+                                       .arg(it.key())
+                                       .arg(it.value().join(QStringLiteral(" and "))));
+        }
+    }
+}
+
 } // namespace
 
 Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &options)
@@ -105,8 +160,6 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
     }
 
     const qint64 attSize = QFileInfo(files.attFile).size();
-    const int shortest = heightFeetRule().lower * 12 + heightInchesRule().lower;
-    const int tallest = heightFeetRule().upper * 12 + heightInchesRule().upper;
     qsizetype unattached = 0;
     QSet<int> unattachedTeams;
 
@@ -126,35 +179,7 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
                                            .arg(player.teamNumber()));
             }
         }
-        if (player.jerseyNumber() > 99) {
-            report.findings.append(
-                QStringLiteral("%1: jersey %2 is above 99").arg(inKey).arg(player.jerseyNumber()));
-        }
-        if (!QByteArrayLiteral("GDLCR").contains(player.position())) {
-            report.findings.append(QStringLiteral("%1: position %2 is none of G, D, L, C, R")
-                                       .arg(inKey, letterByte(quint8(player.position()))));
-        }
-        if (player.rookieFlag() != 'Y' && player.rookieFlag() != 'N') {
-            report.findings.append(QStringLiteral("%1: rookie flag %2 is neither Y nor N")
-                                       .arg(inKey, letterByte(quint8(player.rookieFlag()))));
-        }
-        if (player.heightInches() < shortest || player.heightInches() > tallest) {
-            report.findings.append(QStringLiteral("%1: height %2 (%3 inches) is outside %4 to %5")
-                                       .arg(inKey, feetAndInches(player.heightInches()))
-                                       .arg(player.heightInches())
-                                       .arg(feetAndInches(shortest), feetAndInches(tallest)));
-        }
-        const FieldRule &weight = weightRule(goalie);
-        if (player.weightPounds() < weight.lower || player.weightPounds() > weight.upper) {
-            report.findings.append(
-                QStringLiteral("%1: weight %2 pounds is outside %3 to %4 for a "
-                               "%5")
-                    .arg(inKey)
-                    .arg(player.weightPounds())
-                    .arg(weight.lower)
-                    .arg(weight.upper)
-                    .arg(goalie ? QStringLiteral("goalie") : QStringLiteral("skater")));
-        }
+        checkKeyRecord(report, inKey, player);
 
         const qint64 attribOffset = player.attribOffset();
         const int attribSize = goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
@@ -183,21 +208,7 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
         }
     }
 
-    for (int team = 0; team < roster.teams.size(); ++team) {
-        QMap<int, QStringList> wearers;
-        for (const PlayerEntry &entry : roster.playersOf(team))
-            wearers[entry.record.jerseyNumber()].append(describePlayer(entry.offset, entry.record));
-        for (auto it = wearers.cbegin(); it != wearers.cend(); ++it) {
-            if (it.value().size() < 2)
-                continue;
-            report.findings.append(QStringLiteral("%1: team %2 (%3): jersey %4 is worn by %5")
-                                       .arg(keyName)
-                                       .arg(team)
-                                       .arg(roster.teams[team].abbrev())
-                                       .arg(it.key())
-                                       .arg(it.value().join(QStringLiteral(" and "))));
-        }
-    }
+    checkJerseys(report, roster, keyName);
 
     if (unattached > 0 && !options.strict) {
         QList<int> numbers = unattachedTeams.values();

@@ -1,6 +1,7 @@
 #include "roster.h"
 
 #include "gamedb/fileset.h"
+#include "gamedb/playeredit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -150,18 +151,7 @@ Result<Roster> loadRoster(const GameSet &files)
 
 Result<PlayerFields> readFields(const GameSet &files, const PlayerRecord &player)
 {
-    if (player.isGoalie()) {
-        const Result<GoalieAttribRecord> attribs =
-            GameFiles::readGoalieAttribs(files.attFile, player.attribOffset());
-        if (!attribs)
-            return attribs.error();
-        return fieldsOf(player, *attribs);
-    }
-    const Result<SkaterAttribRecord> attribs =
-        GameFiles::readSkaterAttribs(files.attFile, player.attribOffset());
-    if (!attribs)
-        return attribs.error();
-    return fieldsOf(player, *attribs);
+    return PlayerEdit::read(files.attFile, player);
 }
 
 QString describePlayer(qint64 offset, const PlayerRecord &player)

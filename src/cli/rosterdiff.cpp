@@ -54,6 +54,29 @@ QStringList cellChanges(const Row &before, const Row &after)
     return changes;
 }
 
+namespace {
+
+// The import row that makes before into after: the offset and the changed
+// cells.
+Row patchRow(const Row &before, const Row &after, const QString &who, RosterDiff &diff)
+{
+    Row patch;
+    patch[OffsetColumn] = after[OffsetColumn];
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (before[c] == after[c])
+            continue;
+        patch[c] = after[c];
+        if (after[c].isEmpty()) {
+            diff.warnings.append(QStringLiteral("%1: %2 is empty in the second roster; an "
+                                                "empty cell changes nothing on import")
+                                     .arg(who, columns()[c].name));
+        }
+    }
+    return patch;
+}
+
+} // namespace
+
 Result<RosterDiff> diffRosters(const Roster &from, const Roster &to)
 {
     if (from.teams.size() != to.teams.size()) {
@@ -114,20 +137,8 @@ Result<RosterDiff> diffRosters(const Roster &from, const Roster &to)
         }
         if (changes.isEmpty())
             continue;
-        Row patch;
-        patch[OffsetColumn] = after->row[OffsetColumn];
-        for (int c = 0; c < kColumnCount; ++c) {
-            if (before->row[c] == after->row[c])
-                continue;
-            patch[c] = after->row[c];
-            if (after->row[c].isEmpty()) {
-                diff.warnings.append(
-                    QStringLiteral("%1: %2 is empty in the second roster; an "
-                                   "empty cell changes nothing on import")
-                        .arg(describePlayer(old.offset, old.record), columns()[c].name));
-            }
-        }
-        diff.patch.append(patch);
+        diff.patch.append(
+            patchRow(before->row, after->row, describePlayer(old.offset, old.record), diff));
         for (const QString &change : changes)
             diff.lines.append(QStringLiteral("%1: %2").arg(before->label, change));
     }

@@ -1,0 +1,378 @@
+#include "cli.h"
+
+#include "commandline.h"
+
+#include "checker.h"
+#include "importer.h"
+#include "playertable.h"
+#include "roster.h"
+#include "rosterdiff.h"
+#include "sampleroster.h"
+
+#include "gamedb/codepage.h"
+#include "gamedb/fileset.h"
+#include "gamedb/writejournal.h"
+#include "puckdexversion.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace Puckdex::Cli {
+
+namespace {
+
+int teamsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("teams", "[options] DIR",
+                     "Lists the teams: number, abbreviation, city, team name and number of "
+                     "players.");
+    line.addDir();
+    line.addGame();
+    if (const auto done = line.parse(arguments, 1, out, err))
+        return *done;
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    for (int team = 0; team < roster->teams.size(); ++team) {
+        const TeamRecord &record = roster->teams[team];
+        out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(team, 3)
+                   .arg(record.abbrev(), -3)
+                   .arg(record.city(), -16)
+                   .arg(record.teamName(), -25)
+                   .arg(roster->playersOf(team).size(), 3);
+    }
+    return Success;
+}
+
+// A team by its number or its abbreviation, in any case; -1 for none.
+int findTeam(const Roster &roster, const QString &given)
+{
+    bool isNumber = false;
+    const int number = given.toInt(&isNumber);
+    if (isNumber)
+        return roster.isTeam(number) ? number : -1;
+    for (int team = 0; team < roster.teams.size(); ++team) {
+        if (roster.teams[team].abbrev().trimmed().compare(given.trimmed(), Qt::CaseInsensitive)
+            == 0)
+            return team;
+    }
+    return -1;
+}
+
+int playersCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("players", "[options] DIR --team T",
+                     "Lists a team's players in key-file order: offset of the key record, "
+                     "jersey, position, first and last name.");
+    const QCommandLineOption team(QStringLiteral("team"),
+                                  QStringLiteral("The team: its number or abbreviation."),
+                                  QStringLiteral("T"));
+    line.addDir();
+    line.addGame();
+    line.add(team);
+    if (const auto done = line.parse(arguments, 1, out, err))
+        return *done;
+    if (!line.isSet(team))
+        return line.usageError(err, QStringLiteral("--team T is needed"));
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    const int number = findTeam(*roster, line.value(team));
+    if (number < 0) {
+        return fail(err, {roster->files.teamFile,
+                          QStringLiteral("no team \"%1\"; give a number from 0 to %2 or an "
+                                         "abbreviation (\"%3 teams\" lists them)")
+                              .arg(line.value(team))
+                              .arg(roster->teams.size() - 1)
+                              .arg(kProgram)});
+    }
+    for (const PlayerEntry &player : roster->playersOf(number)) {
+        const PlayerRecord &record = player.record;
+        out << QStringLiteral("%1  %2  %3  %4 %5\n")
+                   .arg(player.offset, 6)
+                   .arg(record.jerseyNumber(), 3)
+                   .arg(CodePage::decode(QByteArray(1, record.position())))
+                   .arg(record.firstName(), record.lastName());
+    }
+    return Success;
+}
+
+int exportCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("export", "[options] DIR",
+                     "Writes every player that belongs to a team, in key-file order, with every "
+                     "value as the editor shows it: CSV (a header line, then one line per "
+                     "player) or JSON (an array of objects). A goalie's skater ratings and a "
+                     "skater's goalie ratings are left empty.");
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("csv (the default) or json; json also when "
+                                                   "FILE ends in .json."),
+                                    QStringLiteral("csv|json"));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("Writes to FILE instead of the standard "
+                                                   "output."),
+                                    QStringLiteral("FILE"));
+    line.addDir();
+    line.addGame();
+    line.add(format);
+    line.add(output);
+    if (const auto done = line.parse(arguments, 1, out, err))
+        return *done;
+
+    bool json =
+        QFileInfo(line.value(output)).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive)
+        == 0;
+    if (line.isSet(format)) {
+        const QString name = line.value(format).toLower();
+        if (name != QLatin1String("csv") && name != QLatin1String("json"))
+            return line.usageError(
+                err, QStringLiteral("--format is csv or json, not \"%1\"").arg(line.value(format)));
+        json = name == QLatin1String("json");
+    }
+
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    QList<Row> rows;
+    int incomplete = 0;
+    for (const PlayerEntry &player : roster->teamPlayers()) {
+        const int team = player.record.teamNumber();
+        const QString city = roster->teams[team].city();
+        const bool goalie = player.record.isGoalie();
+        const Result<PlayerFields> fields = readFields(roster->files, player.record);
+        if (fields) {
+            rows.append(shownRow(team, city, player.offset, goalie, *fields));
+            continue;
+        }
+        ++incomplete;
+        err << "warning: " << describePlayer(player.offset, player.record)
+            << ": hand and ratings left empty: " << fields.error().message() << "\n";
+        rows.append(shownRow(team, city, player.offset, goalie,
+                             fieldsOf(player.record, SkaterAttribRecord()), false));
+    }
+
+    const QByteArray bytes = json ? toJson(rows) : toCsv(rows);
+    if (!line.isSet(output)) {
+        out << QString::fromUtf8(bytes);
+    } else {
+        QSaveFile file(line.value(output));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            return fail(err, {line.value(output), file.errorString()});
+        out << QStringLiteral("Exported %1 of %2 to %3.\n")
+                   .arg(plural(rows.size(), "player", "players"),
+                        plural(roster->teams.size(), "team", "teams"),
+                        QDir::toNativeSeparators(line.value(output)));
+    }
+    return incomplete ? Partly : Success;
+}
+
+int importCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("import", "[options] DIR FILE",
+                     "Changes the players that FILE (CSV or JSON, as export writes it; any "
+                     "subset of the columns, offset among them) names by offset, through the "
+                     "editor's rules. Only values that differ from the roster change anything. "
+                     "Exit status 0: every row applied; 1: some rows refused; 2: nothing could "
+                     "be done.");
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                                    QStringLiteral("Shows what would change; writes nothing."));
+    const QCommandLineOption noBackup(QStringLiteral("no-backup"),
+                                      QStringLiteral("Makes no backup copies (.bak) of the "
+                                                     "three game files first."));
+    const QCommandLineOption unlink(QStringLiteral("unlink-renamed-pictures"),
+                                    QStringLiteral("A player with a new last name no longer "
+                                                   "shows the old player's picture."));
+    line.addDir();
+    line.addPositional("FILE", "The CSV or JSON file with the players' new values.");
+    line.addGame();
+    line.add(dryRun);
+    line.add(noBackup);
+    line.add(unlink);
+    if (const auto done = line.parse(arguments, 2, out, err))
+        return *done;
+
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    const Result<QList<InputRow>> rows = readTable(line.argument(1));
+    if (!rows)
+        return fail(err, rows.error());
+    ImportOptions options;
+    options.dryRun = line.isSet(dryRun);
+    options.backups = !line.isSet(noBackup);
+    options.unlinkRenamedPictures = line.isSet(unlink);
+    return importRows(*roster, *rows, options, out, err);
+}
+
+int checkCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("check", "[options] DIR",
+                     "Reports, one line each, what in a roster the editor or the game would "
+                     "stumble over. Exit status 0: clean; 1: findings; 2: unreadable.");
+    const QCommandLineOption strict(QStringLiteral("strict"),
+                                    QStringLiteral("Counts each player whose team number "
+                                                   "matches no team (a free agent) as a "
+                                                   "finding."));
+    line.addDir();
+    line.addGame();
+    line.add(strict);
+    if (const auto done = line.parse(arguments, 1, out, err))
+        return *done;
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    CheckOptions options;
+    options.strict = line.isSet(strict);
+    const Result<CheckReport> report = checkRoster(*roster, options);
+    if (!report)
+        return fail(err, report.error());
+    for (const QString &finding : report->findings)
+        out << finding << "\n";
+    for (const QString &note : report->notes)
+        out << "note: " << note << "\n";
+    const QString size =
+        QStringLiteral("%1, %2").arg(plural(roster->teams.size(), "team", "teams"),
+                                     plural(roster->players.size(), "player", "players"));
+    if (report->findings.isEmpty()) {
+        out << "No findings (" << size << ").\n";
+        return Success;
+    }
+    out << plural(report->findings.size(), "finding", "findings") << " (" << size << ").\n";
+    return Partly;
+}
+
+int sampleCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    CommandLine line("sample", "[options] DIR",
+                     "Writes an invented roster (made-up teams and players) for trying out the "
+                     "editor and these commands. DIR is made when missing; files of a roster "
+                     "already there are never replaced.");
+    const QCommandLineOption savedGame(QStringLiteral("saved-game"),
+                                       QStringLiteral("Writes saved games (an index and "
+                                                      "numbered files) instead of base "
+                                                      "rosters."));
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Seed of the invented data (default %1).").arg(Sample::kDefaultSeed),
+        QStringLiteral("N"));
+    line.addDir();
+    line.add(savedGame);
+    line.add(seed);
+    if (const auto done = line.parse(arguments, 1, out, err))
+        return *done;
+    const QString folder = line.argument(0);
+    quint32 seedValue = Sample::kDefaultSeed;
+    if (line.isSet(seed)) {
+        bool ok = false;
+        seedValue = line.value(seed).toUInt(&ok);
+        if (!ok) {
+            return line.usageError(err, QStringLiteral("--seed needs a whole number from 0 to "
+                                                  "4294967295, not \"%1\"")
+                                       .arg(line.value(seed)));
+        }
+    }
+    const bool saved = line.isSet(savedGame);
+    const QList<int> games = Sample::defaultSavedGames();
+
+    QStringList names;
+    if (saved) {
+        names.append(Sample::IndexFileName);
+        for (const int game : games) {
+            const QString prefix = savedGamePrefix(game);
+            names << prefix + FileNames::SavedTeams << prefix + FileNames::Key
+                  << prefix + FileNames::Att;
+        }
+    } else {
+        names << FileNames::BaseTeams << FileNames::Key << FileNames::Att;
+    }
+    for (const QString &name : std::as_const(names)) {
+        const QString there = GameFolder::findFile(folder, name);
+        if (!there.isEmpty()) {
+            return fail(err, {QDir(folder).filePath(there),
+                              QStringLiteral("already there; the sample never replaces a "
+                                             "roster, so choose an empty folder")});
+        }
+    }
+
+    const Status written =
+        saved ? Sample::writeSavedGames(folder, games, seedValue)
+              : Sample::writeBaseRosters(folder, seedValue);
+    if (!written)
+        return fail(err, written.error());
+    out << QStringLiteral("Wrote %1 to %2.\n")
+               .arg(names.join(QStringLiteral(", ")),
+                    QDir::toNativeSeparators(QDir(folder).absolutePath()));
+    return Success;
+}
+
+struct Command
+{
+    const char *name;
+    const char *synopsis;
+    const char *summary;
+    int (*run)(const QStringList &, QTextStream &, QTextStream &);
+};
+
+const Command kCommands[] = {
+    {"teams", "teams DIR", "the teams: number, abbreviation, city, name, players", &teamsCommand},
+    {"players", "players DIR --team T", "a team's players: offset, jersey, position, name",
+     &playersCommand},
+    {"export", "export DIR", "every player of a team as CSV or JSON", &exportCommand},
+    {"import", "import DIR FILE", "changes players as a CSV or JSON file says", &importCommand},
+    {"check", "check DIR", "reports what is unsound in a roster", &checkCommand},
+    {"undo", "undo DIR", "takes back the newest player writes", &undoCommand},
+    {"diff", "diff A [B]", "what changed from one roster to another", &diffCommand},
+    {"sample", "sample DIR", "writes an invented sample roster", &sampleCommand},
+};
+
+QString overview()
+{
+    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n\n"
+                                  "Lists, exports, imports and checks the NHL 96 rosters in a "
+                                  "game folder DIR.\n\nCommands:\n")
+                       .arg(kProgram);
+    for (const Command &command : kCommands) {
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QLatin1String(command.synopsis), -24)
+                    .arg(QLatin1String(command.summary));
+    }
+    text += QStringLiteral("\nEvery command that reads a roster takes --game N to use saved game "
+                           "N instead of the base rosters.\n\"%1 COMMAND --help\" describes a "
+                           "command; \"%1 --version\" shows the version.\n")
+                .arg(kProgram);
+    return text;
+}
+
+} // namespace
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.isEmpty()) {
+        err << overview();
+        return Failure;
+    }
+    const QString &first = arguments.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")
+        || first == QLatin1String("help")) {
+        out << overview();
+        return Success;
+    }
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
+        out << kProgram << " " << QLatin1String(kVersion) << "\n";
+        return Success;
+    }
+    for (const Command &command : kCommands) {
+        if (first == QLatin1String(command.name))
+            return command.run(arguments.mid(1), out, err);
+    }
+    err << kProgram << ": no command \"" << first << "\"; \"" << kProgram
+        << " --help\" lists the commands.\n";
+    return Failure;
+}
+
+} // namespace Puckdex::Cli

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "gamedb/fieldtable.h"
+#include "gamedb/fileerror.h"
+#include "gamedb/gamefiles.h"
+#include "gamedb/playerfields.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// The rules of one edit of a player, shared by every front end: reading him
+// with the attribute record of his kind, checking a number left in a field,
+// the identity rules, and his ratings between shown and stored values. The
+// write goes through writePlayerFields().
+namespace Puckdex::PlayerEdit {
+
+// His fields, read with the attribute record of his kind (goalie or skater)
+// from the attribute file.
+Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player);
+
+// A number left in a field: what the field's rule lets stand, and the
+// message the rule's mode owes the user (empty when none).
+struct CheckedNumber
+{
+    int value;
+    QString message;
+};
+CheckedNumber checkNumber(QStringView text, const FieldRule &rule);
+
+// The position letters the editor offers, goalie first.
+inline constexpr QStringView kPositionLetters = u"GDLCR";
+
+// Why a typed position (one letter, either case, blanks around it) cannot be
+// his; empty when it can.
+QString positionRefusal(QStringView typed, bool goalie);
+
+// The teammate who wears number while the player at shownOffset is shown;
+// none when no one does.
+const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number);
+
+// A typed name as it is stored (first name in proper case, the last name's
+// first character raised), and why it cannot be stored when it cannot.
+struct StoredName
+{
+    QString name;
+    QString refusal;
+};
+StoredName firstName(QStringView typed);
+StoredName lastName(QStringView typed);
+
+// The rookie flag of a typed text, 0 when it is neither Y nor N.
+char rookieFlag(QStringView typed);
+
+// A rating as shown for a player of that kind, and a shown value stored.
+int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie);
+void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown);
+
+} // namespace Puckdex::PlayerEdit

@@ -1,0 +1,160 @@
+// The rules of one edit of a player that every front end shares: numbers
+// checked against each field's rule with the message it owes, ratings
+// between shown and stored values, the identity rules, and reading a player
+// with the attribute record of his kind.
+
+#include "sampleroster.h"
+
+#include "editor/valuerules.h"
+#include "gamedb/playeredit.h"
+
+#include "fieldrows.h"
+#include <QTemporaryDir>
+
+#include <QTest>
+
+using namespace Puckdex;
+
+namespace {
+
+PlayerEntry entry(qint64 offset, int team, int jersey)
+{
+    PlayerRecord record;
+    record.setTeamNumber(quint8(team));
+    record.setJerseyNumber(quint8(jersey));
+    return {offset, record};
+}
+
+} // namespace
+
+class TstPlayerEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void field_data() { addFieldRows(); }
+    // Every field: a number beyond its limits becomes the limit with the
+    // message its mode owes; one off the grid moves onto it, said only in
+    // mode 1; a rating shown is stored as the byte it came from.
+    void field()
+    {
+        QFETCH(const PlayerField *, field);
+        QFETCH(bool, goalie);
+        const FieldRule &rule = *field->of(goalie).rule;
+
+        const PlayerEdit::CheckedNumber above =
+            PlayerEdit::checkNumber(QString::number(rule.upper + 1), rule);
+        QCOMPARE(above.value, rule.upper);
+        QCOMPARE(above.message, QStringLiteral("Attribute may not be greater than %1\r\nThe "
+                                               "attribute will be adjusted")
+                                    .arg(rule.upper));
+        const PlayerEdit::CheckedNumber below =
+            PlayerEdit::checkNumber(QString::number(rule.lower - 1), rule);
+        QCOMPARE(below.value, rule.lower);
+        QVERIFY2(below.message.contains(QString::number(rule.lower)), qPrintable(below.message));
+        const PlayerEdit::CheckedNumber inside =
+            PlayerEdit::checkNumber(QString::number(rule.lower), rule);
+        QCOMPARE(inside.value, rule.lower);
+        QCOMPARE(inside.message, QString());
+        if (rule.step > 1) {
+            const PlayerEdit::CheckedNumber off =
+                PlayerEdit::checkNumber(QString::number(rule.lower + 1), rule);
+            QCOMPARE(off.message.isEmpty(), rule.mode != 1);
+        }
+
+        if (!field->isRating())
+            return;
+        const int topByte = field->scale(goalie) == Scale::Fighting ? 6 : 15;
+        for (int stored = 0; stored <= topByte; ++stored) {
+            PlayerFields fields;
+            fields.rating(field->group, field->box) = quint8(stored);
+            const int shown = PlayerEdit::shownRating(fields, *field, goalie);
+            PlayerFields back;
+            PlayerEdit::storeRating(back, *field, goalie, shown);
+            QCOMPARE(int(back.rating(field->group, field->box)), stored);
+        }
+    }
+
+    void position_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<QString>("refusal"); // empty: he may play there
+        QTest::newRow("skater to centre") << " c " << false << "";
+        QTest::newRow("goalie stays in goal") << "G" << true << "";
+        QTest::newRow("skater to goal")
+            << "g" << false << "position G: a forward or defenseman cannot play goal";
+        QTest::newRow("goalie to defence")
+            << "D" << true << "position D: a goalie cannot play forward or defense";
+        QTest::newRow("no such letter")
+            << "X" << false << "position \"X\" is none of G, D, L, C, R";
+        QTest::newRow("two letters") << "LW" << false << "position \"LW\" is none of G, D, L, C, R";
+        QTest::newRow("nothing") << "" << true << "position \"\" is none of G, D, L, C, R";
+    }
+    void position()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, goalie);
+        QFETCH(QString, refusal);
+        QCOMPARE(PlayerEdit::positionRefusal(typed, goalie), refusal);
+    }
+
+    void identity()
+    {
+        // A teammate's number is taken; his own and another team's are not.
+        const QList<PlayerEntry> team = {entry(9300, 4, 33), entry(9360, 4, 5)};
+        const PlayerEntry *wearer = PlayerEdit::jerseyWearer(team, 9300, 5);
+        QVERIFY(wearer);
+        QCOMPARE(wearer->offset, 9360);
+        QCOMPARE(PlayerEdit::jerseyWearer(team, 9300, 33), nullptr);
+        QCOMPARE(PlayerEdit::jerseyWearer(team, 9300, 7), nullptr);
+
+        QCOMPARE(PlayerEdit::firstName(u"JEAN-LUC").name, QStringLiteral("Jean-luc"));
+        QCOMPARE(PlayerEdit::lastName(u"mcDonald").name, QStringLiteral("McDonald"));
+        QCOMPARE(PlayerEdit::firstName(u"Bartholomew-Maximilian").refusal,
+                 QStringLiteral("first name \"Bartholomew-maximilian\" has 22 characters; the "
+                                "game stores %1")
+                     .arg(PlayerRecord::FirstName.width));
+        QVERIFY(
+            PlayerEdit::lastName(QStringLiteral("Kim\u4E00"))
+                .refusal.contains(QStringLiteral("a character the game cannot store: \"\u4E00\"")));
+        QCOMPARE(PlayerEdit::lastName(u"Oz").refusal, QString());
+
+        QCOMPARE(PlayerEdit::rookieFlag(u"y"), 'Y');
+        QCOMPARE(PlayerEdit::rookieFlag(u"N"), 'N');
+        QCOMPARE(PlayerEdit::rookieFlag(u"yes"), '\0');
+    }
+
+    // A player is read with the attribute record of his kind.
+    void readsByKind()
+    {
+        QTemporaryDir dir;
+        QVERIFY(Sample::writeBaseRosters(dir.path()).ok());
+        const Sample::RosterImage sample = Sample::buildRoster();
+        const QString att = dir.filePath(QStringLiteral("att.db"));
+        int goalies = 0;
+        for (const Sample::SamplePlayer &p : sample.players) {
+            if (p.record.teamNumber() >= sample.teams.size())
+                continue;
+            const Result<PlayerFields> fields = PlayerEdit::read(att, p.record);
+            QVERIFY(fields);
+            const qsizetype size =
+                p.record.isGoalie() ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+            const QByteArray bytes = sample.attFile.mid(p.record.attribOffset(), size);
+            for (const RatingField &r : p.record.isGoalie()
+                                            ? std::span<const RatingField>(kGoalieRatingFields)
+                                            : std::span<const RatingField>(kSkaterRatingFields))
+                QCOMPARE(int(fields->rating(r.group, r.box)), int(quint8(bytes.at(r.byte))));
+            goalies += p.record.isGoalie();
+        }
+        QVERIFY(goalies > 0);
+
+        // An attribute record beyond the file's end is said, not guessed.
+        PlayerRecord far = sample.players.first().record;
+        far.setAttribOffset(qint32(sample.attFile.size()));
+        QVERIFY(!PlayerEdit::read(att, far));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstPlayerEdit)
+#include "tst_playeredit.moc"
