@@ -8,6 +8,7 @@
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
+#include "puckdexversion.h"
 
 #include "ui_mainwindow.h"
 
@@ -34,7 +35,7 @@ Startup::~Startup() = default;
 
 std::unique_ptr<MainWindow> Startup::run()
 {
-    m_state.VersionText = QStringLiteral(" v1.0") + QStringLiteral(" 32-bit");
+    m_state.VersionText = versionText();
     m_state.LoadingTeam = false;
     m_state.AlwaysAsk = true;
     ReadSettings();
