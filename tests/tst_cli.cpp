@@ -1037,6 +1037,37 @@ private slots:
             QVERIFY2(readFile(QDir(folder).filePath(it.key())) == it.value(), qPrintable(it.key()));
     }
 
+    // A command's output file on a real full disk: refused with the reason,
+    // and what the file held before is kept whole.
+    void outputOnAFullDisk_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("export") << QStringList{"export"};
+        QTest::newRow("diff") << QStringList{"diff", "--format", "csv"};
+    }
+    void outputOnAFullDisk()
+    {
+        QFETCH(QStringList, command);
+        FullDisk disk;
+        REQUIRE_FULL_DISK(disk);
+        if (command.first() == QLatin1String("diff")) {
+            for (const char *name : {"teams", "key", "att"})
+                QVERIFY(QFile::copy(base(qPrintable(name + QStringLiteral(".db"))),
+                                    base(qPrintable(name + QStringLiteral(".bak")))));
+            writeFile(file("rows.csv"),
+                      QStringLiteral("offset,speed\r\n%1,100\r\n").arg(firstSkater().keyOffset).toUtf8());
+            QCOMPARE(cli({"import", m_base, file("rows.csv"), "--no-backup"}).status, 0);
+        }
+        const QString output = disk.filePath("out.csv");
+        writeFile(output, "an earlier export");
+        QVERIFY(disk.fill());
+        const Outcome outcome =
+            cli(QStringList{command.first(), m_base} + command.mid(1) + QStringList{"--output", output});
+        QCOMPARE(outcome.status, 2);
+        QVERIFY2(outcome.err.contains("out.csv: the disk is full"), qPrintable(outcome.err));
+        QCOMPARE(readFile(output), QByteArray("an earlier export"));
+    }
+
     void checkFindsNothingInTheSample_data()
     {
         QTest::addColumn<QStringList>("game");

@@ -17,7 +17,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -160,9 +159,8 @@ int exportCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
     if (!line.isSet(output)) {
         out << QString::fromUtf8(bytes);
     } else {
-        QSaveFile file(line.value(output));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            return fail(err, {line.value(output), file.errorString()});
+        if (const Status written = writeOutputFile(line.value(output), bytes); !written)
+            return fail(err, written.error());
         out << QStringLiteral("Exported %1 of %2 to %3.\n")
                    .arg(plural(rows.size(), "player", "players"),
                         plural(roster->teams.size(), "team", "teams"),

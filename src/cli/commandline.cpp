@@ -1,11 +1,20 @@
 #include "commandline.h"
 
+#include "gamedb/safefile.h"
+
+#include <QFileInfo>
+
 namespace Puckdex::Cli {
 
 int fail(QTextStream &err, const FileError &error)
 {
     err << kProgram << ": " << error.fullMessage() << "\n";
     return Failure;
+}
+
+Status writeOutputFile(const QString &path, const QByteArray &bytes)
+{
+    return SafeFile::replace(QFileInfo(path).absoluteFilePath(), bytes);
 }
 
 QString wrapped(const QString &text)

@@ -18,6 +18,11 @@ inline const QString kProgram = QStringLiteral("puckdex-cli");
 // Says the error on err; the exit status of a command that could do nothing.
 int fail(QTextStream &err, const FileError &error);
 
+// Puts a command's output into the file the user named, whole or not at
+// all: written beside it, synced and read back before it takes the place of
+// what was there.
+Status writeOutputFile(const QString &path, const QByteArray &bytes);
+
 // Words on lines of at most 79 characters; the parser shows a description as given.
 QString wrapped(const QString &text);
 

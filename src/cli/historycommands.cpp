@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <array>
 
@@ -316,9 +315,8 @@ int diffCommand(const QStringList &arguments, QTextStream &out, QTextStream &err
     if (!line.isSet(output)) {
         out << QString::fromUtf8(bytes);
     } else {
-        QSaveFile file(line.value(output));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            return fail(err, {line.value(output), file.errorString()});
+        if (const Status written = writeOutputFile(line.value(output), bytes); !written)
+            return fail(err, written.error());
         out << QStringLiteral("Wrote %1 of %2 to %3.\n")
                    .arg(plural(diff->lines.size(), "changed value", "changed values"),
                         plural(diff->patch.size(), "player", "players"),
