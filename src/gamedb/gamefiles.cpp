@@ -86,6 +86,19 @@ Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
     return record;
 }
 
+// A folder, or a file with the read-only mark (honoured the way Windows
+// does, also for a user whom the system would let through: an
+// administrator, root), is refused before it is opened for writing.
+Status refuseUnwritable(const QString &path, const std::optional<WriteFault> &fault)
+{
+    const QFile file(path);
+    if (QFileInfo(path).isDir())
+        return writeErrorOf(file);
+    if (SafeFile::isMarkedReadOnly(path) || (fault && fault->readOnly))
+        return error(file, QStringLiteral("the file is read-only"));
+    return {};
+}
+
 // Writes the record's bytes over bytes that already exist: never past the end,
 // never into a file that is marked read-only. The bytes are flushed to the
 // disk and read back; only when they read back as written is the write done.
@@ -94,10 +107,8 @@ Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
 {
     QFile file(path);
     const std::optional<WriteFault> fault = SafeFile::faultFor(path, offset);
-    if (const Status writable = checkWritable(path); !writable)
+    if (const Status writable = refuseUnwritable(path, fault); !writable)
         return writable;
-    if (fault && fault->readOnly)
-        return error(file, QStringLiteral("the file is read-only"));
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return writeErrorOf(file);
     if (offset < 0)
@@ -333,14 +344,9 @@ Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)
 
 Status checkWritable(const QString &file)
 {
+    if (const Status writable = refuseUnwritable(file, SafeFile::faultFor(file, -1)); !writable)
+        return writable;
     QFile probe(file);
-    const std::optional<WriteFault> fault = SafeFile::faultFor(file, -1);
-    if (QFileInfo(file).isDir())
-        return writeErrorOf(probe);
-    // Honour the read-only mark the way Windows does, also for a user whom
-    // the system would let through (an administrator, root).
-    if (SafeFile::isMarkedReadOnly(file) || (fault && fault->readOnly))
-        return error(probe, QStringLiteral("the file is read-only"));
     if (!probe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return writeErrorOf(probe);
     return {};
