@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
 #include "gamedb/writejournal.h"
@@ -11,18 +12,7 @@ using namespace Puckdex;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -107,7 +97,7 @@ private slots:
             if (at >= 0) {
                 QByteArray bytes = readFile(path);
                 bytes[at] = char(bytes.at(at) ^ 0x5a);
-                writeFile(path, bytes);
+                QVERIFY(writeFile(path, bytes));
             }
         }
         const QByteArray key = readFile(m_key), att = readFile(m_att);
@@ -231,7 +221,7 @@ private slots:
         QString text = QString::fromUtf8(readFile(j.path()));
         const qsizetype at = find == "}\n" ? text.lastIndexOf(find) : text.indexOf(find);
         QVERIFY(at >= 0);
-        writeFile(j.path(), text.replace(at, find.size(), replace).toUtf8());
+        QVERIFY(writeFile(j.path(), text.replace(at, find.size(), replace).toUtf8()));
 
         const auto pending = j.pending();
         QVERIFY(!pending.ok());

@@ -5,6 +5,7 @@
 // was. Only what the file system cannot be made to do (a device that gives
 // back other bytes, a failing sync) goes through the write-fault seam.
 
+#include "testfiles.h"
 #include "bytecompare.h"
 #include "fulldisk.h"
 
@@ -27,17 +28,7 @@ namespace {
 const QByteArray kOldBackup = "an earlier run's backup";
 const QByteArray kOldSettings = "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardForward0=6\r\n";
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // Every entry of a folder with its bytes (folders as "<folder>"), hidden ones
 // too: a temporary copy left behind shows.
@@ -48,7 +39,7 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     for (const QFileInfo &info :
          dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         entries.insert(info.fileName(),
-                       info.isDir() ? QByteArray("<folder>") : readAll(info.filePath()));
+                       info.isDir() ? QByteArray("<folder>") : readFile(info.filePath()));
     }
     return entries;
 }
@@ -138,12 +129,12 @@ private slots:
         const QString target = QDir(folder).filePath(settings ? QStringLiteral("PUCKDEX.INI")
                                                               : QStringLiteral("teams.bak"));
         const QByteArray sourceBytes = QByteArray(20000, 't') + "end of the roster";
-        QVERIFY(writeAll(source, sourceBytes));
+        QVERIFY(writeFile(source, sourceBytes));
         if (fault == QLatin1String("folder")) {
             QVERIFY(QDir(folder).mkdir(QFileInfo(target).fileName()));
-            QVERIFY(writeAll(target + QStringLiteral("/inside"), "kept"));
+            QVERIFY(writeFile(target + QStringLiteral("/inside"), "kept"));
         } else if (!firstBackup) {
-            QVERIFY(writeAll(target, settings ? kOldSettings : kOldBackup));
+            QVERIFY(writeFile(target, settings ? kOldSettings : kOldBackup));
         }
         if (fault == QLatin1String("read-only"))
             QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
@@ -198,9 +189,9 @@ private slots:
         QFETCH(QString, backup);
         QTemporaryDir dir;
         const QByteArray roster = "the roster as it is now";
-        QVERIFY(writeAll(dir.filePath(game), roster));
+        QVERIFY(writeFile(dir.filePath(game), roster));
         for (const QString &name : earlier)
-            QVERIFY(writeAll(dir.filePath(name), kOldBackup));
+            QVERIFY(writeFile(dir.filePath(name), kOldBackup));
         if (earlier.size() > 1 && snapshot(dir.path()).size() < 3)
             QSKIP("this file system does not tell the cases apart");
 
@@ -254,8 +245,8 @@ private slots:
         QVERIFY(players && !players->isEmpty());
         const PlayerEntry &player = players->first();
         const bool goalie = player.record.isGoalie();
-        const QByteArray keyBefore = readAll(key);
-        const QByteArray attBefore = readAll(att);
+        const QByteArray keyBefore = readFile(key);
+        const QByteArray attBefore = readFile(att);
 
         PlayerFields fields;
         if (goalie) {
@@ -285,7 +276,7 @@ private slots:
             writePlayerFields(key, att, player.offset, goalie, fields);
         QCOMPARE(written.ok(), reason.isEmpty());
         if (written) {
-            QCOMPARE(readAll(key).mid(player.offset, PlayerRecord::Size),
+            QCOMPARE(readFile(key).mid(player.offset, PlayerRecord::Size),
                      written->key.toByteArray());
             QCOMPARE(written->key.firstName(), QStringLiteral("Zed"));
             return;
@@ -299,10 +290,10 @@ private slots:
         // bytes as before.
         if (file != QLatin1String("key.db") || fault == QLatin1String("read-only")
             || fault == QLatin1String("bad read-back"))
-            COMPARE_BYTES(readAll(key), keyBefore);
+            COMPARE_BYTES(readFile(key), keyBefore);
         if (file != QLatin1String("att.db") || fault == QLatin1String("read-only")
             || fault == QLatin1String("bad read-back") || fault == QLatin1String("file sync fails"))
-            COMPARE_BYTES(readAll(att), attBefore);
+            COMPARE_BYTES(readFile(att), attBefore);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "dialogs/gamefolderwindow.h"
 #include "editor/mainwindow.h"
 #include "gamedb/fileset.h"
@@ -27,18 +28,7 @@ using namespace Puckdex;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 void click(QWidget *window, const char *button)
 {
@@ -157,8 +147,8 @@ private slots:
 
     void storedFolderIsOpenedAndWrittenAgain()
     {
-        writeFile(m_ini, "; hand-written\r\n[Other]\r\nkey=a,b\r\n[puckdex]\r\nnhl96path = "
-                             + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
+        QVERIFY(writeFile(m_ini, "; hand-written\r\n[Other]\r\nkey=a,b\r\n[puckdex]\r\nnhl96path = "
+                             + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n"));
         MessageScript messages;
         QString openedOn;
         bool inView = false;
@@ -212,7 +202,7 @@ private slots:
 
     void aVanishedStoredFolderOpensOnHome()
     {
-        writeFile(m_ini, "[Puckdex]\r\nNHL96Path=" + m_dir.filePath("gone").toUtf8() + "\r\n");
+        QVERIFY(writeFile(m_ini, "[Puckdex]\r\nNHL96Path=" + m_dir.filePath("gone").toUtf8() + "\r\n"));
         MessageScript messages;
         QString openedOn;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
@@ -227,7 +217,7 @@ private slots:
 
     void aSecondInstanceEndsAndLeavesTheSettingsAlone()
     {
-        writeFile(m_ini, "[Puckdex]\r\nNHL96Path=C:\\Games\\NHL96\r\n");
+        QVERIFY(writeFile(m_ini, "[Puckdex]\r\nNHL96Path=C:\\Games\\NHL96\r\n"));
         const QByteArray before = readFile(m_ini);
         SingleInstance running(instanceKey());
         QVERIFY(!running.anotherIsRunning());
@@ -248,7 +238,7 @@ private slots:
         const QString lockPath = QDir(SingleInstance::folder()).filePath(key + QStringLiteral(".lock"));
         // What a crashed instance leaves: its lock (a process that is gone)
         // and its socket file.
-        writeFile(lockPath, "2147483000\npuckdex\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        QVERIFY(writeFile(lockPath, "2147483000\npuckdex\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
         {
             SingleInstance first(key);
             QVERIFY(!first.anotherIsRunning());
@@ -483,7 +473,7 @@ private slots:
             QString source;
             if (lower == "games.ndx") {
                 QByteArray index = readFile(m_saved + "/games.ndx").left(110 + 54);
-                writeFile(QDir(folder).filePath(name), index);
+                QVERIFY(writeFile(QDir(folder).filePath(name), index));
                 QCOMPARE(GameFiles::listSavedGames(QDir(folder).filePath(name))->first().gameNumber(), 3);
                 continue;
             }
@@ -535,7 +525,7 @@ private slots:
         const QString folder = freshFolder(QStringLiteral("noindex"));
         for (const char *name : {"03tem.db", "03key.db", "03att.db"})
             QVERIFY(QFile::copy(m_saved + "/" + name, folder + "/" + name));
-        writeFile(folder + "/games.ndx", index);
+        QVERIFY(writeFile(folder + "/games.ndx", index));
 
         MessageScript messages;
         bool stayedOpen = false;
@@ -673,7 +663,7 @@ private slots:
         for (const char *name : {"TEAMS.DB", "KEY.DB", "ATT.DB"})
             QVERIFY(QFile::copy(m_base + "/" + QString::fromLatin1(name).toLower(), folder + "/" + name));
         // An older backup is overwritten.
-        writeFile(folder + "/KEY.BAK", "old backup");
+        QVERIFY(writeFile(folder + "/KEY.BAK", "old backup"));
 
         MessageScript messages;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
