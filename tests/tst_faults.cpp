@@ -116,7 +116,7 @@ void editShownPlayer(EditorFixture &f)
 // team still chosen.
 void checkStillShown(EditorFixture &f, qint64 offset, int team = kTeam)
 {
-    QVERIFY(f.state.PlayerLoaded);
+    QVERIFY(f.window->isPlayerShown());
     QCOMPARE(f.shownOffset(), offset);
     QCOMPARE(f.ui().txtFirstName->text(), QStringLiteral("Zed"));
     QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
@@ -126,7 +126,7 @@ void checkStillShown(EditorFixture &f, qint64 offset, int team = kTeam)
 // No player shown after a record could not be read; the team's list stays.
 void checkNoPlayerShown(EditorFixture &f)
 {
-    QVERIFY(!f.state.PlayerLoaded);
+    QVERIFY(!f.window->isPlayerShown());
     QVERIFY(!f.ui().txtFirstName->isEnabled());
     QCOMPARE(f.ui().txtFirstName->text(), QString());
     QCOMPARE(f.window->ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
@@ -144,7 +144,7 @@ void checkUsable(EditorFixture &f, const MessageScript &messages, int team = kTh
     QVERIFY(!players.isEmpty());
     QCOMPARE(f.ui().lstPlayers->count(), players.size());
     QVERIFY(f.clickPlayer(players.last().offset));
-    QVERIFY(f.state.PlayerLoaded);
+    QVERIFY(f.window->isPlayerShown());
     QCOMPARE(f.shownOffset(), players.last().offset);
     QCOMPARE(f.ui().txtLastName->text(), players.last().record.lastName());
     QCOMPARE(messages.shown.size(), before);
@@ -471,7 +471,7 @@ private slots:
         checkFaultMessage(messages.shown.first(), path, QStringLiteral("the file was removed"));
         QVERIFY2(messages.shown.first().text.startsWith(what),
                  qPrintable(messages.shown.first().text));
-        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.window->isPlayerShown());
         if (pickPlayer) {
             checkNoPlayerShown(f);
         } else {
@@ -511,8 +511,7 @@ private slots:
         QCOMPARE(questions, 1);
         checkFaultMessage(messages.shown.first(), f.path("key.db"),
                           QStringLiteral("the file is read-only"));
-        QVERIFY(f.state.PlayerLoaded);
-        QVERIFY(!f.state.LoadingTeam);
+        QVERIFY(f.window->isPlayerShown());
         QCOMPARE(f.shownOffset(), t.shown);
         QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
         QCOMPARE(f.ui().lstPlayers->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly).size(), 1);
@@ -745,7 +744,7 @@ private slots:
         // bytes and the short file stays as short as it was.
         const Targets t = targetsOf(players, last.offset);
         QVERIFY(f.clickPlayer(t.next));
-        QVERIFY(f.state.PlayerLoaded);
+        QVERIFY(f.window->isPlayerShown());
         QCOMPARE(f.shownOffset(), t.next);
         QVERIFY(f.chooseTeam(kOtherTeam));
         QCOMPARE(messages.shown.size(), 1);
@@ -888,7 +887,7 @@ private slots:
         QVERIFY(
             messages.shown.first().text.startsWith(QStringLiteral("The team could not be read.")));
         // The shown player was written before the team was read.
-        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.window->isPlayerShown());
         QVERIFY(!f.ui().lstPlayers->isEnabled());
         QCOMPARE(f.ui().lstPlayers->count(), 0);
         QCOMPARE(f.ui().txtName->text(), QString());

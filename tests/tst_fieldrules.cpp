@@ -348,8 +348,7 @@ private slots:
         QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), offset);
         QCOMPARE(f.shownOffset(), offset);
         QCOMPARE(f.ui().txtWeight->text(), weight);
-        QVERIFY(f.state.PlayerLoaded);
-        QVERIFY(!f.state.LoadingTeam);
+        QVERIFY(f.window->isPlayerShown());
         // Still in memory only.
         QCOMPARE(f.key(), f.originalKey);
         QCOMPARE(messages.shown.size(), 0);
@@ -446,7 +445,6 @@ private slots:
         QCOMPARE(questions, asked ? 1 : 0);
         QVERIFY(f.ui().lstPlayers->findItems(listedAs, Qt::MatchExactly).size() == 1);
         QCOMPARE(f.shownOffset(), offset);
-        QVERIFY(!f.state.LoadingTeam);
         // The next click in the list loads the clicked player normally.
         const auto other = firstOf(f.players(5), true);
         QVERIFY(f.clickPlayer(other->offset));

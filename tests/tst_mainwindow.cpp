@@ -145,8 +145,7 @@ private slots:
                            static_cast<QWidget *>(ui.cmdApplyStd)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QCOMPARE(ui.txtFirstName->text(), QString());
-        QVERIFY(!f.state.PlayerLoaded);
-        QVERIFY(!f.state.LoadingTeam);
+        QVERIFY(!f.window->isPlayerShown());
         QCOMPARE(messages.shown.size(), 0);
     }
 
@@ -165,7 +164,7 @@ private slots:
             QVERIFY(f.clickPlayer(p->offset));
             QCOMPARE(f.shownOffset(), p->offset);
             checkShown(f, *p);
-            QVERIFY(f.state.PlayerLoaded);
+            QVERIFY(f.window->isPlayerShown());
             QVERIFY(f.ui().cmdApplyStd->isEnabled());
         }
         QCOMPARE(messages.shown.size(), 0);
@@ -420,7 +419,7 @@ private slots:
         QVERIFY2(messages.texts().first().contains(QStringLiteral("att.db")), qPrintable(messages.texts().first()));
         QCOMPARE(messages.shown.first().style, 48);
         // The team is chosen, no player is shown, nothing half filled.
-        QVERIFY(!f.state.PlayerLoaded);
+        QVERIFY(!f.window->isPlayerShown());
         QVERIFY(!f.ui().txtFirstName->isEnabled());
         QCOMPARE(f.ui().txtFirstName->text(), QString());
         QCOMPARE(f.ui().txtAllPlayers_0->text(), QString());
@@ -498,7 +497,7 @@ private slots:
                  qPrintable(messages.texts().first()));
         QCOMPARE(f.shownOffset(), players.at(0).offset);
         QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
-        QVERIFY(f.state.PlayerLoaded);
+        QVERIFY(f.window->isPlayerShown());
 
         // Another team: refused the same way.
         QVERIFY(f.chooseTeam(3));

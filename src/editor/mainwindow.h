@@ -1,12 +1,12 @@
 #pragma once
 
 #include "gamedb/fileerror.h"
+#include "gamedb/playeredit.h"
 #include "gamedb/ratings.h"
 #include "gamedb/records.h"
 
 #include <QWidget>
 
-#include <array>
 #include <optional>
 #include <memory>
 
@@ -18,9 +18,8 @@ class MainWindow;
 
 namespace Puckdex {
 
-class FieldFocus;
-struct FieldRule;
 struct JournalEntry;
+class PlayerForm;
 struct ProgramState;
 struct WrittenPlayer;
 class TemplateWindow;
@@ -40,9 +39,15 @@ public:
 
     Ui::MainWindow &ui() { return *m_ui; }
 
+    // Fills the team list, sorted by city, with no team chosen.
+    void setTeams(const QList<TeamRecord> &teams);
+
     // The rating box of a group ("txtFwdDef" 3 is ratingBox(FwdDef, 3)).
     QLineEdit *ratingBox(RatingGroup group, int box) const;
 
+    // Whether a player is shown, and so is written back before the next
+    // team, player or the end.
+    bool isPlayerShown() const;
     // The shown player's records as read (and as changed meanwhile), and
     // where his key record lies.
     const PlayerRecord &currentPlayer() const { return CurrentPlayer; }
@@ -57,74 +62,64 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    // Field checks and identity rules, run when the user leaves a field.
-    void fieldEntered(QLineEdit *box);
-    void fieldLeft(QLineEdit *box, Qt::FocusReason reason);
-    void leaveField(QWidget *field);
-    void leaveFocusedField();
-    const FieldRule *ruleOf(const QLineEdit *box) const;
-    void checkNumericField(QLineEdit *box);
-    void updateWeightClass(int pounds);
-    void firstNameLeft();
-    void lastNameEntered();
-    void lastNameLeft();
-    void askAboutPicture();
-    void rookieLeft();
-    void jerseyChanged(int index);
-    void positionChanged(int index);
-    int selectedRow() const;
-
+    // Team and player choice (mainwindow.cpp).
     void teamChosen(int index);
     void LoadTeamPlayers(int teamNumber);
     // The 100 jersey entries, the numbers in taken marked as worn.
     void FillJerseyList(const QList<int> &taken = {});
     void MarkJerseyTaken(int jerseyNumber);
     void playerChosen();
+    void loadPlayer(qint64 offset);
+    void showPlayer(const PlayerRecord &player, const PlayerEdit::AttribRecords &records);
     void SetPositionCombo();
+    void showNoPlayer();
+    void selectPlayerRow(qint64 offset);
+    int selectedRow() const;
+    void setIdentityEnabled(bool enabled);
+    void clearIdentityLists();
+    void clearPosition();
+    void reportFailure(const QString &what, const FileError &error);
+
+    // Identity rules beyond the form's boxes (mainwindowidentity.cpp).
+    void lastNameEntered();
+    void lastNameLeftBy(Qt::FocusReason reason);
+    void lastNameLeft();
+    void askAboutPicture();
+    void jerseyChanged(int index);
+    void positionChanged(int index);
+    void updateWeightClass(int pounds);
+
+    // The buttons, write-back and the end (mainwindowidentity.cpp).
     void exitClicked();
     void aboutClicked();
     void templatesClicked();
     void applyTemplateClicked();
     TemplateWindow &templates();
-
-    void clearPlayerFields();
-    void disablePlayerFields();
-    void clearPosition();
-    void showNoPlayer();
-    void showGoalieLayout();
-    void showSkaterLayout();
-    void selectPlayerRow(qint64 offset);
-    void reportFailure(const QString &what, const FileError &error);
     // After a write that failed as the program ends: true to end all the same.
     bool endWithoutSaving();
 
     ProgramState &m_state;
     QString m_settingsPath;
     std::unique_ptr<Ui::MainWindow> m_ui;
+    PlayerForm *m_form = nullptr;
     // Loaded when first needed (shown, or read by the apply step) and
     // unloaded when the user closes it, so it reads the settings afresh.
     std::unique_ptr<TemplateWindow> m_templates;
-    FieldFocus *m_focus = nullptr;
-    std::array<QLineEdit *, 4> m_allPlayers{};
-    std::array<QLineEdit *, 10> m_fwdDef{};
-    std::array<QLineEdit *, 5> m_goalies{};
 
     PlayerRecord CurrentPlayer;
     GoalieAttribRecord CurrentGoalieAttribs;
     SkaterAttribRecord CurrentSkaterAttribs;
     qint64 CurrentPlayerPos = -1;
     QString CurrentPlayerName;
-    // The kind of attribute record read for the shown player; the record
-    // written back is always of the same kind.
-    bool m_shownIsGoalie = false;
     // What the user changed beyond the boxes: the weight class that goes
     // with a new weight, and a renamed player's picture let go.
     std::optional<quint8> m_weightClass;
     bool m_pictureUnlinked = false;
+    // The last-name box has the focus: a pick in the player list waits
+    // until the rename is done.
+    bool m_renaming = false;
     // The selected player entry when the last-name box gained the focus.
     int LastNameEntryIndex = -1;
     int m_teamIndex = -1;

@@ -8,6 +8,7 @@
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
 #include "gamedb/writejournal.h"
+#include "editor/playerform.h"
 #include "startup/programstate.h"
 
 #include <QAction>
@@ -42,18 +43,6 @@ struct MainWindow::UndoState
 };
 
 namespace {
-
-QList<QLineEdit *> editableBoxes(Ui::MainWindow &ui, const std::array<QLineEdit *, 4> &all,
-                                 const std::array<QLineEdit *, 10> &fwdDef,
-                                 const std::array<QLineEdit *, 5> &goalies)
-{
-    QList<QLineEdit *> boxes = {ui.txtFirstName,    ui.txtLastName, ui.txtHeightFeet,
-                                ui.txtHeightInches, ui.txtWeight,   ui.txtRookie};
-    boxes.append(QList<QLineEdit *>(all.begin(), all.end()));
-    boxes.append(QList<QLineEdit *>(fwdDef.begin(), fwdDef.end()));
-    boxes.append(QList<QLineEdit *>(goalies.begin(), goalies.end()));
-    return boxes;
-}
 
 QStringList textsOf(const QList<QLineEdit *> &boxes)
 {
@@ -129,7 +118,7 @@ void MainWindow::rememberShownPlayer()
     UndoState &undo = *m_undo;
     undo.loaded = true;
     undo.offset = CurrentPlayerPos;
-    undo.texts = textsOf(editableBoxes(*m_ui, m_allPlayers, m_fwdDef, m_goalies));
+    undo.texts = textsOf(m_form->editableBoxes());
     undo.jersey = m_ui->cboJerseyNum->currentIndex();
     undo.position = m_ui->cboPosition->currentIndex();
     undo.leftHand = m_ui->optShootsLeft->isChecked();
@@ -141,9 +130,9 @@ void MainWindow::rememberShownPlayer()
 bool MainWindow::restoreLoadedFields()
 {
     UndoState &undo = *m_undo;
-    if (!m_state.PlayerLoaded || !undo.loaded || undo.offset != CurrentPlayerPos)
+    if (!isPlayerShown() || !undo.loaded || undo.offset != CurrentPlayerPos)
         return false;
-    const QList<QLineEdit *> boxes = editableBoxes(*m_ui, m_allPlayers, m_fwdDef, m_goalies);
+    const QList<QLineEdit *> boxes = m_form->editableBoxes();
     if (textsOf(boxes) == undo.texts && m_ui->cboJerseyNum->currentIndex() == undo.jersey &&
         m_ui->cboPosition->currentIndex() == undo.position &&
         m_ui->optShootsLeft->isChecked() == undo.leftHand && !m_pictureUnlinked)
@@ -196,7 +185,7 @@ void MainWindow::redoPressed()
 void MainWindow::recordSave(const WrittenPlayer &written)
 {
     UndoState &undo = *m_undo;
-    JournalEntry entry = JournalEntry::of(CurrentPlayerPos, m_shownIsGoalie, written);
+    JournalEntry entry = JournalEntry::of(CurrentPlayerPos, m_form->isGoalie(), written);
     if (!entry.changesAnything())
         return;
     undo.undone.clear();
@@ -296,7 +285,7 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
         return;
     // His name and number changed back: the list and the taken numbers
     // follow the files.
-    const bool shown = m_state.PlayerLoaded;
+    const bool shown = isPlayerShown();
     const qint64 shownOffset = CurrentPlayerPos;
     const int jersey = m_ui->cboJerseyNum->currentIndex();
     LoadTeamPlayers(team);
@@ -304,9 +293,8 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
         return;
     if (shownOffset == entry.offset) {
         // He is shown: show him as he is on disk now.
-        m_state.PlayerLoaded = false;
         selectPlayerRow(shownOffset);
-        playerChosen();
+        loadPlayer(shownOffset);
         return;
     }
     selectPlayerRow(shownOffset);

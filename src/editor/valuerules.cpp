@@ -295,9 +295,7 @@ const FieldRule &ratingRule(RatingGroup group, int box, bool goalie)
     const PlayerField *field = ratingField(group, box);
     if (!field)
         field = ratingField(group, 0);
-    // A box of one kind's own group has that kind's rule whoever is shown.
-    const FieldRule *rule = field->of(goalie).rule;
-    return rule ? *rule : *field->of(!goalie).rule;
+    return ruleFor(*field, goalie);
 }
 
 std::span<const TemplateField> skaterTemplateFields()

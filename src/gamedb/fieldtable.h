@@ -233,6 +233,14 @@ constexpr const PlayerField *ratingField(RatingGroup group, int box)
     return nullptr;
 }
 
+// The rule a field's box follows while a player of that kind is shown. A
+// box of one kind's own group keeps that kind's rule whoever is shown.
+constexpr const FieldRule &ruleFor(const PlayerField &field, bool goalie)
+{
+    const FieldRule *rule = field.of(goalie).rule;
+    return rule ? *rule : *field.of(!goalie).rule;
+}
+
 // The number of boxes of a rating group.
 constexpr int boxCount(RatingGroup group)
 {

@@ -30,20 +30,34 @@ StoredName stored(const char *what, const QString &name,
 
 } // namespace
 
-Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
+Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player)
 {
-    if (player.isGoalie()) {
+    AttribRecords records;
+    records.goalie = player.isGoalie();
+    if (records.goalie) {
         const Result<GoalieAttribRecord> attribs =
             GameFiles::readGoalieAttribs(attFile, player.attribOffset());
         if (!attribs)
             return attribs.error();
-        return fieldsOf(player, *attribs);
+        records.goalieAttribs = *attribs;
+        records.fields = fieldsOf(player, *attribs);
+    } else {
+        const Result<SkaterAttribRecord> attribs =
+            GameFiles::readSkaterAttribs(attFile, player.attribOffset());
+        if (!attribs)
+            return attribs.error();
+        records.skaterAttribs = *attribs;
+        records.fields = fieldsOf(player, *attribs);
     }
-    const Result<SkaterAttribRecord> attribs =
-        GameFiles::readSkaterAttribs(attFile, player.attribOffset());
-    if (!attribs)
-        return attribs.error();
-    return fieldsOf(player, *attribs);
+    return records;
+}
+
+Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
+{
+    const Result<AttribRecords> records = readAttribs(attFile, player);
+    if (!records)
+        return records.error();
+    return records->fields;
 }
 
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
@@ -105,6 +119,31 @@ int shownRating(const PlayerFields &fields, const PlayerField &field, bool goali
 void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown)
 {
     fields.rating(field.group, field.box) = storedFromShown(field.scale(goalie), shown);
+}
+
+ShownNumbers shownNumbers(const PlayerFields &fields, bool goalie)
+{
+    ShownNumbers shown;
+    shown[std::size_t(FieldId::HeightFeet)] = heightFeet(fields.heightInches);
+    shown[std::size_t(FieldId::HeightInches)] = heightRestInches(fields.heightInches);
+    shown[std::size_t(FieldId::Weight)] = fields.weightPounds;
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.isRating() && field.of(goalie).applies())
+            shown[std::size_t(field.id)] = shownRating(fields, field, goalie);
+    }
+    return shown;
+}
+
+void storeShownNumbers(PlayerFields &fields, const ShownNumbers &shown, bool goalie)
+{
+    const auto number = [&shown](FieldId id) { return shown[std::size_t(id)].value_or(0); };
+    fields.heightInches =
+        heightFromFeetAndInches(number(FieldId::HeightFeet), number(FieldId::HeightInches));
+    fields.weightPounds = byteFromNumber(number(FieldId::Weight));
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.isRating() && field.of(goalie).applies())
+            storeRating(fields, field, goalie, number(field.id));
+    }
 }
 
 } // namespace Puckdex::PlayerEdit

@@ -9,11 +9,25 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <optional>
+
 // The rules of one edit of a player, shared by every front end: reading him
 // with the attribute record of his kind, checking a number left in a field,
 // the identity rules, and his ratings between shown and stored values. The
 // write goes through writePlayerFields().
 namespace Puckdex::PlayerEdit {
+
+// His attribute record, read by the kind his position letter says (the other
+// kind's stays empty), and the fields his two records hold.
+struct AttribRecords
+{
+    bool goalie = false;
+    GoalieAttribRecord goalieAttribs;
+    SkaterAttribRecord skaterAttribs;
+    PlayerFields fields;
+};
+Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player);
 
 // His fields, read with the attribute record of his kind (goalie or skater)
 // from the attribute file.
@@ -55,5 +69,16 @@ char rookieFlag(QStringView typed);
 // A rating as shown for a player of that kind, and a shown value stored.
 int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie);
 void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown);
+
+// The numeric fields as the editor shows them, one per row of the field
+// table and in its order: height in feet and inches, weight, and each rating
+// on its scale. None for a rating that is not his kind's.
+using ShownNumbers = std::array<std::optional<double>, kPlayerFields.size()>;
+ShownNumbers shownNumbers(const PlayerFields &fields, bool goalie);
+
+// Shown numbers set into his fields: the height from feet and inches, the
+// weight, and each rating of his kind stored on its scale. A number that is
+// missing counts as 0.
+void storeShownNumbers(PlayerFields &fields, const ShownNumbers &shown, bool goalie);
 
 } // namespace Puckdex::PlayerEdit

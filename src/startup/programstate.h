@@ -29,8 +29,6 @@ struct ProgramState
     bool BackupsWanted = false;
     // The folder window has recorded the user's backups choice in this run.
     bool BackupsChosen = false;
-    bool LoadingTeam = false;
-    bool PlayerLoaded = false;
     bool AlwaysAsk = true;
     bool NeverDelete = false;
     bool AlwaysDelete = false;

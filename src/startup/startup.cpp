@@ -10,7 +10,6 @@
 #include "startup/programstate.h"
 #include "puckdexversion.h"
 
-#include "ui_mainwindow.h"
 
 #include <QDir>
 
@@ -36,7 +35,6 @@ Startup::~Startup() = default;
 std::unique_ptr<MainWindow> Startup::run()
 {
     m_state.VersionText = versionText();
-    m_state.LoadingTeam = false;
     m_state.AlwaysAsk = true;
     ReadSettings();
 
@@ -162,12 +160,7 @@ bool LoadTeamList(const ProgramState &state, MainWindow &window)
                          MessageStyle::Exclamation);
         return false;
     }
-    QComboBox *list = window.ui().cboTeams;
-    for (int number = 0; number < teams->size(); ++number)
-        insertSorted(list, teams->at(number).city(), number);
-    // No team is chosen until the user picks one; the first entry added would
-    // otherwise stand in the box as if chosen.
-    list->setCurrentIndex(-1);
+    window.setTeams(*teams);
     return true;
 }
 

@@ -1,0 +1,256 @@
+// The editor window's identity rules beyond the form's boxes (the last
+// name's rename and picture, jersey and position), the write-back of the
+// shown player, and the buttons and the end of the program.
+#include "editor/mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "dialogs/aboutwindow.h"
+#include "dialogs/messagebox.h"
+#include "dialogs/windowsetup.h"
+#include "editor/pictureprompt.h"
+#include "editor/playerform.h"
+#include "editor/valuerules.h"
+#include "startup/confirmexit.h"
+#include "startup/programstate.h"
+#include "templates/templatewindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace Puckdex {
+
+bool MainWindow::WritePlayerData()
+{
+    PlayerFields fields;
+    m_form->collect(fields);
+    // No entry selected (a letter the game does not know): the stored letter stays.
+    if (m_ui->cboPosition->currentIndex() >= 0)
+        fields.position = m_ui->cboPosition->currentText().at(0).toLatin1();
+    // No entry selected (a number above 99): the stored number stays.
+    const int jersey = m_ui->cboJerseyNum->currentIndex();
+    if (jersey >= 0 && m_ui->cboJerseyNum->currentText() != TakenJerseyText)
+        fields.jerseyNumber = quint8(jersey);
+    fields.weightClass = m_weightClass;
+    fields.unlinkPicture = m_pictureUnlinked;
+
+    const bool goalie = m_form->isGoalie();
+    const Result<WrittenPlayer, PlayerWriteError> written = writePlayerFields(
+        m_state.keyFilePath(), m_state.attFilePath(), CurrentPlayerPos, goalie, fields);
+    if (!written) {
+        MessageBox::show(this,
+                         QStringLiteral("%1 %2 could not be saved.\n\n%3")
+                             .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text(),
+                                  written.error().fullMessage()),
+                         MessageStyle::Exclamation);
+        return false;
+    }
+    CurrentPlayer = written->key;
+    if (goalie)
+        CurrentGoalieAttribs = written->goalie;
+    else
+        CurrentSkaterAttribs = written->skater;
+    recordSave(*written);
+    return true;
+}
+
+bool MainWindow::endWithoutSaving()
+{
+    return MessageBox::show(this,
+                            QStringLiteral("Do you want to exit without saving this player ?"),
+                            MessageStyle::Question + MessageStyle::YesNo
+                                + MessageStyle::SecondButtonDefault)
+           == MessageAnswer::Yes;
+}
+
+void MainWindow::exitClicked()
+{
+    m_form->leaveFocusedField();
+    if (isPlayerShown() && !WritePlayerData() && !endWithoutSaving())
+        return;
+    if (ConfirmExit(this, QString(), ExitWithoutAsking)) {
+        m_ending = true;
+        close();
+        QCoreApplication::quit();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing through the frame leaves the field being edited without a
+    // focus change: check it first, so no unchecked entry reaches the files.
+    if (!m_ending)
+        m_form->leaveFocusedField();
+    if (!m_ending && isPlayerShown() && !WritePlayerData() && !endWithoutSaving()) {
+        event->ignore();
+        return;
+    }
+    m_ending = true;
+    event->accept();
+}
+
+void MainWindow::aboutClicked()
+{
+    AboutWindow about(windowTitle(), m_state.VersionText, this);
+    about.exec();
+    activateWindow();
+}
+
+TemplateWindow &MainWindow::templates()
+{
+    if (!m_templates)
+        m_templates = std::make_unique<TemplateWindow>(m_settingsPath, this);
+    return *m_templates;
+}
+
+void MainWindow::templatesClicked()
+{
+    templates().exec();
+    m_templates.reset();
+    activateWindow();
+}
+
+void MainWindow::applyTemplateClicked()
+{
+    const bool goalie = m_ui->cboPosition->currentIndex() == 0;
+    TemplateWindow &window = templates();
+    m_form->applyTemplate(goalie, [&window, goalie](int index) {
+        return window.fieldText(goalie, index);
+    });
+    m_ui->lstPlayers->setFocus();
+}
+
+void MainWindow::lastNameEntered()
+{
+    LastNameEntryIndex = selectedRow();
+    m_renaming = true;
+}
+
+void MainWindow::lastNameLeftBy(Qt::FocusReason reason)
+{
+    if (reason == Qt::MouseFocusReason && QApplication::focusWidget() == m_ui->lstPlayers) {
+        // A click into the player list: let it pick its entry first (the
+        // list leaves the pick alone while the name is being edited), then
+        // rename and move on to the picked player.
+        QTimer::singleShot(0, this, &MainWindow::lastNameLeft);
+        return;
+    }
+    lastNameLeft();
+}
+
+void MainWindow::lastNameLeft()
+{
+    m_renaming = false;
+    // A box emptied and disabled by a team change is not being left by the user.
+    if (!m_form->countsLeaving(m_ui->txtLastName))
+        return;
+    QListWidget *list = m_ui->lstPlayers;
+    const int exitIndex = selectedRow();
+
+    const QString name = raiseFirstCharacter(m_ui->txtLastName->text());
+    m_ui->txtLastName->setText(name);
+    const bool changed = lastNameChanged(name, CurrentPlayer.lastNameField());
+    int newIndex = -1;
+    if (changed) {
+        askAboutPicture();
+        {
+            const QSignalBlocker blocker(list);
+            if (LastNameEntryIndex >= 0 && LastNameEntryIndex < list->count())
+                delete list->takeItem(LastNameEntryIndex);
+            newIndex = insertSorted(list, name, CurrentPlayerPos);
+        }
+        // In memory the field is padded with blanks; the write pads with NULs.
+        CurrentPlayer.setLastName(
+            name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
+        list->update();
+    }
+
+    if (exitIndex != LastNameEntryIndex) {
+        // The user picked another player while renaming this one: find his
+        // entry again after the rename moved entries, write this player back
+        // and load that one, once.
+        int index = exitIndex;
+        if (changed) {
+            if (index > LastNameEntryIndex)
+                --index;
+            if (index >= newIndex)
+                ++index;
+        }
+        {
+            const QSignalBlocker blocker(list);
+            list->setCurrentRow(index);
+        }
+        playerChosen();
+        return;
+    }
+    if (changed) {
+        // The renamed player stays shown, his entry selected at its new place.
+        const QSignalBlocker blocker(list);
+        list->setCurrentRow(newIndex);
+    }
+}
+
+void MainWindow::askAboutPicture()
+{
+    if (m_state.AlwaysAsk) {
+        QApplication::beep();
+        PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, m_form->shownName()),
+                             this);
+        prompt.exec();
+        activateWindow();
+        if (m_state.DeletePicture) {
+            CurrentPlayer.unlinkPicture();
+            m_pictureUnlinked = true;
+        }
+    } else if (m_state.AlwaysDelete) {
+        CurrentPlayer.unlinkPicture();
+        m_pictureUnlinked = true;
+    }
+}
+
+void MainWindow::jerseyChanged(int index)
+{
+    QComboBox *jerseys = m_ui->cboJerseyNum;
+    if (index < 0)
+        return;
+    if (jerseys->itemText(index) == TakenJerseyText) {
+        MessageBox::show(this, QStringLiteral("Sorry, you cannot use \"**\" as a jersey number."),
+                         MessageStyle::Exclamation);
+        const int last = CurrentPlayer.jerseyNumber();
+        jerseys->setCurrentIndex(last < jerseys->count() ? last : -1);
+        jerseys->setFocus();
+        return;
+    }
+    CurrentPlayer.setJerseyNumber(quint8(index));
+}
+
+void MainWindow::updateWeightClass(int pounds)
+{
+    m_weightClass = weightClass(pounds);
+    if (m_form->isGoalie())
+        CurrentGoalieAttribs.setWeightClass(*m_weightClass);
+    else
+        CurrentSkaterAttribs.setWeightClass(*m_weightClass);
+}
+
+void MainWindow::positionChanged(int index)
+{
+    // Every change the program makes is silent, so this is always the user's
+    // pick, and a goalie stays a goalie.
+    QComboBox *positions = m_ui->cboPosition;
+    if (CurrentPlayer.isGoalie() && index != 0) {
+        MessageBox::show(this, QStringLiteral("Sorry, a Goalie cannot play Forward or Defense."),
+                         MessageStyle::Exclamation);
+        const QSignalBlocker blocker(positions);
+        positions->setCurrentIndex(0);
+    }
+    if (!CurrentPlayer.isGoalie() && positions->currentIndex() == 0) {
+        MessageBox::show(this, QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."),
+                         MessageStyle::Exclamation);
+        SetPositionCombo();
+    }
+}
+
+} // namespace Puckdex
