@@ -514,6 +514,32 @@ private slots:
         QCOMPARE(f.att(), f.originalAtt);
     }
 
+    // The wheel turns a combo box without taking the focus: a position picked
+    // while the last name is being edited is checked all the same.
+    void aPositionPickedWhileRenamingIsChecked()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(5));
+        qint64 defenceman = -1;
+        for (const PlayerEntry &p : f.players(5)) {
+            if (p.record.position() == 'D' && defenceman < 0)
+                defenceman = p.offset;
+        }
+        QVERIFY(f.clickPlayer(defenceman));
+        MessageScript messages;
+        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        QVERIFY(f.ui().txtLastName->hasFocus());
+        QComboBox *positions = f.ui().cboPosition;
+        const QPoint centre = positions->rect().center();
+        QWheelEvent up(centre, positions->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(positions, &up);
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("Sorry, a Forward or Defenseman can not play Goal.")});
+        QCOMPARE(positions->currentText(), QStringLiteral("D"));
+    }
+
     void rookieFlag_data()
     {
         QTest::addColumn<QString>("typed");

@@ -75,6 +75,38 @@ private slots:
         }
     }
 
+    // The numbers a front end shows go back into the same stored bytes: the
+    // height as feet and inches, the weight, and every rating of his kind on
+    // its scale; the other kind's ratings are not shown and stay 0.
+    void shownNumbersRoundTrip()
+    {
+        for (const bool goalie : {true, false}) {
+            PlayerFields fields;
+            fields.heightInches = 6 * 12 + 11;
+            fields.weightPounds = 254;
+            quint8 stored = 1;
+            for (const PlayerField &field : kPlayerFields) {
+                if (field.isRating() && field.of(goalie).applies())
+                    fields.rating(field.group, field.box) = quint8(stored++ % 7);
+            }
+            const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
+            QCOMPARE(shown[std::size_t(FieldId::HeightFeet)], 6.0);
+            QCOMPARE(shown[std::size_t(FieldId::HeightInches)], 11.0);
+            QCOMPARE(shown[std::size_t(FieldId::Weight)], 254.0);
+            PlayerFields back;
+            PlayerEdit::storeShownNumbers(back, shown, goalie);
+            QCOMPARE(back.heightInches, fields.heightInches);
+            QCOMPARE(back.weightPounds, fields.weightPounds);
+            for (const PlayerField &field : kPlayerFields) {
+                if (!field.isRating())
+                    continue;
+                const bool his = field.of(goalie).applies();
+                QCOMPARE(shown[std::size_t(field.id)].has_value(), his);
+                QCOMPARE(back.rating(field.group, field.box), fields.rating(field.group, field.box));
+            }
+        }
+    }
+
     void position_data()
     {
         QTest::addColumn<QString>("typed");
