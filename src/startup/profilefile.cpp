@@ -212,6 +212,37 @@ Location locate(const QList<Line> &lines, QStringView section, QStringView key)
     return found;
 }
 
+// A name as asked for and as it is stored.
+struct StoredName
+{
+    QStringView name;
+    QByteArray bytes;
+};
+
+// Sets key=value in the lines: on the key's own line when the section has it
+// (keeping the name as it is spelled there), else after the section's last
+// key, else in a new section at the end.
+void setEntry(QList<Line> &lines, const StoredName &section, const StoredName &key,
+              const QByteArray &value, const QByteArray &eol)
+{
+    const Location at = locate(lines, section.name, key.name);
+    const auto insertAfter = [&](qsizetype index, QList<Line> added) {
+        if (index >= 0 && lines[index].eol.isEmpty())
+            lines[index].eol = eol;
+        for (Line &line : added)
+            lines.insert(++index, std::move(line));
+    };
+    if (at.key >= 0) {
+        Line &line = lines[at.key];
+        line.text = keyEntry(line.text)->name.toByteArray() + '=' + value;
+    } else if (at.section >= 0) {
+        insertAfter(at.lastKey >= 0 ? at.lastKey : at.section, {{key.bytes + '=' + value, eol}});
+    } else {
+        insertAfter(lines.size() - 1,
+                    {{'[' + section.bytes + ']', eol}, {key.bytes + '=' + value, eol}});
+    }
+}
+
 QList<Line> readLines(const QString &path)
 {
     QFile file(path);
@@ -336,23 +367,7 @@ bool ProfileFile::writeStrings(QStringView section, const QList<std::pair<QStrin
         if (!keyBytes || !valueBytes)
             return fail(QStringLiteral("the text cannot be stored"));
 
-        const Location at = locate(lines, section, key);
-        const auto insertAfter = [&](qsizetype index, QList<Line> added) {
-            if (index >= 0 && lines[index].eol.isEmpty())
-                lines[index].eol = eol;
-            for (Line &line : added)
-                lines.insert(++index, std::move(line));
-        };
-        if (at.key >= 0) {
-            Line &line = lines[at.key];
-            line.text = keyEntry(line.text)->name.toByteArray() + '=' + *valueBytes;
-        } else if (at.section >= 0) {
-            insertAfter(at.lastKey >= 0 ? at.lastKey : at.section,
-                        {{*keyBytes + '=' + *valueBytes, eol}});
-        } else {
-            insertAfter(lines.size() - 1, {{'[' + *sectionBytes + ']', eol},
-                                           {*keyBytes + '=' + *valueBytes, eol}});
-        }
+        setEntry(lines, {section, *sectionBytes}, {key, *keyBytes}, *valueBytes, eol);
     }
 
     QByteArray content;
