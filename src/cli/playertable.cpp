@@ -1,6 +1,7 @@
 #include "playertable.h"
 
 #include "gamedb/codepage.h"
+#include "gamedb/playeredit.h"
 #include "gamedb/scales.h"
 #include "roster.h"
 
@@ -353,12 +354,6 @@ int columnNamed(QStringView name)
     return -1;
 }
 
-Scale scaleOf(const Column &column)
-{
-    const PlayerField *field = ratingField(column.group, column.box);
-    return field ? field->skaterScale : Scale::Goalie;
-}
-
 Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
              const PlayerFields &fields, bool withRatings)
 {
@@ -383,8 +378,8 @@ Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
         const Column &column = columns()[c];
         if (column.applies == (goalie ? Applies::Skaters : Applies::Goalies))
             continue;
-        const Scale scale = goalie ? Scale::Goalie : scaleOf(column);
-        row[c] = QString::number(shownFromStored(scale, fields.rating(column.group, column.box)));
+        const PlayerField &field = *ratingField(column.group, column.box);
+        row[c] = QString::number(PlayerEdit::shownRating(fields, field, goalie));
     }
     return row;
 }

@@ -54,8 +54,6 @@ inline constexpr int kColumnCount = 31;
 const std::array<Column, kColumnCount> &columns();
 // The column of that name, or -1.
 int columnNamed(QStringView name);
-// The scale a skater's rating column is shown on (a goalie's are all Goalie).
-Scale scaleOf(const Column &column);
 
 // One player as the editor shows him; an empty text is an empty cell.
 using Row = std::array<QString, kColumnCount>;

@@ -1,5 +1,7 @@
 #include "gamedb/scales.h"
 
+#include "gamedb/fieldtable.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,10 +9,10 @@ namespace Puckdex {
 
 namespace {
 
-// The game's own fractional steps: decimal constants, deliberately not 20/3
-// and 50/3, so 15 x 6.6666 + 0.1 lands on 100 and not above.
-constexpr double kBiasStep = 6.6666;
-constexpr double kFightingStep = 16.6666;
+// The game's own fractional steps, as the field table gives them: decimal
+// constants, so 15 x 6.6666 + 0.1 lands on 100 and not above.
+using Rules::kBiasStep;
+using Rules::kFightingStep;
 
 // Stored 7 on the fighting scale reads as 0; only 0 to 6 are ever written.
 constexpr quint8 kFightingZeroCode = 7;
