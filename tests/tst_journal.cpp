@@ -2,6 +2,8 @@
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
 #include "gamedb/writejournal.h"
+
+#include "fulldisk.h"
 #include "sampleroster.h"
 
 #include <QFile>
@@ -147,6 +149,36 @@ private slots:
         GameFiles::setWriteFaultHook({});
         QVERIFY(first.undo(m_key, m_att).ok());
         QVERIFY(filesAsBefore());
+    }
+
+    // A write that a full disk cuts off leaves the journal with the lines it
+    // had, every one of them still read.
+    void aFullDiskLeavesNoHalfLine()
+    {
+        FullDisk disk;
+        REQUIRE_FULL_DISK(disk);
+        WriteJournal j(disk.path(), m_dir.path(), m_key, m_att);
+        JournalEntry entry = save(false, 3);
+        QVERIFY(j.append(entry).ok());
+        QVERIFY(disk.fill());
+        // The journal's last page still has room for part of a line.
+        int appended = 1;
+        for (;;) {
+            const QByteArray before = readFile(j.path());
+            JournalEntry next = save(false, quint8(appended % 15));
+            const Status status = j.append(next);
+            if (!status) {
+                QVERIFY2(status.error().reason.contains(QStringLiteral("the disk is full")),
+                         qPrintable(status.error().reason));
+                QCOMPARE(readFile(j.path()), before);
+                break;
+            }
+            ++appended;
+            QVERIFY(appended < 100);
+        }
+        const auto pending = j.pending();
+        QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
+        QCOMPARE(pending->size(), appended);
     }
 
     // The journal reads back every byte it was given, numbers the writes,

@@ -276,11 +276,19 @@ Status WriteJournal::appendLine(const QByteArray &line)
     const bool fresh = !file.exists() || file.size() == 0;
     if (fresh && !QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return FileError{m_path, QStringLiteral("its folder could not be made")};
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered, so that what did get written is on the file when it is cut
+    // back, and nothing is left in a buffer to be written when it closes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return SafeFile::failure(m_path, file, true);
+    const qint64 before = file.size();
     const QByteArray bytes = fresh ? headerLine() + line : line;
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return SafeFile::failure(m_path, file, true);
+    if (file.write(bytes) != bytes.size()) {
+        const FileError error = SafeFile::failure(m_path, file, true);
+        // Half a line (a full disk) would make the whole journal unreadable:
+        // it goes back to the lines it had.
+        file.resize(before);
+        return error;
+    }
     return {};
 }
 
