@@ -24,8 +24,7 @@ public:
             if (takesFocus)
                 standInForTheBox();
             // Only questions take scripted answers; a plain message is just OK.
-            const bool yesNo = (request.style & 0x0F) == Puckdex::MessageStyle::YesNo;
-            if (!yesNo)
+            if (!request.style.asksYesNo())
                 return Puckdex::MessageAnswer::Ok;
             if (!answers.isEmpty())
                 return answers.takeFirst();
@@ -37,7 +36,7 @@ public:
     MessageScript(const MessageScript &) = delete;
     MessageScript &operator=(const MessageScript &) = delete;
 
-    void answer(int code) { answers.append(code); }
+    void answer(Puckdex::MessageAnswer answer) { answers.append(answer); }
 
     // As a real box does on a desktop: each message takes the focus out of
     // the window that asked, the user lets go of the mouse button over the
@@ -72,6 +71,6 @@ public:
     }
 
     QList<Puckdex::MessageRequest> shown;
-    QList<int> answers;
+    QList<Puckdex::MessageAnswer> answers;
     int unanswered = 0;
 };

@@ -96,7 +96,7 @@ std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goali
 void checkFaultMessage(const MessageRequest &message, const QString &file, const QString &reason)
 {
     QCOMPARE(message.title, QStringLiteral("Puckdex"));
-    QCOMPARE(message.style, int(MessageStyle::Exclamation));
+    QCOMPARE(message.style, MessageStyle::Warning);
     QVERIFY2(message.text.contains(QDir::toNativeSeparators(file)), qPrintable(message.text));
     QVERIFY2(message.text.contains(reason), qPrintable(message.text));
 }
@@ -1036,7 +1036,7 @@ private slots:
         QCOMPARE(messages.shown.size(), 1);
         const MessageRequest &asked = messages.shown.first();
         QCOMPARE(asked.title, QStringLiteral("Puckdex"));
-        QCOMPARE(asked.style, 32 + 4 + 256);
+        QCOMPARE(asked.style, MessageStyle::QuestionNoDefault);
         QVERIFY2(asked.text.contains(QDir::toNativeSeparators(QDir(folder).filePath(blocked))),
                  qPrintable(asked.text));
 
@@ -1257,7 +1257,7 @@ private slots:
             QCOMPARE(folderWindows, 2);
             QCOMPARE(messages.texts().first(), MissingFilesMessage);
             QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
-            QCOMPARE(messages.shown.first().style, int(MessageStyle::Exclamation));
+            QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
         } else {
             QVERIFY(window);
             QCOMPARE(messages.shown.size(), 0);

@@ -146,7 +146,7 @@ private slots:
             QCOMPARE(messages.texts(), QStringList());
         } else {
             QCOMPARE(messages.texts(), QStringList{message + kAdjusted});
-            QCOMPARE(messages.shown.first().style, 48);
+            QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
             QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
         }
         // The focus went on; it is not forced back.
@@ -470,7 +470,7 @@ private slots:
         }
         jerseys->setCurrentIndex(taken);
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.")});
-        QCOMPARE(messages.shown.first().style, 48);
+        QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
         QCOMPARE(jerseys->currentIndex(), loaded);
         QVERIFY(jerseys->hasFocus());
 
@@ -543,7 +543,7 @@ private slots:
     void rookieFlag_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<int>("answer"); // 0 (OK): no question expected
         QTest::addColumn<QString>("shown");
         QTest::newRow("y") << "y" << 0 << "Y";
         QTest::newRow("n") << "n" << 0 << "N";
@@ -560,12 +560,12 @@ private slots:
         QVERIFY(showPlayer(f, false));
         MessageScript messages;
         if (answer)
-            messages.answer(answer);
+            messages.answer(MessageAnswer(answer));
         typeAndTab(f.ui().txtRookie, typed);
         QCOMPARE(f.ui().txtRookie->text(), shown);
         if (answer) {
             QCOMPARE(messages.texts(), QStringList{QStringLiteral(" Is this player a Rookie ?")});
-            QCOMPARE(messages.shown.first().style, 36);
+            QCOMPARE(messages.shown.first().style, MessageStyle::Question);
         } else {
             QCOMPARE(messages.shown.size(), 0);
         }

@@ -417,7 +417,7 @@ private slots:
 
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY2(messages.texts().first().contains(QStringLiteral("att.db")), qPrintable(messages.texts().first()));
-        QCOMPARE(messages.shown.first().style, 48);
+        QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
         // The team is chosen, no player is shown, nothing half filled.
         QVERIFY(!f.window->isPlayerShown());
         QVERIFY(!f.ui().txtFirstName->isEnabled());

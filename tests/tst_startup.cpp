@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(messages.texts().first(),
                  QStringLiteral("The drive %1 is not ready.")
                      .arg(QDir::toNativeSeparators(m_dir.filePath("no-such-drive"))));
-        QCOMPARE(messages.shown.first().style, 48);
+        QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
     }
 
     // The folder list shows the folders on the way down to the open one,
@@ -420,7 +420,7 @@ private slots:
         for (const MessageRequest &r : messages.shown) {
             QCOMPARE(r.title, QStringLiteral("Puckdex"));
             QCOMPARE(r.text, QStringLiteral("Do you want to exit ?"));
-            QCOMPARE(r.style, 292);
+            QCOMPARE(r.style, MessageStyle::QuestionNoDefault);
         }
         // Ended from the folder window: the settings file is not written.
         QVERIFY(!QFile::exists(m_ini));
@@ -505,7 +505,7 @@ private slots:
         } else {
             QCOMPARE(messages.texts().first(),
                      QStringLiteral("One or more files are missing from the\n\r directory"));
-            QCOMPARE(messages.shown.first().style, 48);
+            QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
             QCOMPARE(focusAfterMessage, QStringLiteral("dirFileLocationDirectory"));
         }
         // No backups were asked for: nothing new in the folder.
@@ -570,7 +570,7 @@ private slots:
         QVERIFY(window);
         QCOMPARE(messagesWithoutSelection, 2);
         QCOMPARE(messages.texts(), QStringList(2, QStringLiteral("Please select a game to edit.")));
-        QCOMPARE(messages.shown.first().style, 0);
+        QCOMPARE(messages.shown.first().style, MessageStyle::Plain);
 
         const Result<QList<SeasonIndexEntry>> games = GameFiles::listSavedGames(m_saved + "/games.ndx");
         QVERIFY(games.ok());
@@ -704,11 +704,11 @@ private slots:
         QVERIFY(QDir(folder).mkdir("key.bak"));
 
         MessageScript messages;
-        messages.answer(answer);
+        messages.answer(MessageAnswer(answer));
         chooseFolder(folder);
         ProgramState state;
         const std::unique_ptr<MainWindow> window = runStartup(state);
-        QCOMPARE(bool(window), answer == MessageAnswer::Yes);
+        QCOMPARE(bool(window), MessageAnswer(answer) == MessageAnswer::Yes);
         QCOMPARE(messages.shown.size(), 1);
         const MessageRequest &asked = messages.shown.first();
         QVERIFY2(asked.text.startsWith("The backup copy of key.db could not be made:\n"),
@@ -716,7 +716,7 @@ private slots:
         QVERIFY2(asked.text.contains(QDir::toNativeSeparators(folder + "/key.bak")),
                  qPrintable(asked.text));
         QVERIFY(asked.text.endsWith("Do you want to go on without backups ?"));
-        QCOMPARE(asked.style, 32 + 4 + 256);
+        QCOMPARE(asked.style, MessageStyle::QuestionNoDefault);
         // The team file was copied before; no backup is made after the failure.
         QCOMPARE(readFile(folder + "/teams.bak"), readFile(folder + "/teams.db"));
         QVERIFY(!QFile::exists(folder + "/att.bak"));

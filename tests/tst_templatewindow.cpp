@@ -160,7 +160,7 @@ private:
     {
         QCOMPARE(m_messages->texts(), expected);
         for (const MessageRequest &request : std::as_const(m_messages->shown)) {
-            QCOMPARE(request.style, 48);
+            QCOMPARE(request.style, MessageStyle::Warning);
             QCOMPARE(request.title, QString("Puckdex"));
         }
     }

@@ -9,7 +9,7 @@ qint16 AdjustAttribute(QWidget *parent, int mode, double value, const FieldRule 
     const AttributeAdjustment adjusted = adjustAttribute(value, rule.upper, rule.lower, rule.step);
     if (adjusted.reason != AdjustReason::None && adjustMessageAllowed(mode, adjusted.reason)) {
         MessageBox::show(parent, adjustMessageText(adjusted.reason, adjusted.messageNumber),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
     }
     return adjusted.value;
 }

@@ -200,7 +200,7 @@ void GameFolderWindow::checkFolder()
         accept();
         return;
     }
-    MessageBox::show(this, MissingFilesMessage, MessageStyle::Exclamation);
+    MessageBox::show(this, MissingFilesMessage, MessageStyle::Warning);
     m_ui->dirFileLocationDirectory->setFocus();
 }
 
@@ -251,7 +251,7 @@ void GameFolderWindow::driveChosen(int index)
         MessageBox::show(this,
                          QStringLiteral("The drive %1 is not ready.")
                              .arg(QDir::toNativeSeparators(root)),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         const QSignalBlocker blocker(drives);
         drives->setCurrentIndex(m_driveIndex);
         return;

@@ -19,25 +19,22 @@ int &counter()
     return count;
 }
 
-QMessageBox::Icon iconOf(int style)
+QMessageBox::Icon iconOf(MessageIcon icon)
 {
-    switch (style & 0x70) {
-    case 16:
-        return QMessageBox::Critical;
-    case MessageStyle::Question:
+    switch (icon) {
+    case MessageIcon::Question:
         return QMessageBox::Question;
-    case MessageStyle::Exclamation:
+    case MessageIcon::Exclamation:
         return QMessageBox::Warning;
-    case 64:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case MessageIcon::None:
+        break;
     }
+    return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-int MessageBox::show(QWidget *parent, const QString &text, int style)
+MessageAnswer MessageBox::show(QWidget *parent, const QString &text, MessageStyle style)
 {
     ++counter();
     const MessageRequest request{QStringLiteral("Puckdex"), text, style};
@@ -51,13 +48,12 @@ int MessageBox::show(QWidget *parent, const QString &text, int style)
         .replace(QLatin1String("\n\r"), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
-    const bool yesNo = (style & 0x0F) == MessageStyle::YesNo;
-    QMessageBox box(iconOf(style), request.title, shown,
+    const bool yesNo = style.asksYesNo();
+    QMessageBox box(iconOf(style.icon), request.title, shown,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     if (yesNo) {
-        box.setDefaultButton(style & MessageStyle::SecondButtonDefault ? QMessageBox::No
-                                                                       : QMessageBox::Yes);
+        box.setDefaultButton(style.noIsDefault ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     }
     const int answer = box.exec();

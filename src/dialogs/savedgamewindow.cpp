@@ -41,7 +41,7 @@ void SavedGameWindow::choose()
     const QList<QListWidgetItem *> selected = m_ui->lstSeasonToEdit->selectedItems();
     if (selected.isEmpty()) {
         MessageBox::show(this, QStringLiteral("Please select a game to edit."),
-                         MessageStyle::OkOnly);
+                         MessageStyle::Plain);
         m_ui->lstSeasonToEdit->setFocus();
         return;
     }

@@ -370,7 +370,7 @@ int MainWindow::selectedRow() const
 void MainWindow::reportFailure(const QString &what, const FileError &error)
 {
     MessageBox::show(this, QStringLiteral("%1\n\n%2").arg(what, error.fullMessage()),
-                     MessageStyle::Exclamation);
+                     MessageStyle::Warning);
 }
 
 } // namespace Puckdex

@@ -44,7 +44,7 @@ bool MainWindow::WritePlayerData()
                          QStringLiteral("%1 %2 could not be saved.\n\n%3")
                              .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text(),
                                   written.error().fullMessage()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         return false;
     }
     CurrentPlayer = written->key;
@@ -60,8 +60,7 @@ bool MainWindow::endWithoutSaving()
 {
     return MessageBox::show(this,
                             QStringLiteral("Do you want to exit without saving this player ?"),
-                            MessageStyle::Question + MessageStyle::YesNo
-                                + MessageStyle::SecondButtonDefault)
+                            MessageStyle::QuestionNoDefault)
            == MessageAnswer::Yes;
 }
 
@@ -70,7 +69,7 @@ void MainWindow::exitClicked()
     m_form->leaveFocusedField();
     if (isPlayerShown() && !WritePlayerData() && !endWithoutSaving())
         return;
-    if (ConfirmExit(this, QString(), ExitWithoutAsking)) {
+    if (ConfirmExit(this, QString(), ExitConfirmation::WithoutAsking)) {
         m_ending = true;
         close();
         QCoreApplication::quit();
@@ -217,7 +216,7 @@ void MainWindow::jerseyChanged(int index)
         return;
     if (jerseys->itemText(index) == TakenJerseyText) {
         MessageBox::show(this, QStringLiteral("Sorry, you cannot use \"**\" as a jersey number."),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         const int last = CurrentPlayer.jerseyNumber();
         jerseys->setCurrentIndex(last < jerseys->count() ? last : -1);
         jerseys->setFocus();
@@ -242,13 +241,13 @@ void MainWindow::positionChanged(int index)
     QComboBox *positions = m_ui->cboPosition;
     if (CurrentPlayer.isGoalie() && index != 0) {
         MessageBox::show(this, QStringLiteral("Sorry, a Goalie cannot play Forward or Defense."),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         const QSignalBlocker blocker(positions);
         positions->setCurrentIndex(0);
     }
     if (!CurrentPlayer.isGoalie() && positions->currentIndex() == 0) {
         MessageBox::show(this, QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         SetPositionCombo();
     }
 }

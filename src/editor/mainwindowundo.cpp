@@ -211,7 +211,7 @@ void MainWindow::reportJournalFailure(const QString &name, const FileError &erro
                                     "later. This is not said again until Puckdex starts anew."
                                     "\n\n%2")
                          .arg(name, error.fullMessage()),
-                     MessageStyle::Exclamation);
+                     MessageStyle::Warning);
 }
 
 void MainWindow::undoLastSave()
@@ -229,7 +229,7 @@ void MainWindow::undoLastSave()
         MessageBox::show(this,
                          QStringLiteral("The last save of %1 was not undone.\n\n%2")
                              .arg(entry.playerName(), back.error().fullMessage()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         return;
     }
     undo.saves.removeLast();
@@ -258,7 +258,7 @@ void MainWindow::redoLastUndo()
         MessageBox::show(this,
                          QStringLiteral("The save of %1 was not redone.\n\n%2")
                              .arg(entry.playerName(), again.error().fullMessage()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         return;
     }
     undo.undone.removeLast();

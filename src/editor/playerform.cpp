@@ -284,8 +284,8 @@ void PlayerForm::rookieLeft()
     box->setText(rookieText(box->text()));
     if (box->text() == QLatin1String("Y") || box->text() == QLatin1String("N"))
         return;
-    const int answer = MessageBox::show(m_window, QStringLiteral(" Is this player a Rookie ?"),
-                                        MessageStyle::Question + MessageStyle::YesNo);
+    const MessageAnswer answer = MessageBox::show(m_window, QStringLiteral(" Is this player a Rookie ?"),
+                                        MessageStyle::Question);
     box->setText(answer == MessageAnswer::Yes ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 

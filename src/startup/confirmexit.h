@@ -10,19 +10,19 @@ namespace Puckdex {
 
 inline const QString ExitQuestion = QStringLiteral("Do you want to exit ?");
 // Question icon, Yes and No, No the default.
-inline constexpr int ExitQuestionStyle =
-    MessageStyle::Question + MessageStyle::YesNo + MessageStyle::SecondButtonDefault;
-// Passed by the main window's Exit button: end without asking.
-inline constexpr int ExitWithoutAsking = 666;
+inline constexpr MessageStyle ExitQuestionStyle = MessageStyle::QuestionNoDefault;
 
-// Asks prompt in a box of the given style; true when the program is to end
-// (a Yes, or ExitWithoutAsking). Ending is up to the caller: it closes its
+// Whether ConfirmExit asks first; the main window's Exit button ends at once.
+enum class ExitConfirmation { Ask, WithoutAsking };
+
+// Asks prompt in the exit question's box; true when the program is to end
+// (a Yes, or WithoutAsking). Ending is up to the caller: it closes its
 // window without any further handling.
-inline bool ConfirmExit(QWidget *parent, const QString &prompt, int buttons)
+inline bool ConfirmExit(QWidget *parent, const QString &prompt, ExitConfirmation how)
 {
-    if (buttons == ExitWithoutAsking)
+    if (how == ExitConfirmation::WithoutAsking)
         return true;
-    return MessageBox::show(parent, prompt, buttons) == MessageAnswer::Yes;
+    return MessageBox::show(parent, prompt, ExitQuestionStyle) == MessageAnswer::Yes;
 }
 
 } // namespace Puckdex

@@ -59,7 +59,7 @@ std::unique_ptr<MainWindow> Startup::run()
         case FileSetChoice::Ended:
             return nullptr;
         case FileSetChoice::Missing:
-            MessageBox::show(nullptr, MissingFilesMessage, MessageStyle::Exclamation);
+            MessageBox::show(nullptr, MissingFilesMessage, MessageStyle::Warning);
             continue;
         case FileSetChoice::Chosen:
             break;
@@ -91,7 +91,7 @@ void Startup::WriteSetting(const QString &key, const QString &value)
                          QStringLiteral("The game folder could not be remembered for the next "
                                         "start:\n%1")
                              .arg(m_settings.errorString()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
     }
 }
 
@@ -142,9 +142,8 @@ bool Startup::MakeBackups(QWidget *parent)
             QStringLiteral("The backup copy of %1 could not be made:\n%2\n\n"
                            "Do you want to go on without backups ?")
                 .arg(m_state.FilePrefix + name, copied.error().fullMessage());
-        const int answer = MessageBox::show(parent, question,
-                                            MessageStyle::Question + MessageStyle::YesNo
-                                                + MessageStyle::SecondButtonDefault);
+        const MessageAnswer answer = MessageBox::show(parent, question,
+                                            MessageStyle::QuestionNoDefault);
         return answer == MessageAnswer::Yes;
     }
     return true;
@@ -157,7 +156,7 @@ bool LoadTeamList(const ProgramState &state, MainWindow &window)
         MessageBox::show(nullptr,
                          QStringLiteral("The teams could not be read:\n%1")
                              .arg(teams.error().fullMessage()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         return false;
     }
     window.setTeams(*teams);

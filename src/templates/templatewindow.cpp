@@ -165,7 +165,7 @@ void TemplateWindow::save()
         MessageBox::show(this,
                          QStringLiteral("The templates could not be saved:\n%1")
                              .arg(settings.errorString()),
-                         MessageStyle::Exclamation);
+                         MessageStyle::Warning);
         return;
     }
     accept();

@@ -54,7 +54,7 @@ public:
         MessageBox::setHandler([this](const MessageRequest &request) {
             if (m_first.isEmpty())
                 m_first = request.text.simplified();
-            const bool question = (request.style & 0x0F) == MessageStyle::YesNo;
+            const bool question = request.style.asksYesNo();
             return question ? MessageAnswer::No : MessageAnswer::Ok;
         });
     }
