@@ -270,12 +270,12 @@ private slots:
         for (const LabelOf &l : kSkaterLabels) {
             QTest::newRow(l.name)
                 << QString(l.name) << false << l.index
-                << skaterTemplateFields()[std::size_t(l.index)].caption.toString();
+                << templateField(false, l.index).templateLabel.toString();
         }
         for (const LabelOf &l : kGoalieLabels) {
             QTest::newRow(l.name)
                 << QString(l.name) << true << l.index
-                << goalieTemplateFields()[std::size_t(l.index)].caption.toString();
+                << templateField(true, l.index).templateLabel.toString();
         }
     }
 

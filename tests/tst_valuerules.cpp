@@ -479,17 +479,17 @@ private slots:
         QFETCH(QList<const FieldRule *>, rules);
         QFETCH(QList<int>, defaults);
 
-        const auto fields = goalie ? goalieTemplateFields() : skaterTemplateFields();
-        QCOMPARE(qsizetype(fields.size()), captions.size());
+        QCOMPARE(qsizetype(templateFieldCount(goalie)), captions.size());
         for (qsizetype i = 0; i < captions.size(); ++i) {
-            const TemplateField &f = fields[std::size_t(i)];
-            QCOMPARE(f.caption.toString(), captions.at(i));
+            const PlayerField &field = templateField(goalie, int(i));
+            const FieldKind &f = field.of(goalie);
+            QCOMPARE(field.templateLabel.toString(), captions.at(i));
             QCOMPARE(f.rule, rules.at(i)); // the editor's own object
-            QCOMPARE(f.defaultValue, defaults.at(i));
-            const AttributeAdjustment a =
-                Puckdex::adjustAttribute(f.defaultValue, f.rule->upper, f.rule->lower, f.rule->step);
+            QCOMPARE(f.templateDefault, defaults.at(i));
+            const AttributeAdjustment a = Puckdex::adjustAttribute(
+                f.templateDefault, f.rule->upper, f.rule->lower, f.rule->step);
             QCOMPARE(a.reason, AdjustReason::None);
-            QCOMPARE(int(a.value), f.defaultValue);
+            QCOMPARE(int(a.value), f.templateDefault);
         }
     }
 

@@ -165,19 +165,6 @@ double readRadix(NumberText &in, int radix)
 // ---------------------------------------------------------------------------
 // Template fields
 
-template <bool Goalie>
-std::array<TemplateField, 12 + 5 * !Goalie> templateFields()
-{
-    std::array<TemplateField, 12 + 5 * !Goalie> result{};
-    for (const PlayerField &field : kPlayerFields) {
-        const FieldKind &kind = field.of(Goalie);
-        if (kind.rule)
-            result.at(std::size_t(kind.templateIndex)) = {field.templateLabel, kind.rule,
-                                                           kind.templateDefault};
-    }
-    return result;
-}
-
 qint16 toInt16(double value)
 {
     return qint16(std::clamp(value, double(std::numeric_limits<qint16>::min()),
@@ -296,17 +283,6 @@ const FieldRule &ratingRule(RatingGroup group, int box, bool goalie)
     if (!field)
         field = ratingField(group, 0);
     return ruleFor(*field, goalie);
-}
-
-std::span<const TemplateField> skaterTemplateFields()
-{
-    static const auto fields = templateFields<false>();
-    return fields;
-}
-std::span<const TemplateField> goalieTemplateFields()
-{
-    static const auto fields = templateFields<true>();
-    return fields;
 }
 
 quint8 weightClass(int pounds)

@@ -78,22 +78,6 @@ const FieldRule &weightRule(bool goalie);
 const FieldRule &ratingRule(RatingGroup group, int box, bool goalie);
 
 // ---------------------------------------------------------------------------
-// The rating templates
-
-// One template field, from the field table: its label caption (empty for the
-// inches box, which shares "Height:"), the editor's rule for the same player
-// field, and the value used when the settings file has no entry.
-struct TemplateField
-{
-    QStringView caption;
-    const FieldRule *rule;
-    int defaultValue;
-};
-
-std::span<const TemplateField> skaterTemplateFields(); // 17 fields
-std::span<const TemplateField> goalieTemplateFields(); // 12 fields
-
-// ---------------------------------------------------------------------------
 // Weight class
 
 // The weight in 5-pound classes kept in the attribute record: 0 up to 164

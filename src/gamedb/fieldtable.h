@@ -241,6 +241,25 @@ constexpr const FieldRule &ruleFor(const PlayerField &field, bool goalie)
     return rule ? *rule : *field.of(!goalie).rule;
 }
 
+// The number of fields of a kind's rating template.
+constexpr int templateFieldCount(bool goalie)
+{
+    int count = 0;
+    for (const PlayerField &field : kPlayerFields)
+        count += field.of(goalie).applies();
+    return count;
+}
+
+// The field at a place of a kind's rating template.
+constexpr const PlayerField &templateField(bool goalie, int index)
+{
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.of(goalie).templateIndex == index)
+            return field;
+    }
+    return kPlayerFields.front();
+}
+
 // The number of boxes of a rating group.
 constexpr int boxCount(RatingGroup group)
 {

@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include <span>
 
 namespace Puckdex {
 
@@ -50,20 +49,18 @@ TemplateWindow::TemplateWindow(const QString &settingsPath, QWidget *parent)
             if (const TemplateBox *field = boxOf(box))
                 checkField(*field);
         });
-    const auto addTemplate = [this, focus](std::span<const TemplateField> fields, const QString &boxName,
-                                    const QString &keyName) {
-        for (int i = 0; i < int(fields.size()); ++i) {
+    const auto addTemplate = [this, focus](bool goalie, const QString &boxName,
+                                           const QString &keyName) {
+        for (int i = 0; i < templateFieldCount(goalie); ++i) {
             auto *box = findChild<QLineEdit *>(boxName.arg(i));
             Q_ASSERT(box);
             box->installEventFilter(this);
             focus->watch(box);
-            m_boxes.push_back({box, &fields[i], keyName.arg(i)});
+            m_boxes.push_back({box, &templateField(goalie, i).of(goalie), keyName.arg(i)});
         }
     };
-    addTemplate(skaterTemplateFields(), QStringLiteral("txtStdFwd_%1"),
-                QStringLiteral("StandardForward%1"));
-    addTemplate(goalieTemplateFields(), QStringLiteral("txtStdGoal_%1"),
-                QStringLiteral("StandardGoalie%1"));
+    addTemplate(false, QStringLiteral("txtStdFwd_%1"), QStringLiteral("StandardForward%1"));
+    addTemplate(true, QStringLiteral("txtStdGoal_%1"), QStringLiteral("StandardGoalie%1"));
     Q_ASSERT(m_boxes.size() == SkaterFieldCount + GoalieFieldCount);
 
     m_ui->fraStdFwd->installEventFilter(this);
@@ -142,7 +139,7 @@ void TemplateWindow::load()
     const ProfileFile settings(m_settingsPath);
     for (const TemplateBox &field : m_boxes) {
         const int stored =
-            settings.readInt(Startup::SettingsSection, field.key, field.field->defaultValue);
+            settings.readInt(Startup::SettingsSection, field.key, field.field->templateDefault);
         field.box->setText(
             stored == kStoredUnchanged
                 ? kUnchanged

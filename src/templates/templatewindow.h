@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gamedb/fieldtable.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -14,7 +16,6 @@ class TemplateWindow;
 
 namespace Puckdex {
 
-struct TemplateField;
 
 // The standard rating templates (frmStdPlayerAttrib): one for skaters, one
 // for goalies, each field a whole number on the editor's grid for the same
@@ -27,8 +28,8 @@ class TemplateWindow : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int SkaterFieldCount = 17;
-    static constexpr int GoalieFieldCount = 12;
+    static constexpr int SkaterFieldCount = templateFieldCount(false);
+    static constexpr int GoalieFieldCount = templateFieldCount(true);
 
     // Reads both templates from the settings file at settingsPath; stored
     // values off their field's limits or grid are moved onto them silently.
@@ -48,8 +49,8 @@ private:
     struct TemplateBox
     {
         QLineEdit *box;
-        const TemplateField *field;
-        QString key; // StandardForward<i> or StandardGoalie<i>
+        const FieldKind *field; // the field for the template's kind of player
+        QString key;            // StandardForward<i> or StandardGoalie<i>
     };
 
     const TemplateBox *boxOf(const QObject *object) const;
