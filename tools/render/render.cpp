@@ -97,15 +97,15 @@ QImage picture(QWidget *window)
     return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void setBaseRosters(ProgramState &state, const QString &gameFolder)
+Status setBaseRosters(ProgramState &state, const QString &gameFolder)
 {
+    Result<FileSet> files = findFileSet(gameFolder);
+    if (!files)
+        return files.error();
     state.GamePath = QDir::toNativeSeparators(gameFolder);
-    state.FilePrefix.clear();
-    state.TeamFileName = FileNames::BaseTeams;
-    state.KeyFileName = FileNames::Key;
-    state.AttFileName = FileNames::Att;
-    state.IndexFileName = QStringLiteral("NONE");
+    state.Files = std::move(files).value();
     state.VersionText = kVersionText;
+    return {};
 }
 
 // Picks the first player of the list who is (or is not) a goalie, as a user
@@ -149,7 +149,8 @@ Result<QImage> mainWindow(const QString &gameFolder, Shown shown)
 {
     const MessageCatcher messages;
     ProgramState state;
-    setBaseRosters(state, gameFolder);
+    if (const Status found = setBaseRosters(state, gameFolder); !found)
+        return found.error();
 
     QImage image;
     {
@@ -304,10 +305,9 @@ Result<QImage> picturePrompt()
         });
     if (skater == roster.players.cend())
         return FileError{QString(), QStringLiteral("the sample roster has no skater")};
-    ProgramState state;
     const QString oldName = skater->firstName + QLatin1Char(' ') + skater->lastName;
     const QString newName = skater->firstName + QStringLiteral(" Lindqvist");
-    PicturePrompt prompt(state, picturePromptText(oldName, newName));
+    PicturePrompt prompt(picturePromptText(oldName, newName));
     prompt.show();
     settle(&prompt);
     if (!messages.quiet())
