@@ -157,14 +157,6 @@ QString resolve(const QString &folder, const QString &name)
     return QDir(folder).filePath(found.isEmpty() ? name : found);
 }
 
-FileSetKind detect(const QString &folder)
-{
-    FileSet base = setIn(folder, FileSetKind::BaseRosters);
-    if (findFiles(base).isEmpty())
-        return FileSetKind::BaseRosters;
-    return savedGamePatternsMatch(folder) ? FileSetKind::SavedGame : FileSetKind::None;
-}
-
 Result<SavedGameIndex> savedGames(const QString &folder)
 {
     const QString name = findFirstMatch(folder, FileNames::IndexPattern);

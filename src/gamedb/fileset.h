@@ -77,10 +77,6 @@ QString findFirstMatch(const QString &folder, const QString &pattern);
 // with a message that names the file).
 QString resolve(const QString &folder, const QString &name);
 
-// The base rosters when all three base files exist, otherwise a saved game
-// when each of its four patterns matches, otherwise none.
-FileSetKind detect(const QString &folder);
-
 // The first index in the folder ("*.ndx", by name) and the games it lists.
 // Fails when there is none or it cannot be read.
 Result<SavedGameIndex> savedGames(const QString &folder);
