@@ -398,8 +398,8 @@ private slots:
             K::SavedGame, {},
             "the folder holds no base rosters (teams.db missing, key.db missing, att.db "
             "missing), but saved games that games.ndx lists: 3, 7; choose one with --game N");
-        add("base names complete the saved-game patterns", {"key.db", "att.db", "05tem.db", "s.ndx"},
-            {"5"}, -1, K::SavedGame, {},
+        add("base names complete the saved-game patterns",
+            {"key.db", "att.db", "05tem.db", "s.ndx"}, {"5"}, -1, K::SavedGame, {},
             "the folder holds no base rosters (teams.db missing), but saved games that s.ndx "
             "lists: 5; choose one with --game N");
         add("an index that lists no game", game3 + QStringList{"games.ndx"}, {}, -1, K::None, {},
@@ -412,8 +412,9 @@ private slots:
         add("listed saved game without its files", game3 + QStringList{"games.ndx"}, games37, 7,
             K::SavedGame, {},
             "saved game 7 is incomplete: 07tem.db missing, 07key.db missing, 07att.db missing");
-        add("listed saved game, a folder in its place", {"03tem.db", "03key.db", "03ATT.DB/", "s.ndx"},
-            {"3"}, 3, K::None, {}, "saved game 3 is incomplete: 03ATT.DB is a folder, not a file");
+        add("listed saved game, a folder in its place",
+            {"03tem.db", "03key.db", "03ATT.DB/", "s.ndx"}, {"3"}, 3, K::None, {},
+            "saved game 3 is incomplete: 03ATT.DB is a folder, not a file");
         QTest::newRow("no such folder") << base << QList<QByteArray>{} << "nowhere" << -1
                                         << K::None << QStringList{} << "no such folder";
         QTest::newRow("a file, not a folder") << base << QList<QByteArray>{} << "teams.db" << -1

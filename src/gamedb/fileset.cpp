@@ -69,8 +69,9 @@ QString missingNames(const QString &folder, const QStringList &names)
     for (const QString &name : names) {
         const QStringList folders =
             QDir(folder).entryList({name}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-        said.append(folders.isEmpty() ? name + QStringLiteral(" missing")
-                                      : folders.first() + QStringLiteral(" is a folder, not a file"));
+        said.append(folders.isEmpty()
+                        ? name + QStringLiteral(" missing")
+                        : folders.first() + QStringLiteral(" is a folder, not a file"));
     }
     return said.join(QStringLiteral(", "));
 }

@@ -12,7 +12,6 @@
 
 #include "ui_mainwindow.h"
 
-#include <QDir>
 
 namespace Puckdex {
 
@@ -103,7 +102,7 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
     if (m_state.Files.kind == FileSetKind::BaseRosters)
         return FileSetChoice::Chosen;
 
-    const QString folder = QDir::fromNativeSeparators(m_state.GamePath);
+    const QString folder = m_state.Files.folder;
     const Result<SavedGameIndex> index = GameFolder::savedGames(folder);
     if (!index || index->games.isEmpty())
         return FileSetChoice::Missing;
