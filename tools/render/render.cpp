@@ -228,18 +228,15 @@ Result<QImage> gameFolderWindow(const QString &gameFolder)
 Result<QImage> savedGameWindow(const QString &gameFolder)
 {
     const MessageCatcher messages;
-    const QString index = GameFolder::findFirstMatch(gameFolder, FileNames::IndexPattern);
-    if (index.isEmpty())
-        return FileError{gameFolder, QStringLiteral("no saved-game index found")};
-    const QString indexPath = QDir(gameFolder).filePath(index);
-    const Result<QList<SeasonIndexEntry>> games = GameFiles::listSavedGames(indexPath);
-    if (!games)
-        return games.error();
-    if (games->isEmpty())
+    const Result<SavedGameIndex> index = GameFolder::savedGames(gameFolder);
+    if (!index)
+        return index.error();
+    const QString &indexPath = index->file;
+    if (index->games.isEmpty())
         return FileError{indexPath, QStringLiteral("the index lists no saved game")};
 
     SavedGameWindow window;
-    for (const SeasonIndexEntry &game : *games)
+    for (const SeasonIndexEntry &game : index->games)
         window.addGame(game.description(), game.gameNumber());
     window.ui().lstSeasonToEdit->setCurrentRow(0);
     window.show();
