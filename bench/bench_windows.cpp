@@ -58,11 +58,10 @@ struct Editor
 
 void openEditor(Editor &editor, const QString &folder)
 {
+    Result<FileSet> files = findFileSet(folder);
+    requireOk(files ? Status() : Status(files.error()), "finding the roster");
     editor.state.GamePath = QDir::toNativeSeparators(folder);
-    editor.state.TeamFileName = QStringLiteral("teams.db");
-    editor.state.KeyFileName = QStringLiteral("key.db");
-    editor.state.AttFileName = QStringLiteral("att.db");
-    editor.state.IndexFileName = QStringLiteral("NONE");
+    editor.state.Files = std::move(files).value();
     editor.window = std::make_unique<MainWindow>(
         editor.state, QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
     requireOk(LoadTeamList(editor.state, *editor.window), "filling the team list");

@@ -38,11 +38,11 @@ public:
             patch(*this);
         originalKey = key();
         originalAtt = att();
+        const auto files = Puckdex::findFileSet(dir.path());
+        if (!files)
+            return false;
         state.GamePath = QDir::toNativeSeparators(dir.path());
-        state.TeamFileName = QStringLiteral("teams.db");
-        state.KeyFileName = QStringLiteral("key.db");
-        state.AttFileName = QStringLiteral("att.db");
-        state.IndexFileName = QStringLiteral("NONE");
+        state.Files = *files;
         state.VersionText = QStringLiteral(" v1.0 32-bit");
         window = std::make_unique<Puckdex::MainWindow>(state, settingsPath());
         if (!Puckdex::LoadTeamList(state, *window))

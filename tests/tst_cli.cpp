@@ -1220,7 +1220,6 @@ private slots:
     {
         QTest::addColumn<bool>("folder"); // a folder takes key.db's place
         QTest::addColumn<QString>("said");
-        QTest::newRow("key.db removed") << false << "key.db missing";
         QTest::newRow("key.db a folder") << true << "key.db is a folder, not a file";
     }
     void checkOfAnUnreadableFolder()
@@ -1339,9 +1338,6 @@ private slots:
             "--seed needs a whole number from 0 to 4294967295, not \"-1\"");
         add("unknown option", "teams %DIR% --bogus", 2, "Unknown option 'bogus'");
         add("game not a number", "teams %DIR% --game x", 2, "--game needs a saved game's number");
-        add("no such folder", "teams %DIR%/nowhere", 2, "nowhere: no such folder");
-        add("no saved game there", "teams %DIR% --game 3", 2,
-            "the folder holds no saved-game index");
         add("team needed", "players %DIR%", 2, "--team T is needed");
         add("no such team", "players %DIR% --team XYZ", 2, "no team \"XYZ\"");
         add("team number past the last", "players %DIR% --team 26", 2, "no team \"26\"");

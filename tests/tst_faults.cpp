@@ -1261,7 +1261,7 @@ private slots:
         } else {
             QVERIFY(window);
             QCOMPARE(messages.shown.size(), 0);
-            QCOMPARE(state.FilePrefix, prefix);
+            QCOMPARE(state.Files.prefix, prefix);
             QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
         }
         QCOMPARE(snapshot(folder), before);

@@ -779,9 +779,11 @@ private slots:
             if (!closed)
                 w->close();
         });
+        const qint64 offset = f.shownOffset();
         typeAndTab(f.ui().txtLastName, QStringLiteral("Zzyzx"));
         QVERIFY(closed);
-        QCOMPARE(f.state.DeletePicture, tabToNo);
+        QVERIFY(f.chooseTeam(6));
+        QCOMPARE(f.player(offset).pictureCodeA() == "NONE", tabToNo);
     }
 
     // The question shows the whole of the longest names, however they wrap.

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -350,50 +351,126 @@ private slots:
         }
     }
 
-    void fileSetDetection_data()
+    // One table for the two questions asked of a game folder: which roster
+    // the folder window accepts (offered), and the set found for the base
+    // rosters (game -1) or a saved game, or why there is none.
+    void findingAFileSet_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<FileSetKind>("kind");
-        QTest::newRow("base") << QStringList{"teams.db", "key.db", "att.db"}
-                              << FileSetKind::BaseRosters;
-        QTest::newRow("base, upper case") << QStringList{"TEAMS.DB", "KEY.DB", "ATT.DB"}
-                                          << FileSetKind::BaseRosters;
-        QTest::newRow("base, mixed case") << QStringList{"Teams.Db", "key.DB", "ATT.db"}
-                                          << FileSetKind::BaseRosters;
-        QTest::newRow("saved game") << QStringList{"03tem.db", "03key.db", "03att.db", "s.ndx"}
-                                    << FileSetKind::SavedGame;
-        QTest::newRow("saved game, upper case")
-            << QStringList{"03TEM.DB", "03KEY.DB", "03ATT.DB", "GAMES.NDX"} << FileSetKind::SavedGame;
-        QTest::newRow("both: the base wins")
-            << QStringList{"teams.db", "key.db", "att.db", "03tem.db", "03key.db", "03att.db",
-                           "s.ndx"}
-            << FileSetKind::BaseRosters;
-        QTest::newRow("base names complete the saved-game patterns")
-            << QStringList{"key.db", "att.db", "05tem.db", "s.ndx"} << FileSetKind::SavedGame;
-        QTest::newRow("saved game without index")
-            << QStringList{"03tem.db", "03key.db", "03att.db"} << FileSetKind::None;
-        QTest::newRow("base without att.db") << QStringList{"teams.db", "key.db"}
-                                             << FileSetKind::None;
-        QTest::newRow("empty") << QStringList{} << FileSetKind::None;
+        QTest::addColumn<QStringList>("entries"); // files; "name/" a folder
+        QTest::addColumn<QList<QByteArray>>("listed"); // by the index, if there is one
+        QTest::addColumn<QString>("folder");           // asked for, inside the temporary one
+        QTest::addColumn<int>("game");                 // -1: the base rosters
+        QTest::addColumn<FileSetKind>("offered");
+        QTest::addColumn<QStringList>("found");        // the three files, as on disk
+        QTest::addColumn<QString>("reason");           // else why not
+        const QStringList base{"teams.db", "key.db", "att.db"};
+        const QStringList game3{"03tem.db", "03key.db", "03att.db"};
+        const QStringList game7{"07tem.db", "07key.db", "07att.db"};
+        const QList<QByteArray> games37{"3", "7  "};
+        const auto add = [](const char *name, const QStringList &entries,
+                            const QList<QByteArray> &listed, int game, FileSetKind offered,
+                            const QStringList &found, const QString &reason = QString()) {
+            QTest::newRow(name) << entries << listed << QString() << game << offered << found
+                                << reason;
+        };
+        using K = FileSetKind;
+        add("base rosters", base, {}, -1, K::BaseRosters, base);
+        add("base, upper case", {"TEAMS.DB", "KEY.DB", "ATT.DB"}, {}, -1, K::BaseRosters,
+            {"TEAMS.DB", "KEY.DB", "ATT.DB"});
+        add("base, mixed case", {"Teams.Db", "key.DB", "ATT.db"}, {}, -1, K::BaseRosters,
+            {"Teams.Db", "key.DB", "ATT.db"});
+        add("both: the base wins", base + game3 + QStringList{"s.ndx"}, {"3"}, -1, K::BaseRosters,
+            base);
+        add("a saved game beside the base, by number", base + game3 + QStringList{"s.ndx"}, {"3"},
+            3, K::BaseRosters, game3);
+        add("saved game by number", game3 + game7 + QStringList{"games.ndx"}, games37, 7,
+            K::SavedGame, game7);
+        add("saved game 12, upper case", {"012TEM.DB", "012KEY.DB", "012ATT.DB", "GAMES.NDX"},
+            {" 12"}, 12, K::SavedGame, {"012TEM.DB", "012KEY.DB", "012ATT.DB"});
+        add("base without key.db", {"teams.db", "att.db"}, {}, -1, K::None, {},
+            "the folder holds no NHL 96 rosters: key.db missing");
+        add("a folder named key.db", {"teams.db", "key.db/", "att.db"}, {}, -1, K::None, {},
+            "the folder holds no NHL 96 rosters: key.db is a folder, not a file");
+        add("empty", {}, {}, -1, K::None, {},
+            "the folder holds no NHL 96 rosters: teams.db missing, key.db missing, att.db "
+            "missing");
+        add("saved games only, the base asked for", game3 + QStringList{"games.ndx"}, games37, -1,
+            K::SavedGame, {},
+            "the folder holds no base rosters (teams.db missing, key.db missing, att.db "
+            "missing), but saved games that games.ndx lists: 3, 7; choose one with --game N");
+        add("base names complete the saved-game patterns",
+            {"key.db", "att.db", "05tem.db", "s.ndx"}, {"5"}, -1, K::SavedGame, {},
+            "the folder holds no base rosters (teams.db missing), but saved games that s.ndx "
+            "lists: 5; choose one with --game N");
+        add("an index that lists no game", game3 + QStringList{"games.ndx"}, {}, -1, K::None, {},
+            "the folder holds no base rosters (teams.db missing, key.db missing, att.db "
+            "missing), but saved games that games.ndx lists: none; choose one with --game N");
+        add("saved game without an index", game3, {}, 3, K::None, {},
+            "the folder holds no saved-game index (*.ndx)");
+        add("saved game the index does not list", game3 + QStringList{"games.ndx"}, games37, 5,
+            K::SavedGame, {}, "the index lists no saved game 5 (it lists 3, 7)");
+        add("listed saved game without its files", game3 + QStringList{"games.ndx"}, games37, 7,
+            K::SavedGame, {},
+            "saved game 7 is incomplete: 07tem.db missing, 07key.db missing, 07att.db missing");
+        add("listed saved game, a folder in its place",
+            {"03tem.db", "03key.db", "03ATT.DB/", "s.ndx"}, {"3"}, 3, K::None, {},
+            "saved game 3 is incomplete: 03ATT.DB is a folder, not a file");
+        QTest::newRow("no such folder") << base << QList<QByteArray>{} << "nowhere" << -1
+                                        << K::None << QStringList{} << "no such folder";
+        QTest::newRow("a file, not a folder") << base << QList<QByteArray>{} << "teams.db" << -1
+                                              << K::None << QStringList{} << "not a folder";
     }
-    void fileSetDetection()
+    void findingAFileSet()
     {
-        QFETCH(QStringList, files);
-        QFETCH(FileSetKind, kind);
-        for (const QString &name : files)
-            writeFile(path(name), "x");
-        QCOMPARE(GameFolder::detect(m_dir.path()), kind);
-    }
+        QFETCH(QStringList, entries);
+        QFETCH(QList<QByteArray>, listed);
+        QFETCH(QString, folder);
+        QFETCH(int, game);
+        QFETCH(FileSetKind, offered);
+        QFETCH(QStringList, found);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (const QString &name : entries) {
+            if (name.endsWith(QLatin1Char('/')))
+                QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
+            else if (name.endsWith(QLatin1String(".ndx"), Qt::CaseInsensitive))
+                writeFile(dir.filePath(name), indexFile(listed));
+            else
+                writeFile(dir.filePath(name), name.toLatin1());
+        }
+        const QString asked = folder.isEmpty() ? dir.path() : dir.filePath(folder);
 
-    void aFolderNamedLikeAGameFileIsNotOne()
-    {
-        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
-        writeFile(path("teams.db"), "x");
-        writeFile(path("att.db"), "x");
-        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("key.db")));
-        QCOMPARE(GameFolder::detect(m_dir.path()), FileSetKind::None);
-        QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("key.db")));
-        QVERIFY(QDir(m_dir.path()).rmdir(QStringLiteral("sub")));
+        const FileSet checked = GameFolder::check(asked);
+        QCOMPARE(checked.kind, offered);
+        QVERIFY(!checked.game);
+        if (offered == FileSetKind::BaseRosters)
+            QCOMPARE(checked.gameFiles(), findFileSet(asked)->gameFiles());
+        QCOMPARE(checked.indexFile.isEmpty(), offered != FileSetKind::SavedGame);
+
+        const std::optional<int> number = game < 0 ? std::nullopt : std::optional<int>(game);
+        const Result<FileSet> set = findFileSet(asked, number);
+        if (found.isEmpty()) {
+            QVERIFY(!set.ok());
+            QCOMPARE(set.error().reason, reason);
+            // The index is blamed for a game it does not list, else the folder.
+            const bool byIndex = reason.startsWith(QLatin1String("the index"));
+            QCOMPARE(QFileInfo(set.error().filePath).suffix() == QLatin1String("ndx"), byIndex);
+            return;
+        }
+        QVERIFY2(set.ok(), set.ok() ? "" : qPrintable(set.error().message()));
+        QCOMPARE(set->folder, asked);
+        QStringList paths;
+        for (const QString &name : found)
+            paths.append(dir.filePath(name));
+        QCOMPARE(set->gameFiles(), paths);
+        QCOMPARE(set->game, number);
+        QCOMPARE(set->kind, game < 0 ? FileSetKind::BaseRosters : FileSetKind::SavedGame);
+        QCOMPARE(set->prefix, game < 0 ? QString() : savedGamePrefix(game));
+        QCOMPARE(set->indexFile.isEmpty(), game < 0);
+        // Opened by the names the set goes by, whatever their case on disk.
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(readFile(set->gameFiles()[i]), found[i].toLatin1());
     }
 
     void namesResolveWithoutRegardToCase()

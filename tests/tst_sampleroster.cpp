@@ -176,7 +176,7 @@ void TestSampleRoster::initTestCase()
     QVERIFY(m_base.isValid());
     const Status written = Sample::writeBaseRosters(m_base.path());
     QVERIFY2(written, failure(written));
-    QCOMPARE(GameFolder::detect(m_base.path()), FileSetKind::BaseRosters);
+    QCOMPARE(GameFolder::check(m_base.path()).kind, FileSetKind::BaseRosters);
     m_roster = Sample::buildRoster();
 
     const auto teams = listTeams(basePath(FileNames::BaseTeams));
@@ -493,7 +493,7 @@ void TestSampleRoster::savedGamesAreListed()
     QVERIFY(dir.isValid());
     const Status written = Sample::writeSavedGames(dir.path(), games);
     QVERIFY2(written, failure(written));
-    QCOMPARE(GameFolder::detect(dir.path()), FileSetKind::SavedGame);
+    QCOMPARE(GameFolder::check(dir.path()).kind, FileSetKind::SavedGame);
     QCOMPARE(GameFolder::findFirstMatch(dir.path(), FileNames::IndexPattern),
              Sample::IndexFileName);
 

@@ -145,7 +145,7 @@ void checkJerseys(CheckReport &report, const Roster &roster, const QString &keyN
 Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &options)
 {
     CheckReport report;
-    const GameSet &files = roster.files;
+    const FileSet &files = roster.files;
     const QString keyName = fileNameOf(files.keyFile);
     const QString attName = fileNameOf(files.attFile);
 

@@ -37,7 +37,7 @@ QString wrapped(const QString &text)
 
 Result<Roster> openRoster(const CommandLine &line)
 {
-    const Result<GameSet> files = locateGameSet(line.argument(0), line.game());
+    const Result<FileSet> files = findFileSet(line.argument(0), line.game());
     if (!files)
         return files.error();
     return loadRoster(*files);

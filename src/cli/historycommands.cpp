@@ -16,7 +16,7 @@ namespace Puckdex::Cli {
 namespace {
 
 // The journal of the roster's file set, beside the window's settings file.
-WriteJournal journalOf(const GameSet &files)
+WriteJournal journalOf(const FileSet &files)
 {
     return WriteJournal(WriteJournal::defaultFolder(), files.folder, files.keyFile, files.attFile);
 }
@@ -64,7 +64,7 @@ QString changesOf(const JournalEntry &entry)
 
 // Undoes the count newest of the pending writes, newest first, up to the
 // first refusal.
-int undoNewest(const GameSet &files, const WriteJournal &journal,
+int undoNewest(const FileSet &files, const WriteJournal &journal,
                const QList<JournalEntry> &pending, int count, QTextStream &out, QTextStream &err)
 {
     WriteJournal marks = journal;
@@ -99,9 +99,9 @@ int undoNewest(const GameSet &files, const WriteJournal &journal,
 
 // The backup copies of a roster's three files, as its start-up or an import
 // made them.
-Result<GameSet> backupsOf(const GameSet &files)
+Result<FileSet> backupsOf(const FileSet &files)
 {
-    GameSet backups = files;
+    FileSet backups = files;
     for (QString *file : {&backups.teamFile, &backups.keyFile, &backups.attFile}) {
         const QString name = backupName(QFileInfo(*file).fileName());
         if (GameFolder::findFile(files.folder, name).isEmpty()) {
@@ -145,13 +145,13 @@ diffGames(const CommandLine &line, const QStringList &gameTexts, QTextStream &er
 Result<RosterDiff> compare(const QStringList &folders,
                            const std::array<std::optional<int>, 2> &game, bool twoGames)
 {
-    const Result<GameSet> fromFiles = locateGameSet(folders[0], game[0]);
+    const Result<FileSet> fromFiles = findFileSet(folders[0], game[0]);
     if (!fromFiles)
         return fromFiles.error();
-    Result<GameSet> first = fromFiles;
-    Result<GameSet> second = fromFiles;
+    Result<FileSet> first = fromFiles;
+    Result<FileSet> second = fromFiles;
     if (folders.size() == 2 || twoGames)
-        second = locateGameSet(folders.value(1, folders[0]), game[1]);
+        second = findFileSet(folders.value(1, folders[0]), game[1]);
     else
         first = backupsOf(*fromFiles); // from the copies to the roster
     if (!first)
@@ -218,7 +218,7 @@ int undoCommand(const QStringList &arguments, QTextStream &out, QTextStream &err
                                                        "\"%1\"")
                                             .arg(line.value(steps)));
     }
-    const Result<GameSet> files = locateGameSet(line.argument(0), line.game());
+    const Result<FileSet> files = findFileSet(line.argument(0), line.game());
     if (!files)
         return fail(err, files.error());
     const WriteJournal journal = journalOf(*files);

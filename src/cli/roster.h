@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamedb/fileerror.h"
+#include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
 #include "gamedb/records.h"
@@ -8,30 +9,12 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
-
 namespace Puckdex::Cli {
-
-// The three files of one roster in a game folder: the base rosters, or the
-// saved game whose index entry carries a given game number.
-struct GameSet
-{
-    QString folder;
-    QString teamFile; // paths, each as it is spelled on disk
-    QString keyFile;
-    QString attFile;
-    QString indexFile;       // saved games only
-    std::optional<int> game; // none: the base rosters
-};
-
-// Finds the files without regard to case. Fails with the folder or file and
-// what is missing; a folder with saved games only names them.
-Result<GameSet> locateGameSet(const QString &folder, std::optional<int> game);
 
 // A roster as the file layer reads it.
 struct Roster
 {
-    GameSet files;
+    FileSet files;
     QList<TeamRecord> teams;
     QList<PlayerEntry> players; // every record of both regions, in file order
 
@@ -41,11 +24,11 @@ struct Roster
     QList<PlayerEntry> playersOf(int teamNumber) const;
 };
 
-Result<Roster> loadRoster(const GameSet &files);
+Result<Roster> loadRoster(const FileSet &files);
 
 // What the editor shows of a player, his attribute record read from the
 // attribute file by the kind his position letter says.
-Result<PlayerFields> readFields(const GameSet &files, const PlayerRecord &player);
+Result<PlayerFields> readFields(const FileSet &files, const PlayerRecord &player);
 
 // "offset 1200 (Jan Ashberg)", how messages name a player.
 QString describePlayer(qint64 offset, const PlayerRecord &player);

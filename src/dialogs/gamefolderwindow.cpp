@@ -6,7 +6,6 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
 #include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
 
 #include <QDir>
@@ -21,17 +20,6 @@
 namespace Puckdex {
 
 namespace {
-
-// A saved game is only worth opening when its index lists one.
-bool listsASavedGame(const QString &folder)
-{
-    const QString index = GameFolder::findFirstMatch(folder, FileNames::IndexPattern);
-    if (index.isEmpty())
-        return false;
-    const Result<QList<SeasonIndexEntry>> games =
-        GameFiles::listSavedGames(QDir(folder).filePath(index));
-    return games.ok() && !games->isEmpty();
-}
 
 constexpr int kPathRole = Qt::UserRole;
 
@@ -183,20 +171,10 @@ void GameFolderWindow::checkFolder()
     const QString folder = currentFolder();
     m_state.GamePath = QDir::toNativeSeparators(folder);
 
-    const FileSetKind kind = folder.isEmpty() ? FileSetKind::None : GameFolder::detect(folder);
-    if (kind == FileSetKind::BaseRosters) {
-        m_state.TeamFileName = FileNames::BaseTeams;
-        m_state.KeyFileName = FileNames::Key;
-        m_state.AttFileName = FileNames::Att;
-        m_state.IndexFileName = QStringLiteral("NONE");
-        accept();
-        return;
-    }
-    if (kind == FileSetKind::SavedGame && listsASavedGame(folder)) {
-        m_state.TeamFileName = FileNames::SavedTeams;
-        m_state.KeyFileName = FileNames::Key;
-        m_state.AttFileName = FileNames::Att;
-        m_state.IndexFileName.clear(); // the saved-game choice names it
+    // A saved game's number is chosen afterwards (Startup::ChooseFileSet).
+    const FileSet offered = folder.isEmpty() ? FileSet() : GameFolder::check(folder);
+    if (offered.kind != FileSetKind::None) {
+        m_state.Files = offered;
         accept();
         return;
     }

@@ -20,7 +20,7 @@ inline const QString MissingFilesMessage =
 
 // The first window of every run (frmGetFileLocation): the user picks the
 // game's data folder and whether backups are made. OK accepts a folder that
-// holds the base rosters or a saved game and sets the file names.
+// holds the base rosters or a saved game and records the file set it found.
 class GameFolderWindow : public StartupDialog
 {
     Q_OBJECT

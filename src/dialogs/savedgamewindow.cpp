@@ -4,7 +4,6 @@
 
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
-#include "gamedb/fileset.h"
 
 namespace Puckdex {
 
@@ -45,7 +44,7 @@ void SavedGameWindow::choose()
         m_ui->lstSeasonToEdit->setFocus();
         return;
     }
-    m_prefix = savedGamePrefix(selected.first()->data(Qt::UserRole).toInt());
+    m_game = selected.first()->data(Qt::UserRole).toInt();
     accept();
 }
 

@@ -24,8 +24,8 @@ public:
     Ui::SavedGameWindow &ui() { return *m_ui; }
 
     void addGame(const QString &description, int gameNumber);
-    // The file prefix of the game chosen with OK ("07" for game 7).
-    QString chosenPrefix() const { return m_prefix; }
+    // The number of the game chosen with OK.
+    int chosenGame() const { return m_game; }
 
 protected:
     void focusAfterNo() override;
@@ -35,7 +35,7 @@ private:
     void choose();
 
     std::unique_ptr<Ui::SavedGameWindow> m_ui;
-    QString m_prefix;
+    int m_game = -1;
 };
 
 } // namespace Puckdex

@@ -193,17 +193,16 @@ void MainWindow::lastNameLeft()
 
 void MainWindow::askAboutPicture()
 {
-    if (m_state.AlwaysAsk) {
+    bool unlink = m_state.Pictures == PictureChoice::AlwaysDelete;
+    if (m_state.Pictures == PictureChoice::AlwaysAsk) {
         QApplication::beep();
-        PicturePrompt prompt(m_state, picturePromptText(CurrentPlayerName, m_form->shownName()),
-                             this);
+        PicturePrompt prompt(picturePromptText(CurrentPlayerName, m_form->shownName()), this);
         prompt.exec();
         activateWindow();
-        if (m_state.DeletePicture) {
-            CurrentPlayer.unlinkPicture();
-            m_pictureUnlinked = true;
-        }
-    } else if (m_state.AlwaysDelete) {
+        unlink = prompt.answer().unlinkPicture;
+        m_state.Pictures = prompt.answer().from;
+    }
+    if (unlink) {
         CurrentPlayer.unlinkPicture();
         m_pictureUnlinked = true;
     }

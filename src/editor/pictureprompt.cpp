@@ -4,26 +4,25 @@
 
 #include "dialogs/fieldfocus.h"
 #include "dialogs/windowsetup.h"
-#include "startup/programstate.h"
 
 #include <QFontMetrics>
 #include <QRegularExpression>
 
 namespace Puckdex {
 
-PicturePrompt::PicturePrompt(ProgramState &state, const QString &question, QWidget *parent)
-    : QDialog(parent), m_state(state), m_ui(std::make_unique<Ui::PicturePrompt>())
+PicturePrompt::PicturePrompt(const QString &question, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::PicturePrompt>())
 {
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
     m_ui->lblDelPic->setText(question);
     fitQuestion();
     connect(m_ui->cmdYes, &QPushButton::clicked, this, [this] {
-        m_state.DeletePicture = false; // keep showing the picture
+        m_answer.unlinkPicture = false; // keep showing the picture
         accept();
     });
     connect(m_ui->cmdNo, &QPushButton::clicked, this, [this] {
-        m_state.DeletePicture = true;
+        m_answer.unlinkPicture = true;
         accept();
     });
     actLikeClicks(this);
@@ -60,16 +59,13 @@ void PicturePrompt::fitQuestion()
 
 void PicturePrompt::done(int result)
 {
-    m_state.AlwaysDelete = m_ui->optAllwaysDelete->isChecked();
-    m_state.NeverDelete = m_ui->optNeverDelete->isChecked();
-    m_state.AlwaysAsk = m_ui->optAllwaysAsk->isChecked();
+    if (m_ui->optAllwaysDelete->isChecked())
+        m_answer.from = PictureChoice::AlwaysDelete;
+    else if (m_ui->optNeverDelete->isChecked())
+        m_answer.from = PictureChoice::NeverDelete;
+    else
+        m_answer.from = PictureChoice::AlwaysAsk;
     QDialog::done(result);
-}
-
-void PicturePrompt::reject()
-{
-    m_state.DeletePicture = false;
-    QDialog::reject();
 }
 
 QString picturePromptText(const QString &oldName, const QString &newName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "startup/programstate.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -10,7 +12,13 @@ class PicturePrompt;
 
 namespace Puckdex {
 
-struct ProgramState;
+// The user's answer to one question: this player's picture, and the choice
+// that stands for later renames in the run.
+struct PictureAnswer
+{
+    bool unlinkPicture = false; // No: the game stops showing the old picture
+    PictureChoice from = PictureChoice::AlwaysAsk;
+};
 
 // Asks, after a player was renamed, whether the game should go on showing
 // the old player's picture for him (frmDelPlayerPic), and lets the user make
@@ -20,19 +28,21 @@ class PicturePrompt : public QDialog
     Q_OBJECT
 
 public:
-    PicturePrompt(ProgramState &state, const QString &question, QWidget *parent = nullptr);
+    explicit PicturePrompt(const QString &question, QWidget *parent = nullptr);
     ~PicturePrompt() override;
 
     Ui::PicturePrompt &ui() { return *m_ui; }
 
+    // What the user answered; closed without an answer (frame, Esc), the
+    // picture stays.
+    PictureAnswer answer() const { return m_answer; }
+
     void done(int result) override;
-    // Closed without an answer (frame, Esc): the picture stays.
-    void reject() override;
 
 private:
     void fitQuestion();
 
-    ProgramState &m_state;
+    PictureAnswer m_answer;
     std::unique_ptr<Ui::PicturePrompt> m_ui;
 };
 

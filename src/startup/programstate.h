@@ -2,10 +2,13 @@
 
 #include "gamedb/fileset.h"
 
-#include <QDir>
 #include <QString>
 
 namespace Puckdex {
+
+// What happens to a renamed player's picture, standing for the rest of the
+// run: the user is asked each time, or it is kept, or unlinked, silently.
+enum class PictureChoice { AlwaysAsk, NeverDelete, AlwaysDelete };
 
 // What the windows of one run share: where the game's files are, which file
 // set is edited, and the flags that tie the windows' handlers together. One
@@ -15,34 +18,22 @@ struct ProgramState
     // The version suffix the About window shows after the program's name.
     QString VersionText;
 
-    // The game's data folder, as the folder list reports it.
+    // The game's data folder, as the settings file and the folder list give
+    // it (native separators).
     QString GamePath;
-    // Empty for the base rosters; "0" and the game's number for a saved game.
-    QString FilePrefix;
-    // Without prefix: "teams.db" or "tem.db", "key.db", "att.db".
-    QString TeamFileName;
-    QString KeyFileName;
-    QString AttFileName;
-    // "NONE" for the base rosters, else the saved-game index's name.
-    QString IndexFileName;
+    // The roster edited in it: the base rosters, or the saved game chosen.
+    FileSet Files;
 
     bool BackupsWanted = false;
     // The folder window has recorded the user's backups choice in this run.
     bool BackupsChosen = false;
-    bool AlwaysAsk = true;
-    bool NeverDelete = false;
-    bool AlwaysDelete = false;
-    bool DeletePicture = false;
+    // Whether a renamed player's picture is asked about, unlinked or kept.
+    PictureChoice Pictures = PictureChoice::AlwaysAsk;
 
-    // The files of the set being edited, found in the game folder whatever
-    // the case of their names.
-    QString teamFilePath() const { return gameFile(TeamFileName); }
-    QString keyFilePath() const { return gameFile(KeyFileName); }
-    QString attFilePath() const { return gameFile(AttFileName); }
-    QString gameFile(const QString &name) const
-    {
-        return GameFolder::resolve(GamePath, FilePrefix.trimmed() + name.trimmed());
-    }
+    // The files of the set being edited, as spelled on disk.
+    QString teamFilePath() const { return Files.teamFile; }
+    QString keyFilePath() const { return Files.keyFile; }
+    QString attFilePath() const { return Files.attFile; }
 };
 
 } // namespace Puckdex

@@ -11,7 +11,6 @@
 #include "puckdexversion.h"
 
 
-#include <QDir>
 
 namespace Puckdex {
 
@@ -35,7 +34,7 @@ Startup::~Startup() = default;
 std::unique_ptr<MainWindow> Startup::run()
 {
     m_state.VersionText = versionText();
-    m_state.AlwaysAsk = true;
+    m_state.Pictures = PictureChoice::AlwaysAsk;
     ReadSettings();
 
     if (m_instance.anotherIsRunning())
@@ -97,53 +96,50 @@ void Startup::WriteSetting(const QString &key, const QString &value)
 
 Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 {
-    const QString folder = QDir::fromNativeSeparators(m_state.GamePath);
-    if (m_state.IndexFileName == QLatin1String("NONE")) {
-        m_state.FilePrefix.clear();
+    // The folder window found the base rosters whole.
+    if (m_state.Files.kind == FileSetKind::BaseRosters)
         return FileSetChoice::Chosen;
-    }
 
-    m_state.IndexFileName = GameFolder::findFirstMatch(folder, FileNames::IndexPattern);
-    if (m_state.IndexFileName.isEmpty())
-        return FileSetChoice::Missing;
-    const Result<QList<SeasonIndexEntry>> games =
-        GameFiles::listSavedGames(QDir(folder).filePath(m_state.IndexFileName));
-    if (!games || games->isEmpty())
+    const QString folder = m_state.Files.folder;
+    const Result<SavedGameIndex> index = GameFolder::savedGames(folder);
+    if (!index || index->games.isEmpty())
         return FileSetChoice::Missing;
 
-    if (games->size() == 1) {
-        m_state.FilePrefix = savedGamePrefix(games->first().gameNumber());
-    } else {
+    int game = index->games.first().gameNumber();
+    if (index->games.size() > 1) {
         SavedGameWindow savedGames(parent);
-        for (const SeasonIndexEntry &game : *games)
-            savedGames.addGame(game.description(), game.gameNumber());
+        for (const SeasonIndexEntry &entry : index->games)
+            savedGames.addGame(entry.description(), entry.gameNumber());
         m_front = &savedGames;
         savedGames.exec();
         if (savedGames.programEnded() || savedGames.result() != QDialog::Accepted)
             return FileSetChoice::Ended;
-        m_state.FilePrefix = savedGames.chosenPrefix();
+        game = savedGames.chosenGame();
     }
 
     // The index may list a game whose files are not (or no longer) there.
-    for (const QString &name : {m_state.TeamFileName, m_state.KeyFileName, m_state.AttFileName}) {
-        if (GameFolder::findFile(folder, m_state.FilePrefix + name).isEmpty())
-            return FileSetChoice::Missing;
-    }
+    Result<FileSet> files = findFileSet(folder, game);
+    if (!files)
+        return FileSetChoice::Missing;
+    m_state.Files = std::move(files).value();
     return FileSetChoice::Chosen;
 }
 
 bool Startup::MakeBackups(QWidget *parent)
 {
-    for (const QString &name : {m_state.TeamFileName, m_state.KeyFileName, m_state.AttFileName}) {
-        const Status copied = GameFiles::copyToBackup(m_state.gameFile(name));
+    const FileSet &files = m_state.Files;
+    const QStringList names = files.names();
+    const QStringList paths = files.gameFiles();
+    for (int i = 0; i < paths.size(); ++i) {
+        const Status copied = GameFiles::copyToBackup(paths[i]);
         if (copied)
             continue;
         const QString question =
             QStringLiteral("The backup copy of %1 could not be made:\n%2\n\n"
                            "Do you want to go on without backups ?")
-                .arg(m_state.FilePrefix + name, copied.error().fullMessage());
-        const MessageAnswer answer = MessageBox::show(parent, question,
-                                            MessageStyle::QuestionNoDefault);
+                .arg(names[i], copied.error().fullMessage());
+        const MessageAnswer answer =
+            MessageBox::show(parent, question, MessageStyle::QuestionNoDefault);
         return answer == MessageAnswer::Yes;
     }
     return true;

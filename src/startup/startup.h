@@ -38,8 +38,9 @@ public:
     void WriteSetting(const QString &key, const QString &value);
 
     enum class FileSetChoice { Chosen, Missing, Ended };
-    // Sets FilePrefix: blank for the base rosters, otherwise the saved game
-    // the index lists (the only one, or the one the user picks).
+    // Completes the file set the folder window found: the base rosters as
+    // they are, otherwise the saved game the index lists (the only one, or
+    // the one the user picks), when its files are there.
     FileSetChoice ChooseFileSet(QWidget *parent);
 
     // Copies the three game files to their backup names. False when a copy

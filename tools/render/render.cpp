@@ -97,15 +97,15 @@ QImage picture(QWidget *window)
     return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-void setBaseRosters(ProgramState &state, const QString &gameFolder)
+Status setBaseRosters(ProgramState &state, const QString &gameFolder)
 {
+    Result<FileSet> files = findFileSet(gameFolder);
+    if (!files)
+        return files.error();
     state.GamePath = QDir::toNativeSeparators(gameFolder);
-    state.FilePrefix.clear();
-    state.TeamFileName = FileNames::BaseTeams;
-    state.KeyFileName = FileNames::Key;
-    state.AttFileName = FileNames::Att;
-    state.IndexFileName = QStringLiteral("NONE");
+    state.Files = std::move(files).value();
     state.VersionText = kVersionText;
+    return {};
 }
 
 // Picks the first player of the list who is (or is not) a goalie, as a user
@@ -149,7 +149,8 @@ Result<QImage> mainWindow(const QString &gameFolder, Shown shown)
 {
     const MessageCatcher messages;
     ProgramState state;
-    setBaseRosters(state, gameFolder);
+    if (const Status found = setBaseRosters(state, gameFolder); !found)
+        return found.error();
 
     QImage image;
     {
@@ -227,18 +228,15 @@ Result<QImage> gameFolderWindow(const QString &gameFolder)
 Result<QImage> savedGameWindow(const QString &gameFolder)
 {
     const MessageCatcher messages;
-    const QString index = GameFolder::findFirstMatch(gameFolder, FileNames::IndexPattern);
-    if (index.isEmpty())
-        return FileError{gameFolder, QStringLiteral("no saved-game index found")};
-    const QString indexPath = QDir(gameFolder).filePath(index);
-    const Result<QList<SeasonIndexEntry>> games = GameFiles::listSavedGames(indexPath);
-    if (!games)
-        return games.error();
-    if (games->isEmpty())
+    const Result<SavedGameIndex> index = GameFolder::savedGames(gameFolder);
+    if (!index)
+        return index.error();
+    const QString &indexPath = index->file;
+    if (index->games.isEmpty())
         return FileError{indexPath, QStringLiteral("the index lists no saved game")};
 
     SavedGameWindow window;
-    for (const SeasonIndexEntry &game : *games)
+    for (const SeasonIndexEntry &game : index->games)
         window.addGame(game.description(), game.gameNumber());
     window.ui().lstSeasonToEdit->setCurrentRow(0);
     window.show();
@@ -304,10 +302,9 @@ Result<QImage> picturePrompt()
         });
     if (skater == roster.players.cend())
         return FileError{QString(), QStringLiteral("the sample roster has no skater")};
-    ProgramState state;
     const QString oldName = skater->firstName + QLatin1Char(' ') + skater->lastName;
     const QString newName = skater->firstName + QStringLiteral(" Lindqvist");
-    PicturePrompt prompt(state, picturePromptText(oldName, newName));
+    PicturePrompt prompt(picturePromptText(oldName, newName));
     prompt.show();
     settle(&prompt);
     if (!messages.quiet())
