@@ -1,6 +1,7 @@
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "editor/valuerules.h"
 
@@ -10,15 +11,6 @@
 using namespace Puckdex;
 
 namespace {
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie)
-            return p;
-    }
-    return std::nullopt;
-}
 
 // The texts of the height, weight and every rating box, in box order.
 QStringList fields(EditorFixture &f)
@@ -129,7 +121,7 @@ private slots:
         QFETCH(QString, agility);
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\n" + settings);
+            QVERIFY(writeFile(fx.settingsPath(), "[Puckdex]\r\n" + settings));
         }));
         QVERIFY(showPlayer(f, false));
         const QString speedBefore = f.ui().txtAllPlayers_0->text();
@@ -146,7 +138,7 @@ private slots:
             QByteArray ini = "[Puckdex]\r\n";
             for (int i = 0; i < 12; ++i)
                 ini += "StandardGoalie" + QByteArray::number(i) + "=999\r\n";
-            fx.write(fx.settingsPath(), ini);
+            QVERIFY(writeFile(fx.settingsPath(), ini));
         }));
         QVERIFY(showPlayer(f, true));
         const QStringList before = fields(f);
@@ -160,7 +152,8 @@ private slots:
     {
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\nStandardForward2=201\r\nStandardForward9=53\r\n");
+            QVERIFY(writeFile(fx.settingsPath(),
+                              "[Puckdex]\r\nStandardForward2=201\r\nStandardForward9=53\r\n"));
         }));
         QVERIFY(showPlayer(f, false));
         apply(f);
@@ -177,12 +170,12 @@ private slots:
     {
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\nStandardForward3=72\r\n");
+            QVERIFY(writeFile(fx.settingsPath(), "[Puckdex]\r\nStandardForward3=72\r\n"));
         }));
         QVERIFY(showPlayer(f, false));
         apply(f);
         QCOMPARE(f.ui().txtAllPlayers_0->text(), QStringLiteral("72"));
-        f.write(f.settingsPath(), "[Puckdex]\r\nStandardForward3=88\r\n");
+        QVERIFY(writeFile(f.settingsPath(), "[Puckdex]\r\nStandardForward3=88\r\n"));
         QString shown;
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
             shown = child<QLineEdit>(w, "txtStdFwd_3")->text();
@@ -205,7 +198,7 @@ private slots:
             QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         });
         QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
-        QVERIFY(EditorFixture::read(f.settingsPath()).contains("StandardGoalie11=95"));
+        QVERIFY(readFile(f.settingsPath()).contains("StandardGoalie11=95"));
         apply(f);
         QCOMPARE(f.ui().txtGoalies_4->text(), QStringLiteral("95"));
     }

@@ -7,7 +7,10 @@
 #include "editorfixture.h"
 #include "fulldisk.h"
 #include "messagescript.h"
+#include "messagetexts.h"
 #include "modalhelper.h"
+#include "players.h"
+#include "testfiles.h"
 
 #include "dialogs/gamefolderwindow.h"
 #include "editor/valuerules.h"
@@ -38,18 +41,6 @@ constexpr int kTeam = 2;      // the team whose player is edited
 constexpr int kOtherTeam = 3; // where the user goes next
 constexpr int kThirdTeam = 4;
 
-const QString kExitWithoutSaving =
-    QStringLiteral("Do you want to exit without saving this player ?");
-
-// Whole files compared byte for byte, with a readable report.
-#define COMPARE_FILE(actual, expected)                                                             \
-    do {                                                                                           \
-        const QByteArray actualBytes_ = (actual);                                                  \
-        const QByteArray expectedBytes_ = (expected);                                              \
-        QVERIFY2(actualBytes_ == expectedBytes_,                                                   \
-                 qPrintable(#actual ": " + firstDifference(actualBytes_, expectedBytes_)));        \
-    } while (false)
-
 // Every file below folder by its relative path, with its bytes; folders as
 // entries of their own, so one made or removed shows too.
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -60,35 +51,9 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     while (it.hasNext()) {
         const QString path = it.next();
         const QString name = QDir(folder).relativeFilePath(path);
-        entries.insert(name,
-                       it.fileInfo().isDir() ? QByteArray("<folder>") : EditorFixture::read(path));
+        entries.insert(name, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(path));
     }
     return entries;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray randomBytes(quint32 seed, int size)
-{
-    QRandomGenerator rng(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &b : bytes)
-        b = char(rng.bounded(256));
-    return bytes;
-}
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie)
-            return p;
-    }
-    return std::nullopt;
 }
 
 // The one message a fault gave: titled "Puckdex", the exclamation icon,
@@ -424,11 +389,11 @@ private slots:
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), shownBefore);
         if (playerShown) {
-            COMPARE_FILE(f.key(), clean.key);
-            COMPARE_FILE(f.att(), clean.att);
+            COMPARE_BYTES(f.key(), clean.key);
+            COMPARE_BYTES(f.att(), clean.att);
         } else {
             QVERIFY(f.ui().lstPlayers->count() > 0);
-            COMPARE_FILE(f.key(), f.originalKey);
+            COMPARE_BYTES(f.key(), f.originalKey);
         }
         if (leave == QLatin1String("exit"))
             QVERIFY(!f.window->isVisible());
@@ -483,8 +448,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(path));
 
         QVERIFY(QFile::rename(away, path));
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
         checkUsable(f, messages);
     }
 
@@ -509,15 +474,14 @@ private slots:
         QVERIFY(f.clickPlayer(t.next));
         QTRY_COMPARE(messages.shown.size(), 1);
         QCOMPARE(questions, 1);
-        checkFaultMessage(messages.shown.first(), f.path("key.db"),
-                          QStringLiteral("the file is read-only"));
+        checkFaultMessage(messages.shown.first(), f.path("key.db"), kReadOnly);
         QVERIFY(f.state.PlayerLoaded);
         QVERIFY(!f.state.LoadingTeam);
         QCOMPARE(f.shownOffset(), t.shown);
         QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
         QCOMPARE(f.ui().lstPlayers->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly).size(), 1);
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
 
         // Writable again: the next click saves the new name, asking nothing more.
         readOnly.remove();
@@ -528,8 +492,8 @@ private slots:
         QByteArray expected = f.originalKey;
         expected.replace(t.shown + PlayerRecord::LastName.offset, PlayerRecord::LastName.width,
                          QByteArray("Zzyzx").leftJustified(PlayerRecord::LastName.width, '\0'));
-        COMPARE_FILE(f.key(), expected);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), expected);
+        COMPARE_BYTES(f.att(), f.originalAtt);
         checkUsable(f, messages);
     }
 
@@ -570,23 +534,22 @@ private slots:
             messages.answer(MessageAnswer::No);
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
-        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)),
-                          QStringLiteral("the file is read-only"));
+        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), kReadOnly);
         QVERIFY(messages.shown.first().text.startsWith(QStringLiteral("Zed ")));
         QVERIFY(f.window->isVisible());
         QVERIFY(messages.shown.first().text.endsWith(QStringLiteral("Nothing was written.")));
         checkStillShown(f, t.shown);
         // Both files are checked before either is written: neither changed.
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
 
         // Writable again: leaving him saves him.
         readOnly.remove();
         const qsizetype before = messages.shown.size();
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), before);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         if (leave == QLatin1String("exit"))
             QVERIFY(!f.window->isVisible());
         else
@@ -677,22 +640,22 @@ private slots:
         checkStillShown(f, t.shown);
 
         if (!restoreFails) {
-            COMPARE_FILE(f.key(), f.originalKey);
-            COMPARE_FILE(f.att(), f.originalAtt);
+            COMPARE_BYTES(f.key(), f.originalKey);
+            COMPARE_BYTES(f.att(), f.originalAtt);
         } else {
             // Only the bytes that got through changed, and they are the new ones.
             const qint64 at = keyFile ? t.shown : f.player(t.shown).attribOffset();
             QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
             torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
-            COMPARE_FILE(keyFile ? f.key() : f.att(), torn);
-            COMPARE_FILE(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+            COMPARE_BYTES(keyFile ? f.key() : f.att(), torn);
+            COMPARE_BYTES(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
         }
 
         GameFiles::setWriteFaultHook({});
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         checkUsable(f, messages);
     }
 
@@ -724,7 +687,7 @@ private slots:
         }
         const qint64 cut = keyFile ? last.offset + 30 : last.record.attribOffset() + 5;
         QByteArray shortened = (keyFile ? f.originalKey : f.originalAtt).left(cut);
-        writeFile(f.path(qPrintable(file)), shortened);
+        QVERIFY(writeFile(f.path(qPrintable(file)), shortened));
 
         QVERIFY(f.clickPlayer(last.offset));
         QCOMPARE(messages.shown.size(), 1);
@@ -749,8 +712,8 @@ private slots:
         QCOMPARE(f.shownOffset(), t.next);
         QVERIFY(f.chooseTeam(kOtherTeam));
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), keyFile ? shortened : f.originalKey);
-        COMPARE_FILE(f.att(), keyFile ? f.originalAtt : shortened);
+        COMPARE_BYTES(f.key(), keyFile ? shortened : f.originalKey);
+        COMPARE_BYTES(f.att(), keyFile ? f.originalAtt : shortened);
         // Other teams' ratings may lie beyond a cut attribute file.
         if (keyFile)
             checkUsable(f, messages);
@@ -820,24 +783,24 @@ private slots:
                                .arg(attribSize)
                                .arg(att.size());
         }
-        writeFile(f.path("key.db"), key);
-        writeFile(f.path("att.db"), att);
+        QVERIFY(writeFile(f.path("key.db"), key));
+        QVERIFY(writeFile(f.path("att.db"), att));
 
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
         checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), reason);
         checkStillShown(f, t.shown);
         // No file grew, and with one record damaged neither was written.
-        COMPARE_FILE(f.key(), key);
-        COMPARE_FILE(f.att(), att);
+        COMPARE_BYTES(f.key(), key);
+        COMPARE_BYTES(f.att(), att);
 
         // Repaired by the other program: leaving him now saves him.
-        writeFile(f.path("key.db"), f.originalKey);
-        writeFile(f.path("att.db"), f.originalAtt);
+        QVERIFY(writeFile(f.path("key.db"), f.originalKey));
+        QVERIFY(writeFile(f.path("att.db"), f.originalAtt));
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         checkUsable(f, messages);
     }
 
@@ -874,8 +837,8 @@ private slots:
             QVERIFY(f.clickPlayer(t.shown));
             editShownPlayer(f);
         }
-        const QByteArray shorter = EditorFixture::read(f.path("teams.db")).left(kept);
-        writeFile(f.path("teams.db"), shorter);
+        const QByteArray shorter = readFile(f.path("teams.db")).left(kept);
+        QVERIFY(writeFile(f.path("teams.db"), shorter));
 
         QVERIFY(f.chooseTeam(team));
         QCOMPARE(messages.shown.size(), 1);
@@ -893,9 +856,9 @@ private slots:
         QCOMPARE(f.ui().lstPlayers->count(), 0);
         QCOMPARE(f.ui().txtName->text(), QString());
         QCOMPARE(f.ui().cboTeams->count(), Sample::kTeamCount);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
-        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), shorter);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
+        COMPARE_BYTES(readFile(f.path("teams.db")), shorter);
 
         // The teams still in the file work as before.
         if (kept >= 795 * (kOtherTeam + 1))
@@ -965,11 +928,11 @@ private slots:
         att[at + weightClassByte] = char(17);
         att[at + (goalie ? 16 : 6)] = char(3); // a shown rating
         scribble(att, mate.attribOffset(), mate.isGoalie() ? 17 : 21);
-        QByteArray teams = EditorFixture::read(f.path("teams.db"));
+        QByteArray teams = readFile(f.path("teams.db"));
         scribble(teams, 795 * kTeam + 100, 50);
-        writeFile(f.path("key.db"), key);
-        writeFile(f.path("att.db"), att);
-        writeFile(f.path("teams.db"), teams);
+        QVERIFY(writeFile(f.path("key.db"), key));
+        QVERIFY(writeFile(f.path("att.db"), att));
+        QVERIFY(writeFile(f.path("teams.db"), teams));
 
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 0);
@@ -992,9 +955,9 @@ private slots:
         // The weight class goes with a weight the user changed, and only then.
         if (edited)
             expectedAtt[at + weightClassByte] = char(weightClass(222));
-        COMPARE_FILE(f.key(), expectedKey);
-        COMPARE_FILE(f.att(), expectedAtt);
-        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), teams);
+        COMPARE_BYTES(f.key(), expectedKey);
+        COMPARE_BYTES(f.att(), expectedAtt);
+        COMPARE_BYTES(readFile(f.path("teams.db")), teams);
         // The names as shown, each padded with NULs over what the other
         // program left after its NUL.
         const auto field = [](const QString &text, FieldSpan span) {
@@ -1025,9 +988,9 @@ private slots:
         const QString folder = freshFolder(QStringLiteral("backup"));
         QVERIFY(Sample::writeBaseRosters(folder).ok());
         QVERIFY(QDir(folder).mkdir(blocked));
-        writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept");
+        QVERIFY(writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept"));
         // Backups of an earlier run, kept when this run makes none.
-        writeFile(QDir(folder).filePath("key.bak"), "older backup");
+        QVERIFY(writeFile(QDir(folder).filePath("key.bak"), "older backup"));
         const auto before = snapshot(folder);
 
         MessageScript messages;
@@ -1063,7 +1026,7 @@ private slots:
         const QString folder = disk.path();
         QVERIFY(Sample::writeBaseRosters(folder).ok());
         for (const char *name : {"teams.bak", "key.bak", "att.bak"})
-            writeFile(QDir(folder).filePath(name), "an earlier backup");
+            QVERIFY(writeFile(QDir(folder).filePath(name), "an earlier backup"));
         QVERIFY(disk.fill());
         const auto before = snapshot(folder);
 
@@ -1100,11 +1063,11 @@ private slots:
         const QByteArray random = randomBytes(42, 3000);
         if (kind == QLatin1String("folder")) {
             QVERIFY(QDir(place).mkdir("PUCKDEX.INI"));
-            writeFile(settings + QStringLiteral("/inside.txt"), "kept");
+            QVERIFY(writeFile(settings + QStringLiteral("/inside.txt"), "kept"));
         } else if (kind == QLatin1String("random")) {
-            writeFile(settings, random);
+            QVERIFY(writeFile(settings, random));
         } else {
-            writeFile(place + QStringLiteral("/blocker"), "a file");
+            QVERIFY(writeFile(place + QStringLiteral("/blocker"), "a file"));
             settings = place + QStringLiteral("/blocker/PUCKDEX.INI");
         }
         const auto before = snapshot(place);
@@ -1130,7 +1093,7 @@ private slots:
 
         if (kind == QLatin1String("random")) {
             // Readable, so the folder is added and every old byte kept.
-            const QByteArray after = EditorFixture::read(settings);
+            const QByteArray after = readFile(settings);
             QVERIFY(after.startsWith(random));
             QCOMPARE(
                 ProfileFile(settings).readString(Startup::SettingsSection, Startup::GamePathKey),
@@ -1157,9 +1120,9 @@ private slots:
         QVERIFY(f.open([&](EditorFixture &fx) {
             if (kind == QLatin1String("folder")) {
                 QDir(fx.dir.path()).mkdir("PUCKDEX.INI");
-                writeFile(fx.settingsPath() + "/inside.txt", "kept");
+                QVERIFY(writeFile(fx.settingsPath() + "/inside.txt", "kept"));
             } else {
-                writeFile(fx.settingsPath(), random);
+                QVERIFY(writeFile(fx.settingsPath(), random));
             }
         }));
         const auto before = snapshot(f.dir.path());
@@ -1183,12 +1146,11 @@ private slots:
         if (!writable) {
             checkFaultMessage(messages.shown.first(), f.settingsPath(),
                               QStringLiteral("is a folder, not a file"));
-            QVERIFY(messages.shown.first().text.startsWith(
-                QStringLiteral("The templates could not be saved")));
+            QVERIFY(messages.shown.first().text.startsWith(kTemplatesNotSaved));
             messages.shown.clear();
             QCOMPARE(snapshot(f.dir.path()), before);
         } else {
-            const QByteArray after = EditorFixture::read(f.settingsPath());
+            const QByteArray after = readFile(f.settingsPath());
             QVERIFY(after.startsWith(random));
             QCOMPARE(ProfileFile(f.settingsPath()).readInt(u"Puckdex", u"StandardForward2", 0),
                      160);
@@ -1232,7 +1194,7 @@ private slots:
         QFETCH(QString, prefix);
         const QString folder = freshFolder(QStringLiteral("index"));
         QVERIFY(Sample::writeSavedGames(folder, games).ok());
-        writeFile(QDir(folder).filePath(Sample::IndexFileName), index);
+        QVERIFY(writeFile(QDir(folder).filePath(Sample::IndexFileName), index));
         const auto before = snapshot(folder);
 
         MessageScript messages;
@@ -1278,12 +1240,10 @@ private slots:
         QTest::addColumn<int>("attMode");
         QTest::addColumn<QString>("refused"); // the file named, or empty when saved
         QTest::addColumn<QString>("reason");
-        QTest::newRow("key.db marked read-only") << 0444 << 0666 << "key.db"
-                                                 << "the file is read-only";
+        QTest::newRow("key.db marked read-only") << 0444 << 0666 << "key.db" << kReadOnly;
         QTest::newRow("key.db not the user's to write") << 0644 << 0666 << "key.db"
                                                         << "Permission denied";
-        QTest::newRow("att.db marked read-only") << 0666 << 0444 << "att.db"
-                                                 << "the file is read-only";
+        QTest::newRow("att.db marked read-only") << 0666 << 0444 << "att.db" << kReadOnly;
         QTest::newRow("att.db not the user's to write") << 0666 << 0644 << "att.db"
                                                         << "Permission denied";
         QTest::newRow("both writable") << 0666 << 0666 << ""
@@ -1331,9 +1291,9 @@ private slots:
         asRoot.start(helper, {cleanDir.path(), QString::number(offset)});
         QVERIFY(asRoot.waitForFinished(30000));
         QCOMPARE(asRoot.exitCode(), 0);
-        const QByteArray cleanKey = EditorFixture::read(cleanDir.filePath("key.db"));
-        const QByteArray cleanAtt = EditorFixture::read(cleanDir.filePath("att.db"));
-        QVERIFY(cleanKey != EditorFixture::read(dir.filePath("key.db")));
+        const QByteArray cleanKey = readFile(cleanDir.filePath("key.db"));
+        const QByteArray cleanAtt = readFile(cleanDir.filePath("att.db"));
+        QVERIFY(cleanKey != readFile(dir.filePath("key.db")));
 
         const auto modeOf = [](int mode) {
             QFileDevice::Permissions p;
@@ -1347,7 +1307,7 @@ private slots:
             }
             return p;
         };
-        const QByteArray att = EditorFixture::read(dir.filePath("att.db"));
+        const QByteArray att = readFile(dir.filePath("att.db"));
         QVERIFY(QFile::setPermissions(dir.filePath("key.db"), modeOf(keyMode)));
         QVERIFY(QFile::setPermissions(dir.filePath("att.db"), modeOf(attMode)));
         const auto before = snapshot(dir.path());
@@ -1368,16 +1328,16 @@ private slots:
 
         if (refused.isEmpty()) {
             QCOMPARE(code, 0);
-            COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), cleanKey);
-            COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), cleanAtt);
+            COMPARE_BYTES(readFile(dir.filePath("key.db")), cleanKey);
+            COMPARE_BYTES(readFile(dir.filePath("att.db")), cleanAtt);
             return;
         }
         QCOMPARE(code, 10);
         QCOMPARE(err, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dir.filePath(refused)),
                                                    reason));
         // Both files are checked before either is written: nothing changed.
-        COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), before.value("key.db"));
-        COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), att);
+        COMPARE_BYTES(readFile(dir.filePath("key.db")), before.value("key.db"));
+        COMPARE_BYTES(readFile(dir.filePath("att.db")), att);
         QCOMPARE(snapshot(dir.path()), before);
     }
 };

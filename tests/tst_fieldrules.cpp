@@ -1,6 +1,8 @@
 #include "editorfixture.h"
 #include "messagescript.h"
+#include "messagetexts.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "editor/valuerules.h"
 
@@ -15,17 +17,6 @@
 using namespace Puckdex;
 
 namespace {
-
-const QString kAdjusted = QStringLiteral("\r\nThe attribute will be adjusted");
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie && skip-- == 0)
-            return p;
-    }
-    return std::nullopt;
-}
 
 // Types into the box and leaves it with Tab, as a user does.
 void typeAndTab(QLineEdit *box, const QString &text)
@@ -145,7 +136,7 @@ private slots:
         if (message.isEmpty()) {
             QCOMPARE(messages.texts(), QStringList());
         } else {
-            QCOMPARE(messages.texts(), QStringList{message + kAdjusted});
+            QCOMPARE(messages.texts(), QStringList{adjusted(message)});
             QCOMPARE(messages.shown.first().style, 48);
             QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
         }

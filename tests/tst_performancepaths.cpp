@@ -5,6 +5,7 @@
 // quit-after-paint mode ends the program without touching the game files.
 
 #include "editorfixture.h"
+#include "testfiles.h"
 
 #include "editor/valuerules.h"
 #include "startup/profilefile.h"
@@ -43,12 +44,6 @@ protected:
 private:
     Ui::MainWindow &m_ui;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -184,7 +179,7 @@ private slots:
         }
         ProfileFile settings(path);
         QVERIFY2(settings.writeString(u"Puckdex", key, value), qPrintable(settings.errorString()));
-        QCOMPARE(readAll(path), after.isEmpty() ? before : after);
+        QCOMPARE(readFile(path), after.isEmpty() ? before : after);
         const bool rewritten = QFileInfo(path).lastModified().date().year() != 1996;
         QCOMPARE(rewritten, !after.isEmpty());
         QCOMPARE(settings.readString(u"Puckdex", key), value);
@@ -210,7 +205,7 @@ private slots:
                                    QStringLiteral("att.db")};
         QList<QByteArray> original;
         for (const QString &name : names)
-            original.append(readAll(QDir(folder).filePath(name)));
+            original.append(readFile(QDir(folder).filePath(name)));
         const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
         const QByteArray settings = "[Puckdex]\r\nNHL96Path=" + folder.toLocal8Bit() + "\r\n";
         {
@@ -236,13 +231,13 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
 
         for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(readAll(QDir(folder).filePath(names[i])), original[i]);
+            QCOMPARE(readFile(QDir(folder).filePath(names[i])), original[i]);
             const QString backup = QDir(folder).filePath(backupName(names[i]));
             QCOMPARE(QFileInfo::exists(backup), backups);
             if (backups)
-                QCOMPARE(readAll(backup), original[i]);
+                QCOMPARE(readFile(backup), original[i]);
         }
-        QCOMPARE(readAll(ini), settings);
+        QCOMPARE(readFile(ini), settings);
     }
 };
 

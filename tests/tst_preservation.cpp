@@ -56,7 +56,7 @@ void scramble(EditorFixture &f, quint32 seed)
     const auto any = [&] { return char(rng.bounded(256)); };
     const auto nonZero = [&] { return char(rng.bounded(1, 256)); };
 
-    QByteArray teams = EditorFixture::read(f.path("teams.db"));
+    QByteArray teams = readFile(f.path("teams.db"));
     for (qsizetype team = 0; team + TeamRecord::Size <= teams.size(); team += TeamRecord::Size) {
         for (int i = 3; i < 5; ++i)
             teams[team + i] = any();
@@ -103,9 +103,9 @@ void scramble(EditorFixture &f, quint32 seed)
         if (!goalie && rng.bounded(5) == 0)
             att[a + 20] = char(rng.bounded(7, 14)); // fighting the game never writes
     }
-    EditorFixture::write(f.path("teams.db"), teams);
-    EditorFixture::write(f.path("key.db"), key);
-    EditorFixture::write(f.path("att.db"), att);
+    QVERIFY(writeFile(f.path("teams.db"), teams));
+    QVERIFY(writeFile(f.path("key.db"), key));
+    QVERIFY(writeFile(f.path("att.db"), att));
 
     // Templates with starred fields and values off their limits and grids.
     QByteArray ini = "[Puckdex]\r\n";
@@ -117,7 +117,7 @@ void scramble(EditorFixture &f, quint32 seed)
         const int value = rng.bounded(4) == 0 ? 999 : rng.bounded(-20, 300);
         ini += "StandardGoalie" + QByteArray::number(i) + "=" + QByteArray::number(value) + "\r\n";
     }
-    EditorFixture::write(f.settingsPath(), ini);
+    QVERIFY(writeFile(f.settingsPath(), ini));
 }
 
 // What the window shows of the player being left.
@@ -423,7 +423,7 @@ private:
         const QByteArray att = m_f->att();
         QVERIFY2(key == m_key, qPrintable("key.db: " + firstDifference(key, m_key)));
         QVERIFY2(att == m_att, qPrintable("att.db: " + firstDifference(att, m_att)));
-        QVERIFY(EditorFixture::read(m_f->path("teams.db")) == m_teams);
+        QVERIFY(readFile(m_f->path("teams.db")) == m_teams);
     }
 
     // The newly shown player's names and ratings are what the files hold.
@@ -487,7 +487,7 @@ private slots:
         m_rng.seed(seed);
         m_key = f.key();
         m_att = f.att();
-        m_teams = EditorFixture::read(f.path("teams.db"));
+        m_teams = readFile(f.path("teams.db"));
         const auto forget = qScopeGuard([this] {
             m_f = nullptr;
             m_messages = nullptr;

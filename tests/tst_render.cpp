@@ -1,4 +1,5 @@
 #include "render.h"
+#include "testfiles.h"
 
 #include "dialogs/aboutwindow.h"
 #include "dialogs/programlook.h"
@@ -114,12 +115,6 @@ int linesIn(const QImage &image, const QRect &area)
 template <typename Outcome> QByteArray why(const Outcome &outcome)
 {
     return outcome.ok() ? QByteArray() : outcome.error().fullMessage().toLocal8Bit();
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -269,15 +264,15 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         QVERIFY(Render::writeSample(folder.path()).ok());
-        const QByteArray key = contents(folder.filePath(QStringLiteral("key.db")));
-        const QByteArray att = contents(folder.filePath(QStringLiteral("att.db")));
+        const QByteArray key = readFile(folder.filePath(QStringLiteral("key.db")));
+        const QByteArray att = readFile(folder.filePath(QStringLiteral("att.db")));
         QVERIFY(!key.isEmpty() && !att.isEmpty());
         for (const Render::Shown shown : {Render::Shown::Skater, Render::Shown::Goalie}) {
             const Result<QImage> image = Render::mainWindow(folder.path(), shown);
             QVERIFY2(image.ok(), why(image).constData());
         }
-        QCOMPARE(contents(folder.filePath(QStringLiteral("key.db"))), key);
-        QCOMPARE(contents(folder.filePath(QStringLiteral("att.db"))), att);
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("key.db"))), key);
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("att.db"))), att);
     }
 
     void missingGameFilesFailWithoutWaiting()

@@ -1,10 +1,12 @@
 #include "templates/templatewindow.h"
+#include "testfiles.h"
 
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
 
 #include "messagescript.h"
+#include "messagetexts.h"
 #include "ui_templatewindow.h"
 
 #include <QApplication>
@@ -31,38 +33,9 @@ const QStringList kSkaterDefaults = {"5", "0",  "160", "40", "40", "40", "40", "
 const QStringList kGoalieDefaults = {"5",  "0",  "160", "25", "25", "25",
                                      "25", "25", "25",  "25", "25", "25"};
 
-QString adjusted(const QString &firstLine)
-{
-    return firstLine + "\r\nThe attribute will be adjusted";
-}
-QString greaterThan(int limit)
-{
-    return adjusted(QString("Attribute may not be greater than %1").arg(limit));
-}
-QString lessThan(int limit)
-{
-    return adjusted(QString("Attribute may not be less than %1").arg(limit));
-}
-QString multipleOf(int step)
-{
-    return adjusted(QString("Attribute must be a multiple of %1").arg(step));
-}
-
 QString boxName(bool goalie, int index)
 {
     return QString(goalie ? "txtStdGoal_%1" : "txtStdFwd_%1").arg(index);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Places as the window was designed, in twips.
@@ -384,7 +357,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, expected);
         QFETCH(QByteArray, savedLine);
-        QVERIFY(writeBytes(m_path, file));
+        QVERIFY(writeFile(m_path, file));
         open();
 
         QStringList wanted = goalie ? kGoalieDefaults : kSkaterDefaults;
@@ -396,7 +369,7 @@ private slots:
 
         QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
-        QVERIFY(readBytes(m_path).split('\n').contains(savedLine + '\r'));
+        QVERIFY(readFile(m_path).split('\n').contains(savedLine + '\r'));
         QVERIFY(m_messages->shown.isEmpty());
     }
 
@@ -529,7 +502,7 @@ private slots:
     void enteringABox_selectsItsText()
     {
         QFETCH(QString, how);
-        QVERIFY(writeBytes(m_path, "[Puckdex]\r\nStandardForward2=215\r\n"));
+        QVERIFY(writeFile(m_path, "[Puckdex]\r\nStandardForward2=215\r\n"));
         open();
         QLineEdit *weight = box(false, 2);
         if (how == "tab") {
@@ -599,7 +572,7 @@ private slots:
         QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Accepted));
         checkMessages(messages);
-        QVERIFY(readBytes(m_path).contains("\r\nStandardForward5=" + stored.toLatin1() + "\r\n"));
+        QVERIFY(readFile(m_path).contains("\r\nStandardForward5=" + stored.toLatin1() + "\r\n"));
     }
 
     // A press on Save or Cancel whose focus change shows a message: the
@@ -623,7 +596,7 @@ private slots:
         QCOMPARE(m_window->result(), int(save ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(QFile::exists(m_path), save);
         if (save)
-            QVERIFY(readBytes(m_path).contains("\r\nStandardGoalie2=239\r\n"));
+            QVERIFY(readFile(m_path).contains("\r\nStandardGoalie2=239\r\n"));
     }
 
     void frameClick_focusesTheWindow_data()
@@ -688,7 +661,7 @@ private slots:
             expected += QString("StandardForward%1=%2\r\n").arg(i).arg(skaters[i]).toLatin1();
         for (int i = 0; i < kGoalies; ++i)
             expected += QString("StandardGoalie%1=%2\r\n").arg(i).arg(goalies[i]).toLatin1();
-        QCOMPARE(readBytes(m_path), expected);
+        QCOMPARE(readFile(m_path), expected);
     }
 
     void save_keepsTheRestOfTheFile()
@@ -702,7 +675,7 @@ private slots:
                                   "[Other]\r\n"
                                   "StandardForward0=6\r\n"
                                   "Key=Value\r\n";
-        QVERIFY(writeBytes(m_path, before));
+        QVERIFY(writeFile(m_path, before));
         open();
         QCOMPARE(box(true, 4)->text(), QString("*"));
         typeInto(box(false, 0), "6");
@@ -731,21 +704,20 @@ private slots:
                                     "[Other]\r\n"
                                     "StandardForward0=6\r\n"
                                     "Key=Value\r\n";
-        QCOMPARE(readBytes(m_path), expected);
+        QCOMPARE(readFile(m_path), expected);
     }
 
     void save_failingWrite_staysOpenWithMessage()
     {
         // The settings "folder" is a file: nothing can be written below it.
-        QVERIFY(writeBytes(m_dir->filePath("folder"), "not a folder"));
+        QVERIFY(writeFile(m_dir->filePath("folder"), "not a folder"));
         m_path = m_dir->filePath("folder/PUCKDEX.INI");
         open();
         QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_messages->shown.size(), 1);
         QCOMPARE(m_messages->shown.first().title, QStringLiteral("Puckdex"));
-        QVERIFY(m_messages->shown.first().text.startsWith(
-            QStringLiteral("The templates could not be saved")));
+        QVERIFY(m_messages->shown.first().text.startsWith(kTemplatesNotSaved));
         QVERIFY(!QFile::exists(m_path));
         m_window->reject();
     }
@@ -770,7 +742,7 @@ private slots:
                                   "StandardForward3=64\n"
                                   "StandardForward5=999\n"
                                   "StandardGoalie2=200\n";
-        QVERIFY(writeBytes(m_path, before));
+        QVERIFY(writeFile(m_path, before));
         open();
         typeInto(box(false, 3), "80");
         typeInto(box(false, 5), "60");
@@ -781,7 +753,7 @@ private slots:
             m_window->close();
         QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
-        QCOMPARE(readBytes(m_path), before);
+        QCOMPARE(readFile(m_path), before);
         checkMessages(messages);
 
         open();

@@ -2,6 +2,7 @@
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "gamedb/ratings.h"
 #include "gamedb/writejournal.h"
@@ -13,15 +14,6 @@
 using namespace Puckdex;
 
 namespace {
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie && skip-- == 0)
-            return p;
-    }
-    return std::nullopt;
-}
 
 // The player list's menu entry that undoes the last save.
 QAction *undoSaveEntry(EditorFixture &f)
@@ -91,7 +83,7 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         MessageScript messages;
-        const QByteArray teams = EditorFixture::read(f.path("teams.db"));
+        const QByteArray teams = readFile(f.path("teams.db"));
         QVERIFY(f.chooseTeam(0));
         const PlayerEntry player = *firstOf(f.players(0), goalie);
         const PlayerEntry other = *firstOf(f.players(0), !goalie);
@@ -106,7 +98,7 @@ private slots:
 
         pressInList(f, Qt::Key_Z, Qt::ControlModifier);
         verifyFiles(f, f.originalKey, f.originalAtt);
-        QCOMPARE(EditorFixture::read(f.path("teams.db")), teams);
+        QCOMPARE(readFile(f.path("teams.db")), teams);
         QCOMPARE(
             f.ui().lblStatus->text(),
             QStringLiteral("Undone: the last save of Newname %1.").arg(player.record.lastName()));

@@ -5,11 +5,11 @@
 #include "sampleroster.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
+#include "testfiles.h"
 
 #include "ui_mainwindow.h"
 
 #include <QDir>
-#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,19 +54,8 @@ public:
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     // The editor's own settings file, beside the game files.
     QString settingsPath() const { return dir.filePath(QStringLiteral("PUCKDEX.INI")); }
-    static QByteArray read(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void write(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(bytes);
-    }
-    QByteArray key() const { return read(path("key.db")); }
-    QByteArray att() const { return read(path("att.db")); }
+    QByteArray key() const { return readFile(path("key.db")); }
+    QByteArray att() const { return readFile(path("att.db")); }
 
     // The players of a team as the file holds them now.
     QList<Puckdex::PlayerEntry> players(int team) const
@@ -87,7 +76,7 @@ public:
         Puckdex::PlayerRecord record = player(offset);
         change(record);
         bytes.replace(offset, Puckdex::PlayerRecord::Size, record.toByteArray());
-        write(path("key.db"), bytes);
+        QVERIFY(writeFile(path("key.db"), bytes));
     }
 
     Ui::MainWindow &ui() { return window->ui(); }
