@@ -23,6 +23,7 @@
 #include "startup/startup.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
@@ -70,9 +71,9 @@ void checkFaultMessage(const MessageRequest &message, const QString &file, const
 // follows) and a rating; the last box is left with Tab.
 void editShownPlayer(EditorFixture &f)
 {
-    EditorFixture::type(f.ui().txtFirstName, QStringLiteral("Zed"));
-    EditorFixture::type(f.ui().txtWeight, QStringLiteral("222"));
-    QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+    EditorFixture::type(f.control<QLineEdit>("txtFirstName"), QStringLiteral("Zed"));
+    EditorFixture::type(f.control<QLineEdit>("txtWeight"), QStringLiteral("222"));
+    QLineEdit *speed = f.ratingBox(RatingGroup::AllPlayers, 0);
     EditorFixture::type(speed, QStringLiteral("100"));
     QTest::keyClick(speed, Qt::Key_Tab);
 }
@@ -83,20 +84,20 @@ void checkStillShown(EditorFixture &f, qint64 offset, int team = kTeam)
 {
     QVERIFY(f.state.PlayerLoaded);
     QCOMPARE(f.shownOffset(), offset);
-    QCOMPARE(f.ui().txtFirstName->text(), QStringLiteral("Zed"));
-    QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
-    QCOMPARE(f.ui().cboTeams->currentData().toInt(), team);
+    QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), QStringLiteral("Zed"));
+    QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("222"));
+    QCOMPARE(f.control<QComboBox>("cboTeams")->currentData().toInt(), team);
 }
 
 // No player shown after a record could not be read; the team's list stays.
 void checkNoPlayerShown(EditorFixture &f)
 {
     QVERIFY(!f.state.PlayerLoaded);
-    QVERIFY(!f.ui().txtFirstName->isEnabled());
-    QCOMPARE(f.ui().txtFirstName->text(), QString());
-    QCOMPARE(f.window->ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
-    QVERIFY(f.ui().lstPlayers->selectedItems().isEmpty());
-    QVERIFY(f.ui().lstPlayers->isEnabled());
+    QVERIFY(!f.control<QLineEdit>("txtFirstName")->isEnabled());
+    QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), QString());
+    QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
+    QVERIFY(f.control<QListWidget>("lstPlayers")->selectedItems().isEmpty());
+    QVERIFY(f.control<QListWidget>("lstPlayers")->isEnabled());
 }
 
 // The program goes on after a fault: another team lists its players and
@@ -107,11 +108,11 @@ void checkUsable(EditorFixture &f, const MessageScript &messages, int team = kTh
     QVERIFY(f.chooseTeam(team));
     const QList<PlayerEntry> players = f.players(team);
     QVERIFY(!players.isEmpty());
-    QCOMPARE(f.ui().lstPlayers->count(), players.size());
+    QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), players.size());
     QVERIFY(f.clickPlayer(players.last().offset));
     QVERIFY(f.state.PlayerLoaded);
     QCOMPARE(f.shownOffset(), players.last().offset);
-    QCOMPARE(f.ui().txtLastName->text(), players.last().record.lastName());
+    QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), players.last().record.lastName());
     QCOMPARE(messages.shown.size(), before);
 }
 
@@ -123,8 +124,8 @@ void leaveBy(EditorFixture &f, const QString &how, qint64 nextPlayer, int nextTe
     } else if (how == QLatin1String("team")) {
         QVERIFY(f.chooseTeam(nextTeam));
     } else {
-        EditorFixture::activate(f.ui().cmdExit);
-        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        EditorFixture::activate(f.control<QPushButton>("cmdExit"));
+        QTest::mouseClick(f.control<QPushButton>("cmdExit"), Qt::LeftButton);
     }
 }
 
@@ -243,8 +244,8 @@ private:
         bool offered = false;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             static_cast<GameFolderWindow *>(w)->setFolder(folder);
-            offered = child<QCheckBox>(w, "chkBackupsRequired")->isChecked();
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            offered = control<QCheckBox>(w, "chkBackupsRequired")->isChecked();
+            QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
         });
         std::unique_ptr<MainWindow> window =
             runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
@@ -264,15 +265,15 @@ private:
             if (openedOn)
                 *openedOn = window->currentFolder();
             window->setFolder(folder);
-            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            control<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
+            QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
             if (thenExit) {
                 whenModalShown(
                     QStringLiteral("frmGetFileLocation"), [=, &messages](QWidget *again) {
                         if (shown)
                             ++*shown;
                         messages.answer(MessageAnswer::Yes);
-                        QTest::mouseClick(child<QPushButton>(again, "cmdExit"), Qt::LeftButton);
+                        QTest::mouseClick(control<QPushButton>(again, "cmdExit"), Qt::LeftButton);
                     });
             }
         });
@@ -283,12 +284,12 @@ private:
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QComboBox *teams = window.ui().cboTeams;
+        QComboBox *teams = control<QComboBox>(&window, "cboTeams");
         teams->setFocus(Qt::MouseFocusReason);
         teams->setCurrentIndex(teams->findData(team));
         emit teams->activated(teams->currentIndex());
-        QVERIFY(window.ui().lstPlayers->isEnabled());
-        QVERIFY(window.ui().lstPlayers->count() > 0);
+        QVERIFY(control<QListWidget>(&window, "lstPlayers")->isEnabled());
+        QVERIFY(control<QListWidget>(&window, "lstPlayers")->count() > 0);
     }
 
 private slots:
@@ -363,8 +364,8 @@ private slots:
         if (playerShown) {
             checkStillShown(f, t.shown);
         } else {
-            QVERIFY(!f.ui().lstPlayers->isEnabled());
-            QCOMPARE(f.ui().lstPlayers->count(), 0);
+            QVERIFY(!f.control<QListWidget>("lstPlayers")->isEnabled());
+            QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
         }
         // Nothing was made where the folder was.
         QVERIFY(!QFileInfo::exists(folder));
@@ -392,7 +393,7 @@ private slots:
             COMPARE_BYTES(f.key(), clean.key);
             COMPARE_BYTES(f.att(), clean.att);
         } else {
-            QVERIFY(f.ui().lstPlayers->count() > 0);
+            QVERIFY(f.control<QListWidget>("lstPlayers")->count() > 0);
             COMPARE_BYTES(f.key(), f.originalKey);
         }
         if (leave == QLatin1String("exit"))
@@ -441,9 +442,9 @@ private slots:
             checkNoPlayerShown(f);
         } else {
             // The team itself was read: its fields show, its list is empty.
-            QVERIFY(!f.ui().txtName->text().isEmpty());
-            QVERIFY(f.ui().lstPlayers->isEnabled());
-            QCOMPARE(f.ui().lstPlayers->count(), 0);
+            QVERIFY(!f.control<QLineEdit>("txtName")->text().isEmpty());
+            QVERIFY(f.control<QListWidget>("lstPlayers")->isEnabled());
+            QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
         }
         QVERIFY(!QFileInfo::exists(path));
 
@@ -466,9 +467,9 @@ private slots:
         int questions = 0;
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
             ++questions;
-            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, "cmdYes"), Qt::LeftButton);
         });
-        EditorFixture::type(f.ui().txtLastName, QStringLiteral("zzyzx"));
+        EditorFixture::type(f.control<QLineEdit>("txtLastName"), QStringLiteral("zzyzx"));
 
         WriteFaultOn readOnly(QStringLiteral("key.db"), {true, -1, {}});
         QVERIFY(f.clickPlayer(t.next));
@@ -478,8 +479,11 @@ private slots:
         QVERIFY(f.state.PlayerLoaded);
         QVERIFY(!f.state.LoadingTeam);
         QCOMPARE(f.shownOffset(), t.shown);
-        QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
-        QCOMPARE(f.ui().lstPlayers->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly).size(), 1);
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), QStringLiteral("Zzyzx"));
+        QCOMPARE(f.control<QListWidget>("lstPlayers")
+                     ->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly)
+                     .size(),
+                 1);
         COMPARE_BYTES(f.key(), f.originalKey);
         COMPARE_BYTES(f.att(), f.originalAtt);
 
@@ -852,10 +856,10 @@ private slots:
             messages.shown.first().text.startsWith(QStringLiteral("The team could not be read.")));
         // The shown player was written before the team was read.
         QVERIFY(!f.state.PlayerLoaded);
-        QVERIFY(!f.ui().lstPlayers->isEnabled());
-        QCOMPARE(f.ui().lstPlayers->count(), 0);
-        QCOMPARE(f.ui().txtName->text(), QString());
-        QCOMPARE(f.ui().cboTeams->count(), Sample::kTeamCount);
+        QVERIFY(!f.control<QListWidget>("lstPlayers")->isEnabled());
+        QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
+        QCOMPARE(f.control<QLineEdit>("txtName")->text(), QString());
+        QCOMPARE(f.control<QComboBox>("cboTeams")->count(), Sample::kTeamCount);
         COMPARE_BYTES(f.key(), clean.key);
         COMPARE_BYTES(f.att(), clean.att);
         COMPARE_BYTES(readFile(f.path("teams.db")), shorter);
@@ -1012,7 +1016,7 @@ private slots:
         }
         QCOMPARE(snapshot(folder), expected);
 
-        QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+        QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         chooseTeamIn(*window, kTeam);
         QCOMPARE(messages.shown.size(), 1);
     }
@@ -1132,14 +1136,14 @@ private slots:
         bool stayedOpen = false;
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
             for (const char *name : {"txtStdFwd_2", "txtStdFwd_3", "txtStdGoal_2", "txtStdGoal_3"})
-                shown.append(child<QLineEdit>(w, name)->text());
-            QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+                shown.append(control<QLineEdit>(w, name)->text());
+            QTest::mouseClick(control<QPushButton>(w, "cmdSave"), Qt::LeftButton);
             // A failed save keeps the window open with the user's values.
             stayedOpen = w->isVisible();
             if (stayedOpen)
-                QTest::mouseClick(child<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
         });
-        QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
+        QTest::mouseClick(f.control<QPushButton>("cmdStdAttrib"), Qt::LeftButton);
         QCOMPARE(shown, (QStringList{"160", "40", "160", "25"}));
         QCOMPARE(stayedOpen, !writable);
         QCOMPARE(messages.shown.size(), writable ? 0 : 1);
@@ -1159,8 +1163,8 @@ private slots:
         // Applying the templates works from the defaults.
         QVERIFY(f.chooseTeam(kTeam));
         QVERIFY(f.clickPlayer(targetsOf(f, false).shown));
-        QTest::mouseClick(f.ui().cmdApplyStd, Qt::LeftButton);
-        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("160"));
+        QTest::mouseClick(f.control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("160"));
         QCOMPARE(messages.shown.size(), 0);
     }
 
@@ -1206,9 +1210,9 @@ private slots:
         if (several) {
             whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
                 ++savedGameWindows;
-                auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+                auto *list = control<QListWidget>(w, "lstSeasonToEdit");
                 list->item(0)->setSelected(true);
-                QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
             });
         }
         ProgramState state;
@@ -1225,7 +1229,7 @@ private slots:
             QVERIFY(window);
             QCOMPARE(messages.shown.size(), 0);
             QCOMPARE(state.FilePrefix, prefix);
-            QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+            QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         }
         QCOMPARE(snapshot(folder), before);
     }

@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "render.h"
 #include "testfiles.h"
 
@@ -11,11 +12,6 @@
 #include "startup/programstate.h"
 #include "templates/templatewindow.h"
 
-#include "ui_aboutwindow.h"
-#include "ui_mainwindow.h"
-#include "ui_pictureprompt.h"
-#include "ui_savedgamewindow.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -24,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,8 +176,8 @@ private slots:
     void mainWindowShowsThePlayersNames()
     {
         MainWindow layout(m_state, QString());
-        const QRect first = insideOf(layout.ui().txtFirstName);
-        const QRect last = insideOf(layout.ui().txtLastName);
+        const QRect first = insideOf(control<QLineEdit>(&layout, "txtFirstName"));
+        const QRect last = insideOf(control<QLineEdit>(&layout, "txtLastName"));
         const QImage skater = load(Render::MainWindowFile);
         const QImage goalie = load(Render::MainWindowGoalieFile);
         for (const QImage &image : {skater, goalie}) {
@@ -216,7 +213,7 @@ private slots:
     void savedGameWindowListsEveryGame()
     {
         SavedGameWindow layout;
-        const QRect list = insideOf(layout.ui().lstSeasonToEdit);
+        const QRect list = insideOf(control<QListWidget>(&layout, "lstSeasonToEdit"));
         QCOMPARE(linesIn(load(Render::SavedGameFile), list),
                  int(Sample::defaultSavedGames().size()));
     }
@@ -232,8 +229,8 @@ private slots:
     {
         AboutWindow layout(QStringLiteral("Puckdex"), QStringLiteral(" v1.0 32-bit"));
         const QImage about = load(Render::AboutFile);
-        QVERIFY(redIn(about, placeInWindow(layout.ui().picAppIcon)) > 30);
-        QVERIFY(inkIn(about, placeInWindow(layout.ui().lblAppName)) > 30);
+        QVERIFY(redIn(about, placeInWindow(control<QLabel>(&layout, "picAppIcon"))) > 30);
+        QVERIFY(inkIn(about, placeInWindow(control<QLabel>(&layout, "lblAppName"))) > 30);
     }
 
     void templateWindowShowsEveryField()
@@ -255,8 +252,8 @@ private slots:
         PicturePrompt layout(state, QString());
         const QImage image = load(Render::PicturePromptFile);
         // Old name, new name and the question take more than one line.
-        QVERIFY(linesIn(image, placeInWindow(layout.ui().lblDelPic)) >= 2);
-        QVERIFY(inkIn(image, insideOf(layout.ui().cmdYes)) > 10);
+        QVERIFY(linesIn(image, placeInWindow(control<QLabel>(&layout, "lblDelPic"))) >= 2);
+        QVERIFY(inkIn(image, insideOf(control<QPushButton>(&layout, "cmdYes"))) > 10);
     }
 
     void mainWindowLeavesTheFilesAsTheyWere()

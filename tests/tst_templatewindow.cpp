@@ -5,9 +5,9 @@
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
 
+#include "controls.h"
 #include "messagescript.h"
 #include "messagetexts.h"
-#include "ui_templatewindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -216,10 +216,11 @@ private slots:
     void captions_areTheFieldsOwn()
     {
         open();
-        QCOMPARE(m_window->ui().fraStdFwd->title(), QString("Forwards and Defensemen:"));
-        QCOMPARE(m_window->ui().fraGoalies->title(), QString("Goalies:"));
-        QCOMPARE(m_window->ui().cmdSave->text(), QString("&Save"));
-        QCOMPARE(m_window->ui().cmdCancel->text(), QString("Cancel"));
+        QCOMPARE(control<QGroupBox>(m_window.get(), "fraStdFwd")->title(),
+                 QString("Forwards and Defensemen:"));
+        QCOMPARE(control<QGroupBox>(m_window.get(), "fraGoalies")->title(), QString("Goalies:"));
+        QCOMPARE(control<QPushButton>(m_window.get(), "cmdSave")->text(), QString("&Save"));
+        QCOMPARE(control<QPushButton>(m_window.get(), "cmdCancel")->text(), QString("Cancel"));
         // Enter presses no button.
         for (QPushButton *button : m_window->findChildren<QPushButton *>()) {
             QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
@@ -367,7 +368,7 @@ private slots:
         QCOMPARE(shown(!goalie), goalie ? kSkaterDefaults : kGoalieDefaults);
         QVERIFY(m_messages->shown.isEmpty());
 
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
         QVERIFY(readFile(m_path).split('\n').contains(savedLine + '\r'));
         QVERIFY(m_messages->shown.isEmpty());
@@ -468,7 +469,7 @@ private slots:
     void window_opensOnCancel_andTabsInOrder()
     {
         open();
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdCancel);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdCancel"));
 
         QStringList expected;
         for (int i = 0; i < kSkaters; ++i)
@@ -484,7 +485,7 @@ private slots:
         }
         QCOMPARE(visited, expected);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdSave);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdSave"));
         // Passing valid boxes says nothing and changes nothing.
         QVERIFY(m_messages->shown.isEmpty());
         QCOMPARE(shown(false), kSkaterDefaults);
@@ -525,7 +526,7 @@ private slots:
     void enterAndEscape_closeNothing()
     {
         open();
-        QTest::keyClick(m_window->ui().cmdCancel, Qt::Key_Escape);
+        QTest::keyClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::Key_Escape);
         QVERIFY(m_window->isVisible());
         typeInto(box(false, 4), "60");
         QTest::keyClick(box(false, 4), Qt::Key_Return);
@@ -543,8 +544,8 @@ private slots:
         open();
         typeInto(box(false, 4), "60");
         QTest::keyClick(box(false, 4), Qt::Key_Tab);
-        m_window->ui().cmdCancel->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_window->ui().cmdCancel, Qt::Key_Return);
+        control<QPushButton>(m_window.get(), "cmdCancel")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::Key_Return);
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(m_path));
@@ -589,7 +590,8 @@ private slots:
         open();
         m_messages->takesFocus = true;
         typeInto(box(true, 2), "300");
-        QPushButton *button = save ? m_window->ui().cmdSave : m_window->ui().cmdCancel;
+        QPushButton *button = save ? control<QPushButton>(m_window.get(), "cmdSave")
+                                   : control<QPushButton>(m_window.get(), "cmdCancel");
         QTest::mousePress(button, Qt::LeftButton);
         checkMessages({greaterThan(239)});
         QTRY_VERIFY(!m_window->isVisible());
@@ -632,7 +634,7 @@ private slots:
 
         // And Tab goes on from the window to the first stop.
         QTest::keyClick(m_window.get(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdCancel);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdCancel"));
     }
 
     // ---------------------------------------------------------------------
@@ -645,7 +647,7 @@ private slots:
         typeInto(box(false, 9), "60");
         typeInto(box(true, 7), "52");
         // The click on Save leaves the box first: 52 goes to the file as 50.
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         checkMessages({multipleOf(5)});
         // The press was spent on the message: the click goes ahead after it.
         QTRY_VERIFY(!m_window->isVisible());
@@ -679,7 +681,7 @@ private slots:
         open();
         QCOMPARE(box(true, 4)->text(), QString("*"));
         typeInto(box(false, 0), "6");
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(m_messages->shown.isEmpty());
 
         QByteArray keys;
@@ -713,7 +715,7 @@ private slots:
         QVERIFY(writeFile(m_dir->filePath("folder"), "not a folder"));
         m_path = m_dir->filePath("folder/PUCKDEX.INI");
         open();
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_messages->shown.size(), 1);
         QCOMPARE(m_messages->shown.first().title, QStringLiteral("Puckdex"));
@@ -748,7 +750,7 @@ private slots:
         typeInto(box(false, 5), "60");
         typeInto(box(true, 2), "300");
         if (how == "cancel")
-            QTest::mouseClick(m_window->ui().cmdCancel, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::LeftButton);
         else
             m_window->close();
         QTRY_VERIFY(!m_window->isVisible());

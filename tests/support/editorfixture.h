@@ -1,15 +1,17 @@
 #pragma once
 
+#include "controls.h"
 #include "editor/mainwindow.h"
+#include "gamedb/fieldtable.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
 #include "testfiles.h"
 
-#include "ui_mainwindow.h"
-
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,12 +81,33 @@ public:
         QVERIFY(writeFile(path("key.db"), bytes));
     }
 
-    Ui::MainWindow &ui() { return window->ui(); }
+    // The window's controls by their object names (see controls.h).
+    template <class T> T *control(const char *objectName) const
+    {
+        return ::control<T>(window.get(), objectName);
+    }
+    template <class T> T *control(const char *arrayName, int index) const
+    {
+        return ::control<T>(window.get(), arrayName, index);
+    }
+    // The box of a rating in its group's box array.
+    QLineEdit *ratingBox(Puckdex::RatingGroup group, int box) const
+    {
+        switch (group) {
+        case Puckdex::RatingGroup::AllPlayers:
+            return control<QLineEdit>("txtAllPlayers", box);
+        case Puckdex::RatingGroup::FwdDef:
+            return control<QLineEdit>("txtFwdDef", box);
+        case Puckdex::RatingGroup::Goalies:
+            return control<QLineEdit>("txtGoalies", box);
+        }
+        return nullptr;
+    }
 
     // Picks the team as a user does in the team list.
     bool chooseTeam(int teamNumber)
     {
-        QComboBox *teams = ui().cboTeams;
+        QComboBox *teams = control<QComboBox>("cboTeams");
         const int index = teams->findData(teamNumber);
         if (index < 0)
             return false;
@@ -97,7 +120,7 @@ public:
 
     int rowOf(qint64 offset)
     {
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = control<QListWidget>("lstPlayers");
         for (int row = 0; row < list->count(); ++row) {
             if (list->item(row)->data(Qt::UserRole).toLongLong() == offset)
                 return row;
@@ -108,7 +131,7 @@ public:
     // Clicks the player's entry in the player list.
     bool clickPlayer(qint64 offset)
     {
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = control<QListWidget>("lstPlayers");
         const int row = rowOf(offset);
         if (row < 0)
             return false;
@@ -122,7 +145,8 @@ public:
     // The offset of the selected player entry, or -1.
     qint64 shownOffset()
     {
-        const QList<QListWidgetItem *> selected = ui().lstPlayers->selectedItems();
+        const QList<QListWidgetItem *> selected =
+            control<QListWidget>("lstPlayers")->selectedItems();
         return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toLongLong();
     }
 
