@@ -194,17 +194,17 @@ private slots:
         const QImage skater = load(Render::MainWindowFile);
         const QImage goalie = load(Render::MainWindowGoalieFile);
         for (int box = 0; box < 4; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::AllPlayers, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtAllPlayers", box));
             QVERIFY(inkIn(skater, place) > 0);
             QVERIFY(inkIn(goalie, place) > 0);
         }
         for (int box = 0; box < 10; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::FwdDef, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtFwdDef", box));
             QVERIFY2(inkIn(skater, place) > 0, qPrintable(QString::number(box)));
             QCOMPARE(inkIn(goalie, place), 0);
         }
         for (int box = 0; box < 5; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::Goalies, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtGoalies", box));
             QCOMPARE(inkIn(skater, place), 0);
             QVERIFY2(inkIn(goalie, place) > 0, qPrintable(QString::number(box)));
         }

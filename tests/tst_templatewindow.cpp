@@ -107,7 +107,7 @@ private:
 
     QLineEdit *box(bool goalie, int index) const
     {
-        return m_window->findChild<QLineEdit *>(boxName(goalie, index));
+        return control<QLineEdit>(m_window.get(), goalie ? "txtStdGoal" : "txtStdFwd", index);
     }
 
     QStringList shown(bool goalie) const
