@@ -4,6 +4,7 @@
 // leaving a player for the next one in the window.
 
 #include "benchsupport.h"
+#include "controls.h"
 
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
@@ -13,8 +14,6 @@
 #include "sampleroster.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
-
-#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -72,7 +71,7 @@ void openEditor(Editor &editor, const QString &folder)
 // Chooses a team as the team list does when the user picks an entry.
 void chooseTeam(MainWindow &window, int teamNumber)
 {
-    QComboBox *teams = window.ui().cboTeams;
+    QComboBox *teams = control<QComboBox>(&window, "cboTeams");
     const int index = teams->findData(teamNumber);
     teams->setCurrentIndex(index);
     emit teams->activated(index);
@@ -87,7 +86,7 @@ void chooseTeamInWindow(benchmark::State &state, MainWindow *window)
         settle(state);
     }
     if (noMessages(state))
-        state.counters["players"] = window->ui().lstPlayers->count();
+        state.counters["players"] = control<QListWidget>(window, "lstPlayers")->count();
 }
 
 // The floor: the key file read whole, and the same entries put into a bare
@@ -157,7 +156,7 @@ void chooseTeamFloor(benchmark::State &state, const QString &keyFile)
 void leavePlayerInWindow(benchmark::State &state, MainWindow *window)
 {
     chooseTeam(*window, kTeams[0]);
-    QListWidget *list = window->ui().lstPlayers;
+    QListWidget *list = control<QListWidget>(window, "lstPlayers");
     // A skater and a goalie, in turn, so both layouts are filled each time.
     int rows[2] = {-1, -1};
     for (int row = 0; row < list->count() && (rows[0] < 0 || rows[1] < 0); ++row) {

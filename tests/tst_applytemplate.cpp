@@ -1,30 +1,24 @@
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "editor/valuerules.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 using namespace Puckdex;
 
 namespace {
 
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie)
-            return p;
-    }
-    return std::nullopt;
-}
-
 // The texts of the height, weight and every rating box, in box order.
 QStringList fields(EditorFixture &f)
 {
-    QStringList texts = {f.ui().txtHeightFeet->text(), f.ui().txtHeightInches->text(),
-                         f.ui().txtWeight->text()};
+    QStringList texts = {f.control<QLineEdit>("txtHeightFeet")->text(),
+                         f.control<QLineEdit>("txtHeightInches")->text(),
+                         f.control<QLineEdit>("txtWeight")->text()};
     for (const QLineEdit *box : f.window->findChildren<QLineEdit *>()) {
         if (box->objectName().startsWith(QStringLiteral("txtAllPlayers"))
             || box->objectName().startsWith(QStringLiteral("txtFwdDef"))
@@ -36,7 +30,7 @@ QStringList fields(EditorFixture &f)
 
 void apply(EditorFixture &f)
 {
-    QTest::mouseClick(f.ui().cmdApplyStd, Qt::LeftButton);
+    QTest::mouseClick(f.control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
 }
 
 } // namespace
@@ -75,30 +69,30 @@ private slots:
         const QStringList fwdDef = [&] {
             QStringList t;
             for (int i = 0; i < 10; ++i)
-                t.append(f.window->ratingBox(RatingGroup::FwdDef, i)->text());
+                t.append(f.ratingBox(RatingGroup::FwdDef, i)->text());
             return t;
         }();
         const QStringList goalies = [&] {
             QStringList t;
             for (int i = 0; i < 5; ++i)
-                t.append(f.window->ratingBox(RatingGroup::Goalies, i)->text());
+                t.append(f.ratingBox(RatingGroup::Goalies, i)->text());
             return t;
         }();
 
         apply(f);
-        QCOMPARE(f.ui().txtHeightFeet->text(), QStringLiteral("5"));
-        QCOMPARE(f.ui().txtHeightInches->text(), QStringLiteral("0"));
-        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("160"));
+        QCOMPARE(f.control<QLineEdit>("txtHeightFeet")->text(), QStringLiteral("5"));
+        QCOMPARE(f.control<QLineEdit>("txtHeightInches")->text(), QStringLiteral("0"));
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("160"));
         const QString rating = goalie ? QStringLiteral("25") : QStringLiteral("40");
         for (int i = 0; i < 4; ++i)
-            QCOMPARE(f.window->ratingBox(RatingGroup::AllPlayers, i)->text(), rating);
+            QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, i)->text(), rating);
         for (int i = 0; i < 10; ++i) {
             const QString expected = goalie ? fwdDef.at(i) : (i == 2 || i == 9) ? QStringLiteral("0") : rating;
-            QCOMPARE(f.window->ratingBox(RatingGroup::FwdDef, i)->text(), expected);
+            QCOMPARE(f.ratingBox(RatingGroup::FwdDef, i)->text(), expected);
         }
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(f.window->ratingBox(RatingGroup::Goalies, i)->text(), goalie ? rating : goalies.at(i));
-        QVERIFY(f.ui().lstPlayers->hasFocus());
+            QCOMPARE(f.ratingBox(RatingGroup::Goalies, i)->text(), goalie ? rating : goalies.at(i));
+        QVERIFY(f.control<QListWidget>("lstPlayers")->hasFocus());
         QCOMPARE(messages.shown.size(), 0);
         // Nothing is stored before the player is left ...
         QCOMPARE(f.key(), f.originalKey);
@@ -129,14 +123,16 @@ private slots:
         QFETCH(QString, agility);
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\n" + settings);
+            QVERIFY(writeFile(fx.settingsPath(), "[Puckdex]\r\n" + settings));
         }));
         QVERIFY(showPlayer(f, false));
-        const QString speedBefore = f.ui().txtAllPlayers_0->text();
-        const QString agilityBefore = f.ui().txtAllPlayers_1->text();
+        const QString speedBefore = f.control<QLineEdit>("txtAllPlayers_0")->text();
+        const QString agilityBefore = f.control<QLineEdit>("txtAllPlayers_1")->text();
         apply(f);
-        QCOMPARE(f.ui().txtAllPlayers_0->text(), speed.isEmpty() ? speedBefore : speed);
-        QCOMPARE(f.ui().txtAllPlayers_1->text(), agility.isEmpty() ? agilityBefore : agility);
+        QCOMPARE(f.control<QLineEdit>("txtAllPlayers_0")->text(),
+                 speed.isEmpty() ? speedBefore : speed);
+        QCOMPARE(f.control<QLineEdit>("txtAllPlayers_1")->text(),
+                 agility.isEmpty() ? agilityBefore : agility);
     }
 
     void aTemplateOfStarsChangesNothing()
@@ -146,29 +142,30 @@ private slots:
             QByteArray ini = "[Puckdex]\r\n";
             for (int i = 0; i < 12; ++i)
                 ini += "StandardGoalie" + QByteArray::number(i) + "=999\r\n";
-            fx.write(fx.settingsPath(), ini);
+            QVERIFY(writeFile(fx.settingsPath(), ini));
         }));
         QVERIFY(showPlayer(f, true));
         const QStringList before = fields(f);
-        f.ui().txtWeight->setFocus();
+        f.control<QLineEdit>("txtWeight")->setFocus();
         apply(f);
         QCOMPARE(fields(f), before);
-        QVERIFY(f.ui().lstPlayers->hasFocus());
+        QVERIFY(f.control<QListWidget>("lstPlayers")->hasFocus());
     }
 
     void applyingTwiceIsApplyingOnce()
     {
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\nStandardForward2=201\r\nStandardForward9=53\r\n");
+            QVERIFY(writeFile(fx.settingsPath(),
+                              "[Puckdex]\r\nStandardForward2=201\r\nStandardForward9=53\r\n"));
         }));
         QVERIFY(showPlayer(f, false));
         apply(f);
         const QStringList once = fields(f);
         apply(f);
         QCOMPARE(fields(f), once);
-        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("201"));
-        QCOMPARE(f.ui().txtFwdDef_2->text(), QStringLiteral("53"));
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("201"));
+        QCOMPARE(f.control<QLineEdit>("txtFwdDef_2")->text(), QStringLiteral("53"));
     }
 
     // The template window, loaded hidden by the first apply, keeps what it
@@ -177,22 +174,22 @@ private slots:
     {
         EditorFixture f;
         QVERIFY(f.open([&](EditorFixture &fx) {
-            fx.write(fx.settingsPath(), "[Puckdex]\r\nStandardForward3=72\r\n");
+            QVERIFY(writeFile(fx.settingsPath(), "[Puckdex]\r\nStandardForward3=72\r\n"));
         }));
         QVERIFY(showPlayer(f, false));
         apply(f);
-        QCOMPARE(f.ui().txtAllPlayers_0->text(), QStringLiteral("72"));
-        f.write(f.settingsPath(), "[Puckdex]\r\nStandardForward3=88\r\n");
+        QCOMPARE(f.control<QLineEdit>("txtAllPlayers_0")->text(), QStringLiteral("72"));
+        QVERIFY(writeFile(f.settingsPath(), "[Puckdex]\r\nStandardForward3=88\r\n"));
         QString shown;
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
-            shown = child<QLineEdit>(w, "txtStdFwd_3")->text();
-            QTest::mouseClick(child<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
+            shown = control<QLineEdit>(w, "txtStdFwd_3")->text();
+            QTest::mouseClick(control<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
         });
-        QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
+        QTest::mouseClick(f.control<QPushButton>("cmdStdAttrib"), Qt::LeftButton);
         QCOMPARE(shown, QStringLiteral("72"));
         // Closed, it is read afresh next time.
         apply(f);
-        QCOMPARE(f.ui().txtAllPlayers_0->text(), QStringLiteral("88"));
+        QCOMPARE(f.control<QLineEdit>("txtAllPlayers_0")->text(), QStringLiteral("88"));
     }
 
     void savedTemplatesApplyAtOnce()
@@ -201,13 +198,13 @@ private slots:
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, true));
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
-            EditorFixture::type(child<QLineEdit>(w, "txtStdGoal_11"), QStringLiteral("95"));
-            QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+            EditorFixture::type(control<QLineEdit>(w, "txtStdGoal_11"), QStringLiteral("95"));
+            QTest::mouseClick(control<QPushButton>(w, "cmdSave"), Qt::LeftButton);
         });
-        QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
-        QVERIFY(EditorFixture::read(f.settingsPath()).contains("StandardGoalie11=95"));
+        QTest::mouseClick(f.control<QPushButton>("cmdStdAttrib"), Qt::LeftButton);
+        QVERIFY(readFile(f.settingsPath()).contains("StandardGoalie11=95"));
         apply(f);
-        QCOMPARE(f.ui().txtGoalies_4->text(), QStringLiteral("95"));
+        QCOMPARE(f.control<QLineEdit>("txtGoalies_4")->text(), QStringLiteral("95"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "gamedb/gamefiles.h"
 #include "gamedb/writejournal.h"
 #include "sampleroster.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,19 +40,6 @@ Outcome cli(const QStringList &arguments)
     out.flush();
     err.flush();
     return outcome;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // Every file of a folder with its bytes: what a command must leave alone.
@@ -356,7 +344,8 @@ private:
                 cells.append(it->value(column));
             lines.append(cells);
         }
-        writeFile(file("changes.csv"), csvText(lines).toUtf8());
+        if (!writeFile(file("changes.csv"), csvText(lines).toUtf8()))
+            QTest::qFail("changes.csv could not be written", __FILE__, __LINE__);
         return cli(QStringList{"import", folder, file("changes.csv")} + extra);
     }
 
@@ -415,7 +404,7 @@ private slots:
         QByteArray key = readFile(base("key.db"));
         qToLittleEndian<qint32>(qint32(sample().attFile.size()),
                                 key.data() + player.keyOffset + 36);
-        writeFile(base("key.db"), key);
+        QVERIFY(writeFile(base("key.db"), key));
 
         const Outcome outcome = cli({"export", m_base});
         QCOMPARE(outcome.status, 1);
@@ -534,11 +523,11 @@ private slots:
                 line[c] = shown;
         }
 
-        writeFile(file("edit.csv"), QStringLiteral("offset,%1\r\n%2,%3\r\n")
-                                        .arg(column)
-                                        .arg(player.keyOffset)
-                                        .arg(cell)
-                                        .toUtf8());
+        QVERIFY(writeFile(file("edit.csv"), QStringLiteral("offset,%1\r\n%2,%3\r\n")
+                                                .arg(column)
+                                                .arg(player.keyOffset)
+                                                .arg(cell)
+                                                .toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("edit.csv"), "--no-backup"});
         QCOMPARE(outcome.status, 0);
         QCOMPARE(outcome.err, warning.isEmpty() ? QString()
@@ -622,9 +611,9 @@ private slots:
                 array.append(object);
             }
             path = file("edited.json");
-            writeFile(path, QJsonDocument(array).toJson());
+            QVERIFY(writeFile(path, QJsonDocument(array).toJson()));
         } else {
-            writeFile(path, csvText(edited).toUtf8());
+            QVERIFY(writeFile(path, csvText(edited).toUtf8()));
         }
 
         const Outcome outcome = cli({"import", m_base, path});
@@ -718,7 +707,7 @@ private slots:
         if (offset.isEmpty())
             offset = "none";
         const QMap<QString, QByteArray> before = snapshot(m_base);
-        writeFile(file("rows.csv"), csv.toUtf8());
+        QVERIFY(writeFile(file("rows.csv"), csv.toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv")});
         QCOMPARE(outcome.status, 1);
         QCOMPARE(outcome.err,
@@ -733,12 +722,12 @@ private slots:
     {
         const Sample::SamplePlayer &skater = firstSkater();
         const Sample::SamplePlayer &goalie = firstGoalie();
-        writeFile(file("rows.csv"), QStringLiteral("offset,speed,position\r\n"
-                                                   "%1,100,G\r\n"
-                                                   "%2,100,G\r\n")
-                                        .arg(skater.keyOffset)
-                                        .arg(goalie.keyOffset)
-                                        .toUtf8());
+        QVERIFY(writeFile(file("rows.csv"), QStringLiteral("offset,speed,position\r\n"
+                                                           "%1,100,G\r\n"
+                                                           "%2,100,G\r\n")
+                                                .arg(skater.keyOffset)
+                                                .arg(goalie.keyOffset)
+                                                .toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv"), "--no-backup"});
         QCOMPARE(outcome.status, 1);
         QVERIFY(outcome.err.startsWith(
@@ -771,8 +760,9 @@ private slots:
         const QString frees = QStringLiteral("%1,%2\r\n").arg(mate.keyOffset).arg(freeJersey(mate));
         const QString takes =
             QStringLiteral("%1,%2\r\n").arg(skater.keyOffset).arg(keyByte(mate, 1));
-        writeFile(file("rows.csv"),
-                  ("offset,jersey\r\n" + (moveFirst ? frees + takes : takes + frees)).toUtf8());
+        QVERIFY(writeFile(
+            file("rows.csv"),
+            ("offset,jersey\r\n" + (moveFirst ? frees + takes : takes + frees)).toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv"), "--no-backup"});
         QCOMPARE(outcome.status, status);
         const Result<PlayerRecord> after = GameFiles::readPlayer(base("key.db"), skater.keyOffset);
@@ -802,10 +792,10 @@ private slots:
         });
         if (lastName.isEmpty())
             lastName = player.lastName.left(3);
-        writeFile(file("rows.csv"), QStringLiteral("offset,last_name\r\n%1,%2\r\n")
-                                        .arg(player.keyOffset)
-                                        .arg(lastName)
-                                        .toUtf8());
+        QVERIFY(writeFile(file("rows.csv"), QStringLiteral("offset,last_name\r\n%1,%2\r\n")
+                                                .arg(player.keyOffset)
+                                                .arg(lastName)
+                                                .toUtf8()));
         QStringList arguments{"import", m_base, file("rows.csv"), "--no-backup"};
         if (unlinkOption)
             arguments.append("--unlink-renamed-pictures");
@@ -835,7 +825,7 @@ private slots:
                                     .arg(goalie.keyOffset)
                                     .arg(keyByte(skater, 1))
                                     .toUtf8();
-        writeFile(file("rows.csv"), rows);
+        QVERIFY(writeFile(file("rows.csv"), rows));
         const QMap<QString, QByteArray> before = snapshot(m_base);
         const Outcome dry = cli({"import", m_base, file("rows.csv"), "--dry-run"});
         QCOMPARE(snapshot(m_base), before);
@@ -913,7 +903,7 @@ private slots:
         QFETCH(QString, reason);
         const QString path = m_dir.filePath(name);
         if (!name.startsWith("missing"))
-            writeFile(path, bytes);
+            QVERIFY(writeFile(path, bytes));
         const QMap<QString, QByteArray> before = snapshot(m_base);
         const Outcome outcome = cli({"import", m_base, path});
         QCOMPARE(outcome.status, 2);
@@ -929,9 +919,9 @@ private slots:
     void spreadsheetCsv()
     {
         const Sample::SamplePlayer &skater = firstSkater();
-        writeFile(file("rows.csv"), "\xEF\xBB\xBFoffset,last_name\n"
-                                        + number(skater.keyOffset).toUtf8()
-                                        + ",\"Smith, \"\"Jr\"\"\"\n");
+        QVERIFY(writeFile(file("rows.csv"), "\xEF\xBB\xBFoffset,last_name\n" +
+                                                number(skater.keyOffset).toUtf8() +
+                                                ",\"Smith, \"\"Jr\"\"\"\n"));
         const Outcome outcome = cli({"import", m_base, file("rows.csv"), "--no-backup"});
         QCOMPARE(outcome.status, 0);
         const Result<PlayerRecord> after = GameFiles::readPlayer(base("key.db"), skater.keyOffset);
@@ -951,10 +941,10 @@ private slots:
                     return GameFiles::WriteFault{true, -1, {}};
                 return std::nullopt;
             });
-        writeFile(file("rows.csv"), QStringLiteral("offset,speed\r\n%1,100\r\n%2,100\r\n")
-                                        .arg(first.keyOffset)
-                                        .arg(second.keyOffset)
-                                        .toUtf8());
+        QVERIFY(writeFile(file("rows.csv"), QStringLiteral("offset,speed\r\n%1,100\r\n%2,100\r\n")
+                                                .arg(first.keyOffset)
+                                                .arg(second.keyOffset)
+                                                .toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv"), "--no-backup"});
         QCOMPARE(outcome.status, 2);
         QVERIFY2(outcome.err.contains(QStringLiteral("offset %1 (%2 %3) could not be written")
@@ -973,9 +963,9 @@ private slots:
         QVERIFY(QDir(m_base).mkdir("att.bak")); // no file can take its place
         const QByteArray key = readFile(base("key.db"));
         const QByteArray att = readFile(base("att.db"));
-        writeFile(
+        QVERIFY(writeFile(
             file("rows.csv"),
-            QStringLiteral("offset,speed\r\n%1,100\r\n").arg(firstSkater().keyOffset).toUtf8());
+            QStringLiteral("offset,speed\r\n%1,100\r\n").arg(firstSkater().keyOffset).toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv")});
         QCOMPARE(outcome.status, 2);
         QVERIFY2(outcome.err.startsWith(QLatin1String(
@@ -1014,7 +1004,7 @@ private slots:
             folder = disk.path();
             QVERIFY(Sample::writeBaseRosters(folder).ok());
             for (const char *name : {"teams.bak", "key.bak", "att.bak"})
-                writeFile(QDir(folder).filePath(name), "an earlier backup");
+                QVERIFY(writeFile(QDir(folder).filePath(name), "an earlier backup"));
             QVERIFY(disk.fill());
             options.clear();
         } else {
@@ -1026,9 +1016,10 @@ private slots:
         QMap<QString, QByteArray> before;
         for (const QString &name : QDir(folder).entryList(QDir::Files))
             before.insert(name, readFile(QDir(folder).filePath(name)));
-        writeFile(file("rows.csv"), QStringLiteral("offset,first_name,speed\r\n%1,Zed,100\r\n")
-                                        .arg(firstSkater().keyOffset)
-                                        .toUtf8());
+        QVERIFY(
+            writeFile(file("rows.csv"), QStringLiteral("offset,first_name,speed\r\n%1,Zed,100\r\n")
+                                            .arg(firstSkater().keyOffset)
+                                            .toUtf8()));
         const Outcome outcome = cli(QStringList{"import", folder, file("rows.csv")} + options);
         QCOMPARE(outcome.status, 2);
         for (const QString &words : said)
@@ -1054,12 +1045,13 @@ private slots:
             for (const char *name : {"teams", "key", "att"})
                 QVERIFY(QFile::copy(base(qPrintable(name + QStringLiteral(".db"))),
                                     base(qPrintable(name + QStringLiteral(".bak")))));
-            writeFile(file("rows.csv"),
-                      QStringLiteral("offset,speed\r\n%1,100\r\n").arg(firstSkater().keyOffset).toUtf8());
+            QVERIFY(writeFile(file("rows.csv"), QStringLiteral("offset,speed\r\n%1,100\r\n")
+                                                    .arg(firstSkater().keyOffset)
+                                                    .toUtf8()));
             QCOMPARE(cli({"import", m_base, file("rows.csv"), "--no-backup"}).status, 0);
         }
         const QString output = disk.filePath("out.csv");
-        writeFile(output, "an earlier export");
+        QVERIFY(writeFile(output, "an earlier export"));
         QVERIFY(disk.fill());
         const Outcome outcome =
             cli(QStringList{command.first(), m_base} + command.mid(1) + QStringList{"--output", output});
@@ -1171,9 +1163,9 @@ private slots:
             att[attribOffsetOf(player) + index] = char(value);
         else
             (file == 't' ? teams : key).append(QByteArray(value, 'x'));
-        writeFile(base("teams.db"), teams);
-        writeFile(base("key.db"), key);
-        writeFile(base("att.db"), att);
+        QVERIFY(writeFile(base("teams.db"), teams));
+        QVERIFY(writeFile(base("key.db"), key));
+        QVERIFY(writeFile(base("att.db"), att));
 
         // Strictly, every free agent of the sample is a finding as well.
         qsizetype count = finding.isEmpty() ? 0 : 1;
@@ -1296,7 +1288,7 @@ private slots:
 
         // A roster already there is never replaced, whatever the case of its name.
         QVERIFY(QFile::rename(QDir(folder).filePath("key.db"), QDir(folder).filePath("KEY.DB")));
-        writeFile(QDir(folder).filePath("KEY.DB"), "mine");
+        QVERIFY(writeFile(QDir(folder).filePath("KEY.DB"), "mine"));
         const Outcome again = cli({"sample", folder});
         QCOMPARE(again.status, 2);
         QVERIFY2(again.err.contains("teams.db: already there"), qPrintable(again.err));
@@ -1458,12 +1450,12 @@ private slots:
             const QByteArray key = readFile(base("key.db"));
             const qint32 at = qFromLittleEndian<qint32>(key.constData() + skater + 36) + 17;
             att[at] = char(att[at] ^ 1);
-            writeFile(base("att.db"), att);
+            QVERIFY(writeFile(base("att.db"), att));
         } else {
             QByteArray bytes = readFile(journalPath());
             const qsizetype at = bytes.lastIndexOf(find);
             QVERIFY(at >= 0);
-            writeFile(journalPath(), bytes.replace(at, find.size(), replace));
+            QVERIFY(writeFile(journalPath(), bytes.replace(at, find.size(), replace)));
         }
         const auto before = gameFiles(m_base);
         const QByteArray journal = readFile(journalPath());
@@ -1563,7 +1555,7 @@ private slots:
         QDir(other).removeRecursively();
         QVERIFY(Sample::writeBaseRosters(other).ok());
         const QString otherKey = QDir(other).filePath("key.db");
-        writeFile(otherKey, readFile(otherKey).left(50000 + 2 * 60));
+        QVERIFY(writeFile(otherKey, readFile(otherKey).left(50000 + 2 * 60)));
         QCOMPARE(import(m_base, {{skater, "speed", "100"}}).status, 0);
 
         const Outcome diff = cli({"diff", other, m_base});
@@ -1574,13 +1566,13 @@ private slots:
                     .err.contains("is in one roster only; a patch cannot carry that"));
 
         QCOMPARE(cli({"diff", m_base, "--output", file("p.csv")}).status, 1);
-        writeFile(otherKey, readFile(otherKey).left(skater)); // the records before his
+        QVERIFY(writeFile(otherKey, readFile(otherKey).left(skater))); // the records before his
         const Outcome applied = cli({"import", other, file("p.csv"), "--no-backup"});
         QCOMPARE(applied.status, 1);
         QVERIFY2(applied.err.contains("refused: line 2"), qPrintable(applied.err));
 
         const QByteArray teams = readFile(QDir(other).filePath("teams.db"));
-        writeFile(QDir(other).filePath("teams.db"), teams.left(teams.size() - 795));
+        QVERIFY(writeFile(QDir(other).filePath("teams.db"), teams.left(teams.size() - 795)));
         const Outcome layout = cli({"diff", m_base, other});
         QCOMPARE(layout.status, 2);
         QVERIFY2(layout.err.contains("rosters of different layouts are not compared"),

@@ -7,7 +7,10 @@
 #include "editorfixture.h"
 #include "fulldisk.h"
 #include "messagescript.h"
+#include "messagetexts.h"
 #include "modalhelper.h"
+#include "players.h"
+#include "testfiles.h"
 
 #include "dialogs/gamefolderwindow.h"
 #include "editor/valuerules.h"
@@ -20,6 +23,7 @@
 #include "startup/startup.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QListWidget>
@@ -38,18 +42,6 @@ constexpr int kTeam = 2;      // the team whose player is edited
 constexpr int kOtherTeam = 3; // where the user goes next
 constexpr int kThirdTeam = 4;
 
-const QString kExitWithoutSaving =
-    QStringLiteral("Do you want to exit without saving this player ?");
-
-// Whole files compared byte for byte, with a readable report.
-#define COMPARE_FILE(actual, expected)                                                             \
-    do {                                                                                           \
-        const QByteArray actualBytes_ = (actual);                                                  \
-        const QByteArray expectedBytes_ = (expected);                                              \
-        QVERIFY2(actualBytes_ == expectedBytes_,                                                   \
-                 qPrintable(#actual ": " + firstDifference(actualBytes_, expectedBytes_)));        \
-    } while (false)
-
 // Every file below folder by its relative path, with its bytes; folders as
 // entries of their own, so one made or removed shows too.
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -60,35 +52,9 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     while (it.hasNext()) {
         const QString path = it.next();
         const QString name = QDir(folder).relativeFilePath(path);
-        entries.insert(name,
-                       it.fileInfo().isDir() ? QByteArray("<folder>") : EditorFixture::read(path));
+        entries.insert(name, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(path));
     }
     return entries;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray randomBytes(quint32 seed, int size)
-{
-    QRandomGenerator rng(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &b : bytes)
-        b = char(rng.bounded(256));
-    return bytes;
-}
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie)
-            return p;
-    }
-    return std::nullopt;
 }
 
 // The one message a fault gave: titled "Puckdex", the exclamation icon,
@@ -105,9 +71,9 @@ void checkFaultMessage(const MessageRequest &message, const QString &file, const
 // follows) and a rating; the last box is left with Tab.
 void editShownPlayer(EditorFixture &f)
 {
-    EditorFixture::type(f.ui().txtFirstName, QStringLiteral("Zed"));
-    EditorFixture::type(f.ui().txtWeight, QStringLiteral("222"));
-    QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+    EditorFixture::type(f.control<QLineEdit>("txtFirstName"), QStringLiteral("Zed"));
+    EditorFixture::type(f.control<QLineEdit>("txtWeight"), QStringLiteral("222"));
+    QLineEdit *speed = f.ratingBox(RatingGroup::AllPlayers, 0);
     EditorFixture::type(speed, QStringLiteral("100"));
     QTest::keyClick(speed, Qt::Key_Tab);
 }
@@ -118,20 +84,20 @@ void checkStillShown(EditorFixture &f, qint64 offset, int team = kTeam)
 {
     QVERIFY(f.window->isPlayerShown());
     QCOMPARE(f.shownOffset(), offset);
-    QCOMPARE(f.ui().txtFirstName->text(), QStringLiteral("Zed"));
-    QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("222"));
-    QCOMPARE(f.ui().cboTeams->currentData().toInt(), team);
+    QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), QStringLiteral("Zed"));
+    QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("222"));
+    QCOMPARE(f.control<QComboBox>("cboTeams")->currentData().toInt(), team);
 }
 
 // No player shown after a record could not be read; the team's list stays.
 void checkNoPlayerShown(EditorFixture &f)
 {
     QVERIFY(!f.window->isPlayerShown());
-    QVERIFY(!f.ui().txtFirstName->isEnabled());
-    QCOMPARE(f.ui().txtFirstName->text(), QString());
-    QCOMPARE(f.window->ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
-    QVERIFY(f.ui().lstPlayers->selectedItems().isEmpty());
-    QVERIFY(f.ui().lstPlayers->isEnabled());
+    QVERIFY(!f.control<QLineEdit>("txtFirstName")->isEnabled());
+    QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), QString());
+    QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), QString());
+    QVERIFY(f.control<QListWidget>("lstPlayers")->selectedItems().isEmpty());
+    QVERIFY(f.control<QListWidget>("lstPlayers")->isEnabled());
 }
 
 // The program goes on after a fault: another team lists its players and
@@ -142,11 +108,11 @@ void checkUsable(EditorFixture &f, const MessageScript &messages, int team = kTh
     QVERIFY(f.chooseTeam(team));
     const QList<PlayerEntry> players = f.players(team);
     QVERIFY(!players.isEmpty());
-    QCOMPARE(f.ui().lstPlayers->count(), players.size());
+    QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), players.size());
     QVERIFY(f.clickPlayer(players.last().offset));
     QVERIFY(f.window->isPlayerShown());
     QCOMPARE(f.shownOffset(), players.last().offset);
-    QCOMPARE(f.ui().txtLastName->text(), players.last().record.lastName());
+    QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), players.last().record.lastName());
     QCOMPARE(messages.shown.size(), before);
 }
 
@@ -158,8 +124,8 @@ void leaveBy(EditorFixture &f, const QString &how, qint64 nextPlayer, int nextTe
     } else if (how == QLatin1String("team")) {
         QVERIFY(f.chooseTeam(nextTeam));
     } else {
-        EditorFixture::activate(f.ui().cmdExit);
-        QTest::mouseClick(f.ui().cmdExit, Qt::LeftButton);
+        EditorFixture::activate(f.control<QPushButton>("cmdExit"));
+        QTest::mouseClick(f.control<QPushButton>("cmdExit"), Qt::LeftButton);
     }
 }
 
@@ -278,8 +244,8 @@ private:
         bool offered = false;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             static_cast<GameFolderWindow *>(w)->setFolder(folder);
-            offered = child<QCheckBox>(w, "chkBackupsRequired")->isChecked();
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            offered = control<QCheckBox>(w, "chkBackupsRequired")->isChecked();
+            QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
         });
         std::unique_ptr<MainWindow> window =
             runStartup(state, freshFolder("ini") + "/PUCKDEX.INI");
@@ -299,15 +265,15 @@ private:
             if (openedOn)
                 *openedOn = window->currentFolder();
             window->setFolder(folder);
-            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
-            QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+            control<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
+            QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
             if (thenExit) {
                 whenModalShown(
                     QStringLiteral("frmGetFileLocation"), [=, &messages](QWidget *again) {
                         if (shown)
                             ++*shown;
                         messages.answer(MessageAnswer::Yes);
-                        QTest::mouseClick(child<QPushButton>(again, "cmdExit"), Qt::LeftButton);
+                        QTest::mouseClick(control<QPushButton>(again, "cmdExit"), Qt::LeftButton);
                     });
             }
         });
@@ -318,12 +284,12 @@ private:
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QComboBox *teams = window.ui().cboTeams;
+        QComboBox *teams = control<QComboBox>(&window, "cboTeams");
         teams->setFocus(Qt::MouseFocusReason);
         teams->setCurrentIndex(teams->findData(team));
         emit teams->activated(teams->currentIndex());
-        QVERIFY(window.ui().lstPlayers->isEnabled());
-        QVERIFY(window.ui().lstPlayers->count() > 0);
+        QVERIFY(control<QListWidget>(&window, "lstPlayers")->isEnabled());
+        QVERIFY(control<QListWidget>(&window, "lstPlayers")->count() > 0);
     }
 
 private slots:
@@ -398,8 +364,8 @@ private slots:
         if (playerShown) {
             checkStillShown(f, t.shown);
         } else {
-            QVERIFY(!f.ui().lstPlayers->isEnabled());
-            QCOMPARE(f.ui().lstPlayers->count(), 0);
+            QVERIFY(!f.control<QListWidget>("lstPlayers")->isEnabled());
+            QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
         }
         // Nothing was made where the folder was.
         QVERIFY(!QFileInfo::exists(folder));
@@ -424,11 +390,11 @@ private slots:
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), shownBefore);
         if (playerShown) {
-            COMPARE_FILE(f.key(), clean.key);
-            COMPARE_FILE(f.att(), clean.att);
+            COMPARE_BYTES(f.key(), clean.key);
+            COMPARE_BYTES(f.att(), clean.att);
         } else {
-            QVERIFY(f.ui().lstPlayers->count() > 0);
-            COMPARE_FILE(f.key(), f.originalKey);
+            QVERIFY(f.control<QListWidget>("lstPlayers")->count() > 0);
+            COMPARE_BYTES(f.key(), f.originalKey);
         }
         if (leave == QLatin1String("exit"))
             QVERIFY(!f.window->isVisible());
@@ -476,15 +442,15 @@ private slots:
             checkNoPlayerShown(f);
         } else {
             // The team itself was read: its fields show, its list is empty.
-            QVERIFY(!f.ui().txtName->text().isEmpty());
-            QVERIFY(f.ui().lstPlayers->isEnabled());
-            QCOMPARE(f.ui().lstPlayers->count(), 0);
+            QVERIFY(!f.control<QLineEdit>("txtName")->text().isEmpty());
+            QVERIFY(f.control<QListWidget>("lstPlayers")->isEnabled());
+            QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
         }
         QVERIFY(!QFileInfo::exists(path));
 
         QVERIFY(QFile::rename(away, path));
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
         checkUsable(f, messages);
     }
 
@@ -501,22 +467,24 @@ private slots:
         int questions = 0;
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
             ++questions;
-            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, "cmdYes"), Qt::LeftButton);
         });
-        EditorFixture::type(f.ui().txtLastName, QStringLiteral("zzyzx"));
+        EditorFixture::type(f.control<QLineEdit>("txtLastName"), QStringLiteral("zzyzx"));
 
         WriteFaultOn readOnly(QStringLiteral("key.db"), {true, -1, {}});
         QVERIFY(f.clickPlayer(t.next));
         QTRY_COMPARE(messages.shown.size(), 1);
         QCOMPARE(questions, 1);
-        checkFaultMessage(messages.shown.first(), f.path("key.db"),
-                          QStringLiteral("the file is read-only"));
+        checkFaultMessage(messages.shown.first(), f.path("key.db"), kReadOnly);
         QVERIFY(f.window->isPlayerShown());
         QCOMPARE(f.shownOffset(), t.shown);
-        QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
-        QCOMPARE(f.ui().lstPlayers->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly).size(), 1);
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), QStringLiteral("Zzyzx"));
+        QCOMPARE(f.control<QListWidget>("lstPlayers")
+                     ->findItems(QStringLiteral("Zzyzx"), Qt::MatchExactly)
+                     .size(),
+                 1);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
 
         // Writable again: the next click saves the new name, asking nothing more.
         readOnly.remove();
@@ -527,8 +495,8 @@ private slots:
         QByteArray expected = f.originalKey;
         expected.replace(t.shown + PlayerRecord::LastName.offset, PlayerRecord::LastName.width,
                          QByteArray("Zzyzx").leftJustified(PlayerRecord::LastName.width, '\0'));
-        COMPARE_FILE(f.key(), expected);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), expected);
+        COMPARE_BYTES(f.att(), f.originalAtt);
         checkUsable(f, messages);
     }
 
@@ -569,23 +537,22 @@ private slots:
             messages.answer(MessageAnswer::No);
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
-        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)),
-                          QStringLiteral("the file is read-only"));
+        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), kReadOnly);
         QVERIFY(messages.shown.first().text.startsWith(QStringLiteral("Zed ")));
         QVERIFY(f.window->isVisible());
         QVERIFY(messages.shown.first().text.endsWith(QStringLiteral("Nothing was written.")));
         checkStillShown(f, t.shown);
         // Both files are checked before either is written: neither changed.
-        COMPARE_FILE(f.key(), f.originalKey);
-        COMPARE_FILE(f.att(), f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
 
         // Writable again: leaving him saves him.
         readOnly.remove();
         const qsizetype before = messages.shown.size();
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), before);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         if (leave == QLatin1String("exit"))
             QVERIFY(!f.window->isVisible());
         else
@@ -676,22 +643,22 @@ private slots:
         checkStillShown(f, t.shown);
 
         if (!restoreFails) {
-            COMPARE_FILE(f.key(), f.originalKey);
-            COMPARE_FILE(f.att(), f.originalAtt);
+            COMPARE_BYTES(f.key(), f.originalKey);
+            COMPARE_BYTES(f.att(), f.originalAtt);
         } else {
             // Only the bytes that got through changed, and they are the new ones.
             const qint64 at = keyFile ? t.shown : f.player(t.shown).attribOffset();
             QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
             torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
-            COMPARE_FILE(keyFile ? f.key() : f.att(), torn);
-            COMPARE_FILE(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+            COMPARE_BYTES(keyFile ? f.key() : f.att(), torn);
+            COMPARE_BYTES(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
         }
 
         GameFiles::setWriteFaultHook({});
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         checkUsable(f, messages);
     }
 
@@ -723,7 +690,7 @@ private slots:
         }
         const qint64 cut = keyFile ? last.offset + 30 : last.record.attribOffset() + 5;
         QByteArray shortened = (keyFile ? f.originalKey : f.originalAtt).left(cut);
-        writeFile(f.path(qPrintable(file)), shortened);
+        QVERIFY(writeFile(f.path(qPrintable(file)), shortened));
 
         QVERIFY(f.clickPlayer(last.offset));
         QCOMPARE(messages.shown.size(), 1);
@@ -748,8 +715,8 @@ private slots:
         QCOMPARE(f.shownOffset(), t.next);
         QVERIFY(f.chooseTeam(kOtherTeam));
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), keyFile ? shortened : f.originalKey);
-        COMPARE_FILE(f.att(), keyFile ? f.originalAtt : shortened);
+        COMPARE_BYTES(f.key(), keyFile ? shortened : f.originalKey);
+        COMPARE_BYTES(f.att(), keyFile ? f.originalAtt : shortened);
         // Other teams' ratings may lie beyond a cut attribute file.
         if (keyFile)
             checkUsable(f, messages);
@@ -819,24 +786,24 @@ private slots:
                                .arg(attribSize)
                                .arg(att.size());
         }
-        writeFile(f.path("key.db"), key);
-        writeFile(f.path("att.db"), att);
+        QVERIFY(writeFile(f.path("key.db"), key));
+        QVERIFY(writeFile(f.path("att.db"), att));
 
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
         checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), reason);
         checkStillShown(f, t.shown);
         // No file grew, and with one record damaged neither was written.
-        COMPARE_FILE(f.key(), key);
-        COMPARE_FILE(f.att(), att);
+        COMPARE_BYTES(f.key(), key);
+        COMPARE_BYTES(f.att(), att);
 
         // Repaired by the other program: leaving him now saves him.
-        writeFile(f.path("key.db"), f.originalKey);
-        writeFile(f.path("att.db"), f.originalAtt);
+        QVERIFY(writeFile(f.path("key.db"), f.originalKey));
+        QVERIFY(writeFile(f.path("att.db"), f.originalAtt));
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 1);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
         checkUsable(f, messages);
     }
 
@@ -873,8 +840,8 @@ private slots:
             QVERIFY(f.clickPlayer(t.shown));
             editShownPlayer(f);
         }
-        const QByteArray shorter = EditorFixture::read(f.path("teams.db")).left(kept);
-        writeFile(f.path("teams.db"), shorter);
+        const QByteArray shorter = readFile(f.path("teams.db")).left(kept);
+        QVERIFY(writeFile(f.path("teams.db"), shorter));
 
         QVERIFY(f.chooseTeam(team));
         QCOMPARE(messages.shown.size(), 1);
@@ -888,13 +855,13 @@ private slots:
             messages.shown.first().text.startsWith(QStringLiteral("The team could not be read.")));
         // The shown player was written before the team was read.
         QVERIFY(!f.window->isPlayerShown());
-        QVERIFY(!f.ui().lstPlayers->isEnabled());
-        QCOMPARE(f.ui().lstPlayers->count(), 0);
-        QCOMPARE(f.ui().txtName->text(), QString());
-        QCOMPARE(f.ui().cboTeams->count(), Sample::kTeamCount);
-        COMPARE_FILE(f.key(), clean.key);
-        COMPARE_FILE(f.att(), clean.att);
-        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), shorter);
+        QVERIFY(!f.control<QListWidget>("lstPlayers")->isEnabled());
+        QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), 0);
+        QCOMPARE(f.control<QLineEdit>("txtName")->text(), QString());
+        QCOMPARE(f.control<QComboBox>("cboTeams")->count(), Sample::kTeamCount);
+        COMPARE_BYTES(f.key(), clean.key);
+        COMPARE_BYTES(f.att(), clean.att);
+        COMPARE_BYTES(readFile(f.path("teams.db")), shorter);
 
         // The teams still in the file work as before.
         if (kept >= 795 * (kOtherTeam + 1))
@@ -964,11 +931,11 @@ private slots:
         att[at + weightClassByte] = char(17);
         att[at + (goalie ? 16 : 6)] = char(3); // a shown rating
         scribble(att, mate.attribOffset(), mate.isGoalie() ? 17 : 21);
-        QByteArray teams = EditorFixture::read(f.path("teams.db"));
+        QByteArray teams = readFile(f.path("teams.db"));
         scribble(teams, 795 * kTeam + 100, 50);
-        writeFile(f.path("key.db"), key);
-        writeFile(f.path("att.db"), att);
-        writeFile(f.path("teams.db"), teams);
+        QVERIFY(writeFile(f.path("key.db"), key));
+        QVERIFY(writeFile(f.path("att.db"), att));
+        QVERIFY(writeFile(f.path("teams.db"), teams));
 
         leaveBy(f, QStringLiteral("player"), t.next);
         QCOMPARE(messages.shown.size(), 0);
@@ -991,9 +958,9 @@ private slots:
         // The weight class goes with a weight the user changed, and only then.
         if (edited)
             expectedAtt[at + weightClassByte] = char(weightClass(222));
-        COMPARE_FILE(f.key(), expectedKey);
-        COMPARE_FILE(f.att(), expectedAtt);
-        COMPARE_FILE(EditorFixture::read(f.path("teams.db")), teams);
+        COMPARE_BYTES(f.key(), expectedKey);
+        COMPARE_BYTES(f.att(), expectedAtt);
+        COMPARE_BYTES(readFile(f.path("teams.db")), teams);
         // The names as shown, each padded with NULs over what the other
         // program left after its NUL.
         const auto field = [](const QString &text, FieldSpan span) {
@@ -1024,9 +991,9 @@ private slots:
         const QString folder = freshFolder(QStringLiteral("backup"));
         QVERIFY(Sample::writeBaseRosters(folder).ok());
         QVERIFY(QDir(folder).mkdir(blocked));
-        writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept");
+        QVERIFY(writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept"));
         // Backups of an earlier run, kept when this run makes none.
-        writeFile(QDir(folder).filePath("key.bak"), "older backup");
+        QVERIFY(writeFile(QDir(folder).filePath("key.bak"), "older backup"));
         const auto before = snapshot(folder);
 
         MessageScript messages;
@@ -1048,7 +1015,7 @@ private slots:
         }
         QCOMPARE(snapshot(folder), expected);
 
-        QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+        QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         chooseTeamIn(*window, kTeam);
         QCOMPARE(messages.shown.size(), 1);
     }
@@ -1062,7 +1029,7 @@ private slots:
         const QString folder = disk.path();
         QVERIFY(Sample::writeBaseRosters(folder).ok());
         for (const char *name : {"teams.bak", "key.bak", "att.bak"})
-            writeFile(QDir(folder).filePath(name), "an earlier backup");
+            QVERIFY(writeFile(QDir(folder).filePath(name), "an earlier backup"));
         QVERIFY(disk.fill());
         const auto before = snapshot(folder);
 
@@ -1099,11 +1066,11 @@ private slots:
         const QByteArray random = randomBytes(42, 3000);
         if (kind == QLatin1String("folder")) {
             QVERIFY(QDir(place).mkdir("PUCKDEX.INI"));
-            writeFile(settings + QStringLiteral("/inside.txt"), "kept");
+            QVERIFY(writeFile(settings + QStringLiteral("/inside.txt"), "kept"));
         } else if (kind == QLatin1String("random")) {
-            writeFile(settings, random);
+            QVERIFY(writeFile(settings, random));
         } else {
-            writeFile(place + QStringLiteral("/blocker"), "a file");
+            QVERIFY(writeFile(place + QStringLiteral("/blocker"), "a file"));
             settings = place + QStringLiteral("/blocker/PUCKDEX.INI");
         }
         const auto before = snapshot(place);
@@ -1129,7 +1096,7 @@ private slots:
 
         if (kind == QLatin1String("random")) {
             // Readable, so the folder is added and every old byte kept.
-            const QByteArray after = EditorFixture::read(settings);
+            const QByteArray after = readFile(settings);
             QVERIFY(after.startsWith(random));
             QCOMPARE(
                 ProfileFile(settings).readString(Startup::SettingsSection, Startup::GamePathKey),
@@ -1156,9 +1123,9 @@ private slots:
         QVERIFY(f.open([&](EditorFixture &fx) {
             if (kind == QLatin1String("folder")) {
                 QDir(fx.dir.path()).mkdir("PUCKDEX.INI");
-                writeFile(fx.settingsPath() + "/inside.txt", "kept");
+                QVERIFY(writeFile(fx.settingsPath() + "/inside.txt", "kept"));
             } else {
-                writeFile(fx.settingsPath(), random);
+                QVERIFY(writeFile(fx.settingsPath(), random));
             }
         }));
         const auto before = snapshot(f.dir.path());
@@ -1168,26 +1135,25 @@ private slots:
         bool stayedOpen = false;
         whenModalShown(QStringLiteral("frmStdPlayerAttrib"), [&](QWidget *w) {
             for (const char *name : {"txtStdFwd_2", "txtStdFwd_3", "txtStdGoal_2", "txtStdGoal_3"})
-                shown.append(child<QLineEdit>(w, name)->text());
-            QTest::mouseClick(child<QPushButton>(w, "cmdSave"), Qt::LeftButton);
+                shown.append(control<QLineEdit>(w, name)->text());
+            QTest::mouseClick(control<QPushButton>(w, "cmdSave"), Qt::LeftButton);
             // A failed save keeps the window open with the user's values.
             stayedOpen = w->isVisible();
             if (stayedOpen)
-                QTest::mouseClick(child<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
         });
-        QTest::mouseClick(f.ui().cmdStdAttrib, Qt::LeftButton);
+        QTest::mouseClick(f.control<QPushButton>("cmdStdAttrib"), Qt::LeftButton);
         QCOMPARE(shown, (QStringList{"160", "40", "160", "25"}));
         QCOMPARE(stayedOpen, !writable);
         QCOMPARE(messages.shown.size(), writable ? 0 : 1);
         if (!writable) {
             checkFaultMessage(messages.shown.first(), f.settingsPath(),
                               QStringLiteral("is a folder, not a file"));
-            QVERIFY(messages.shown.first().text.startsWith(
-                QStringLiteral("The templates could not be saved")));
+            QVERIFY(messages.shown.first().text.startsWith(kTemplatesNotSaved));
             messages.shown.clear();
             QCOMPARE(snapshot(f.dir.path()), before);
         } else {
-            const QByteArray after = EditorFixture::read(f.settingsPath());
+            const QByteArray after = readFile(f.settingsPath());
             QVERIFY(after.startsWith(random));
             QCOMPARE(ProfileFile(f.settingsPath()).readInt(u"Puckdex", u"StandardForward2", 0),
                      160);
@@ -1196,8 +1162,8 @@ private slots:
         // Applying the templates works from the defaults.
         QVERIFY(f.chooseTeam(kTeam));
         QVERIFY(f.clickPlayer(targetsOf(f, false).shown));
-        QTest::mouseClick(f.ui().cmdApplyStd, Qt::LeftButton);
-        QCOMPARE(f.ui().txtWeight->text(), QStringLiteral("160"));
+        QTest::mouseClick(f.control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("160"));
         QCOMPARE(messages.shown.size(), 0);
     }
 
@@ -1231,7 +1197,7 @@ private slots:
         QFETCH(QString, prefix);
         const QString folder = freshFolder(QStringLiteral("index"));
         QVERIFY(Sample::writeSavedGames(folder, games).ok());
-        writeFile(QDir(folder).filePath(Sample::IndexFileName), index);
+        QVERIFY(writeFile(QDir(folder).filePath(Sample::IndexFileName), index));
         const auto before = snapshot(folder);
 
         MessageScript messages;
@@ -1243,9 +1209,9 @@ private slots:
         if (several) {
             whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
                 ++savedGameWindows;
-                auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+                auto *list = control<QListWidget>(w, "lstSeasonToEdit");
                 list->item(0)->setSelected(true);
-                QTest::mouseClick(child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "cmdOK"), Qt::LeftButton);
             });
         }
         ProgramState state;
@@ -1262,7 +1228,7 @@ private slots:
             QVERIFY(window);
             QCOMPARE(messages.shown.size(), 0);
             QCOMPARE(state.Files.prefix, prefix);
-            QCOMPARE(window->ui().cboTeams->count(), Sample::kTeamCount);
+            QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         }
         QCOMPARE(snapshot(folder), before);
     }
@@ -1277,12 +1243,10 @@ private slots:
         QTest::addColumn<int>("attMode");
         QTest::addColumn<QString>("refused"); // the file named, or empty when saved
         QTest::addColumn<QString>("reason");
-        QTest::newRow("key.db marked read-only") << 0444 << 0666 << "key.db"
-                                                 << "the file is read-only";
+        QTest::newRow("key.db marked read-only") << 0444 << 0666 << "key.db" << kReadOnly;
         QTest::newRow("key.db not the user's to write") << 0644 << 0666 << "key.db"
                                                         << "Permission denied";
-        QTest::newRow("att.db marked read-only") << 0666 << 0444 << "att.db"
-                                                 << "the file is read-only";
+        QTest::newRow("att.db marked read-only") << 0666 << 0444 << "att.db" << kReadOnly;
         QTest::newRow("att.db not the user's to write") << 0666 << 0644 << "att.db"
                                                         << "Permission denied";
         QTest::newRow("both writable") << 0666 << 0666 << ""
@@ -1330,9 +1294,9 @@ private slots:
         asRoot.start(helper, {cleanDir.path(), QString::number(offset)});
         QVERIFY(asRoot.waitForFinished(30000));
         QCOMPARE(asRoot.exitCode(), 0);
-        const QByteArray cleanKey = EditorFixture::read(cleanDir.filePath("key.db"));
-        const QByteArray cleanAtt = EditorFixture::read(cleanDir.filePath("att.db"));
-        QVERIFY(cleanKey != EditorFixture::read(dir.filePath("key.db")));
+        const QByteArray cleanKey = readFile(cleanDir.filePath("key.db"));
+        const QByteArray cleanAtt = readFile(cleanDir.filePath("att.db"));
+        QVERIFY(cleanKey != readFile(dir.filePath("key.db")));
 
         const auto modeOf = [](int mode) {
             QFileDevice::Permissions p;
@@ -1346,7 +1310,7 @@ private slots:
             }
             return p;
         };
-        const QByteArray att = EditorFixture::read(dir.filePath("att.db"));
+        const QByteArray att = readFile(dir.filePath("att.db"));
         QVERIFY(QFile::setPermissions(dir.filePath("key.db"), modeOf(keyMode)));
         QVERIFY(QFile::setPermissions(dir.filePath("att.db"), modeOf(attMode)));
         const auto before = snapshot(dir.path());
@@ -1367,16 +1331,16 @@ private slots:
 
         if (refused.isEmpty()) {
             QCOMPARE(code, 0);
-            COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), cleanKey);
-            COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), cleanAtt);
+            COMPARE_BYTES(readFile(dir.filePath("key.db")), cleanKey);
+            COMPARE_BYTES(readFile(dir.filePath("att.db")), cleanAtt);
             return;
         }
         QCOMPARE(code, 10);
         QCOMPARE(err, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dir.filePath(refused)),
                                                    reason));
         // Both files are checked before either is written: nothing changed.
-        COMPARE_FILE(EditorFixture::read(dir.filePath("key.db")), before.value("key.db"));
-        COMPARE_FILE(EditorFixture::read(dir.filePath("att.db")), att);
+        COMPARE_BYTES(readFile(dir.filePath("key.db")), before.value("key.db"));
+        COMPARE_BYTES(readFile(dir.filePath("att.db")), att);
         QCOMPARE(snapshot(dir.path()), before);
     }
 };

@@ -1,6 +1,8 @@
 #include "editorfixture.h"
 #include "messagescript.h"
+#include "messagetexts.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "editor/valuerules.h"
 
@@ -9,23 +11,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
 using namespace Puckdex;
 
 namespace {
-
-const QString kAdjusted = QStringLiteral("\r\nThe attribute will be adjusted");
-
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie && skip-- == 0)
-            return p;
-    }
-    return std::nullopt;
-}
 
 // Types into the box and leaves it with Tab, as a user does.
 void typeAndTab(QLineEdit *box, const QString &text)
@@ -39,13 +31,13 @@ void answerPicture(const char *button, const char *option = nullptr, QString *qu
 {
     whenModalShown(QStringLiteral("frmDelPlayerPic"), [=](QWidget *w) {
         if (question)
-            *question = child<QLabel>(w, "lblDelPic")->text();
+            *question = control<QLabel>(w, "lblDelPic")->text();
         if (option)
-            QTest::mouseClick(child<QRadioButton>(w, option), Qt::LeftButton);
+            QTest::mouseClick(control<QRadioButton>(w, option), Qt::LeftButton);
         if (QByteArray(button) == "close")
             w->close();
         else
-            QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, button), Qt::LeftButton);
     });
 }
 
@@ -145,7 +137,7 @@ private slots:
         if (message.isEmpty()) {
             QCOMPARE(messages.texts(), QStringList());
         } else {
-            QCOMPARE(messages.texts(), QStringList{message + kAdjusted});
+            QCOMPARE(messages.texts(), QStringList{adjusted(message)});
             QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
             QCOMPARE(messages.shown.first().title, QStringLiteral("Puckdex"));
         }
@@ -179,7 +171,7 @@ private slots:
         MessageScript messages;
         const qint64 offset = f.shownOffset();
         const PlayerRecord before = f.player(offset);
-        typeAndTab(f.ui().txtWeight, QString::number(pounds));
+        typeAndTab(f.control<QLineEdit>("txtWeight"), QString::number(pounds));
         const int inMemory = goalie ? f.window->currentGoalieAttribs().weightClass()
                                     : f.window->currentSkaterAttribs().weightClass();
         QCOMPARE(inMemory, weightClass);
@@ -200,11 +192,13 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, false));
-        QTest::mouseClick(f.ui().txtHeightFeet, Qt::LeftButton);
-        QTest::keyClick(f.ui().txtHeightFeet, Qt::Key_Tab);
-        QTRY_COMPARE(f.ui().txtHeightInches->selectedText(), f.ui().txtHeightInches->text());
-        QTest::mouseClick(f.ui().txtFwdDef_3, Qt::LeftButton);
-        QTRY_COMPARE(f.ui().txtFwdDef_3->selectedText(), f.ui().txtFwdDef_3->text());
+        QTest::mouseClick(f.control<QLineEdit>("txtHeightFeet"), Qt::LeftButton);
+        QTest::keyClick(f.control<QLineEdit>("txtHeightFeet"), Qt::Key_Tab);
+        QTRY_COMPARE(f.control<QLineEdit>("txtHeightInches")->selectedText(),
+                     f.control<QLineEdit>("txtHeightInches")->text());
+        QTest::mouseClick(f.control<QLineEdit>("txtFwdDef_3"), Qt::LeftButton);
+        QTRY_COMPARE(f.control<QLineEdit>("txtFwdDef_3")->selectedText(),
+                     f.control<QLineEdit>("txtFwdDef_3")->text());
     }
 
     void statusLineHelp()
@@ -212,21 +206,23 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, true));
-        QLabel *status = f.ui().lblStatus;
+        QLabel *status = f.control<QLabel>("lblStatus");
         const auto over = [](QWidget *w, QPoint at = QPoint(2, 2)) { QTest::mouseMove(w, at); };
 
-        over(f.ui().txtWeight);
+        over(f.control<QLineEdit>("txtWeight"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 155 and 239 pounds"));
-        over(f.ui().txtHeightInches);
+        over(f.control<QLineEdit>("txtHeightInches"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 5 feet and 6 feet 11 inches"));
-        over(f.ui().txtAllPlayers_2);
+        over(f.control<QLineEdit>("txtAllPlayers_2"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
         // A label keeps the last help; the frame's own surface clears it.
-        over(f.ui().lblAllPlayers_2);
+        over(f.control<QLabel>("lblAllPlayers_2"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
-        over(f.ui().fraAllPlayers, QPoint(f.ui().fraAllPlayers->width() - 4, f.ui().fraAllPlayers->height() - 4));
+        over(f.control<QGroupBox>("fraAllPlayers"),
+             QPoint(f.control<QGroupBox>("fraAllPlayers")->width() - 4,
+                    f.control<QGroupBox>("fraAllPlayers")->height() - 4));
         QCOMPARE(status->text(), QString());
-        over(f.ui().txtGoalies_1);
+        over(f.control<QLineEdit>("txtGoalies_1"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
         over(f.window.get(), QPoint(f.window->width() - 3, 3));
         QCOMPARE(status->text(), QString());
@@ -234,17 +230,19 @@ private slots:
         // A skater: his own ranges.
         const auto skater = firstOf(f.players(5), false);
         QVERIFY(f.clickPlayer(skater->offset));
-        over(f.ui().txtWeight);
+        over(f.control<QLineEdit>("txtWeight"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 160 and 254 pounds"));
-        over(f.ui().txtAllPlayers_0);
+        over(f.control<QLineEdit>("txtAllPlayers_0"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 40 and 100 and a multiple of 4"));
-        over(f.ui().txtFwdDef_2);
+        over(f.control<QLineEdit>("txtFwdDef_2"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 0 and 100"));
-        over(f.ui().txtFwdDef_9);
+        over(f.control<QLineEdit>("txtFwdDef_9"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 0 and 100"));
-        over(f.ui().txtFwdDef_8);
+        over(f.control<QLineEdit>("txtFwdDef_8"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 40 and 100 and a multiple of 4"));
-        over(f.ui().fraHanded, QPoint(f.ui().fraHanded->width() - 3, f.ui().fraHanded->height() - 3));
+        over(f.control<QGroupBox>("fraHanded"),
+             QPoint(f.control<QGroupBox>("fraHanded")->width() - 3,
+                    f.control<QGroupBox>("fraHanded")->height() - 3));
         QCOMPARE(status->text(), QString());
     }
 
@@ -267,11 +265,12 @@ private slots:
         QVERIFY(showPlayer(f, goalie));
         MessageScript messages;
         // A wrong weight being edited: the click leaves it, so it is checked.
-        EditorFixture::type(f.ui().txtWeight, QStringLiteral("999"));
+        EditorFixture::type(f.control<QLineEdit>("txtWeight"), QStringLiteral("999"));
         auto *box = f.window->findChild<QGroupBox *>(frame);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() - 4));
         QVERIFY(f.window->findChild<QLineEdit *>(first)->hasFocus());
-        QCOMPARE(f.ui().txtWeight->text(), goalie ? QStringLiteral("239") : QStringLiteral("254"));
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(),
+                 goalie ? QStringLiteral("239") : QStringLiteral("254"));
         QCOMPARE(messages.shown.size(), 1);
     }
 
@@ -297,10 +296,10 @@ private slots:
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, false));
         MessageScript messages;
-        const QStringList before = listed(f.ui().lstPlayers);
-        typeAndTab(f.ui().txtFirstName, typed);
-        QCOMPARE(f.ui().txtFirstName->text(), shown);
-        QCOMPARE(listed(f.ui().lstPlayers), before);
+        const QStringList before = listed(f.control<QListWidget>("lstPlayers"));
+        typeAndTab(f.control<QLineEdit>("txtFirstName"), typed);
+        QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), shown);
+        QCOMPARE(listed(f.control<QListWidget>("lstPlayers")), before);
         // And the player can be saved with it.
         const qint64 offset = f.shownOffset();
         QVERIFY(f.chooseTeam(6));
@@ -313,7 +312,7 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, false));
-        QLineEdit *first = f.ui().txtFirstName;
+        QLineEdit *first = f.control<QLineEdit>("txtFirstName");
         EditorFixture::type(first, QStringLiteral("Jörg"));
         QCOMPARE(first->text(), QStringLiteral("Jörg"));
         first->insert(QStringLiteral("日本"));
@@ -323,8 +322,9 @@ private slots:
         EditorFixture::type(first, QStringLiteral("JörgΩ"));
         QCOMPARE(first->text(), QStringLiteral("Jörg"));
         // The limit counts characters of the code page.
-        EditorFixture::type(f.ui().txtLastName, QStringLiteral("Ääääääääääääääääääää"));
-        QCOMPARE(f.ui().txtLastName->text().size(), 17);
+        EditorFixture::type(f.control<QLineEdit>("txtLastName"),
+                            QStringLiteral("Ääääääääääääääääääää"));
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text().size(), 17);
     }
 
     void renamingMovesTheEntryAndKeepsThePlayerShown()
@@ -333,21 +333,21 @@ private slots:
         QVERIFY(f.open());
         MessageScript messages;
         QVERIFY(f.chooseTeam(5));
-        QListWidget *list = f.ui().lstPlayers;
+        QListWidget *list = f.control<QListWidget>("lstPlayers");
         const qint64 offset = list->item(0)->data(Qt::UserRole).toLongLong();
         QVERIFY(f.clickPlayer(offset));
-        const QString firstName = f.ui().txtFirstName->text();
-        const QString weight = f.ui().txtWeight->text();
+        const QString firstName = f.control<QLineEdit>("txtFirstName")->text();
+        const QString weight = f.control<QLineEdit>("txtWeight")->text();
 
         QString question;
         answerPicture("cmdYes", nullptr, &question);
-        typeAndTab(f.ui().txtLastName, QStringLiteral("zzyzx"));
-        QCOMPARE(f.ui().txtLastName->text(), QStringLiteral("Zzyzx"));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QStringLiteral("zzyzx"));
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), QStringLiteral("Zzyzx"));
         QVERIFY(question.endsWith(QStringLiteral(" when ") + firstName + QStringLiteral(" Zzyzx is selected ?")));
         QCOMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Zzyzx"));
         QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), offset);
         QCOMPARE(f.shownOffset(), offset);
-        QCOMPARE(f.ui().txtWeight->text(), weight);
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), weight);
         QVERIFY(f.window->isPlayerShown());
         // Still in memory only.
         QCOMPARE(f.key(), f.originalKey);
@@ -374,7 +374,7 @@ private slots:
         QVERIFY(f.open());
         MessageScript messages;
         QVERIFY(f.chooseTeam(5));
-        QListWidget *list = f.ui().lstPlayers;
+        QListWidget *list = f.control<QListWidget>("lstPlayers");
         QVERIFY(list->count() > 4);
         const qint64 renamed = list->item(0)->data(Qt::UserRole).toLongLong();
         const qint64 target = list->item(2)->data(Qt::UserRole).toLongLong();
@@ -385,16 +385,16 @@ private slots:
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
             asked = true;
             askedFirst = f.key() == f.originalKey;
-            QTest::mouseClick(child<QPushButton>(w, "cmdNo"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, "cmdNo"), Qt::LeftButton);
         });
-        EditorFixture::type(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        EditorFixture::type(f.control<QLineEdit>("txtLastName"), QStringLiteral("Zzyzx"));
         QVERIFY(f.clickPlayer(target));
         // The question comes once the click has reached the list.
         QTRY_VERIFY(asked);
         QVERIFY(askedFirst);
         QTRY_COMPARE(list->item(list->count() - 1)->text(), QStringLiteral("Zzyzx"));
         QCOMPARE(f.shownOffset(), target);
-        QCOMPARE(f.ui().txtLastName->text(), f.player(target).lastName());
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), f.player(target).lastName());
         const PlayerRecord written = f.player(renamed);
         QCOMPARE(written.lastName(), QStringLiteral("Zzyzx"));
         QCOMPARE(written.pictureCodeA(), QStringLiteral("NONE"));
@@ -433,23 +433,25 @@ private slots:
         if (asked) {
             whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
                 ++questions;
-                QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, "cmdYes"), Qt::LeftButton);
             });
         }
-        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
         if (typed == "\b")
-            EditorFixture::type(f.ui().txtLastName, QString());
+            EditorFixture::type(f.control<QLineEdit>("txtLastName"), QString());
         else if (!typed.isEmpty())
-            EditorFixture::type(f.ui().txtLastName, typed);
-        QTest::keyClick(f.ui().txtLastName, Qt::Key_Tab);
+            EditorFixture::type(f.control<QLineEdit>("txtLastName"), typed);
+        QTest::keyClick(f.control<QLineEdit>("txtLastName"), Qt::Key_Tab);
         QCOMPARE(questions, asked ? 1 : 0);
-        QVERIFY(f.ui().lstPlayers->findItems(listedAs, Qt::MatchExactly).size() == 1);
+        QVERIFY(
+            f.control<QListWidget>("lstPlayers")->findItems(listedAs, Qt::MatchExactly).size() ==
+            1);
         QCOMPARE(f.shownOffset(), offset);
         // The next click in the list loads the clicked player normally.
         const auto other = firstOf(f.players(5), true);
         QVERIFY(f.clickPlayer(other->offset));
         QCOMPARE(f.shownOffset(), other->offset);
-        QCOMPARE(f.ui().txtLastName->text(), other->record.lastName());
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), other->record.lastName());
         QCOMPARE(messages.shown.size(), 0);
     }
 
@@ -459,7 +461,7 @@ private slots:
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, false));
         MessageScript messages;
-        QComboBox *jerseys = f.ui().cboJerseyNum;
+        QComboBox *jerseys = f.control<QComboBox>("cboJerseyNum");
         const int loaded = jerseys->currentIndex();
         int taken = -1, free = -1;
         for (int k = 0; k < 100; ++k) {
@@ -487,7 +489,7 @@ private slots:
         QVERIFY(f.open());
         QVERIFY(showPlayer(f, true));
         MessageScript messages;
-        QComboBox *positions = f.ui().cboPosition;
+        QComboBox *positions = f.control<QComboBox>("cboPosition");
         positions->setCurrentIndex(1); // D
         QCOMPARE(positions->currentText(), QStringLiteral("G"));
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sorry, a Goalie cannot play Forward or Defense.")});
@@ -528,9 +530,9 @@ private slots:
         }
         QVERIFY(f.clickPlayer(defenceman));
         MessageScript messages;
-        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
-        QVERIFY(f.ui().txtLastName->hasFocus());
-        QComboBox *positions = f.ui().cboPosition;
+        QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
+        QVERIFY(f.control<QLineEdit>("txtLastName")->hasFocus());
+        QComboBox *positions = f.control<QComboBox>("cboPosition");
         const QPoint centre = positions->rect().center();
         QWheelEvent up(centre, positions->mapToGlobal(centre), QPoint(), QPoint(0, 120),
                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -561,8 +563,8 @@ private slots:
         MessageScript messages;
         if (answer)
             messages.answer(MessageAnswer(answer));
-        typeAndTab(f.ui().txtRookie, typed);
-        QCOMPARE(f.ui().txtRookie->text(), shown);
+        typeAndTab(f.control<QLineEdit>("txtRookie"), typed);
+        QCOMPARE(f.control<QLineEdit>("txtRookie")->text(), shown);
         if (answer) {
             QCOMPARE(messages.texts(), QStringList{QStringLiteral(" Is this player a Rookie ?")});
             QCOMPARE(messages.shown.first().style, MessageStyle::Question);
@@ -586,7 +588,7 @@ private slots:
         QVERIFY(f.clickPlayer(offset));
         QString question;
         answerPicture("cmdYes", nullptr, &question);
-        typeAndTab(f.ui().txtLastName, QStringLiteral("Jones"));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QStringLiteral("Jones"));
         QCOMPARE(question, QStringLiteral("Do you want NHL 96 to show the picture of John Smith when John Jones is selected ?"));
     }
 
@@ -624,24 +626,26 @@ private slots:
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
             ++asked;
             if (!option.isEmpty())
-                QTest::mouseClick(child<QRadioButton>(w, option.constData()), Qt::LeftButton);
+                QTest::mouseClick(control<QRadioButton>(w, option.constData()), Qt::LeftButton);
             if (button == "close")
                 w->close();
             else
-                QTest::mouseClick(child<QPushButton>(w, button.constData()), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, button.constData()), Qt::LeftButton);
         });
         QVERIFY(f.clickPlayer(first->offset));
-        typeAndTab(f.ui().txtLastName, QStringLiteral("Renamedone"));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QStringLiteral("Renamedone"));
         QCOMPARE(asked, 1);
 
         if (askedAgain) {
             whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
                 ++asked;
-                QTest::mouseClick(child<QPushButton>(w, button == "close" ? "cmdYes" : button.constData()), Qt::LeftButton);
+                QTest::mouseClick(
+                    control<QPushButton>(w, button == "close" ? "cmdYes" : button.constData()),
+                    Qt::LeftButton);
             });
         }
         QVERIFY(f.clickPlayer(second->offset));
-        typeAndTab(f.ui().txtLastName, QStringLiteral("Renamedtwo"));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QStringLiteral("Renamedtwo"));
         QVERIFY(f.chooseTeam(6));
         QCOMPARE(asked, askedAgain ? 2 : 1);
 
@@ -681,8 +685,8 @@ private slots:
         MessageScript messages;
         messages.takesFocus = true;
         messages.givesFocusBack = windowManager;
-        QLineEdit *speed = f.ui().txtAllPlayers_0;
-        QLineEdit *agility = f.ui().txtAllPlayers_1;
+        QLineEdit *speed = f.control<QLineEdit>("txtAllPlayers_0");
+        QLineEdit *agility = f.control<QLineEdit>("txtAllPlayers_1");
         EditorFixture::type(speed, QStringLiteral("101"));
         if (byClick)
             QTest::mouseClick(agility, Qt::LeftButton);
@@ -712,7 +716,7 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         QVERIFY(f.chooseTeam(5));
-        QListWidget *list = f.ui().lstPlayers;
+        QListWidget *list = f.control<QListWidget>("lstPlayers");
         QVERIFY(list->count() > 4);
         const qint64 a = list->item(0)->data(Qt::UserRole).toLongLong();
         const qint64 b = list->item(1)->data(Qt::UserRole).toLongLong();
@@ -724,25 +728,25 @@ private slots:
         messages.takesFocus = true;
 
         QVERIFY(f.clickPlayer(a));
-        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
         QVERIFY(f.clickPlayer(b));
         QTRY_COMPARE(f.window->currentPlayerPos(), b);
-        EditorFixture::type(f.ui().txtAllPlayers_0, QStringLiteral("101"));
-        QTest::mouseClick(f.ui().txtLastName, Qt::LeftButton);
+        EditorFixture::type(f.control<QLineEdit>("txtAllPlayers_0"), QStringLiteral("101"));
+        QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
         QCOMPARE(messages.shown.size(), 1);
-        QTRY_COMPARE(QApplication::focusWidget(), f.ui().txtLastName);
+        QTRY_COMPARE(QApplication::focusWidget(), f.control<QLineEdit>("txtLastName"));
         QTest::qWait(10);
 
         bool asked = false;
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
             asked = true;
-            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, "cmdYes"), Qt::LeftButton);
         });
-        QTest::keyClicks(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        QTest::keyClicks(f.control<QLineEdit>("txtLastName"), QStringLiteral("Zzyzx"));
         if (thenAnotherPlayer)
             QVERIFY(f.clickPlayer(c));
         else
-            QTest::keyClick(f.ui().txtLastName, Qt::Key_Tab);
+            QTest::keyClick(f.control<QLineEdit>("txtLastName"), Qt::Key_Tab);
         QTRY_VERIFY(asked);
         QTRY_COMPARE(listed(list), expected);
         QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), b);
@@ -771,7 +775,7 @@ private slots:
         MessageScript messages;
         bool closed = false;
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
-            QTRY_COMPARE(QApplication::focusWidget(), child<QPushButton>(w, "cmdYes"));
+            QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdYes"));
             if (tabToNo)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -780,7 +784,7 @@ private slots:
                 w->close();
         });
         const qint64 offset = f.shownOffset();
-        typeAndTab(f.ui().txtLastName, QStringLiteral("Zzyzx"));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QStringLiteral("Zzyzx"));
         QVERIFY(closed);
         QVERIFY(f.chooseTeam(6));
         QCOMPARE(f.player(offset).pictureCodeA() == "NONE", tabToNo);
@@ -803,7 +807,7 @@ private slots:
         MessageScript messages;
         bool whole = false;
         whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
-            auto *label = child<QLabel>(w, "lblDelPic");
+            auto *label = control<QLabel>(w, "lblDelPic");
             const QFontMetrics metrics(label->font());
             const QRect needed = metrics.boundingRect(QRect(0, 0, label->width(), 10000),
                                                       Qt::TextWordWrap, label->text());
@@ -816,9 +820,9 @@ private slots:
                 if (!w->rect().contains(other->geometry()))
                     whole = false;
             }
-            QTest::mouseClick(child<QPushButton>(w, "cmdYes"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(w, "cmdYes"), Qt::LeftButton);
         });
-        typeAndTab(f.ui().txtLastName, QString(17, QLatin1Char('W')));
+        typeAndTab(f.control<QLineEdit>("txtLastName"), QString(17, QLatin1Char('W')));
         QVERIFY(whole);
     }
 

@@ -1,5 +1,6 @@
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,21 +12,6 @@ using namespace Puckdex;
 using namespace Puckdex::GameFiles;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 // A 60-byte record of team `team` whose other bytes tell records apart.
 QByteArray playerBytes(int team, int serial)
@@ -126,7 +112,7 @@ private slots:
     {
         QFETCH(QByteArray, file);
         QFETCH(QList<qint64>, expected);
-        writeFile(path("key.db"), file);
+        QVERIFY(writeFile(path("key.db"), file));
         const Result<QList<PlayerEntry>> scan = scanPlayers(path("key.db"), 1);
         QVERIFY2(scan.ok(), scan.ok() ? "" : qPrintable(scan.error().message()));
         QCOMPARE(offsetsOf(scan), expected);
@@ -136,7 +122,7 @@ private slots:
 
     void scanOfATeamWithoutPlayers()
     {
-        writeFile(path("key.db"), keyFile(758, 4));
+        QVERIFY(writeFile(path("key.db"), keyFile(758, 4)));
         QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 7)), QList<qint64>{});
         QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 2)).size(), 379);
         QCOMPARE(offsetsOf(scanPlayers(path("key.db"), 300)), QList<qint64>{});
@@ -175,7 +161,7 @@ private slots:
     {
         QFETCH(qint64, offset);
         const QByteArray original = keyFile(758, 4, 30);
-        writeFile(path("key.db"), original);
+        QVERIFY(writeFile(path("key.db"), original));
         Result<PlayerRecord> player = readPlayer(path("key.db"), offset);
         QVERIFY(player.ok());
         QCOMPARE(player->toByteArray(), original.mid(offset, 60));
@@ -193,7 +179,7 @@ private slots:
         QByteArray att;
         for (int i = 0; i < 100; ++i)
             att.append(char(i * 7 + 3));
-        writeFile(path("att.db"), att);
+        QVERIFY(writeFile(path("att.db"), att));
         Result<SkaterAttribRecord> skater = readSkaterAttribs(path("att.db"), 10);
         QVERIFY(skater.ok());
         QCOMPARE(skater->toByteArray(), att.mid(10, 21));
@@ -229,7 +215,7 @@ private slots:
         QFETCH(bool, goalie);
         QFETCH(QString, reason);
         const QByteArray att(100, char(0x42));
-        writeFile(path("att.db"), att);
+        QVERIFY(writeFile(path("att.db"), att));
         FileError readError, writeError;
         if (goalie) {
             const Result<GoalieAttribRecord> r = readGoalieAttribs(path("att.db"), offset);
@@ -277,7 +263,7 @@ private slots:
     void readOnlyFilesAreNotWritten()
     {
         const QByteArray original = keyFile(10, 0);
-        writeFile(path("key.db"), original);
+        QVERIFY(writeFile(path("key.db"), original));
         QVERIFY(QFile::setPermissions(path("key.db"), QFile::ReadOwner | QFile::ReadGroup));
         const Status write = writePlayer(path("key.db"), 60, PlayerRecord());
         QVERIFY(!write.ok());
@@ -291,7 +277,7 @@ private slots:
     void playerOffsetsOutsideTheRegionsAreRefused()
     {
         const QByteArray original = keyFile(758, 2);
-        writeFile(path("key.db"), original);
+        QVERIFY(writeFile(path("key.db"), original));
         QVERIFY(!readPlayer(path("key.db"), 45480).ok());
         QVERIFY(!writePlayer(path("key.db"), 45480, PlayerRecord()).ok());
         QVERIFY(!writePlayer(path("key.db"), 50030, PlayerRecord()).ok());
@@ -309,7 +295,7 @@ private slots:
             record.replace(30, 16, QByteArray("City ") + char('C' - n) + QByteArray(10, '\0'));
             teams += record;
         }
-        writeFile(path("teams.db"), teams + QByteArray(794, 'x'));
+        QVERIFY(writeFile(path("teams.db"), teams + QByteArray(794, 'x')));
         const Result<QList<TeamRecord>> list = listTeams(path("teams.db"));
         QVERIFY(list.ok());
         QCOMPARE(list->size(), 3);
@@ -338,7 +324,7 @@ private slots:
     {
         QFETCH(QByteArray, file);
         QFETCH(QList<int>, numbers);
-        writeFile(path("game.ndx"), file);
+        QVERIFY(writeFile(path("game.ndx"), file));
         const Result<QList<SeasonIndexEntry>> list = listSavedGames(path("game.ndx"));
         QVERIFY(list.ok());
         QList<int> got;
@@ -435,9 +421,9 @@ private slots:
             if (name.endsWith(QLatin1Char('/')))
                 QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
             else if (name.endsWith(QLatin1String(".ndx"), Qt::CaseInsensitive))
-                writeFile(dir.filePath(name), indexFile(listed));
+                QVERIFY(writeFile(dir.filePath(name), indexFile(listed)));
             else
-                writeFile(dir.filePath(name), name.toLatin1());
+                QVERIFY(writeFile(dir.filePath(name), name.toLatin1()));
         }
         const QString asked = folder.isEmpty() ? dir.path() : dir.filePath(folder);
 
@@ -475,9 +461,9 @@ private slots:
 
     void namesResolveWithoutRegardToCase()
     {
-        writeFile(path("KEY.DB"), keyFile(3, 0));
-        writeFile(path("03TEM.DB"), "x");
-        writeFile(path("01tem.db"), "x");
+        QVERIFY(writeFile(path("KEY.DB"), keyFile(3, 0)));
+        QVERIFY(writeFile(path("03TEM.DB"), "x"));
+        QVERIFY(writeFile(path("01tem.db"), "x"));
         QCOMPARE(GameFolder::findFile(m_dir.path(), QStringLiteral("key.db")),
                  QStringLiteral("KEY.DB"));
         QCOMPARE(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db")), path("KEY.DB"));
@@ -493,8 +479,8 @@ private slots:
 
     void anExactMatchWinsOverOtherCases()
     {
-        writeFile(path("key.db"), "lower");
-        writeFile(path("KEY.DB"), "upper");
+        QVERIFY(writeFile(path("key.db"), "lower"));
+        QVERIFY(writeFile(path("KEY.DB"), "upper"));
         QCOMPARE(readFile(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db"))),
                  QByteArray("lower"));
         QCOMPARE(readFile(GameFolder::resolve(m_dir.path(), QStringLiteral("KEY.DB"))),

@@ -4,6 +4,8 @@
 // is installed into a temporary prefix once; the user's system is never
 // touched.
 
+#include "testfiles.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -26,12 +28,6 @@ const QString kAppId = QStringLiteral(PUCKDEX_APP_ID);
 const QString kVersion = QStringLiteral(PUCKDEX_VERSION);
 constexpr bool kHasCli = PUCKDEX_HAS_CLI;
 const QList<int> kIconSizes = {16, 32, 48, 64, 128, 256};
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 struct Run
 {
@@ -68,7 +64,7 @@ QHash<QString, QString> desktopEntry(const QString &path)
 {
     QHash<QString, QString> keys;
     bool inEntry = false;
-    for (const QByteArray &raw : contents(path).split('\n')) {
+    for (const QByteArray &raw : readFile(path).split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inEntry = line == QLatin1String("[Desktop Entry]");
@@ -263,8 +259,8 @@ private slots:
                 {QStringLiteral("-dc"),
                  installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))});
         QVERIFY2(unpacked.exitCode == 0, unpacked.err);
-        QCOMPARE(unpacked.out, contents(source));
-        const QString title = QString::fromUtf8(contents(source)).section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(unpacked.out, readFile(source));
+        const QString title = QString::fromUtf8(readFile(source)).section(QLatin1Char('\n'), 0, 0);
         QVERIFY2(
             title.startsWith(QStringLiteral(".TH ") + program.toUpper() + QStringLiteral(" 1 ")),
             qPrintable(title));
@@ -277,7 +273,7 @@ private slots:
         if (!kHasCli)
             QSKIP("puckdex-cli is not part of this build");
         const QString source =
-            QString::fromUtf8(contents(kBuildDir + QStringLiteral("/man/puckdex-cli.1")));
+            QString::fromUtf8(readFile(kBuildDir + QStringLiteral("/man/puckdex-cli.1")));
         static const QRegularExpression synopsisLine(QStringLiteral("^\\.B puckdex-cli ([a-z]+)$"),
                                                      QRegularExpression::MultilineOption);
         QStringList commands;
@@ -346,7 +342,7 @@ private slots:
         QFETCH(QString, pictureRoot);
         if (guide.startsWith(m_prefix.path()))
             needFreedesktop();
-        const QString text = QString::fromUtf8(contents(guide));
+        const QString text = QString::fromUtf8(readFile(guide));
         QVERIFY2(!text.isEmpty(), qPrintable(guide));
         static const QRegularExpression picture(
             QStringLiteral("!\\[[^\\]]*\\]\\(([^)\\s]+\\.png)\\)"));
@@ -360,4 +356,5 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TstInstall)
+#include "testfiles.h"
 #include "tst_install.moc"

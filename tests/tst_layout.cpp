@@ -5,10 +5,9 @@
 #include "gamedb/ratings.h"
 #include "startup/programstate.h"
 
+#include "controls.h"
 #include "messagescript.h"
 #include "modalhelper.h"
-#include "ui_aboutwindow.h"
-#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -355,16 +354,17 @@ private slots:
     // default button; the hand's right button reads "Right" before its dot.
     void mainWindow_buttonDetails()
     {
-        Ui::MainWindow &ui = m_window->ui();
         for (QPushButton *button : m_window->findChildren<QPushButton *>()) {
             QVERIFY2(!button->autoDefault(), qPrintable(button->objectName()));
             QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
         }
-        QCOMPARE(ui.optShootsRight->layoutDirection(), Qt::RightToLeft);
-        QCOMPARE(ui.optShootsLeft->layoutDirection(), Qt::LeftToRight);
-        QVERIFY(ui.lblStatus->frameShape() == QFrame::Panel ||
-                ui.lblStatus->frameShape() == QFrame::Box);
-        QVERIFY(ui.lblStatus->frameWidth() > 0);
+        QCOMPARE(control<QRadioButton>(m_window.get(), "optShootsRight")->layoutDirection(),
+                 Qt::RightToLeft);
+        QCOMPARE(control<QRadioButton>(m_window.get(), "optShootsLeft")->layoutDirection(),
+                 Qt::LeftToRight);
+        QVERIFY(control<QLabel>(m_window.get(), "lblStatus")->frameShape() == QFrame::Panel ||
+                control<QLabel>(m_window.get(), "lblStatus")->frameShape() == QFrame::Box);
+        QVERIFY(control<QLabel>(m_window.get(), "lblStatus")->frameWidth() > 0);
     }
 
     // Every focusable control, in the keyboard order of the design.
@@ -388,12 +388,12 @@ private slots:
                  << QStringLiteral("cmdApplyStd") << QStringLiteral("cmdAbout");
 
         QStringList chain;
-        QWidget *w = m_window->ui().cmdExit;
+        QWidget *w = control<QPushButton>(m_window.get(), "cmdExit");
         do {
             if (w->focusPolicy() & Qt::TabFocus)
                 chain.append(w->objectName());
             w = w->nextInFocusChain();
-        } while (w != m_window->ui().cmdExit);
+        } while (w != control<QPushButton>(m_window.get(), "cmdExit"));
         QCOMPARE(chain, expected);
     }
 
@@ -404,16 +404,17 @@ private slots:
         MainWindow &w = *m_window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(QApplication::focusWidget(), w.ui().cmdExit);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(&w, "cmdExit"));
 
-        const QList<QWidget *> order = {w.ui().cboTeams, w.ui().cmdStdAttrib, w.ui().cmdAbout,
-                                        w.ui().cmdExit};
+        const QList<QWidget *> order = {
+            control<QComboBox>(&w, "cboTeams"), control<QPushButton>(&w, "cmdStdAttrib"),
+            control<QPushButton>(&w, "cmdAbout"), control<QPushButton>(&w, "cmdExit")};
         for (QWidget *next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), w.ui().cmdAbout);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(&w, "cmdAbout"));
         QVERIFY(m_messages->shown.isEmpty());
     }
 
@@ -512,7 +513,8 @@ private slots:
                 QVERIFY2(!inked(x, border.top() - 2), qPrintable(QString::number(x)));
         }
 
-        for (QRadioButton *option : {m_window->ui().optShootsLeft, m_window->ui().optShootsRight}) {
+        for (QRadioButton *option : {control<QRadioButton>(m_window.get(), "optShootsLeft"),
+                                     control<QRadioButton>(m_window.get(), "optShootsRight")}) {
             QCOMPARE(
                 option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, option),
                 13);
@@ -533,8 +535,8 @@ private slots:
     void mainWindow_handCaptionsFit()
     {
         QFETCH(QString, caption);
-        m_window->ui().fraHanded->setTitle(caption);
-        const QString why = titleClipping(m_window->ui().fraHanded);
+        control<QGroupBox>(m_window.get(), "fraHanded")->setTitle(caption);
+        const QString why = titleClipping(control<QGroupBox>(m_window.get(), "fraHanded"));
         QVERIFY2(why.isEmpty(), qPrintable(why));
     }
 
@@ -548,27 +550,27 @@ private slots:
         QCOMPARE(about.minimumSize(), about.maximumSize());
         QVERIFY(!(about.windowFlags() & Qt::WindowMinMaxButtonsHint));
 
-        Ui::AboutWindow &ui = about.ui();
         const QList<std::pair<QWidget *, Twips>> places = {
-            {ui.picAppIcon, {120, 120, 615, 495}},
-            {ui.lblAppName, {960, 120, 3615, 240}},
-            {ui.lblCompanyName, {960, 360, 3615, 240}},
-            {ui.lblEmail, {360, 840, 3015, 195}},
-            {ui.cmdOK, {3840, 720, 735, 375}}};
+            {control<QLabel>(&about, "picAppIcon"), {120, 120, 615, 495}},
+            {control<QLabel>(&about, "lblAppName"), {960, 120, 3615, 240}},
+            {control<QLabel>(&about, "lblCompanyName"), {960, 360, 3615, 240}},
+            {control<QLabel>(&about, "lblEmail"), {360, 840, 3015, 195}},
+            {control<QPushButton>(&about, "cmdOK"), {3840, 720, 735, 375}}};
         for (const auto &[control, place] : places)
             QCOMPARE(control->geometry(), place.pixels());
 
-        QCOMPARE(ui.lblAppName->text(), QStringLiteral("Puckdex v1.0 32-bit"));
-        QVERIFY(ui.lblAppName->font().bold());
-        QVERIFY(ui.lblCompanyName->font().bold());
-        QVERIFY(!ui.lblEmail->font().bold());
-        QVERIFY(!ui.lblCompanyName->text().isEmpty());
-        QVERIFY(!ui.lblEmail->text().isEmpty());
-        QCOMPARE(ui.cmdOK->text(), QStringLiteral("OK"));
-        QVERIFY(ui.cmdOK->isDefault());
+        QCOMPARE(control<QLabel>(&about, "lblAppName")->text(),
+                 QStringLiteral("Puckdex v1.0 32-bit"));
+        QVERIFY(control<QLabel>(&about, "lblAppName")->font().bold());
+        QVERIFY(control<QLabel>(&about, "lblCompanyName")->font().bold());
+        QVERIFY(!control<QLabel>(&about, "lblEmail")->font().bold());
+        QVERIFY(!control<QLabel>(&about, "lblCompanyName")->text().isEmpty());
+        QVERIFY(!control<QLabel>(&about, "lblEmail")->text().isEmpty());
+        QCOMPARE(control<QPushButton>(&about, "cmdOK")->text(), QStringLiteral("OK"));
+        QVERIFY(control<QPushButton>(&about, "cmdOK")->isDefault());
 
-        QCOMPARE(ui.picAppIcon->frameShape(), QFrame::NoFrame);
-        const QPixmap icon = ui.picAppIcon->pixmap();
+        QCOMPARE(control<QLabel>(&about, "picAppIcon")->frameShape(), QFrame::NoFrame);
+        const QPixmap icon = control<QLabel>(&about, "picAppIcon")->pixmap();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.size(), QSize(32, 32));
         // Line art on a transparent ground: the corner is clear, the
@@ -614,7 +616,7 @@ private slots:
         MainWindow &w = *m_window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWidget *caller = w.ui().cmdAbout;
+        QWidget *caller = control<QPushButton>(&w, "cmdAbout");
         caller->setFocus();
 
         const QStringList versions = {QStringLiteral(" v1.0 32-bit"), QStringLiteral(" v1.0")};
@@ -640,7 +642,8 @@ private slots:
             QVERIFY(acted);
             QCOMPARE(result, int(QDialog::Accepted));
             QVERIFY(!about.isVisible());
-            QCOMPARE(about.ui().lblAppName->text(), QStringLiteral("Puckdex") + version);
+            QCOMPARE(control<QLabel>(&about, "lblAppName")->text(),
+                     QStringLiteral("Puckdex") + version);
             QCOMPARE(w.focusWidget(), caller);
         }
     }

@@ -5,12 +5,15 @@
 // quit-after-paint mode ends the program without touching the game files.
 
 #include "editorfixture.h"
+#include "testfiles.h"
 
 #include "editor/valuerules.h"
 #include "startup/profilefile.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QStandardItemModel>
 
@@ -29,26 +32,23 @@ public:
         QString firstName;
     };
 
-    explicit PaintLog(Ui::MainWindow &ui) : m_ui(ui) {}
+    PaintLog(QListWidget *players, QLineEdit *firstName)
+        : m_players(players), m_firstName(firstName)
+    {}
     QList<Paint> paints;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint)
-            paints.append({watched, m_ui.lstPlayers->count(), m_ui.txtFirstName->text()});
+            paints.append({watched, m_players->count(), m_firstName->text()});
         return false;
     }
 
 private:
-    Ui::MainWindow &m_ui;
+    QListWidget *m_players;
+    QLineEdit *m_firstName;
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -71,16 +71,16 @@ private slots:
         const QList<PlayerEntry> players = f.players(0);
         QVERIFY(!players.isEmpty());
         QVERIFY(f.clickPlayer(players.first().offset));
-        QVERIFY(!f.ui().txtFirstName->text().isEmpty());
+        QVERIFY(!f.control<QLineEdit>("txtFirstName")->text().isEmpty());
         QCoreApplication::processEvents();
 
-        PaintLog log(f.ui());
-        QWidget *viewport = f.ui().lstPlayers->viewport();
+        PaintLog log(f.control<QListWidget>("lstPlayers"), f.control<QLineEdit>("txtFirstName"));
+        QWidget *viewport = f.control<QListWidget>("lstPlayers")->viewport();
         viewport->installEventFilter(&log);
-        f.ui().txtFirstName->installEventFilter(&log);
+        f.control<QLineEdit>("txtFirstName")->installEventFilter(&log);
         QVERIFY(f.chooseTeam(1));
         viewport->removeEventFilter(&log);
-        f.ui().txtFirstName->removeEventFilter(&log);
+        f.control<QLineEdit>("txtFirstName")->removeEventFilter(&log);
 
         // Painted inside the handler, with the list empty: before the scan.
         bool listPainted = false;
@@ -88,12 +88,13 @@ private slots:
         for (const PaintLog::Paint &p : std::as_const(log.paints)) {
             if (p.target == viewport && p.listedPlayers == 0)
                 listPainted = true;
-            if (p.target == f.ui().txtFirstName && p.firstName.isEmpty() && p.listedPlayers == 0)
+            if (p.target == f.control<QLineEdit>("txtFirstName") && p.firstName.isEmpty() &&
+                p.listedPlayers == 0)
                 nameCleared = true;
         }
         QVERIFY(listPainted);
         QVERIFY(nameCleared);
-        QCOMPARE(f.ui().lstPlayers->count(), f.players(1).size());
+        QCOMPARE(f.control<QListWidget>("lstPlayers")->count(), f.players(1).size());
     }
 
     void jerseyListEqualsOneFilledEntryByEntry_data()
@@ -126,7 +127,7 @@ private slots:
         if (playerShown && shownNumber <= 99)
             expected.setItemText(shownNumber, jerseyEntryText(shownNumber));
 
-        QComboBox *jerseys = f.ui().cboJerseyNum;
+        QComboBox *jerseys = f.control<QComboBox>("cboJerseyNum");
         QCOMPARE(jerseys->count(), 100);
         const auto *model = qobject_cast<QStandardItemModel *>(jerseys->model());
         const auto *expectedModel = qobject_cast<QStandardItemModel *>(expected.model());
@@ -184,7 +185,7 @@ private slots:
         }
         ProfileFile settings(path);
         QVERIFY2(settings.writeString(u"Puckdex", key, value), qPrintable(settings.errorString()));
-        QCOMPARE(readAll(path), after.isEmpty() ? before : after);
+        QCOMPARE(readFile(path), after.isEmpty() ? before : after);
         const bool rewritten = QFileInfo(path).lastModified().date().year() != 1996;
         QCOMPARE(rewritten, !after.isEmpty());
         QCOMPARE(settings.readString(u"Puckdex", key), value);
@@ -210,7 +211,7 @@ private slots:
                                    QStringLiteral("att.db")};
         QList<QByteArray> original;
         for (const QString &name : names)
-            original.append(readAll(QDir(folder).filePath(name)));
+            original.append(readFile(QDir(folder).filePath(name)));
         const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
         const QByteArray settings = "[Puckdex]\r\nNHL96Path=" + folder.toLocal8Bit() + "\r\n";
         {
@@ -236,13 +237,13 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
 
         for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(readAll(QDir(folder).filePath(names[i])), original[i]);
+            QCOMPARE(readFile(QDir(folder).filePath(names[i])), original[i]);
             const QString backup = QDir(folder).filePath(backupName(names[i]));
             QCOMPARE(QFileInfo::exists(backup), backups);
             if (backups)
-                QCOMPARE(readAll(backup), original[i]);
+                QCOMPARE(readFile(backup), original[i]);
         }
-        QCOMPARE(readAll(ini), settings);
+        QCOMPARE(readFile(ini), settings);
     }
 };
 

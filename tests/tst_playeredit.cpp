@@ -9,6 +9,7 @@
 #include "gamedb/playeredit.h"
 
 #include "fieldrows.h"
+#include "messagetexts.h"
 #include <QTemporaryDir>
 
 #include <QTest>
@@ -45,9 +46,7 @@ private slots:
         const PlayerEdit::CheckedNumber above =
             PlayerEdit::checkNumber(QString::number(rule.upper + 1), rule);
         QCOMPARE(above.value, rule.upper);
-        QCOMPARE(above.message, QStringLiteral("Attribute may not be greater than %1\r\nThe "
-                                               "attribute will be adjusted")
-                                    .arg(rule.upper));
+        QCOMPARE(above.message, greaterThan(rule.upper));
         const PlayerEdit::CheckedNumber below =
             PlayerEdit::checkNumber(QString::number(rule.lower - 1), rule);
         QCOMPARE(below.value, rule.lower);

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -56,7 +57,7 @@ void scramble(EditorFixture &f, quint32 seed)
     const auto any = [&] { return char(rng.bounded(256)); };
     const auto nonZero = [&] { return char(rng.bounded(1, 256)); };
 
-    QByteArray teams = EditorFixture::read(f.path("teams.db"));
+    QByteArray teams = readFile(f.path("teams.db"));
     for (qsizetype team = 0; team + TeamRecord::Size <= teams.size(); team += TeamRecord::Size) {
         for (int i = 3; i < 5; ++i)
             teams[team + i] = any();
@@ -103,9 +104,9 @@ void scramble(EditorFixture &f, quint32 seed)
         if (!goalie && rng.bounded(5) == 0)
             att[a + 20] = char(rng.bounded(7, 14)); // fighting the game never writes
     }
-    EditorFixture::write(f.path("teams.db"), teams);
-    EditorFixture::write(f.path("key.db"), key);
-    EditorFixture::write(f.path("att.db"), att);
+    QVERIFY(writeFile(f.path("teams.db"), teams));
+    QVERIFY(writeFile(f.path("key.db"), key));
+    QVERIFY(writeFile(f.path("att.db"), att));
 
     // Templates with starred fields and values off their limits and grids.
     QByteArray ini = "[Puckdex]\r\n";
@@ -117,7 +118,7 @@ void scramble(EditorFixture &f, quint32 seed)
         const int value = rng.bounded(4) == 0 ? 999 : rng.bounded(-20, 300);
         ini += "StandardGoalie" + QByteArray::number(i) + "=" + QByteArray::number(value) + "\r\n";
     }
-    EditorFixture::write(f.settingsPath(), ini);
+    QVERIFY(writeFile(f.settingsPath(), ini));
 }
 
 // What the window shows of the player being left.
@@ -231,8 +232,6 @@ private:
     QByteArray m_teams;
     bool m_unlinked = false; // the shown player's picture let go while shown
 
-    Ui::MainWindow &ui() { return m_f->ui(); }
-
     // Types into a box as a user does and leaves it with Tab.
     void typeAndTab(QLineEdit *box, const QString &text)
     {
@@ -252,7 +251,7 @@ private:
 
     void randomEdit()
     {
-        const bool goalie = ui().fraGoalies->isEnabled();
+        const bool goalie = m_f->control<QGroupBox>("fraGoalies")->isEnabled();
         const bool goalieRules = m_f->window->currentPlayer().isGoalie();
         switch (m_rng.bounded(13)) {
         case 0:
@@ -261,22 +260,27 @@ private:
         case 3: {
             const std::span<const RatingField> fields = ratingFields(goalie);
             const RatingField &f = fields[m_rng.bounded(int(fields.size()))];
-            typeAndTab(m_f->window->ratingBox(f.group, f.box),
+            typeAndTab(m_f->ratingBox(f.group, f.box),
                        numberText(m_rng, ratingRule(f.group, f.box, goalieRules)));
             break;
         }
         case 4:
             if (m_rng.bounded(2))
-                typeAndTab(ui().txtHeightFeet, numberText(m_rng, heightFeetRule()));
+                typeAndTab(m_f->control<QLineEdit>("txtHeightFeet"),
+                           numberText(m_rng, heightFeetRule()));
             else
-                typeAndTab(ui().txtHeightInches, numberText(m_rng, heightInchesRule()));
+                typeAndTab(m_f->control<QLineEdit>("txtHeightInches"),
+                           numberText(m_rng, heightInchesRule()));
             break;
         case 5:
-            typeAndTab(ui().txtWeight,
-                       numberText(m_rng, weightRule(ui().cboPosition->currentIndex() == 0)));
+            typeAndTab(
+                m_f->control<QLineEdit>("txtWeight"),
+                numberText(
+                    m_rng,
+                    weightRule(m_f->control<QComboBox>("cboPosition")->currentIndex() == 0)));
             break;
         case 6:
-            typeAndTab(ui().txtFirstName, nameText(m_rng));
+            typeAndTab(m_f->control<QLineEdit>("txtFirstName"), nameText(m_rng));
             break;
         case 7: {
             // A rename asks about the picture; the answer is random.
@@ -284,9 +288,10 @@ private:
             bool asked = false;
             whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
                 asked = true;
-                QTest::mouseClick(child<QPushButton>(w, keep ? "cmdYes" : "cmdNo"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(w, keep ? "cmdYes" : "cmdNo"),
+                                  Qt::LeftButton);
             });
-            typeAndTab(ui().txtLastName, nameText(m_rng));
+            typeAndTab(m_f->control<QLineEdit>("txtLastName"), nameText(m_rng));
             QCOMPARE(dropPendingModalActions(), asked ? 0 : 1);
             // An unused answer must not outlive its locals into the next question.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -295,21 +300,22 @@ private:
             break;
         }
         case 8: {
-            QComboBox *jerseys = ui().cboJerseyNum;
+            QComboBox *jerseys = m_f->control<QComboBox>("cboJerseyNum");
             EditorFixture::activate(jerseys);
             jerseys->setFocus(Qt::TabFocusReason);
             jerseys->setCurrentIndex(m_rng.bounded(100));
             break;
         }
         case 9: {
-            QComboBox *positions = ui().cboPosition;
+            QComboBox *positions = m_f->control<QComboBox>("cboPosition");
             EditorFixture::activate(positions);
             positions->setFocus(Qt::TabFocusReason);
             positions->setCurrentIndex(m_rng.bounded(5));
             break;
         }
         case 10: {
-            QRadioButton *hand = m_rng.bounded(2) ? ui().optShootsLeft : ui().optShootsRight;
+            QRadioButton *hand = m_rng.bounded(2) ? m_f->control<QRadioButton>("optShootsLeft")
+                                                  : m_f->control<QRadioButton>("optShootsRight");
             EditorFixture::activate(hand);
             QTest::mouseClick(hand, Qt::LeftButton);
             break;
@@ -317,12 +323,13 @@ private:
         case 11: {
             static const QStringList rookies = {"Y", "N", "y", "n", "x", "", "yes", "No", "7"};
             m_messages->answer(m_rng.bounded(2) ? MessageAnswer::Yes : MessageAnswer::No);
-            typeAndTab(ui().txtRookie, rookies.at(m_rng.bounded(int(rookies.size()))));
+            typeAndTab(m_f->control<QLineEdit>("txtRookie"),
+                       rookies.at(m_rng.bounded(int(rookies.size()))));
             break;
         }
         default:
-            EditorFixture::activate(ui().cmdApplyStd);
-            QTest::mouseClick(ui().cmdApplyStd, Qt::LeftButton);
+            EditorFixture::activate(m_f->control<QPushButton>("cmdApplyStd"));
+            QTest::mouseClick(m_f->control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
             break;
         }
         m_messages->answers.clear();
@@ -342,7 +349,7 @@ private:
     // the window is read.
     void settle()
     {
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = m_f->control<QListWidget>("lstPlayers");
         EditorFixture::activate(list);
         list->setFocus(Qt::TabFocusReason);
     }
@@ -351,21 +358,21 @@ private:
     {
         Shown s;
         s.offset = m_f->shownOffset();
-        s.goalie = ui().fraGoalies->isEnabled();
-        s.firstName = ui().txtFirstName->text();
-        s.lastName = ui().txtLastName->text();
-        if (ui().cboPosition->currentIndex() >= 0)
-            s.position = ui().cboPosition->currentText();
-        s.feet = ui().txtHeightFeet->text();
-        s.inches = ui().txtHeightInches->text();
-        s.weight = ui().txtWeight->text();
-        s.rookie = ui().txtRookie->text();
-        s.jersey = ui().cboJerseyNum->currentIndex();
-        s.jerseyText = ui().cboJerseyNum->currentText();
-        s.left = ui().optShootsLeft->isChecked();
-        s.right = ui().optShootsRight->isChecked();
+        s.goalie = m_f->control<QGroupBox>("fraGoalies")->isEnabled();
+        s.firstName = m_f->control<QLineEdit>("txtFirstName")->text();
+        s.lastName = m_f->control<QLineEdit>("txtLastName")->text();
+        if (m_f->control<QComboBox>("cboPosition")->currentIndex() >= 0)
+            s.position = m_f->control<QComboBox>("cboPosition")->currentText();
+        s.feet = m_f->control<QLineEdit>("txtHeightFeet")->text();
+        s.inches = m_f->control<QLineEdit>("txtHeightInches")->text();
+        s.weight = m_f->control<QLineEdit>("txtWeight")->text();
+        s.rookie = m_f->control<QLineEdit>("txtRookie")->text();
+        s.jersey = m_f->control<QComboBox>("cboJerseyNum")->currentIndex();
+        s.jerseyText = m_f->control<QComboBox>("cboJerseyNum")->currentText();
+        s.left = m_f->control<QRadioButton>("optShootsLeft")->isChecked();
+        s.right = m_f->control<QRadioButton>("optShootsRight")->isChecked();
         for (const RatingField &f : ratingFields(s.goalie))
-            s.ratings.insert(f.byte, m_f->window->ratingBox(f.group, f.box)->text());
+            s.ratings.insert(f.byte, m_f->ratingBox(f.group, f.box)->text());
         return s;
     }
 
@@ -423,7 +430,7 @@ private:
         const QByteArray att = m_f->att();
         QVERIFY2(key == m_key, qPrintable("key.db: " + firstDifference(key, m_key)));
         QVERIFY2(att == m_att, qPrintable("att.db: " + firstDifference(att, m_att)));
-        QVERIFY(EditorFixture::read(m_f->path("teams.db")) == m_teams);
+        QVERIFY(readFile(m_f->path("teams.db")) == m_teams);
     }
 
     // The newly shown player's names and ratings are what the files hold.
@@ -433,12 +440,12 @@ private:
         QVERIFY(offset >= 0);
         PlayerRecord key;
         key.assign(m_key.mid(offset, PlayerRecord::Size));
-        QCOMPARE(ui().txtFirstName->text(), key.firstName());
-        QCOMPARE(ui().txtLastName->text(), key.lastName());
+        QCOMPARE(m_f->control<QLineEdit>("txtFirstName")->text(), key.firstName());
+        QCOMPARE(m_f->control<QLineEdit>("txtLastName")->text(), key.lastName());
         const bool goalie = key.isGoalie();
-        QCOMPARE(ui().fraGoalies->isEnabled(), goalie);
+        QCOMPARE(m_f->control<QGroupBox>("fraGoalies")->isEnabled(), goalie);
         for (const RatingField &f : ratingFields(goalie)) {
-            QCOMPARE(m_f->window->ratingBox(f.group, f.box)->text(),
+            QCOMPARE(m_f->ratingBox(f.group, f.box)->text(),
                      QString::number(
                          shownFromStored(f.scale, quint8(m_att.at(key.attribOffset() + f.byte)))));
         }
@@ -448,7 +455,7 @@ private:
     void showRandomPlayerOf(int team)
     {
         QVERIFY(m_f->chooseTeam(team));
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = m_f->control<QListWidget>("lstPlayers");
         QVERIFY(list->count() > 1);
         const qint64 offset =
             list->item(m_rng.bounded(list->count()))->data(Qt::UserRole).toLongLong();
@@ -487,7 +494,7 @@ private slots:
         m_rng.seed(seed);
         m_key = f.key();
         m_att = f.att();
-        m_teams = EditorFixture::read(f.path("teams.db"));
+        m_teams = readFile(f.path("teams.db"));
         const auto forget = qScopeGuard([this] {
             m_f = nullptr;
             m_messages = nullptr;
@@ -503,7 +510,7 @@ private slots:
             }
             settle();
             const Shown left = shown();
-            const int team = ui().cboTeams->currentData().toInt();
+            const int team = m_f->control<QComboBox>("cboTeams")->currentData().toInt();
 
             if (sequence == kSequencesPerSeed - 1) {
                 f.window->close();
@@ -513,7 +520,7 @@ private slots:
                 other += other >= team;
                 showRandomPlayerOf(other);
             } else {
-                QListWidget *list = ui().lstPlayers;
+                QListWidget *list = m_f->control<QListWidget>("lstPlayers");
                 int row = m_rng.bounded(list->count() - 1);
                 row += row >= list->row(list->selectedItems().first());
                 QVERIFY(f.clickPlayer(list->item(row)->data(Qt::UserRole).toLongLong()));

@@ -1,4 +1,5 @@
 #include "startup/profilefile.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,20 +15,6 @@
 using namespace Puckdex;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A settings file as it might come from Windows, edited by hand: CRLF, comments, sections
 // around ours, names in other cases, blanks around '=', quotes, a repeated key and section.
@@ -93,7 +80,7 @@ private:
     {
         const QString path = freshPath();
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!writeBytes(path, bytes))
+        if (!writeFile(path, bytes))
             qFatal("cannot prepare a test file");
         return path;
     }
@@ -169,7 +156,7 @@ private slots:
         expected.replace("nhl96path = C:\\Games\\NHL96  \r\n", "nhl96path=F:\\NHL 96, new\r\n");
         expected.replace("just a line without equals\r\n",
                          "StandardGoalie0=6\r\njust a line without equals\r\n");
-        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(readFile(path), expected);
         QCOMPARE(file.readString(u"Puckdex", u"NHL96Path"), QStringLiteral("F:\\NHL 96, new"));
     }
 
@@ -263,7 +250,7 @@ private slots:
         const QString path = fileWith(before);
         ProfileFile file(path);
         QVERIFY2(file.writeString(section, key, value), qPrintable(file.errorString()));
-        QCOMPARE(readBytes(path), after);
+        QCOMPARE(readFile(path), after);
         QCOMPARE(file.readString(section, key, QStringLiteral("<default>")), value);
     }
 
@@ -338,7 +325,7 @@ private slots:
 
         QVERIFY2(file.writeString(u"Puckdex", u"NHL96Path", QStringLiteral("C:\\NHL96")),
                  qPrintable(file.errorString()));
-        QCOMPARE(readBytes(path), QByteArray("[Puckdex]\r\nNHL96Path=C:\\NHL96\r\n"));
+        QCOMPARE(readFile(path), QByteArray("[Puckdex]\r\nNHL96Path=C:\\NHL96\r\n"));
     }
 
     void unreadableFileReadsAsEmpty()
@@ -360,7 +347,7 @@ private slots:
         QCOMPARE(reader.readInt(u"Puckdex", u"N", 0), 1);
         QVERIFY(writer.writeString(u"Puckdex", u"N", QStringLiteral("2")));
         QCOMPARE(reader.readInt(u"Puckdex", u"N", 0), 2);
-        QVERIFY(writeBytes(path, "[Puckdex]\nN=3\n"));
+        QVERIFY(writeFile(path, "[Puckdex]\nN=3\n"));
         QCOMPARE(reader.readInt(u"Puckdex", u"N", 0), 3);
     }
 
@@ -416,7 +403,7 @@ private slots:
         ProfileFile file(path);
         QVERIFY(!file.writeString(section, key, value));
         QVERIFY(!file.errorString().isEmpty());
-        QCOMPARE(readBytes(path), kWindowsFile);
+        QCOMPARE(readFile(path), kWindowsFile);
         // A later good write clears the error.
         QVERIFY(file.writeString(u"Puckdex", u"N", QStringLiteral("1")));
         QVERIFY(file.errorString().isEmpty());
@@ -429,17 +416,17 @@ private slots:
         ProfileFile underFile(blocker + QStringLiteral("/sub/PUCKDEX.INI"));
         QVERIFY(!underFile.writeString(u"Puckdex", u"N", QStringLiteral("1")));
         QVERIFY(!underFile.errorString().isEmpty());
-        QCOMPARE(readBytes(blocker), QByteArray("not a folder"));
+        QCOMPARE(readFile(blocker), QByteArray("not a folder"));
 
         // The path names a folder.
         const QString folder = m_dir.filePath(QStringLiteral("is-a-folder"));
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(writeBytes(folder + QStringLiteral("/inside.txt"), "kept"));
+        QVERIFY(writeFile(folder + QStringLiteral("/inside.txt"), "kept"));
         ProfileFile onFolder(folder);
         QVERIFY(!onFolder.writeString(u"Puckdex", u"N", QStringLiteral("1")));
         QVERIFY(!onFolder.errorString().isEmpty());
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(readBytes(folder + QStringLiteral("/inside.txt")), QByteArray("kept"));
+        QCOMPARE(readFile(folder + QStringLiteral("/inside.txt")), QByteArray("kept"));
     }
 
     void failedWriteInReadOnlyFolderKeepsOldFile()
@@ -459,7 +446,7 @@ private slots:
         ProfileFile file(path);
         QVERIFY(!file.writeString(u"Puckdex", u"NHL96Path", QStringLiteral("X")));
         QVERIFY(!file.errorString().isEmpty());
-        QCOMPARE(readBytes(path), kWindowsFile);
+        QCOMPARE(readFile(path), kWindowsFile);
     }
 
     void settingsPathHonoursEnvironment()

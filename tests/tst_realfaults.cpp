@@ -5,9 +5,10 @@
 // was. Only what the file system cannot be made to do (a device that gives
 // back other bytes, a failing sync) goes through the write-fault seam.
 
-#include "testfiles.h"
 #include "bytecompare.h"
 #include "fulldisk.h"
+#include "messagetexts.h"
+#include "testfiles.h"
 
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
@@ -43,9 +44,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     }
     return entries;
 }
-
-#define COMPARE_BYTES(actual, expected)                                                            \
-    QVERIFY2((actual) == (expected), qPrintable(firstDifference((actual), (expected))))
 
 // A fault on every write to the file of that name while it lives.
 class FaultOn
@@ -97,8 +95,7 @@ private slots:
             const QByteArray f = file.toLatin1();
             QTest::newRow(f + ", nothing wrong") << file << "none" << QString() << true;
             QTest::newRow(f + ", full disk") << file << "full disk" << "the disk is full" << false;
-            QTest::newRow(f + ", read-only") << file << "read-only" << "the file is read-only"
-                                             << false;
+            QTest::newRow(f + ", read-only") << file << "read-only" << kReadOnly << false;
             QTest::newRow(f + ", a folder in its place")
                 << file << "folder" << "is a folder, not a file" << false;
             QTest::newRow(f + ", bad read-back")
@@ -211,8 +208,8 @@ private slots:
         QTest::addColumn<QString>("file");   // the file that fails
         QTest::addColumn<QString>("reason"); // empty: the player is written
         QTest::newRow("nothing wrong") << "none" << "att.db" << QString();
-        QTest::newRow("att.db read-only") << "read-only" << "att.db" << "the file is read-only";
-        QTest::newRow("key.db read-only") << "read-only" << "key.db" << "the file is read-only";
+        QTest::newRow("att.db read-only") << "read-only" << "att.db" << kReadOnly;
+        QTest::newRow("key.db read-only") << "read-only" << "key.db" << kReadOnly;
         QTest::newRow("att.db removed") << "removed" << "att.db" << "the file was removed";
         QTest::newRow("att.db replaced by a folder")
             << "folder" << "att.db" << "is a folder, not a file";

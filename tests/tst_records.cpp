@@ -1,4 +1,5 @@
 #include "gamedb/records.h"
+#include "testfiles.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -6,15 +7,6 @@
 using namespace Puckdex;
 
 namespace {
-
-QByteArray noise(int size, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &b : bytes)
-        b = char(rng.bounded(256));
-    return bytes;
-}
 
 // The offsets at which two byte images differ.
 QList<int> changedBytes(const QByteArray &before, const QByteArray &after)
@@ -39,7 +31,7 @@ template <typename R>
 R fromNoise(quint32 seed)
 {
     R record;
-    const bool ok = record.assign(noise(R::Size, seed));
+    const bool ok = record.assign(randomBytes(seed, R::Size));
     Q_ASSERT(ok);
     return record;
 }
@@ -57,20 +49,20 @@ private slots:
         static_assert(GoalieAttribRecord::Size == 17 && SkaterAttribRecord::Size == 21);
         static_assert(SeasonIndexEntry::Size == 54);
         for (quint32 seed = 1; seed <= 50; ++seed) {
-            QCOMPARE(fromNoise<TeamRecord>(seed).toByteArray(), noise(795, seed));
-            QCOMPARE(fromNoise<PlayerRecord>(seed).toByteArray(), noise(60, seed));
-            QCOMPARE(fromNoise<GoalieAttribRecord>(seed).toByteArray(), noise(17, seed));
-            QCOMPARE(fromNoise<SkaterAttribRecord>(seed).toByteArray(), noise(21, seed));
-            QCOMPARE(fromNoise<SeasonIndexEntry>(seed).toByteArray(), noise(54, seed));
+            QCOMPARE(fromNoise<TeamRecord>(seed).toByteArray(), randomBytes(seed, 795));
+            QCOMPARE(fromNoise<PlayerRecord>(seed).toByteArray(), randomBytes(seed, 60));
+            QCOMPARE(fromNoise<GoalieAttribRecord>(seed).toByteArray(), randomBytes(seed, 17));
+            QCOMPARE(fromNoise<SkaterAttribRecord>(seed).toByteArray(), randomBytes(seed, 21));
+            QCOMPARE(fromNoise<SeasonIndexEntry>(seed).toByteArray(), randomBytes(seed, 54));
         }
     }
 
     void assignRefusesTheWrongSize()
     {
         PlayerRecord player = fromNoise<PlayerRecord>(7);
-        QVERIFY(!player.assign(noise(59, 1)));
-        QVERIFY(!player.assign(noise(61, 1)));
-        QCOMPARE(player.toByteArray(), noise(60, 7));
+        QVERIFY(!player.assign(randomBytes(1, 59)));
+        QVERIFY(!player.assign(randomBytes(1, 61)));
+        QCOMPARE(player.toByteArray(), randomBytes(7, 60));
     }
 
     // Each setter touches its own bytes and nothing else.
@@ -192,7 +184,7 @@ private slots:
     {
         QFETCH(QByteArray, stored);
         QFETCH(QString, name);
-        QByteArray bytes = noise(60, 9);
+        QByteArray bytes = randomBytes(9, 60);
         bytes.replace(19, 17, stored);
         PlayerRecord player;
         QVERIFY(player.assign(bytes));
@@ -216,7 +208,7 @@ private slots:
         QFETCH(TextFit, fit);
         PlayerRecord player = fromNoise<PlayerRecord>(11);
         QCOMPARE(player.setFirstName(name), fit);
-        QCOMPARE(player.toByteArray(), noise(60, 11));
+        QCOMPARE(player.toByteArray(), randomBytes(11, 60));
     }
 
     void handIsLeftOnlyForZero()
@@ -250,7 +242,7 @@ private slots:
 
     void teamFields()
     {
-        QByteArray bytes = noise(795, 4);
+        QByteArray bytes = randomBytes(4, 795);
         bytes.replace(0, 3, "PTA");
         bytes.replace(5, 25, QByteArray("Lanterns") + QByteArray(17, '\0'));
         bytes.replace(30, 16, QByteArray("Port Averly").leftJustified(16, '\0'));
@@ -278,7 +270,7 @@ private slots:
     {
         QFETCH(QByteArray, field);
         QFETCH(int, number);
-        QByteArray bytes = noise(54, 2);
+        QByteArray bytes = randomBytes(2, 54);
         bytes.replace(0, 4, field);
         bytes.replace(13, 41, QByteArray("Season 1996").leftJustified(41, '\0'));
         SeasonIndexEntry entry;

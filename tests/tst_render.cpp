@@ -1,4 +1,6 @@
+#include "controls.h"
 #include "render.h"
+#include "testfiles.h"
 
 #include "dialogs/aboutwindow.h"
 #include "dialogs/programlook.h"
@@ -10,11 +12,6 @@
 #include "startup/programstate.h"
 #include "templates/templatewindow.h"
 
-#include "ui_aboutwindow.h"
-#include "ui_mainwindow.h"
-#include "ui_pictureprompt.h"
-#include "ui_savedgamewindow.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -23,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -116,12 +114,6 @@ template <typename Outcome> QByteArray why(const Outcome &outcome)
     return outcome.ok() ? QByteArray() : outcome.error().fullMessage().toLocal8Bit();
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TstRender : public QObject
@@ -184,8 +176,8 @@ private slots:
     void mainWindowShowsThePlayersNames()
     {
         MainWindow layout(m_state, QString());
-        const QRect first = insideOf(layout.ui().txtFirstName);
-        const QRect last = insideOf(layout.ui().txtLastName);
+        const QRect first = insideOf(control<QLineEdit>(&layout, "txtFirstName"));
+        const QRect last = insideOf(control<QLineEdit>(&layout, "txtLastName"));
         const QImage skater = load(Render::MainWindowFile);
         const QImage goalie = load(Render::MainWindowGoalieFile);
         for (const QImage &image : {skater, goalie}) {
@@ -202,17 +194,17 @@ private slots:
         const QImage skater = load(Render::MainWindowFile);
         const QImage goalie = load(Render::MainWindowGoalieFile);
         for (int box = 0; box < 4; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::AllPlayers, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtAllPlayers", box));
             QVERIFY(inkIn(skater, place) > 0);
             QVERIFY(inkIn(goalie, place) > 0);
         }
         for (int box = 0; box < 10; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::FwdDef, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtFwdDef", box));
             QVERIFY2(inkIn(skater, place) > 0, qPrintable(QString::number(box)));
             QCOMPARE(inkIn(goalie, place), 0);
         }
         for (int box = 0; box < 5; ++box) {
-            const QRect place = insideOf(layout.ratingBox(RatingGroup::Goalies, box));
+            const QRect place = insideOf(control<QLineEdit>(&layout, "txtGoalies", box));
             QCOMPARE(inkIn(skater, place), 0);
             QVERIFY2(inkIn(goalie, place) > 0, qPrintable(QString::number(box)));
         }
@@ -221,7 +213,7 @@ private slots:
     void savedGameWindowListsEveryGame()
     {
         SavedGameWindow layout;
-        const QRect list = insideOf(layout.ui().lstSeasonToEdit);
+        const QRect list = insideOf(control<QListWidget>(&layout, "lstSeasonToEdit"));
         QCOMPARE(linesIn(load(Render::SavedGameFile), list),
                  int(Sample::defaultSavedGames().size()));
     }
@@ -237,8 +229,8 @@ private slots:
     {
         AboutWindow layout(QStringLiteral("Puckdex"), QStringLiteral(" v1.0 32-bit"));
         const QImage about = load(Render::AboutFile);
-        QVERIFY(redIn(about, placeInWindow(layout.ui().picAppIcon)) > 30);
-        QVERIFY(inkIn(about, placeInWindow(layout.ui().lblAppName)) > 30);
+        QVERIFY(redIn(about, placeInWindow(control<QLabel>(&layout, "picAppIcon"))) > 30);
+        QVERIFY(inkIn(about, placeInWindow(control<QLabel>(&layout, "lblAppName"))) > 30);
     }
 
     void templateWindowShowsEveryField()
@@ -259,8 +251,8 @@ private slots:
         PicturePrompt layout{QString()};
         const QImage image = load(Render::PicturePromptFile);
         // Old name, new name and the question take more than one line.
-        QVERIFY(linesIn(image, placeInWindow(layout.ui().lblDelPic)) >= 2);
-        QVERIFY(inkIn(image, insideOf(layout.ui().cmdYes)) > 10);
+        QVERIFY(linesIn(image, placeInWindow(control<QLabel>(&layout, "lblDelPic"))) >= 2);
+        QVERIFY(inkIn(image, insideOf(control<QPushButton>(&layout, "cmdYes"))) > 10);
     }
 
     void mainWindowLeavesTheFilesAsTheyWere()
@@ -268,15 +260,15 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         QVERIFY(Render::writeSample(folder.path()).ok());
-        const QByteArray key = contents(folder.filePath(QStringLiteral("key.db")));
-        const QByteArray att = contents(folder.filePath(QStringLiteral("att.db")));
+        const QByteArray key = readFile(folder.filePath(QStringLiteral("key.db")));
+        const QByteArray att = readFile(folder.filePath(QStringLiteral("att.db")));
         QVERIFY(!key.isEmpty() && !att.isEmpty());
         for (const Render::Shown shown : {Render::Shown::Skater, Render::Shown::Goalie}) {
             const Result<QImage> image = Render::mainWindow(folder.path(), shown);
             QVERIFY2(image.ok(), why(image).constData());
         }
-        QCOMPARE(contents(folder.filePath(QStringLiteral("key.db"))), key);
-        QCOMPARE(contents(folder.filePath(QStringLiteral("att.db"))), att);
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("key.db"))), key);
+        QCOMPARE(readFile(folder.filePath(QStringLiteral("att.db"))), att);
     }
 
     void missingGameFilesFailWithoutWaiting()

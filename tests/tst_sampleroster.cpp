@@ -1,4 +1,6 @@
+#include "bytecompare.h"
 #include "sampleroster.h"
+#include "testfiles.h"
 
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
@@ -22,29 +24,6 @@ namespace {
 
 constexpr QStringView kPositions = u"GDLCR";
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// Where two images first differ, for a failure message that helps.
-QByteArray firstDifference(const QByteArray &expected, const QByteArray &actual)
-{
-    const qsizetype common = std::min(expected.size(), actual.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        if (expected[i] != actual[i]) {
-            return QByteArray("first difference at byte ") + QByteArray::number(i) + ": " +
-                   QByteArray::number(quint8(expected[i])) + " became " +
-                   QByteArray::number(quint8(actual[i]));
-        }
-    }
-    return QByteArray("sizes ") + QByteArray::number(expected.size()) + " and " +
-           QByteArray::number(actual.size());
-}
-
 void compareFiles(const QString &expectedPath, const QString &actualPath)
 {
     const QByteArray expected = readFile(expectedPath);
@@ -52,7 +31,7 @@ void compareFiles(const QString &expectedPath, const QString &actualPath)
     QVERIFY2(!expected.isEmpty(), qPrintable(expectedPath));
     QVERIFY2(expected == actual,
              qPrintable(QFileInfo(actualPath).fileName() + QStringLiteral(": ") +
-                        QString::fromLatin1(firstDifference(expected, actual))));
+                        firstDifference(actual, expected)));
 }
 
 template <typename T> QByteArray failure(const Result<T> &result)

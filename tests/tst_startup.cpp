@@ -7,9 +7,9 @@
 #include "startup/programstate.h"
 #include "startup/startup.h"
 
+#include "controls.h"
 #include "messagescript.h"
 #include "modalhelper.h"
-#include "ui_mainwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,11 +28,9 @@ using namespace Puckdex;
 
 namespace {
 
-
-
 void click(QWidget *window, const char *button)
 {
-    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
 }
 
 // In the folder window: go to folder, then press OK.
@@ -47,8 +45,8 @@ void chooseFolder(const QString &folder)
 QStringList teamsShown(MainWindow &window)
 {
     QStringList cities;
-    for (int i = 0; i < window.ui().cboTeams->count(); ++i)
-        cities.append(window.ui().cboTeams->itemText(i));
+    for (int i = 0; i < control<QComboBox>(&window, "cboTeams")->count(); ++i)
+        cities.append(control<QComboBox>(&window, "cboTeams")->itemText(i));
     return cities;
 }
 
@@ -140,7 +138,7 @@ private slots:
         });
         QVERIFY(sorted != cities);
         QCOMPARE(teamsShown(*window), sorted);
-        QComboBox *list = window->ui().cboTeams;
+        QComboBox *list = control<QComboBox>(window.get(), "cboTeams");
         for (int i = 0; i < list->count(); ++i)
             QCOMPARE(cities.at(list->itemData(i).toInt()), list->itemText(i));
     }
@@ -155,7 +153,7 @@ private slots:
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             openedOn = static_cast<GameFolderWindow *>(w)->currentFolder();
             // The folders above it are read in the background; it stays in view.
-            auto *tree = child<QTreeView>(w, "dirFileLocationDirectory");
+            auto *tree = control<QTreeView>(w, "dirFileLocationDirectory");
             for (int i = 0; i < 100 && !inView; ++i) {
                 QTest::qWait(20);
                 inView = tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center());
@@ -279,7 +277,7 @@ private slots:
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             auto *window = static_cast<GameFolderWindow *>(w);
             window->setFolder(m_base);
-            auto *drives = child<QComboBox>(w, "drvFileLocationDrive");
+            auto *drives = control<QComboBox>(w, "drvFileLocationDrive");
             const QString before = drives->currentText();
             drives->addItem(QStringLiteral("Z:"), m_dir.filePath("no-such-drive"));
             drives->setCurrentIndex(drives->count() - 1);
@@ -324,7 +322,7 @@ private slots:
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             auto *window = static_cast<GameFolderWindow *>(w);
             window->setFolder(open);
-            auto *tree = child<QTreeView>(w, "dirFileLocationDirectory");
+            auto *tree = control<QTreeView>(w, "dirFileLocationDirectory");
             QVERIFY(tree->indentation() <= 8);
             const QAbstractItemModel *model = tree->model();
             QModelIndex at;
@@ -375,7 +373,7 @@ private slots:
         QString folderAfter;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             auto *window = static_cast<GameFolderWindow *>(w);
-            auto *drives = child<QComboBox>(w, "drvFileLocationDrive");
+            auto *drives = control<QComboBox>(w, "drvFileLocationDrive");
             drives->addItem(QStringLiteral("sample"), m_base);
             drives->setCurrentIndex(drives->count() - 1);
             folderAfter = window->currentFolder();
@@ -434,7 +432,7 @@ private slots:
             static_cast<GameFolderWindow *>(w)->setFolder(m_base);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             openAfterEscape = w->isVisible();
-            QTest::keyClick(child<QCheckBox>(w, "chkBackupsRequired"), Qt::Key_Return);
+            QTest::keyClick(control<QCheckBox>(w, "chkBackupsRequired"), Qt::Key_Return);
         });
         ProgramState state;
         QVERIFY(runStartup(state));
@@ -482,7 +480,7 @@ private slots:
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             auto *window = static_cast<GameFolderWindow *>(w);
             window->setFolder(folder);
-            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
+            control<QCheckBox>(w, "chkBackupsRequired")->setChecked(false);
             click(w, "cmdOK");
             if (w->isVisible()) {
                 focusAfterMessage = QApplication::focusWidget()->objectName();
@@ -496,7 +494,7 @@ private slots:
         if (accepted) {
             QCOMPARE(messages.shown.size(), 0);
             QCOMPARE(state.Files.names().first(), state.Files.prefix + teamFile);
-            QCOMPARE(window->ui().cboTeams->count(), 26);
+            QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), 26);
             QCOMPARE(state.Files.prefix, teamFile == "tem.db" ? QStringLiteral("03") : QString());
         } else {
             QCOMPARE(messages.texts().first(),
@@ -544,7 +542,7 @@ private slots:
         QList<int> numbers;
         int messagesWithoutSelection = 0;
         whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
-            auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+            auto *list = control<QListWidget>(w, "lstSeasonToEdit");
             for (int i = 0; i < list->count(); ++i) {
                 listed.append(list->item(i)->text());
                 numbers.append(list->item(i)->data(Qt::UserRole).toInt());
@@ -581,7 +579,7 @@ private slots:
         QCOMPARE(state.Files.prefix, QStringLiteral("012"));
         QCOMPARE(state.Files.indexFile, m_saved + "/" + Sample::IndexFileName);
         QCOMPARE(state.teamFilePath(), m_saved + "/012tem.db");
-        QCOMPARE(window->ui().cboTeams->count(), 26);
+        QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), 26);
     }
 
     void cancellingTheSavedGameChoice()
@@ -594,7 +592,7 @@ private slots:
         whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
             click(w, "cmdCancel");
             focusAfterNo = QApplication::focusWidget()->objectName();
-            QTest::keyClick(child<QListWidget>(w, "lstSeasonToEdit"), Qt::Key_Escape);
+            QTest::keyClick(control<QListWidget>(w, "lstSeasonToEdit"), Qt::Key_Escape);
             click(w, "cmdCancel");
         });
         ProgramState state;
@@ -615,7 +613,7 @@ private slots:
         bool backupsOnReturn = true;
         std::function<void(QWidget *)> onFolder = [&](QWidget *w) {
             ++folderWindows;
-            auto *backups = child<QCheckBox>(w, "chkBackupsRequired");
+            auto *backups = control<QCheckBox>(w, "chkBackupsRequired");
             if (folderWindows == 1) {
                 static_cast<GameFolderWindow *>(w)->setFolder(folder);
                 QTest::mouseClick(backups, Qt::LeftButton);
@@ -629,7 +627,7 @@ private slots:
         };
         whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
         whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
-            auto *list = child<QListWidget>(w, "lstSeasonToEdit");
+            auto *list = control<QListWidget>(w, "lstSeasonToEdit");
             for (int i = 0; i < list->count(); ++i) {
                 if (list->item(i)->data(Qt::UserRole).toInt() == 7)
                     list->item(i)->setSelected(true);
@@ -662,8 +660,8 @@ private slots:
         MessageScript messages;
         whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
             static_cast<GameFolderWindow *>(w)->setFolder(folder);
-            QVERIFY(child<QCheckBox>(w, "chkBackupsRequired")->isChecked());
-            child<QCheckBox>(w, "chkBackupsRequired")->setChecked(wanted);
+            QVERIFY(control<QCheckBox>(w, "chkBackupsRequired")->isChecked());
+            control<QCheckBox>(w, "chkBackupsRequired")->setChecked(wanted);
             click(w, "cmdOK");
         });
         ProgramState state;

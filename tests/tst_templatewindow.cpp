@@ -1,11 +1,13 @@
 #include "templates/templatewindow.h"
+#include "testfiles.h"
 
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
 #include "editor/valuerules.h"
 
+#include "controls.h"
 #include "messagescript.h"
-#include "ui_templatewindow.h"
+#include "messagetexts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -31,38 +33,9 @@ const QStringList kSkaterDefaults = {"5", "0",  "160", "40", "40", "40", "40", "
 const QStringList kGoalieDefaults = {"5",  "0",  "160", "25", "25", "25",
                                      "25", "25", "25",  "25", "25", "25"};
 
-QString adjusted(const QString &firstLine)
-{
-    return firstLine + "\r\nThe attribute will be adjusted";
-}
-QString greaterThan(int limit)
-{
-    return adjusted(QString("Attribute may not be greater than %1").arg(limit));
-}
-QString lessThan(int limit)
-{
-    return adjusted(QString("Attribute may not be less than %1").arg(limit));
-}
-QString multipleOf(int step)
-{
-    return adjusted(QString("Attribute must be a multiple of %1").arg(step));
-}
-
 QString boxName(bool goalie, int index)
 {
     return QString(goalie ? "txtStdGoal_%1" : "txtStdFwd_%1").arg(index);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Places as the window was designed, in twips.
@@ -134,7 +107,7 @@ private:
 
     QLineEdit *box(bool goalie, int index) const
     {
-        return m_window->findChild<QLineEdit *>(boxName(goalie, index));
+        return control<QLineEdit>(m_window.get(), goalie ? "txtStdGoal" : "txtStdFwd", index);
     }
 
     QStringList shown(bool goalie) const
@@ -243,10 +216,11 @@ private slots:
     void captions_areTheFieldsOwn()
     {
         open();
-        QCOMPARE(m_window->ui().fraStdFwd->title(), QString("Forwards and Defensemen:"));
-        QCOMPARE(m_window->ui().fraGoalies->title(), QString("Goalies:"));
-        QCOMPARE(m_window->ui().cmdSave->text(), QString("&Save"));
-        QCOMPARE(m_window->ui().cmdCancel->text(), QString("Cancel"));
+        QCOMPARE(control<QGroupBox>(m_window.get(), "fraStdFwd")->title(),
+                 QString("Forwards and Defensemen:"));
+        QCOMPARE(control<QGroupBox>(m_window.get(), "fraGoalies")->title(), QString("Goalies:"));
+        QCOMPARE(control<QPushButton>(m_window.get(), "cmdSave")->text(), QString("&Save"));
+        QCOMPARE(control<QPushButton>(m_window.get(), "cmdCancel")->text(), QString("Cancel"));
         // Enter presses no button.
         for (QPushButton *button : m_window->findChildren<QPushButton *>()) {
             QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
@@ -384,7 +358,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, expected);
         QFETCH(QByteArray, savedLine);
-        QVERIFY(writeBytes(m_path, file));
+        QVERIFY(writeFile(m_path, file));
         open();
 
         QStringList wanted = goalie ? kGoalieDefaults : kSkaterDefaults;
@@ -394,9 +368,9 @@ private slots:
         QCOMPARE(shown(!goalie), goalie ? kSkaterDefaults : kGoalieDefaults);
         QVERIFY(m_messages->shown.isEmpty());
 
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
-        QVERIFY(readBytes(m_path).split('\n').contains(savedLine + '\r'));
+        QVERIFY(readFile(m_path).split('\n').contains(savedLine + '\r'));
         QVERIFY(m_messages->shown.isEmpty());
     }
 
@@ -495,7 +469,7 @@ private slots:
     void window_opensOnCancel_andTabsInOrder()
     {
         open();
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdCancel);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdCancel"));
 
         QStringList expected;
         for (int i = 0; i < kSkaters; ++i)
@@ -511,7 +485,7 @@ private slots:
         }
         QCOMPARE(visited, expected);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdSave);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdSave"));
         // Passing valid boxes says nothing and changes nothing.
         QVERIFY(m_messages->shown.isEmpty());
         QCOMPARE(shown(false), kSkaterDefaults);
@@ -529,7 +503,7 @@ private slots:
     void enteringABox_selectsItsText()
     {
         QFETCH(QString, how);
-        QVERIFY(writeBytes(m_path, "[Puckdex]\r\nStandardForward2=215\r\n"));
+        QVERIFY(writeFile(m_path, "[Puckdex]\r\nStandardForward2=215\r\n"));
         open();
         QLineEdit *weight = box(false, 2);
         if (how == "tab") {
@@ -552,7 +526,7 @@ private slots:
     void enterAndEscape_closeNothing()
     {
         open();
-        QTest::keyClick(m_window->ui().cmdCancel, Qt::Key_Escape);
+        QTest::keyClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::Key_Escape);
         QVERIFY(m_window->isVisible());
         typeInto(box(false, 4), "60");
         QTest::keyClick(box(false, 4), Qt::Key_Return);
@@ -570,8 +544,8 @@ private slots:
         open();
         typeInto(box(false, 4), "60");
         QTest::keyClick(box(false, 4), Qt::Key_Tab);
-        m_window->ui().cmdCancel->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_window->ui().cmdCancel, Qt::Key_Return);
+        control<QPushButton>(m_window.get(), "cmdCancel")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::Key_Return);
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(m_path));
@@ -599,7 +573,7 @@ private slots:
         QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Accepted));
         checkMessages(messages);
-        QVERIFY(readBytes(m_path).contains("\r\nStandardForward5=" + stored.toLatin1() + "\r\n"));
+        QVERIFY(readFile(m_path).contains("\r\nStandardForward5=" + stored.toLatin1() + "\r\n"));
     }
 
     // A press on Save or Cancel whose focus change shows a message: the
@@ -616,14 +590,15 @@ private slots:
         open();
         m_messages->takesFocus = true;
         typeInto(box(true, 2), "300");
-        QPushButton *button = save ? m_window->ui().cmdSave : m_window->ui().cmdCancel;
+        QPushButton *button = save ? control<QPushButton>(m_window.get(), "cmdSave")
+                                   : control<QPushButton>(m_window.get(), "cmdCancel");
         QTest::mousePress(button, Qt::LeftButton);
         checkMessages({greaterThan(239)});
         QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(save ? QDialog::Accepted : QDialog::Rejected));
         QCOMPARE(QFile::exists(m_path), save);
         if (save)
-            QVERIFY(readBytes(m_path).contains("\r\nStandardGoalie2=239\r\n"));
+            QVERIFY(readFile(m_path).contains("\r\nStandardGoalie2=239\r\n"));
     }
 
     void frameClick_focusesTheWindow_data()
@@ -659,7 +634,7 @@ private slots:
 
         // And Tab goes on from the window to the first stop.
         QTest::keyClick(m_window.get(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), m_window->ui().cmdCancel);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_window.get(), "cmdCancel"));
     }
 
     // ---------------------------------------------------------------------
@@ -672,7 +647,7 @@ private slots:
         typeInto(box(false, 9), "60");
         typeInto(box(true, 7), "52");
         // The click on Save leaves the box first: 52 goes to the file as 50.
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         checkMessages({multipleOf(5)});
         // The press was spent on the message: the click goes ahead after it.
         QTRY_VERIFY(!m_window->isVisible());
@@ -688,7 +663,7 @@ private slots:
             expected += QString("StandardForward%1=%2\r\n").arg(i).arg(skaters[i]).toLatin1();
         for (int i = 0; i < kGoalies; ++i)
             expected += QString("StandardGoalie%1=%2\r\n").arg(i).arg(goalies[i]).toLatin1();
-        QCOMPARE(readBytes(m_path), expected);
+        QCOMPARE(readFile(m_path), expected);
     }
 
     void save_keepsTheRestOfTheFile()
@@ -702,11 +677,11 @@ private slots:
                                   "[Other]\r\n"
                                   "StandardForward0=6\r\n"
                                   "Key=Value\r\n";
-        QVERIFY(writeBytes(m_path, before));
+        QVERIFY(writeFile(m_path, before));
         open();
         QCOMPARE(box(true, 4)->text(), QString("*"));
         typeInto(box(false, 0), "6");
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(m_messages->shown.isEmpty());
 
         QByteArray keys;
@@ -731,21 +706,20 @@ private slots:
                                     "[Other]\r\n"
                                     "StandardForward0=6\r\n"
                                     "Key=Value\r\n";
-        QCOMPARE(readBytes(m_path), expected);
+        QCOMPARE(readFile(m_path), expected);
     }
 
     void save_failingWrite_staysOpenWithMessage()
     {
         // The settings "folder" is a file: nothing can be written below it.
-        QVERIFY(writeBytes(m_dir->filePath("folder"), "not a folder"));
+        QVERIFY(writeFile(m_dir->filePath("folder"), "not a folder"));
         m_path = m_dir->filePath("folder/PUCKDEX.INI");
         open();
-        QTest::mouseClick(m_window->ui().cmdSave, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdSave"), Qt::LeftButton);
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_messages->shown.size(), 1);
         QCOMPARE(m_messages->shown.first().title, QStringLiteral("Puckdex"));
-        QVERIFY(m_messages->shown.first().text.startsWith(
-            QStringLiteral("The templates could not be saved")));
+        QVERIFY(m_messages->shown.first().text.startsWith(kTemplatesNotSaved));
         QVERIFY(!QFile::exists(m_path));
         m_window->reject();
     }
@@ -770,18 +744,18 @@ private slots:
                                   "StandardForward3=64\n"
                                   "StandardForward5=999\n"
                                   "StandardGoalie2=200\n";
-        QVERIFY(writeBytes(m_path, before));
+        QVERIFY(writeFile(m_path, before));
         open();
         typeInto(box(false, 3), "80");
         typeInto(box(false, 5), "60");
         typeInto(box(true, 2), "300");
         if (how == "cancel")
-            QTest::mouseClick(m_window->ui().cmdCancel, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(m_window.get(), "cmdCancel"), Qt::LeftButton);
         else
             m_window->close();
         QTRY_VERIFY(!m_window->isVisible());
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
-        QCOMPARE(readBytes(m_path), before);
+        QCOMPARE(readFile(m_path), before);
         checkMessages(messages);
 
         open();

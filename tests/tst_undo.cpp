@@ -2,36 +2,32 @@
 #include "editorfixture.h"
 #include "messagescript.h"
 #include "modalhelper.h"
+#include "players.h"
 
 #include "gamedb/ratings.h"
 #include "gamedb/writejournal.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
 
 using namespace Puckdex;
 
 namespace {
 
-std::optional<PlayerEntry> firstOf(const QList<PlayerEntry> &players, bool goalie, int skip = 0)
-{
-    for (const PlayerEntry &p : players) {
-        if (p.record.isGoalie() == goalie && skip-- == 0)
-            return p;
-    }
-    return std::nullopt;
-}
-
 // The player list's menu entry that undoes the last save.
 QAction *undoSaveEntry(EditorFixture &f)
 {
-    return f.ui().lstPlayers->actions().value(0);
+    return f.control<QListWidget>("lstPlayers")->actions().value(0);
 }
 
 void pressInList(EditorFixture &f, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
-    QListWidget *list = f.ui().lstPlayers;
+    QListWidget *list = f.control<QListWidget>("lstPlayers");
     EditorFixture::activate(list);
     list->setFocus(Qt::TabFocusReason);
     QTest::keyClick(list, key, modifiers);
@@ -51,13 +47,13 @@ class TstUndo : public QObject
     static void edit(EditorFixture &f, const PlayerEntry &player)
     {
         QVERIFY(f.clickPlayer(player.offset));
-        EditorFixture::type(f.ui().txtFirstName, "Newname");
-        QTest::keyClick(f.ui().txtFirstName, Qt::Key_Tab);
-        QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+        EditorFixture::type(f.control<QLineEdit>("txtFirstName"), "Newname");
+        QTest::keyClick(f.control<QLineEdit>("txtFirstName"), Qt::Key_Tab);
+        QLineEdit *speed = f.ratingBox(RatingGroup::AllPlayers, 0);
         EditorFixture::type(speed, speed->text() == "100" ? "60" : "100");
         QTest::keyClick(speed, Qt::Key_Tab);
-        EditorFixture::type(f.ui().txtWeight, "201");
-        QTest::keyClick(f.ui().txtWeight, Qt::Key_Tab);
+        EditorFixture::type(f.control<QLineEdit>("txtWeight"), "201");
+        QTest::keyClick(f.control<QLineEdit>("txtWeight"), Qt::Key_Tab);
     }
 
     static void verifyFiles(EditorFixture &f, const QByteArray &key, const QByteArray &att)
@@ -91,7 +87,7 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         MessageScript messages;
-        const QByteArray teams = EditorFixture::read(f.path("teams.db"));
+        const QByteArray teams = readFile(f.path("teams.db"));
         QVERIFY(f.chooseTeam(0));
         const PlayerEntry player = *firstOf(f.players(0), goalie);
         const PlayerEntry other = *firstOf(f.players(0), !goalie);
@@ -106,21 +102,21 @@ private slots:
 
         pressInList(f, Qt::Key_Z, Qt::ControlModifier);
         verifyFiles(f, f.originalKey, f.originalAtt);
-        QCOMPARE(EditorFixture::read(f.path("teams.db")), teams);
+        QCOMPARE(readFile(f.path("teams.db")), teams);
         QCOMPARE(
-            f.ui().lblStatus->text(),
+            f.control<QLabel>("lblStatus")->text(),
             QStringLiteral("Undone: the last save of Newname %1.").arg(player.record.lastName()));
         QCOMPARE(f.shownOffset(), other.offset);
         QVERIFY(!undoSaveEntry(f)->isEnabled());
 
         // Nothing more of this run to undo; the files stay.
         pressInList(f, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(f.ui().lblStatus->text().startsWith("Nothing to undo"));
+        QVERIFY(f.control<QLabel>("lblStatus")->text().startsWith("Nothing to undo"));
         verifyFiles(f, f.originalKey, f.originalAtt);
 
         pressInList(f, Qt::Key_Y, Qt::ControlModifier);
         verifyFiles(f, keySaved, attSaved);
-        QVERIFY(f.ui().lblStatus->text().startsWith("Redone: the save of Newname"));
+        QVERIFY(f.control<QLabel>("lblStatus")->text().startsWith("Redone: the save of Newname"));
         // Leaving the shown player unchanged saves nothing new: the redone
         // save is still the one to undo.
         QVERIFY(f.chooseTeam(1));
@@ -175,17 +171,18 @@ private slots:
         const PlayerEntry player = *firstOf(f.players(2), false);
         const PlayerEntry other = *firstOf(f.players(2), false, 1);
         QVERIFY(f.clickPlayer(player.offset));
-        QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+        QLineEdit *speed = f.ratingBox(RatingGroup::AllPlayers, 0);
         const QString speedLoaded = speed->text();
-        const QString weightLoaded = f.ui().txtWeight->text();
-        const int jerseyLoaded = f.ui().cboJerseyNum->currentIndex();
+        const QString weightLoaded = f.control<QLineEdit>("txtWeight")->text();
+        const int jerseyLoaded = f.control<QComboBox>("cboJerseyNum")->currentIndex();
         edit(f, player);
-        f.ui().optShootsLeft->isChecked() ? f.ui().optShootsRight->click()
-                                          : f.ui().optShootsLeft->click();
+        f.control<QRadioButton>("optShootsLeft")->isChecked()
+            ? f.control<QRadioButton>("optShootsRight")->click()
+            : f.control<QRadioButton>("optShootsLeft")->click();
         QVERIFY(speed->text() != speedLoaded);
 
         if (key == Qt::Key_Z + 1) {
-            QLineEdit *weight = f.ui().txtWeight;
+            QLineEdit *weight = f.control<QLineEdit>("txtWeight");
             weight->setFocus(Qt::MouseFocusReason);
             QTest::keyClick(weight, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(weight, "150");
@@ -199,10 +196,10 @@ private slots:
             pressInList(f, Qt::Key(key), key == Qt::Key_Z ? Qt::ControlModifier : Qt::NoModifier);
         }
         QCOMPARE(speed->text(), speedLoaded);
-        QCOMPARE(f.ui().txtWeight->text(), weightLoaded);
-        QCOMPARE(f.ui().txtFirstName->text(), player.record.firstName());
-        QCOMPARE(f.ui().cboJerseyNum->currentIndex(), jerseyLoaded);
-        QCOMPARE(f.ui().lblStatus->text(),
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), weightLoaded);
+        QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), player.record.firstName());
+        QCOMPARE(f.control<QComboBox>("cboJerseyNum")->currentIndex(), jerseyLoaded);
+        QCOMPARE(f.control<QLabel>("lblStatus")->text(),
                  QStringLiteral("The fields of %1 are back as they were loaded.")
                      .arg(player.record.firstName() + ' ' + player.record.lastName()));
         verifyFiles(f, f.originalKey, f.originalAtt);
@@ -226,7 +223,7 @@ private slots:
         QVERIFY(f.chooseTeam(4));
         const PlayerEntry player = *firstOf(f.players(4), true);
         const PlayerEntry other = *firstOf(f.players(4), false);
-        QLineEdit *speed = f.window->ratingBox(RatingGroup::AllPlayers, 0);
+        QLineEdit *speed = f.ratingBox(RatingGroup::AllPlayers, 0);
         QVERIFY(f.clickPlayer(player.offset));
         const QString speedLoaded = speed->text();
         edit(f, player);
@@ -236,7 +233,7 @@ private slots:
 
         undoSaveEntry(f)->trigger();
         QCOMPARE(speed->text(), speedLoaded);
-        QCOMPARE(f.ui().txtFirstName->text(), player.record.firstName());
+        QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), player.record.firstName());
         QCOMPARE(f.shownOffset(), player.offset);
         QVERIFY(f.clickPlayer(other.offset));
         verifyFiles(f, f.originalKey, f.originalAtt);

@@ -1,5 +1,7 @@
 #include "editor/valuerules.h"
 
+#include "messagetexts.h"
+
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -36,19 +38,6 @@ FieldCheck checkField(const QString &typed, const FieldRule &rule)
                                 ? adjustMessageText(a.reason, a.messageNumber)
                                 : QString();
     return {QString::number(a.value), message};
-}
-
-QString greaterMessage(int n)
-{
-    return QStringLiteral("Attribute may not be greater than %1\r\nThe attribute will be adjusted").arg(n);
-}
-QString lessMessage(int n)
-{
-    return QStringLiteral("Attribute may not be less than %1\r\nThe attribute will be adjusted").arg(n);
-}
-QString stepMessage(const QString &n)
-{
-    return QStringLiteral("Attribute must be a multiple of %1\r\nThe attribute will be adjusted").arg(n);
 }
 
 } // namespace
@@ -393,33 +382,33 @@ private slots:
         const FieldRule *bias = &ratingRule(RatingGroup::FwdDef, 2, false);
         const FieldRule *fighting = &ratingRule(RatingGroup::FwdDef, 9, false);
 
-        QTest::newRow("goalie 72") << goalie << "72" << "70" << stepMessage("5");
-        QTest::newRow("goalie 73") << goalie << "73" << "75" << stepMessage("5");
+        QTest::newRow("goalie 72") << goalie << "72" << "70" << multipleOf("5");
+        QTest::newRow("goalie 73") << goalie << "73" << "75" << multipleOf("5");
         QTest::newRow("goalie 100") << goalie << "100" << "100" << "";
-        QTest::newRow("goalie 0") << goalie << "0" << "25" << lessMessage(25);
-        QTest::newRow("goalie emptied") << goalie << "" << "25" << lessMessage(25);
-        QTest::newRow("any rating 101") << skater << "101" << "100" << greaterMessage(100);
-        QTest::newRow("skater 41") << skater << "41" << "40" << stepMessage("4");
-        QTest::newRow("skater 42") << skater << "42" << "44" << stepMessage("4");
-        QTest::newRow("skater emptied") << skater << "" << "40" << lessMessage(40);
+        QTest::newRow("goalie 0") << goalie << "0" << "25" << lessThan(25);
+        QTest::newRow("goalie emptied") << goalie << "" << "25" << lessThan(25);
+        QTest::newRow("any rating 101") << skater << "101" << "100" << greaterThan(100);
+        QTest::newRow("skater 41") << skater << "41" << "40" << multipleOf("4");
+        QTest::newRow("skater 42") << skater << "42" << "44" << multipleOf("4");
+        QTest::newRow("skater emptied") << skater << "" << "40" << lessThan(40);
         QTest::newRow("skater 080") << skater << "080" << "80" << "";
         QTest::newRow("skater, leading blank") << skater << " 80" << "80" << "";
-        QTest::newRow("skater 9E9") << skater << "9E9" << "100" << greaterMessage(100);
+        QTest::newRow("skater 9E9") << skater << "9E9" << "100" << greaterThan(100);
         QTest::newRow("bias 50, no step message") << bias << "50" << "53" << "";
-        QTest::newRow("bias 150") << bias << "150" << "100" << greaterMessage(100);
+        QTest::newRow("bias 150") << bias << "150" << "100" << greaterThan(100);
         QTest::newRow("bias emptied") << bias << "" << "0" << "";
         QTest::newRow("fighting 40, no step message") << fighting << "40" << "33" << "";
         QTest::newRow("fighting emptied") << fighting << "" << "0" << "";
-        QTest::newRow("fighting -5") << fighting << "-5" << "0" << lessMessage(0);
-        QTest::newRow("feet 7") << &heightFeetRule() << "7" << "6" << greaterMessage(6);
-        QTest::newRow("feet 4") << &heightFeetRule() << "4" << "5" << lessMessage(5);
-        QTest::newRow("inches 12") << &heightInchesRule() << "12" << "11" << greaterMessage(11);
-        QTest::newRow("inches .5") << &heightInchesRule() << ".5" << "1" << stepMessage("1");
+        QTest::newRow("fighting -5") << fighting << "-5" << "0" << lessThan(0);
+        QTest::newRow("feet 7") << &heightFeetRule() << "7" << "6" << greaterThan(6);
+        QTest::newRow("feet 4") << &heightFeetRule() << "4" << "5" << lessThan(5);
+        QTest::newRow("inches 12") << &heightInchesRule() << "12" << "11" << greaterThan(11);
+        QTest::newRow("inches .5") << &heightInchesRule() << ".5" << "1" << multipleOf("1");
         QTest::newRow("inches emptied") << &heightInchesRule() << "" << "0" << "";
-        QTest::newRow("goalie weight 150") << &weightRule(true) << "150" << "155" << lessMessage(155);
-        QTest::newRow("goalie weight 240") << &weightRule(true) << "240" << "239" << greaterMessage(239);
+        QTest::newRow("goalie weight 150") << &weightRule(true) << "150" << "155" << lessThan(155);
+        QTest::newRow("goalie weight 240") << &weightRule(true) << "240" << "239" << greaterThan(239);
         QTest::newRow("goalie weight 155") << &weightRule(true) << "155" << "155" << "";
-        QTest::newRow("skater weight 300") << &weightRule(false) << "300" << "254" << greaterMessage(254);
+        QTest::newRow("skater weight 300") << &weightRule(false) << "300" << "254" << greaterThan(254);
     }
     void leavingAField()
     {

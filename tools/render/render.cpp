@@ -1,5 +1,7 @@
 #include "render.h"
 
+#include "controls.h"
+
 #include "dialogs/aboutwindow.h"
 #include "dialogs/gamefolderwindow.h"
 #include "dialogs/messagebox.h"
@@ -15,10 +17,7 @@
 #include "startup/startup.h"
 #include "templates/templatewindow.h"
 
-#include "ui_gamefolderwindow.h"
-#include "ui_mainwindow.h"
-#include "ui_savedgamewindow.h"
-
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +26,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTreeView>
 #include <QWindow>
 
 #include <algorithm>
@@ -112,7 +112,7 @@ Status setBaseRosters(ProgramState &state, const QString &gameFolder)
 // clicks him; false when there is none.
 Result<bool> choosePlayer(MainWindow &window, const ProgramState &state, Shown shown)
 {
-    QListWidget *list = window.ui().lstPlayers;
+    QListWidget *list = control<QListWidget>(&window, "lstPlayers");
     for (int row = 0; row < list->count(); ++row) {
         const qint64 offset = list->item(row)->data(Qt::UserRole).toLongLong();
         const Result<PlayerRecord> player = GameFiles::readPlayer(state.keyFilePath(), offset);
@@ -160,7 +160,7 @@ Result<QImage> mainWindow(const QString &gameFolder, Shown shown)
         window.show();
         settle(&window);
 
-        QComboBox *teams = window.ui().cboTeams;
+        QComboBox *teams = control<QComboBox>(&window, "cboTeams");
         if (teams->count() == 0)
             return FileError{state.teamFilePath(), QStringLiteral("the team list is empty")};
         teams->setCurrentIndex(0);
@@ -203,8 +203,8 @@ Result<QImage> gameFolderWindow(const QString &gameFolder)
         if (!folder.cdUp())
             break;
     }
-    if (auto *model =
-            qobject_cast<QFileSystemModel *>(window.ui().dirFileLocationDirectory->model())) {
+    if (auto *model = qobject_cast<QFileSystemModel *>(
+            control<QTreeView>(&window, "dirFileLocationDirectory")->model())) {
         QObject::connect(
             model, &QFileSystemModel::directoryLoaded, &window,
             [&wanted](const QString &path) { wanted.remove(QDir(path).absolutePath()); });
@@ -238,7 +238,7 @@ Result<QImage> savedGameWindow(const QString &gameFolder)
     SavedGameWindow window;
     for (const SeasonIndexEntry &game : index->games)
         window.addGame(game.description(), game.gameNumber());
-    window.ui().lstSeasonToEdit->setCurrentRow(0);
+    control<QListWidget>(&window, "lstSeasonToEdit")->setCurrentRow(0);
     window.show();
     settle(&window);
     if (!messages.quiet())

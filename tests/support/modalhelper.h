@@ -56,9 +56,3 @@ inline void whenModalShown(const QString &objectName, std::function<void(QWidget
     });
     timer->start(5);
 }
-
-template <typename T>
-T *child(QWidget *window, const char *name)
-{
-    return window->findChild<T *>(QString::fromLatin1(name));
-}

@@ -1,11 +1,6 @@
-#pragma once
+#include "bytecompare.h"
 
-#include <QByteArray>
-#include <QString>
-
-// Where two files' bytes part, for a test's failure message; empty when
-// they are equal.
-inline QString firstDifference(const QByteArray &actual, const QByteArray &expected)
+QString firstDifference(const QByteArray &actual, const QByteArray &expected)
 {
     if (actual.size() != expected.size()) {
         return QStringLiteral("%1 bytes where %2 were expected")

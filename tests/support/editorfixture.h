@@ -1,15 +1,17 @@
 #pragma once
 
+#include "controls.h"
 #include "editor/mainwindow.h"
+#include "gamedb/fieldtable.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
+#include "testfiles.h"
 
-#include "ui_mainwindow.h"
-
+#include <QComboBox>
 #include <QDir>
-#include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,19 +56,8 @@ public:
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     // The editor's own settings file, beside the game files.
     QString settingsPath() const { return dir.filePath(QStringLiteral("PUCKDEX.INI")); }
-    static QByteArray read(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void write(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(bytes);
-    }
-    QByteArray key() const { return read(path("key.db")); }
-    QByteArray att() const { return read(path("att.db")); }
+    QByteArray key() const { return readFile(path("key.db")); }
+    QByteArray att() const { return readFile(path("att.db")); }
 
     // The players of a team as the file holds them now.
     QList<Puckdex::PlayerEntry> players(int team) const
@@ -87,15 +78,36 @@ public:
         Puckdex::PlayerRecord record = player(offset);
         change(record);
         bytes.replace(offset, Puckdex::PlayerRecord::Size, record.toByteArray());
-        write(path("key.db"), bytes);
+        QVERIFY(writeFile(path("key.db"), bytes));
     }
 
-    Ui::MainWindow &ui() { return window->ui(); }
+    // The window's controls by their object names (see controls.h).
+    template <class T> T *control(const char *objectName) const
+    {
+        return ::control<T>(window.get(), objectName);
+    }
+    template <class T> T *control(const char *arrayName, int index) const
+    {
+        return ::control<T>(window.get(), arrayName, index);
+    }
+    // The box of a rating in its group's box array.
+    QLineEdit *ratingBox(Puckdex::RatingGroup group, int box) const
+    {
+        switch (group) {
+        case Puckdex::RatingGroup::AllPlayers:
+            return control<QLineEdit>("txtAllPlayers", box);
+        case Puckdex::RatingGroup::FwdDef:
+            return control<QLineEdit>("txtFwdDef", box);
+        case Puckdex::RatingGroup::Goalies:
+            return control<QLineEdit>("txtGoalies", box);
+        }
+        return nullptr;
+    }
 
     // Picks the team as a user does in the team list.
     bool chooseTeam(int teamNumber)
     {
-        QComboBox *teams = ui().cboTeams;
+        QComboBox *teams = control<QComboBox>("cboTeams");
         const int index = teams->findData(teamNumber);
         if (index < 0)
             return false;
@@ -108,7 +120,7 @@ public:
 
     int rowOf(qint64 offset)
     {
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = control<QListWidget>("lstPlayers");
         for (int row = 0; row < list->count(); ++row) {
             if (list->item(row)->data(Qt::UserRole).toLongLong() == offset)
                 return row;
@@ -119,7 +131,7 @@ public:
     // Clicks the player's entry in the player list.
     bool clickPlayer(qint64 offset)
     {
-        QListWidget *list = ui().lstPlayers;
+        QListWidget *list = control<QListWidget>("lstPlayers");
         const int row = rowOf(offset);
         if (row < 0)
             return false;
@@ -133,7 +145,8 @@ public:
     // The offset of the selected player entry, or -1.
     qint64 shownOffset()
     {
-        const QList<QListWidgetItem *> selected = ui().lstPlayers->selectedItems();
+        const QList<QListWidgetItem *> selected =
+            control<QListWidget>("lstPlayers")->selectedItems();
         return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toLongLong();
     }
 
