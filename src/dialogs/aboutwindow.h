@@ -22,8 +22,6 @@ public:
     AboutWindow(const QString &mainCaption, const QString &versionText, QWidget *parent = nullptr);
     ~AboutWindow() override;
 
-    Ui::AboutWindow &ui() { return *m_ui; }
-
 private:
     std::unique_ptr<Ui::AboutWindow> m_ui;
 };

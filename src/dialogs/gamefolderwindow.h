@@ -29,8 +29,6 @@ public:
     explicit GameFolderWindow(ProgramState &state, QWidget *parent = nullptr);
     ~GameFolderWindow() override;
 
-    Ui::GameFolderWindow &ui() { return *m_ui; }
-
     // The folder the folder list shows as current, and moving it elsewhere.
     QString currentFolder() const;
     void setFolder(const QString &folder);

@@ -21,8 +21,6 @@ public:
     explicit SavedGameWindow(QWidget *parent = nullptr);
     ~SavedGameWindow() override;
 
-    Ui::SavedGameWindow &ui() { return *m_ui; }
-
     void addGame(const QString &description, int gameNumber);
     // The number of the game chosen with OK.
     int chosenGame() const { return m_game; }

@@ -37,8 +37,6 @@ public:
     MainWindow(ProgramState &state, const QString &settingsPath, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Ui::MainWindow &ui() { return *m_ui; }
-
     // Fills the team list, sorted by city, with no team chosen.
     void setTeams(const QList<TeamRecord> &teams);
 

@@ -31,8 +31,6 @@ public:
     explicit PicturePrompt(const QString &question, QWidget *parent = nullptr);
     ~PicturePrompt() override;
 
-    Ui::PicturePrompt &ui() { return *m_ui; }
-
     // What the user answered; closed without an answer (frame, Esc), the
     // picture stays.
     PictureAnswer answer() const { return m_answer; }

@@ -16,7 +16,6 @@ class TemplateWindow;
 
 namespace Puckdex {
 
-
 // The standard rating templates (frmStdPlayerAttrib): one for skaters, one
 // for goalies, each field a whole number on the editor's grid for the same
 // player field or "*" for "leave the player's value alone". There is no
@@ -35,8 +34,6 @@ public:
     // values off their field's limits or grid are moved onto them silently.
     explicit TemplateWindow(const QString &settingsPath, QWidget *parent = nullptr);
     ~TemplateWindow() override;
-
-    Ui::TemplateWindow &ui() { return *m_ui; }
 
     // The text of txtStdGoal / txtStdFwd index: a whole number or "*".
     QString fieldText(bool goalie, int index) const;
