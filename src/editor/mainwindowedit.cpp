@@ -236,15 +236,17 @@ void MainWindow::updateWeightClass(int pounds)
 void MainWindow::positionChanged(int index)
 {
     // Every change the program makes is silent, so this is always the user's
-    // pick, and a goalie stays a goalie.
+    // pick; a goalie stays a goalie, and a skater a skater.
     QComboBox *positions = m_ui->cboPosition;
-    if (CurrentPlayer.isGoalie() && index != 0) {
+    const bool goalie = CurrentPlayer.isGoalie();
+    if (index < 0 || PlayerEdit::positionRefusal(positions->itemText(index), goalie).isEmpty())
+        return;
+    if (goalie) {
         MessageBox::show(this, QStringLiteral("Sorry, a Goalie cannot play Forward or Defense."),
                          MessageStyle::Warning);
         const QSignalBlocker blocker(positions);
         positions->setCurrentIndex(0);
-    }
-    if (!CurrentPlayer.isGoalie() && positions->currentIndex() == 0) {
+    } else {
         MessageBox::show(this, QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."),
                          MessageStyle::Warning);
         SetPositionCombo();
