@@ -2,31 +2,20 @@
 
 #include "ui_mainwindow.h"
 
-#include "dialogs/aboutwindow.h"
 #include "dialogs/fieldfocus.h"
-#include "dialogs/adjust.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
-#include "editor/codepagevalidator.h"
-#include "editor/pictureprompt.h"
+#include "editor/playerform.h"
 #include "editor/valuerules.h"
 #include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "editor/playerform.h"
-#include "startup/confirmexit.h"
 #include "startup/programstate.h"
 #include "templates/templatewindow.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QGroupBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
-#include <QTimer>
 
 namespace Puckdex {
 
@@ -102,11 +91,6 @@ void MainWindow::setTeams(const QList<TeamRecord> &teams)
     // No team is chosen until the user picks one; the first entry added would
     // otherwise stand in the box as if chosen.
     list->setCurrentIndex(-1);
-}
-
-QLineEdit *MainWindow::ratingBox(RatingGroup group, int box) const
-{
-    return m_form->ratingBox(group, box);
 }
 
 bool MainWindow::isPlayerShown() const

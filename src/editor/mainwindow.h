@@ -25,9 +25,9 @@ struct WrittenPlayer;
 class TemplateWindow;
 
 // The editor itself (frmPuckdex): the team list, the chosen team's players,
-// the shown player's identity and ratings, and the buttons. Choosing a team
-// or a player writes the shown player back first; so do Exit and closing
-// the window.
+// the jersey and position lists, and the buttons; the shown player's boxes
+// are its PlayerForm's. Choosing a team or a player writes the shown player
+// back first; so do Exit and closing the window.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -40,9 +40,6 @@ public:
     // Fills the team list, sorted by city, with no team chosen.
     void setTeams(const QList<TeamRecord> &teams);
 
-    // The rating box of a group ("txtFwdDef" 3 is ratingBox(FwdDef, 3)).
-    QLineEdit *ratingBox(RatingGroup group, int box) const;
-
     // Whether a player is shown, and so is written back before the next
     // team, player or the end.
     bool isPlayerShown() const;
@@ -52,7 +49,6 @@ public:
     const GoalieAttribRecord &currentGoalieAttribs() const { return CurrentGoalieAttribs; }
     const SkaterAttribRecord &currentSkaterAttribs() const { return CurrentSkaterAttribs; }
     qint64 currentPlayerPos() const { return CurrentPlayerPos; }
-    const QString &currentPlayerName() const { return CurrentPlayerName; }
 
     // Writes the shown player's fields into his key and attribute records on
     // disk; reports what failed, having told the user.
@@ -80,7 +76,7 @@ private:
     void clearPosition();
     void reportFailure(const QString &what, const FileError &error);
 
-    // Identity rules beyond the form's boxes (mainwindowidentity.cpp).
+    // Identity rules beyond the form's boxes (mainwindowedit.cpp).
     void lastNameEntered();
     void lastNameLeftBy(Qt::FocusReason reason);
     void lastNameLeft();
@@ -89,7 +85,7 @@ private:
     void positionChanged(int index);
     void updateWeightClass(int pounds);
 
-    // The buttons, write-back and the end (mainwindowidentity.cpp).
+    // The buttons, write-back and the end (mainwindowedit.cpp).
     void exitClicked();
     void aboutClicked();
     void templatesClicked();
