@@ -126,24 +126,28 @@ void appendPiece(Rng &rng, QString &name, const std::array<QStringView, N> &piec
     }
 }
 
-QString firstName(Rng &rng, bool accented)
+// A name of a start (one of the accented starts when asked, and now and then
+// anyway), a middle and an end.
+template <std::size_t S, std::size_t A, std::size_t M, std::size_t E>
+QString drawName(Rng &rng, bool accented, const std::array<QStringView, S> &starts,
+                 const std::array<QStringView, A> &accentedStarts,
+                 const std::array<QStringView, M> &middles, const std::array<QStringView, E> &ends)
 {
     QString name =
-        (accented || rng.chance(8) ? rng.pick(kAccentedFirstStarts) : rng.pick(kFirstStarts))
-            .toString();
-    appendPiece(rng, name, kFirstMiddles);
-    appendPiece(rng, name, kFirstEnds);
+        (accented || rng.chance(8) ? rng.pick(accentedStarts) : rng.pick(starts)).toString();
+    appendPiece(rng, name, middles);
+    appendPiece(rng, name, ends);
     return name;
+}
+
+QString firstName(Rng &rng, bool accented)
+{
+    return drawName(rng, accented, kFirstStarts, kAccentedFirstStarts, kFirstMiddles, kFirstEnds);
 }
 
 QString lastName(Rng &rng, bool accented)
 {
-    QString name =
-        (accented || rng.chance(8) ? rng.pick(kAccentedLastStarts) : rng.pick(kLastStarts))
-            .toString();
-    appendPiece(rng, name, kLastMiddles);
-    appendPiece(rng, name, kLastEnds);
-    return name;
+    return drawName(rng, accented, kLastStarts, kAccentedLastStarts, kLastMiddles, kLastEnds);
 }
 
 // A double-barrelled name of exactly length characters, so the full width of
