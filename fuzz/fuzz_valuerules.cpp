@@ -92,10 +92,12 @@ std::vector<const FieldRule *> allRules()
         for (int box = 0; box < 5; ++box)
             rules.push_back(&ratingRule(RatingGroup::Goalies, box, goalie));
     }
-    for (const TemplateField &field : skaterTemplateFields())
-        rules.push_back(field.rule);
-    for (const TemplateField &field : goalieTemplateFields())
-        rules.push_back(field.rule);
+    for (const PlayerField &field : kPlayerFields) {
+        for (const bool goalie : {false, true}) {
+            if (field.of(goalie).applies())
+                rules.push_back(field.of(goalie).rule);
+        }
+    }
     std::sort(rules.begin(), rules.end());
     rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
     return rules;

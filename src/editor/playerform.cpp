@@ -297,14 +297,13 @@ bool PlayerForm::eventFilter(QObject *watched, QEvent *event)
         showStatusHelp(watched, event);
         break;
     case QEvent::MouseButtonPress:
-        // A click on a frame's own surface goes to its first box.
+        // A click on a rating frame's own surface goes to its first box.
         if (auto *frame = qobject_cast<QGroupBox *>(watched);
-            frame && !frame->childAt(eventPosition(event))) {
+            frame && frame != m_ui.fraHanded && !frame->childAt(eventPosition(event))) {
             const RatingGroup group = frame == m_ui.fraAllPlayers ? RatingGroup::AllPlayers
                                       : frame == m_ui.fraFwdDef   ? RatingGroup::FwdDef
                                                                   : RatingGroup::Goalies;
-            if (frame != m_ui.fraHanded)
-                ratingBox(group, 0)->setFocus(Qt::MouseFocusReason);
+            ratingBox(group, 0)->setFocus(Qt::MouseFocusReason);
         }
         break;
     default:
