@@ -291,8 +291,6 @@ void MainWindow::setIdentityEnabled(bool enabled)
         if (w->isEnabled() != enabled)
             w->setEnabled(enabled);
     }
-    if (!enabled)
-        clearPosition();
 }
 
 void MainWindow::clearIdentityLists()

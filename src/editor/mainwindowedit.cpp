@@ -113,7 +113,7 @@ void MainWindow::templatesClicked()
 
 void MainWindow::applyTemplateClicked()
 {
-    const bool goalie = m_ui->cboPosition->currentIndex() == 0;
+    const bool goalie = m_form->isGoalie();
     TemplateWindow &window = templates();
     m_form->applyTemplate(goalie, [&window, goalie](int index) {
         return window.fieldText(goalie, index);

@@ -71,6 +71,16 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
         m_boxes[std::size_t(field.id)] = window->findChild<QLineEdit *>(boxName(field));
         Q_ASSERT(m_boxes[std::size_t(field.id)]);
     }
+    m_editable = {m_ui.txtFirstName, m_ui.txtLastName};
+    for (const PlayerField &field : kPlayerFields) {
+        if (!field.isRating())
+            m_editable.append(box(field));
+    }
+    m_editable.append(m_ui.txtRookie);
+    for (const RatingGroup group : {RatingGroup::AllPlayers, RatingGroup::FwdDef, RatingGroup::Goalies}) {
+        for (int i = 0; i < boxCount(group); ++i)
+            m_editable.append(ratingBox(group, i));
+    }
 
     // Fields are checked as the user leaves them; the status line follows
     // the mouse over the fields, the frames and the window itself.
@@ -102,21 +112,6 @@ QLineEdit *PlayerForm::ratingBox(RatingGroup group, int box) const
 {
     const PlayerField *field = ratingField(group, box);
     return field ? this->box(*field) : nullptr;
-}
-
-QList<QLineEdit *> PlayerForm::editableBoxes() const
-{
-    QList<QLineEdit *> boxes = {m_ui.txtFirstName, m_ui.txtLastName};
-    for (const PlayerField &field : kPlayerFields) {
-        if (!field.isRating())
-            boxes.append(box(field));
-    }
-    boxes.append(m_ui.txtRookie);
-    for (const RatingGroup group : {RatingGroup::AllPlayers, RatingGroup::FwdDef, RatingGroup::Goalies}) {
-        for (int i = 0; i < boxCount(group); ++i)
-            boxes.append(ratingBox(group, i));
-    }
-    return boxes;
 }
 
 void PlayerForm::show(const PlayerFields &fields, bool goalie)

@@ -63,7 +63,7 @@ public:
 
     // The boxes the user types into, in a fixed order, for taking back what
     // was typed.
-    QList<QLineEdit *> editableBoxes() const;
+    const QList<QLineEdit *> &editableBoxes() const { return m_editable; }
 
     // Runs the leave check of the box being edited, as if the user left it,
     // and keeps it in the box: used before a write that no focus change
@@ -98,6 +98,8 @@ private:
     FieldFocus *m_focus = nullptr;
     // The box of each row of the field table.
     std::array<QLineEdit *, kPlayerFields.size()> m_boxes{};
+    // Every box the user types into, in the order editableBoxes() gives.
+    QList<QLineEdit *> m_editable;
     bool m_hasPlayer = false;
     bool m_goalie = false;
 };
