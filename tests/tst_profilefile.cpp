@@ -229,6 +229,12 @@ private slots:
         QTest::newRow("byte-order mark before the section")
             << QByteArray("\xEF\xBB\xBF[P]\r\nA=1\r\n") << p << a << two
             << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
+        QTest::newRow("a key that starts with the mark's bytes is no mark")
+            << QByteArray("[P]\n") << p << QStringLiteral("ï»¿Aè") << two
+            << QByteArray("[P]\n\xEF\xBB\xBF" "A\xE8=2\n");
+        QTest::newRow("the mark stays when its line is rewritten")
+            << QByteArray("\xEF\xBB\xBF[P]\r\n") << p << a << two
+            << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
         QTest::newRow("a Cyrillic folder is written in UTF-8")
             << QByteArray("[P]\n") << p << a << QStringLiteral("/home/Овечкин/NHL96")
             << QByteArray("[P]\nA=/home/\xD0\x9E\xD0\xB2\xD0\xB5\xD1\x87\xD0\xBA\xD0\xB8"

@@ -26,6 +26,9 @@ struct Line
 {
     QByteArray text;
     QByteArray eol;
+    // A byte-order mark that an editor put at the start of the file: it
+    // belongs to no name, and is written back as it was.
+    QByteArray mark = {};
 };
 
 struct KeyEntry
@@ -147,6 +150,10 @@ QList<Line> splitLines(const QByteArray &bytes)
         lines.append({bytes.mid(start, end - start), bytes.mid(end, next - end)});
         start = next;
     }
+    if (!lines.isEmpty() && lines.front().text.startsWith("\xEF\xBB\xBF")) {
+        lines.front().mark = lines.front().text.first(3);
+        lines.front().text.remove(0, 3);
+    }
     return lines;
 }
 
@@ -159,15 +166,9 @@ QByteArray lineEnding(const QList<Line> &lines)
     return QByteArrayLiteral("\r\n");
 }
 
-// A byte-order mark that an editor put at the start of the file belongs to no name.
-QByteArrayView withoutMark(QByteArrayView line)
-{
-    return line.startsWith("\xEF\xBB\xBF") ? line.sliced(3) : line;
-}
-
 std::optional<QByteArrayView> sectionHeader(QByteArrayView line)
 {
-    line = trimmed(withoutMark(line));
+    line = trimmed(line);
     if (!line.startsWith('['))
         return std::nullopt;
     const qsizetype close = line.indexOf(']');
@@ -178,7 +179,7 @@ std::optional<QByteArrayView> sectionHeader(QByteArrayView line)
 
 std::optional<KeyEntry> keyEntry(QByteArrayView line)
 {
-    line = trimmed(withoutMark(line));
+    line = trimmed(line);
     if (line.startsWith(';'))
         return std::nullopt;
     const qsizetype equals = line.indexOf('=');
@@ -372,7 +373,7 @@ bool ProfileFile::writeStrings(QStringView section, const QList<std::pair<QStrin
 
     QByteArray content;
     for (const Line &line : std::as_const(lines))
-        content += line.text + line.eol;
+        content += line.mark + line.text + line.eol;
     // The values it holds already (every start writes the game folder back):
     // rewriting and syncing the same bytes would only cost time.
     if (info.exists() && content == stored)
