@@ -78,3 +78,17 @@ fuzz-smoke:
 .PHONY: bench
 bench:
 	@bash bench/run.sh
+
+# Windows, cross-built here with mingw-w64 against a Qt for Windows (see
+# README, Windows): the programs and every test suite in build-windows, the
+# zip a Windows user unpacks, and the suites run under Wine. The Qt is found
+# or built once by tools/windows/find-qt.sh.
+.PHONY: windows windows-zip test-windows
+windows:
+	@sh tools/windows/build.sh
+
+windows-zip:
+	@sh tools/windows/zip.sh
+
+test-windows: windows
+	@sh tools/windows/test.sh

@@ -7,12 +7,18 @@ include(GNUInstallDirs)
 # component and the icon all carry it.
 set(PUCKDEX_APP_ID io.github.puckdex.puckdex)
 
+# On Windows the programs sit at the top of the unpacked zip, beside their
+# DLLs (cmake/WindowsRuntime.cmake).
+set(puckdex_bindir ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+    set(puckdex_bindir .)
+endif()
 install(TARGETS puckdex
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    RUNTIME DESTINATION ${puckdex_bindir}
     BUNDLE DESTINATION .
 )
 if(TARGET puckdex-cli)
-    install(TARGETS puckdex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS puckdex-cli RUNTIME DESTINATION ${puckdex_bindir})
 endif()
 
 # puckdex_gzip(SOURCE PACKED): PACKED becomes SOURCE compressed as Debian

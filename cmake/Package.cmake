@@ -22,10 +22,13 @@ rosters from the command line. No game data is included.]=])
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     set(CPACK_GENERATOR DEB)
+    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 else()
+    # `make windows-zip`: one folder, unpacked anywhere and run from there.
     set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME puckdex-${PROJECT_VERSION}-windows-x64)
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

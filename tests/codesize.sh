@@ -12,6 +12,7 @@ for f in $(find "$root/src" "$root/tools" -name '*.cpp' -o -name '*.h' | sort); 
         status=1
     fi
     awk -v file="$f" '
+        body && /^(#|\/\/)/ { next }
         /^(namespace|class|struct|enum|union|extern|template|#|\/\/)/ { signature = 0; next }
         !body && /^[A-Za-z~].*\(/ && !signature { signature = NR }
         !body && /^[A-Za-z~]/ && /;$/ { signature = 0 }

@@ -480,6 +480,9 @@ private slots:
     void anExactMatchWinsOverOtherCases()
     {
         QVERIFY(writeFile(path("key.db"), "lower"));
+        if (QFileInfo::exists(path("KEY.DB")))
+            QSKIP("this file system holds no two names that differ in case only (Windows); "
+                  "namesResolveWithoutRegardToCase covers it there");
         QVERIFY(writeFile(path("KEY.DB"), "upper"));
         QCOMPARE(readFile(GameFolder::resolve(m_dir.path(), QStringLiteral("key.db"))),
                  QByteArray("lower"));

@@ -114,6 +114,10 @@ private:
 private slots:
     void initTestCase()
     {
+#if defined(Q_OS_WIN)
+        QSKIP("the install runs CMake, a program of the building system; on Windows the "
+              "install tree is the zip, whose files tools/windows/zip.sh checks");
+#endif
         QVERIFY(m_prefix.isValid());
         const Run install =
             run(QStringLiteral(PUCKDEX_CMAKE), {QStringLiteral("--install"), kBuildDir,

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(undone.error().fullMessage(),
                  QStringLiteral("%1: his record was changed after that save, by the game or "
                                 "another program\n\nNothing was written.")
-                     .arg(keyByte >= 0 ? m_key : m_att));
+                     .arg(QDir::toNativeSeparators(keyByte >= 0 ? m_key : m_att)));
         QCOMPARE(readFile(m_key), key);
         QCOMPARE(readFile(m_att), att);
     }
@@ -237,7 +237,8 @@ private slots:
                                         << "undoes write 9";
         QTest::newRow("another folder") << "\"folder\":\""
                                         << "\"folder\":\"/elsewhere"
-                                        << "the journal belongs to key.db in /elsewhere";
+                                        << "the journal belongs to key.db in "
+                                               + QDir::toNativeSeparators("/elsewhere");
         QTest::newRow("another set") << "\"key\":\"key.db\""
                                      << "\"key\":\"03key.db\""
                                      << "the journal belongs to 03key.db";

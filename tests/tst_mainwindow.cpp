@@ -8,6 +8,7 @@
 #include "gamedb/ratings.h"
 #include "gamedb/scales.h"
 
+#include <QCollator>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -117,10 +118,11 @@ private slots:
             QCOMPARE(f.player(offset).teamNumber(), quint8(team));
             shown.append(f.control<QListWidget>("lstPlayers")->item(row)->text());
         }
+        // In the user's language, as Windows sorts a list (Ö with O).
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
         QStringList sorted = shown;
-        std::stable_sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) {
-            return a.compare(b, Qt::CaseInsensitive) < 0;
-        });
+        std::stable_sort(sorted.begin(), sorted.end(), collator);
         QCOMPARE(shown, sorted);
 
         QList<int> worn;

@@ -213,7 +213,9 @@ private slots:
         for (const QString &name : names)
             original.append(readFile(QDir(folder).filePath(name)));
         const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
-        const QByteArray settings = "[Puckdex]\r\nNHL96Path=" + folder.toLocal8Bit() + "\r\n";
+        // As the program writes it back at every start: in the system's own spelling.
+        const QByteArray settings =
+            "[Puckdex]\r\nNHL96Path=" + QDir::toNativeSeparators(folder).toLocal8Bit() + "\r\n";
         {
             QFile file(ini);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -149,6 +149,9 @@ QFont programFont()
     font.setFamilies({dejaVu, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
     font.setPixelSize(kPixelSize);
     font.setStretch(kStretchPercent);
+    // Widths as Linux desktops measure them (hinted only up and down), on
+    // Windows too, whose full hinting rounds each glyph's advance up.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     if (QFontInfo(font).family() == dejaVu)
         font.setStyleName(QStringLiteral("Book"));
     return font;

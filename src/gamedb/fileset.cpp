@@ -133,10 +133,12 @@ namespace GameFolder {
 
 QString findFile(const QString &folder, const QString &name)
 {
-    const QDir dir(folder);
-    if (QFileInfo(dir.filePath(name)).isFile())
+    // The folder's own listing, not a look-up by name: Windows finds key.db
+    // when the disk says KEY.DB, and the name as spelled on disk is wanted.
+    const QStringList files =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    if (files.contains(name))
         return name;
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString &file : files) {
         if (file.compare(name, Qt::CaseInsensitive) == 0)
             return file;

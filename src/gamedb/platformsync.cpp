@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 
 #if defined(Q_OS_WIN)
 #include <io.h>
@@ -48,11 +49,27 @@ bool syncFolder(const QString &folder)
 #endif
 }
 
+#if defined(Q_OS_WIN)
+// A path the wide-character API takes beyond 260 characters: absolute, with
+// backslashes, behind \\?\ (\\?\UNC\ for a share). Qt's own file calls do
+// the same.
+static QString extendedLengthPath(const QString &path)
+{
+    const QString native =
+        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (native.startsWith(QLatin1String("\\\\?\\")))
+        return native;
+    if (native.startsWith(QLatin1String("\\\\")))
+        return QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
+    return QStringLiteral("\\\\?\\") + native;
+}
+#endif
+
 bool renameReplacing(const QString &from, const QString &to, QString *reason)
 {
 #if defined(Q_OS_WIN)
-    const QString source = QDir::toNativeSeparators(from);
-    const QString target = QDir::toNativeSeparators(to);
+    const QString source = extendedLengthPath(from);
+    const QString target = extendedLengthPath(to);
     if (MoveFileExW(reinterpret_cast<LPCWSTR>(source.utf16()),
                     reinterpret_cast<LPCWSTR>(target.utf16()),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

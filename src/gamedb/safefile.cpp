@@ -45,6 +45,75 @@ QString folderGone()
     return QStringLiteral("its folder was removed");
 }
 
+// A failed write of the new copy: the old file was not touched.
+FileError writeFailed(const QString &path, qint64 stillNeeded, const QString &systemReason)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (diskFull(folder, stillNeeded))
+        return FileError{path, QStringLiteral("the disk is full")};
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir())
+        return FileError{path, folderGone()};
+    if (!folderInfo.isWritable())
+        return FileError{path, QStringLiteral("its folder is read-only")};
+    return FileError{path, systemReason};
+}
+
+// Writes content into a new hidden file beside path with the old file's
+// permissions, puts it on the disk and reads it back: the new file's name,
+// or why not (and then it is gone). Its handle is closed on return, since
+// Windows renames no file that is still open, and QTemporaryFile::close()
+// keeps it open.
+Result<QString> writeNewCopy(const QString &path, const QByteArray &content,
+                             const std::optional<WriteFault> &fault)
+{
+    const QFileInfo info(path);
+    QTemporaryFile temp(QDir(info.absolutePath())
+                            .filePath(QLatin1Char('.') + info.fileName()
+                                      + QStringLiteral(".XXXXXX")));
+    if (!temp.open())
+        return writeFailed(path, content.size(), temp.errorString());
+    const QFileDevice::Permissions kept =
+        info.exists() ? info.permissions()
+                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                            | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    temp.setPermissions(kept);
+
+    const qint64 limit = fault && fault->failAfterBytes >= 0
+                             ? qMin<qint64>(fault->failAfterBytes, content.size())
+                             : content.size();
+    qint64 written = 0;
+    while (written < limit) {
+        const qint64 n = temp.write(content.constData() + written, limit - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    const qint64 stillNeeded = content.size() - written;
+    if (written < limit || !temp.flush())
+        return writeFailed(path, stillNeeded, temp.errorString());
+    if (written != content.size()) {
+        return writeFailed(path, stillNeeded, fault && !fault->reason.isEmpty()
+                                                  ? fault->reason
+                                                  : temp.errorString());
+    }
+    if (!syncToDisk(temp) || (fault && fault->failFileSync))
+        return writeFailed(path, 0, QStringLiteral("the copy could not be put on the disk"));
+
+    QByteArray back;
+    if (temp.seek(0))
+        back = temp.readAll();
+    if (fault && fault->badReadBack)
+        corrupt(back);
+    if (back != content) {
+        return FileError{path, QStringLiteral("the new copy did not read back as written, so "
+                                              "the old file was kept")};
+    }
+    const QString name = temp.fileName();
+    temp.setAutoRemove(false);
+    return name;
+}
+
 } // namespace
 
 bool isMarkedReadOnly(const QString &path)
@@ -95,63 +164,14 @@ Status replace(const QString &requestedPath, const QByteArray &content)
     if (isMarkedReadOnly(path) || (fault && fault->readOnly))
         return FileError{path, QStringLiteral("the file is read-only")};
 
-    // A failed write of the new copy: the old file was not touched.
-    const auto writeFailed = [&](qint64 written, const QString &systemReason) -> Status {
-        if (diskFull(folder, content.size() - written))
-            return FileError{path, QStringLiteral("the disk is full")};
-        const QFileInfo folderInfo(folder);
-        if (!folderInfo.isDir())
-            return FileError{path, folderGone()};
-        if (!folderInfo.isWritable())
-            return FileError{path, QStringLiteral("its folder is read-only")};
-        return FileError{path, systemReason};
-    };
-
-    QTemporaryFile temp(QDir(folder).filePath(QLatin1Char('.') + info.fileName()
-                                              + QStringLiteral(".XXXXXX")));
-    if (!temp.open())
-        return writeFailed(0, temp.errorString());
-    const QFileDevice::Permissions kept =
-        info.exists() ? info.permissions()
-                      : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                            | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    temp.setPermissions(kept);
-
-    const qint64 limit = fault && fault->failAfterBytes >= 0
-                             ? qMin<qint64>(fault->failAfterBytes, content.size())
-                             : content.size();
-    qint64 written = 0;
-    while (written < limit) {
-        const qint64 n = temp.write(content.constData() + written, limit - written);
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (written < limit || !temp.flush())
-        return writeFailed(written, temp.errorString());
-    if (written != content.size())
-        return writeFailed(written, fault && !fault->reason.isEmpty() ? fault->reason
-                                                                      : temp.errorString());
-    if (!syncToDisk(temp) || (fault && fault->failFileSync))
-        return writeFailed(written, QStringLiteral("the copy could not be put on the disk"));
-
-    QByteArray back;
-    if (temp.seek(0))
-        back = temp.readAll();
-    if (fault && fault->badReadBack)
-        corrupt(back);
-    if (back != content) {
-        return FileError{path, QStringLiteral("the new copy did not read back as written, so "
-                                              "the old file was kept")};
-    }
-    temp.close();
-    if (temp.error() != QFileDevice::NoError)
-        return writeFailed(written, temp.errorString());
-
+    const Result<QString> copy = writeNewCopy(path, content, fault);
+    if (!copy)
+        return copy.error();
     QString reason;
-    if (!renameReplacing(temp.fileName(), path, &reason))
-        return writeFailed(written, reason);
-    temp.setAutoRemove(false);
+    if (!renameReplacing(*copy, path, &reason)) {
+        QFile::remove(*copy);
+        return writeFailed(path, 0, reason);
+    }
     if (!syncFolder(folder) || (fault && fault->failFolderSync)) {
         return FileError{path, QStringLiteral("the new file is in place, but its folder could not "
                                               "be put on the disk")};
