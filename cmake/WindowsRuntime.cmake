@@ -34,6 +34,7 @@ foreach(name libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 
 set(_bin ${CMAKE_BINARY_DIR}/bin)
+file(MAKE_DIRECTORY "${_bin}")
 foreach(dll ${_runtime_dlls} ${_test_dlls})
     get_filename_component(_name "${dll}" NAME)
     file(COPY_FILE "${dll}" "${_bin}/${_name}" ONLY_IF_DIFFERENT)

@@ -199,6 +199,24 @@ private slots:
         QVERIFY(!QApplication::font().bold());
     }
 
+    // Windows hands lists and drop-down lists fonts of their own; they keep
+    // the program's, which the layout is measured with.
+    void listsKeepTheProgramFontAgainstTheSystemsOwn()
+    {
+        const QFont program = QApplication::font();
+        const QFont systems(QStringLiteral("Serif"), 20);
+        QApplication::setFont(systems, "QListWidget");
+        QApplication::setFont(systems, "QComboBox");
+        MainWindow window(*m_state, QString());
+        window.ensurePolished();
+        const QFont list = control<QListWidget>(&window, "lstPlayers")->font();
+        const QFont teams = control<QComboBox>(&window, "cboTeams")->font();
+        QApplication::setFont(program, "QListWidget");
+        QApplication::setFont(program, "QComboBox");
+        QCOMPARE(list, program);
+        QCOMPARE(teams, program);
+    }
+
     void mainWindow_isFixedAndTitled()
     {
         MainWindow &w = *m_window;

@@ -410,6 +410,27 @@ private slots:
         QCOMPARE(afterDoubleClick, open + "/Saves");
     }
 
+    // Every drive the system has (C:\, D:\ and so on, on Windows; / elsewhere),
+    // as the system spells it.
+    void theDriveListHoldsTheSystemsDrives()
+    {
+        MessageScript messages;
+        QStringList shown;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *drives = control<QComboBox>(w, "drvFileLocationDrive");
+            for (int i = 0; i < drives->count(); ++i)
+                shown.append(drives->itemText(i));
+            static_cast<GameFolderWindow *>(w)->setFolder(m_base);
+            click(w, "cmdOK");
+        });
+        ProgramState state;
+        QVERIFY(runStartup(state));
+        QVERIFY(!QDir::drives().isEmpty());
+        for (const QFileInfo &drive : QDir::drives())
+            QVERIFY2(shown.contains(QDir::toNativeSeparators(drive.absoluteFilePath())),
+                     qPrintable(shown.join(QLatin1Char(' '))));
+    }
+
     void choosingADriveMovesTheFolderList()
     {
         MessageScript messages;

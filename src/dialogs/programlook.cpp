@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QPainter>
@@ -38,6 +40,17 @@ namespace {
 class ProgramStyle : public QProxyStyle
 {
 public:
+    // Windows gives lists and drop-down lists fonts of its own, in place of
+    // the program's (and gives them again when its settings change); these
+    // keep the program's font, as on Linux.
+    void polish(QWidget *widget) override
+    {
+        QProxyStyle::polish(widget);
+        if (qobject_cast<QAbstractItemView *>(widget) || qobject_cast<QComboBox *>(widget))
+            widget->setFont(QApplication::font());
+    }
+    using QProxyStyle::polish;
+
     int pixelMetric(PixelMetric metric, const QStyleOption *option,
                     const QWidget *widget) const override
     {
