@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "gamedb/platformsync.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -7,6 +8,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("puckdex-cli"));
+    // Exports go to standard output byte for byte, line ends included.
+    Puckdex::useBinaryStandardOutput();
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int status = Puckdex::Cli::run(QCoreApplication::arguments().mid(1), out, err);

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
+#include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -83,6 +85,14 @@ bool renameReplacing(const QString &from, const QString &to, QString *reason)
     if (reason)
         *reason = QString::fromLocal8Bit(std::strerror(errno));
     return false;
+#endif
+}
+
+void useBinaryStandardOutput()
+{
+#if defined(Q_OS_WIN)
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 #endif
 }
 

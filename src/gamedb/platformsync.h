@@ -21,4 +21,8 @@ bool syncFolder(const QString &folder);
 // system's reason in *reason when it could not.
 bool renameReplacing(const QString &from, const QString &to, QString *reason);
 
+// Standard output passes on the bytes it is given. Windows would otherwise
+// write every "\n" as "\r\n", and so an export's own "\r\n" as "\r\r\n".
+void useBinaryStandardOutput();
+
 } // namespace Puckdex
