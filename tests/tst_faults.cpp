@@ -1259,6 +1259,10 @@ private slots:
         QFETCH(QString, refused);
         QFETCH(QString, reason);
 
+#if defined(Q_OS_WIN)
+        QSKIP("another user's file permissions are Linux's here; on Windows the read-only "
+              "mark stops a write, which the read-only rows cover");
+#endif
         QTemporaryFile probe;
         QVERIFY(probe.open());
         if (QFileInfo(probe.fileName()).ownerId() != 0)

@@ -447,7 +447,8 @@ private slots:
         if (probe.open(QIODevice::WriteOnly)) {
             probe.close();
             probe.remove();
-            QSKIP("folder permissions are not enforced here (running as root?)");
+            QSKIP("folder permissions are not enforced here (running as root, or on Windows, "
+                  "where a folder has no read-only mark)");
         }
         ProfileFile file(path);
         QVERIFY(!file.writeString(u"Puckdex", u"NHL96Path", QStringLiteral("X")));
