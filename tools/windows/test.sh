@@ -10,7 +10,7 @@ cd "$(dirname "$0")/../.."
 BUILD=${WINDOWS_BUILD:-build-windows}
 export WINEPREFIX="$(pwd)/$BUILD/wine"
 
-sh tools/install-deps.sh wine wine64 xvfb xauth
+sh tools/install-deps.sh wine wine64 fonts-wine xvfb xauth
 sh tools/windows/wine-prefix.sh
 
 # One server and Wine's own services for the whole run, started before the
