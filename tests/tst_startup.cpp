@@ -18,9 +18,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>

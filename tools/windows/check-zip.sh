@@ -40,8 +40,9 @@ find "$root" -iname '*.exe' -o -iname '*.dll' | while read -r binary; do
 done
 
 # A fresh prefix, as on a machine that never saw Puckdex.
-export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-wineboot -i >/dev/null 2>&1
+export WINEPREFIX="$work/wine"
+. "$top/tools/windows/wine-env.sh"
+sh "$top/tools/windows/wine-prefix.sh" >/dev/null
 place="$WINEPREFIX/drive_c/users/Public/Spiele Zoë"
 mkdir -p "$place"
 cp -r "$root" "$place/"

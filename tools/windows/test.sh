@@ -9,6 +9,7 @@ set -eu
 cd "$(dirname "$0")/../.."
 BUILD=${WINDOWS_BUILD:-build-windows}
 export WINEPREFIX="$(pwd)/$BUILD/wine"
+. tools/windows/wine-env.sh
 
 sh tools/install-deps.sh wine wine64 fonts-wine xvfb xauth
 sh tools/windows/wine-prefix.sh
@@ -17,7 +18,6 @@ sh tools/windows/wine-prefix.sh
 # suites: two suites that start them at once can hang each other.
 status=0
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "
-    export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
     wineserver -p 60 && wine cmd /c exit >/dev/null 2>&1
     cd '$BUILD' && ctest --output-on-failure --parallel 2 --timeout 240 $*" || status=$?
 wineserver -k 2>/dev/null || true

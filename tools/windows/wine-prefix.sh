@@ -8,7 +8,8 @@
 #   sh tools/windows/wine-prefix.sh
 set -eu
 : "${WINEPREFIX:=$(pwd)/build-windows/wine}"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX
+. "$(dirname "$0")/wine-env.sh"
 [ -f "$WINEPREFIX/.puckdex-ready" ] && exit 0
 
 echo "wine-prefix: making $WINEPREFIX (about 20 s, once)"

@@ -12,9 +12,7 @@
 # Windows paths (Z: is the root of the Unix file system).
 set -eu
 : "${WINEPREFIX:?set WINEPREFIX to a prefix made by tools/windows/wine-prefix.sh}"
-export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installer pops up in a private prefix.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+. "$(dirname "$0")/wine-env.sh"
 
 windows_path() {
     case "$1" in
