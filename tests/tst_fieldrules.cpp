@@ -181,9 +181,11 @@ private slots:
         QCOMPARE(status->text(), QStringLiteral("Must be between 5 feet and 6 feet 11 inches"));
         over(f.control<QLineEdit>("txtAllPlayers_2"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
-        // A label keeps the last help; the frame's own surface clears it.
+        // Off the box the help goes back to the box being edited (none here);
+        // the frame's own surface clears it too.
         over(f.control<QLabel>("lblAllPlayers_2"));
-        QCOMPARE(status->text(), QStringLiteral("Must be between 25 and 100 and a multiple of 5"));
+        QCOMPARE(status->text(), QString());
+        over(f.control<QLineEdit>("txtAllPlayers_2"));
         over(f.control<QGroupBox>("fraAllPlayers"),
              QPoint(f.control<QGroupBox>("fraAllPlayers")->width() - 4,
                     f.control<QGroupBox>("fraAllPlayers")->height() - 4));
@@ -198,6 +200,19 @@ private slots:
         QVERIFY(f.clickPlayer(skater->offset));
         over(f.control<QLineEdit>("txtWeight"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 160 and 254 pounds"));
+
+        // By keyboard: the box the focus reaches shows its range, and it is
+        // shown again once the pointer has left another box.
+        QTest::mouseClick(f.control<QLineEdit>("txtHeightInches"), Qt::LeftButton);
+        QTest::keyClick(f.control<QLineEdit>("txtHeightInches"), Qt::Key_Tab);
+        QVERIFY(f.control<QLineEdit>("txtWeight")->hasFocus());
+        QCOMPARE(status->text(), QStringLiteral("Must be between 160 and 254 pounds"));
+        over(f.control<QLineEdit>("txtFwdDef_9"));
+        QCOMPARE(status->text(), QStringLiteral("Must be between 0 and 100"));
+        over(f.control<QLabel>("lblFwdDef_9"));
+        QCOMPARE(status->text(), QStringLiteral("Must be between 160 and 254 pounds"));
+        QTest::keyClick(f.control<QLineEdit>("txtWeight"), Qt::Key_Tab);
+        QCOMPARE(status->text(), QString()); // the rookie box has no range
         over(f.control<QLineEdit>("txtAllPlayers_0"));
         QCOMPARE(status->text(), QStringLiteral("Must be between 40 and 100 and a multiple of 4"));
         over(f.control<QLineEdit>("txtFwdDef_2"));
@@ -437,7 +452,17 @@ private slots:
                 free = k;
         }
         jerseys->setCurrentIndex(taken);
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.")});
+        // Who wears it is said too.
+        const QList<PlayerEntry> team = f.players(5);
+        const auto wearer = std::find_if(team.cbegin(), team.cend(),
+                                         [taken](const PlayerEntry &p) {
+                                             return p.record.jerseyNumber() == taken;
+                                         });
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.\n\n"
+                                            "Number %1 is worn by %2 %3.")
+                                 .arg(taken)
+                                 .arg(wearer->record.firstName(), wearer->record.lastName())});
         QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
         QCOMPARE(jerseys->currentIndex(), loaded);
         QVERIFY(jerseys->hasFocus());

@@ -96,6 +96,8 @@ private slots:
         QVERIFY(f.clickPlayer(other.offset));
         const QByteArray keySaved = f.key(), attSaved = f.att();
         QVERIFY(keySaved != f.originalKey);
+        QCOMPARE(f.control<QLabel>("lblStatus")->text(),
+                 QStringLiteral("Saved Newname %1.").arg(player.record.lastName()));
         QCOMPARE(undoSaveEntry(f)->text(),
                  QStringLiteral("Undo last save of Newname %1").arg(player.record.lastName()));
         QVERIFY(undoSaveEntry(f)->isEnabled());

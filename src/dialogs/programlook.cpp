@@ -43,11 +43,16 @@ public:
     // Windows gives lists and drop-down lists fonts of its own, in place of
     // the program's (and gives them again when its settings change); these
     // keep the program's font, as on Linux.
+    //
+    // Every window shows where the focus is from the start, not only after
+    // the first Tab: many of our users edit by keyboard alone.
     void polish(QWidget *widget) override
     {
         QProxyStyle::polish(widget);
         if (qobject_cast<QAbstractItemView *>(widget) || qobject_cast<QComboBox *>(widget))
             widget->setFont(QApplication::font());
+        if (widget->isWindow())
+            widget->setAttribute(Qt::WA_KeyboardFocusChange);
     }
     using QProxyStyle::polish;
 

@@ -14,7 +14,12 @@ namespace {
 const QCollator &listCollator()
 {
     static const QCollator collator = [] {
-        QCollator c;
+        // A sorted list follows the user's language, as on Windows (Ö with O
+        // in English, after Z in Swedish). A machine with no language set
+        // (the C locale) would sort by character code: it sorts as English.
+        const QLocale user;
+        QCollator c(user.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                                  : user);
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
@@ -55,6 +60,11 @@ void centreOnScreen(QWidget *window)
     const QSize size = window->frameGeometry().size().expandedTo(window->size());
     window->move(area.left() + (area.width() - size.width()) / 2,
                  area.top() + (area.height() - size.height()) / 2);
+}
+
+bool sortsBefore(const QString &a, const QString &b)
+{
+    return listCollator().compare(a, b) < 0;
 }
 
 int insertSorted(QComboBox *combo, const QString &text, const QVariant &data)

@@ -6,6 +6,7 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
+#include "editor/jerseykeys.h"
 #include "editor/playerform.h"
 #include "editor/valuerules.h"
 #include "gamedb/gamefiles.h"
@@ -14,8 +15,13 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+
+#include <algorithm>
+#include <numeric>
 
 namespace Puckdex {
 
@@ -69,6 +75,8 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     actLikeClicks(this);
 
     connect(m_ui->cboJerseyNum, &QComboBox::currentIndexChanged, this, &MainWindow::jerseyChanged);
+    new JerseyKeys(m_ui->cboJerseyNum, TakenJerseyText,
+                   [this](int number) { jerseyTypedWorn(number); });
     connect(m_ui->cboPosition, &QComboBox::currentIndexChanged, this, &MainWindow::positionChanged);
     connect(m_ui->cboTeams, &QComboBox::activated, this, &MainWindow::teamChosen);
     // The selection, not the current row: a list that gains the focus makes
@@ -78,7 +86,36 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &MainWindow::aboutClicked);
     connect(m_ui->cmdStdAttrib, &QPushButton::clicked, this, &MainWindow::templatesClicked);
     connect(m_ui->cmdApplyStd, &QPushButton::clicked, this, &MainWindow::applyTemplateClicked);
+    m_ui->lstPlayers->installEventFilter(this);
+    m_ui->lstPlayers->viewport()->installEventFilter(this);
     setUpUndo();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    QListWidget *list = m_ui->lstPlayers;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        // The right button opens the list's menu, which acts on the saves;
+        // it does not pick the row under it (and so save the shown player).
+        return watched == list->viewport()
+               && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    case QEvent::KeyPress: {
+        // With no player picked yet, the first Up or Down picks the entry
+        // that has the focus frame, instead of the one after it.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched != list || key->modifiers() != Qt::NoModifier
+            || (key->key() != Qt::Key_Down && key->key() != Qt::Key_Up)
+            || !list->selectedItems().isEmpty() || list->count() == 0)
+            return false;
+        list->setCurrentRow(std::max(list->currentRow(), 0), QItemSelectionModel::ClearAndSelect);
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -163,10 +200,70 @@ void MainWindow::LoadTeamPlayers(int teamNumber)
     QList<int> taken;
     taken.reserve(players->size());
     for (const PlayerEntry &player : *players) {
-        insertSorted(m_ui->lstPlayers, player.record.lastName(), player.offset);
+        auto *entry = new QListWidgetItem(m_ui->lstPlayers);
+        entry->setData(kOffsetRole, player.offset);
+        entry->setData(kFirstNameRole, player.record.firstName());
+        entry->setData(kLastNameRole, player.record.lastName());
         taken.append(player.record.jerseyNumber());
     }
+    relistPlayers();
     FillJerseyList(taken);
+}
+
+void MainWindow::renameListEntry(qint64 offset, const QString &firstName, const QString &lastName)
+{
+    QListWidget *list = m_ui->lstPlayers;
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem *entry = list->item(row);
+        if (entry->data(kOffsetRole).toLongLong() == offset) {
+            entry->setData(kFirstNameRole, firstName);
+            entry->setData(kLastNameRole, lastName);
+            relistPlayers();
+            return;
+        }
+    }
+}
+
+void MainWindow::relistPlayers()
+{
+    // Each entry's text from the names it holds, namesakes told apart; then
+    // the entries in order, the selected and the current one kept.
+    QListWidget *list = m_ui->lstPlayers;
+    const QSignalBlocker blocker(list);
+    QList<ListedName> names;
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem *entry = list->item(row);
+        names.append({entry->data(kFirstNameRole).toString(),
+                      entry->data(kLastNameRole).toString()});
+    }
+    const QStringList texts = listedNames(names);
+    QList<int> order(list->count());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&texts](int a, int b) { return sortsBefore(texts[a], texts[b]); });
+
+    QListWidgetItem *current = list->currentItem();
+    QListWidgetItem *selected =
+        list->selectedItems().isEmpty() ? nullptr : list->selectedItems().first();
+    QList<QListWidgetItem *> entries;
+    for (const int row : std::as_const(order)) {
+        QListWidgetItem *entry = list->item(row);
+        entry->setText(texts[row]);
+        entries.append(entry);
+    }
+    bool moved = false;
+    for (int row = 0; row < entries.size(); ++row)
+        moved = moved || list->item(row) != entries[row];
+    if (!moved)
+        return;
+    while (list->count() > 0)
+        list->takeItem(0);
+    for (QListWidgetItem *entry : std::as_const(entries))
+        list->addItem(entry);
+    if (selected)
+        list->setCurrentItem(selected);
+    else if (current)
+        list->setCurrentItem(current, QItemSelectionModel::NoUpdate);
 }
 
 void MainWindow::FillJerseyList(const QList<int> &taken)
@@ -215,7 +312,7 @@ void MainWindow::playerChosen()
     const QList<QListWidgetItem *> selected = m_ui->lstPlayers->selectedItems();
     if (selected.isEmpty())
         return;
-    const qint64 offset = selected.first()->data(Qt::UserRole).toLongLong();
+    const qint64 offset = selected.first()->data(kOffsetRole).toLongLong();
     if (isPlayerShown()) {
         if (!WritePlayerData()) {
             selectPlayerRow(CurrentPlayerPos);
@@ -336,7 +433,7 @@ void MainWindow::selectPlayerRow(qint64 offset)
     QListWidget *list = m_ui->lstPlayers;
     const QSignalBlocker blocker(list);
     for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->data(Qt::UserRole).toLongLong() == offset) {
+        if (list->item(row)->data(kOffsetRole).toLongLong() == offset) {
             list->setCurrentRow(row);
             return;
         }

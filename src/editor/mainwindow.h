@@ -56,11 +56,19 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Team and player choice (mainwindow.cpp).
     void teamChosen(int index);
     void LoadTeamPlayers(int teamNumber);
+    // The player list's entries hold each player's offset and names; their
+    // texts and order follow from the names.
+    static constexpr int kOffsetRole = Qt::UserRole;
+    static constexpr int kFirstNameRole = Qt::UserRole + 1;
+    static constexpr int kLastNameRole = Qt::UserRole + 2;
+    void renameListEntry(qint64 offset, const QString &firstName, const QString &lastName);
+    void relistPlayers();
     // The 100 jersey entries, the numbers in taken marked as worn.
     void FillJerseyList(const QList<int> &taken = {});
     void MarkJerseyTaken(int jerseyNumber);
@@ -82,6 +90,10 @@ private:
     void lastNameLeft();
     void askAboutPicture();
     void jerseyChanged(int index);
+    // "Number 12 is worn by First Last." for a teammate's number; empty
+    // when the team cannot be read or no teammate wears it.
+    QString jerseyWearerText(int number) const;
+    void jerseyTypedWorn(int number);
     void positionChanged(int index);
     void updateWeightClass(int pounds);
 

@@ -11,6 +11,7 @@
 #include "editor/pictureprompt.h"
 #include "editor/playerform.h"
 #include "editor/valuerules.h"
+#include "gamedb/gamefiles.h"
 #include "startup/confirmexit.h"
 #include "startup/programstate.h"
 #include "templates/templatewindow.h"
@@ -48,6 +49,8 @@ bool MainWindow::WritePlayerData()
         return false;
     }
     CurrentPlayer = written->key;
+    // A new first name may tell him from a namesake in the list.
+    renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
     if (goalie)
         CurrentGoalieAttribs = written->goalie;
     else
@@ -92,7 +95,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::aboutClicked()
 {
-    AboutWindow about(windowTitle(), m_state.VersionText, this);
+    AboutWindow about(QStringLiteral("Puckdex"), m_state.VersionText, this);
     about.exec();
     activateWindow();
 }
@@ -150,44 +153,28 @@ void MainWindow::lastNameLeft()
 
     const QString name = raiseFirstCharacter(m_ui->txtLastName->text());
     m_ui->txtLastName->setText(name);
+    const qint64 exitOffset =
+        exitIndex >= 0 ? list->item(exitIndex)->data(kOffsetRole).toLongLong() : -1;
     const bool changed = lastNameChanged(name, CurrentPlayer.lastNameField());
-    int newIndex = -1;
     if (changed) {
         askAboutPicture();
-        {
-            const QSignalBlocker blocker(list);
-            if (LastNameEntryIndex >= 0 && LastNameEntryIndex < list->count())
-                delete list->takeItem(LastNameEntryIndex);
-            newIndex = insertSorted(list, name, CurrentPlayerPos);
-        }
         // In memory the field is padded with blanks; the write pads with NULs.
         CurrentPlayer.setLastName(
             name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
+        renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), name);
         list->update();
     }
 
-    if (exitIndex != LastNameEntryIndex) {
-        // The user picked another player while renaming this one: find his
-        // entry again after the rename moved entries, write this player back
-        // and load that one, once.
-        int index = exitIndex;
-        if (changed) {
-            if (index > LastNameEntryIndex)
-                --index;
-            if (index >= newIndex)
-                ++index;
-        }
-        {
-            const QSignalBlocker blocker(list);
-            list->setCurrentRow(index);
-        }
+    if (exitIndex != LastNameEntryIndex && exitOffset >= 0) {
+        // The user picked another player while renaming this one: write this
+        // player back and load that one, once.
+        selectPlayerRow(exitOffset);
         playerChosen();
         return;
     }
     if (changed) {
         // The renamed player stays shown, his entry selected at its new place.
-        const QSignalBlocker blocker(list);
-        list->setCurrentRow(newIndex);
+        selectPlayerRow(CurrentPlayerPos);
     }
 }
 
@@ -214,14 +201,40 @@ void MainWindow::jerseyChanged(int index)
     if (index < 0)
         return;
     if (jerseys->itemText(index) == TakenJerseyText) {
-        MessageBox::show(this, QStringLiteral("Sorry, you cannot use \"**\" as a jersey number."),
-                         MessageStyle::Warning);
+        QString refusal = QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.");
+        if (const QString wearer = jerseyWearerText(index); !wearer.isEmpty())
+            refusal += QStringLiteral("\n\n") + wearer;
+        MessageBox::show(this, refusal, MessageStyle::Warning);
         const int last = CurrentPlayer.jerseyNumber();
         jerseys->setCurrentIndex(last < jerseys->count() ? last : -1);
         jerseys->setFocus();
         return;
     }
     CurrentPlayer.setJerseyNumber(quint8(index));
+}
+
+QString MainWindow::jerseyWearerText(int number) const
+{
+    if (m_teamIndex < 0)
+        return {};
+    const int team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
+    const Result<QList<PlayerEntry>> players = GameFiles::scanPlayers(m_state.keyFilePath(), team);
+    if (!players)
+        return {};
+    const PlayerEntry *mate = PlayerEdit::jerseyWearer(*players, CurrentPlayerPos, number);
+    return mate ? QStringLiteral("Number %1 is worn by %2 %3.")
+                      .arg(number)
+                      .arg(mate->record.firstName(), mate->record.lastName())
+                : QString();
+}
+
+void MainWindow::jerseyTypedWorn(int number)
+{
+    QApplication::beep();
+    const QString wearer = jerseyWearerText(number);
+    m_ui->lblStatus->setText(wearer.isEmpty()
+                                 ? QStringLiteral("Number %1 is worn by a teammate.").arg(number)
+                                 : wearer);
 }
 
 void MainWindow::updateWeightClass(int pounds)

@@ -154,18 +154,8 @@ bool MainWindow::restoreLoadedFields()
     m_pictureUnlinked = false;
 
     // A rename moved his entry in the list; it goes back under his name.
-    QListWidget *list = m_ui->lstPlayers;
-    const QSignalBlocker blocker(list);
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->data(Qt::UserRole).toLongLong() != CurrentPlayerPos)
-            continue;
-        if (list->item(row)->text() != CurrentPlayer.lastName()) {
-            delete list->takeItem(row);
-            row = insertSorted(list, CurrentPlayer.lastName(), CurrentPlayerPos);
-        }
-        list->setCurrentRow(row);
-        break;
-    }
+    renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
+    selectPlayerRow(CurrentPlayerPos);
     m_ui->lblStatus->setText(
         QStringLiteral("The fields of %1 are back as they were loaded.").arg(CurrentPlayerName));
     return true;
@@ -188,6 +178,7 @@ void MainWindow::recordSave(const WrittenPlayer &written)
     JournalEntry entry = JournalEntry::of(CurrentPlayerPos, m_form->isGoalie(), written);
     if (!entry.changesAnything())
         return;
+    m_ui->lblStatus->setText(QStringLiteral("Saved %1.").arg(entry.playerName()));
     undo.undone.clear();
     if (!undo.journal) {
         undo.journal = std::make_unique<WriteJournal>(QFileInfo(m_settingsPath).absolutePath(),

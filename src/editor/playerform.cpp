@@ -9,6 +9,7 @@
 #include "editor/valuerules.h"
 #include "gamedb/playeredit.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -232,6 +233,8 @@ void PlayerForm::fieldEntered(QLineEdit *box)
 {
     if (box == m_ui.txtLastName)
         emit lastNameEntered();
+    // The box's range on the status line, for the keyboard as for the mouse.
+    showFocusHelp(box);
     // The whole text is selected on entry, also after a click into it.
     QTimer::singleShot(0, box, &QLineEdit::selectAll);
 }
@@ -291,6 +294,11 @@ bool PlayerForm::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseMove:
         showStatusHelp(watched, event);
         break;
+    case QEvent::Leave:
+        // Off a box, the help goes back to the box being edited.
+        if (ruleOf(watched))
+            showFocusHelp(QApplication::focusWidget());
+        break;
     case QEvent::MouseButtonPress:
         // A click on a rating frame's own surface goes to its first box.
         if (auto *frame = qobject_cast<QGroupBox *>(watched);
@@ -305,6 +313,14 @@ bool PlayerForm::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void PlayerForm::showFocusHelp(const QWidget *focused)
+{
+    if (const FieldRule *rule = ruleOf(focused))
+        m_ui.lblStatus->setText(rule->help.toString());
+    else
+        m_ui.lblStatus->clear();
 }
 
 void PlayerForm::showStatusHelp(QObject *watched, QEvent *event)

@@ -92,6 +92,7 @@ private:
     void rookieLeft();
     void showKind(bool goalie);
     void showStatusHelp(QObject *watched, QEvent *event);
+    void showFocusHelp(const QWidget *focused);
 
     QWidget *m_window;
     Ui::MainWindow &m_ui;

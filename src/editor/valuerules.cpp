@@ -345,4 +345,30 @@ QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset)
     return taken;
 }
 
+QStringList listedNames(const QList<ListedName> &team)
+{
+    const auto sameText = [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    };
+    QStringList entries;
+    entries.reserve(team.size());
+    for (const ListedName &player : team) {
+        bool namesake = false;
+        bool sameInitial = false;
+        for (const ListedName &mate : team) {
+            if (&mate == &player || !sameText(mate.last, player.last))
+                continue;
+            namesake = true;
+            sameInitial = sameInitial || sameText(mate.first.left(1), player.first.left(1));
+        }
+        if (!namesake || player.first.isEmpty())
+            entries.append(player.last);
+        else if (sameInitial)
+            entries.append(QStringLiteral("%1, %2").arg(player.last, player.first));
+        else
+            entries.append(QStringLiteral("%1, %2.").arg(player.last, player.first.left(1)));
+    }
+    return entries;
+}
+
 } // namespace Puckdex

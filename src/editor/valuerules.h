@@ -5,6 +5,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
 
@@ -110,6 +111,17 @@ QString rookieText(QStringView typed);
 // A jersey-list entry: one blank then the digits (" 7"); a negative number
 // has its minus sign in place of the blank.
 QString jerseyEntryText(int number);
+
+// A team's player-list entries, one per (first name, last name) in the order
+// given: the last name alone, or, where teammates share it (in any case), the
+// first name's initial after it ("Berg, K."), or the whole first name where
+// the initials are the same too ("Berg, Kalle").
+struct ListedName
+{
+    QString first;
+    QString last;
+};
+QStringList listedNames(const QList<ListedName> &team);
 
 // The jersey-list entry of a number a teammate wears.
 inline const QString TakenJerseyText = QStringLiteral("**");
