@@ -52,9 +52,17 @@ public:
         if (qobject_cast<QAbstractItemView *>(widget) || qobject_cast<QComboBox *>(widget))
             widget->setFont(QApplication::font());
         if (widget->isWindow())
-            widget->setAttribute(Qt::WA_KeyboardFocusChange);
+            widget->installEventFilter(this);
     }
     using QProxyStyle::polish;
+
+    // Showing a window clears the flag, so it is set once the window shows.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            static_cast<QWidget *>(watched)->setAttribute(Qt::WA_KeyboardFocusChange);
+        return QProxyStyle::eventFilter(watched, event);
+    }
 
     int pixelMetric(PixelMetric metric, const QStyleOption *option,
                     const QWidget *widget) const override

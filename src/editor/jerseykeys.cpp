@@ -84,8 +84,10 @@ void JerseyKeys::typed(QChar digit, bool popupOpen)
     // Digits typed in quick succession make one number, of two digits at
     // most; a pause starts a new one.
     if (!m_sinceTyped.isValid() || m_sinceTyped.elapsed() > QApplication::keyboardInputInterval()
-        || m_typed.size() >= 2)
+        || m_typed.size() >= 2) {
         m_typed.clear();
+        m_beforeTyping = m_jerseys->currentIndex();
+    }
     m_sinceTyped.start();
     m_typed.append(digit);
     const int number = m_typed.toInt();
@@ -96,6 +98,9 @@ void JerseyKeys::typed(QChar digit, bool popupOpen)
         return;
     }
     if (isWorn(number)) {
+        // "15" worn: not 1 either, which its first digit picked on the way.
+        if (m_jerseys->currentIndex() != m_beforeTyping)
+            m_jerseys->setCurrentIndex(m_beforeTyping);
         m_refused(number);
         return;
     }

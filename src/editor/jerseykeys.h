@@ -37,6 +37,7 @@ private:
     std::function<void(int)> m_refused;
     QAbstractItemView *m_view; // the open list's
     QString m_typed;
+    int m_beforeTyping = -1; // the entry chosen when the number was begun
     QElapsedTimer m_sinceTyped;
 };
 
