@@ -156,7 +156,9 @@ private slots:
         const std::unique_ptr<MainWindow> window = runStartup(state);
         QVERIFY(window);
         QCOMPARE(openedOn, QDir::homePath());
-        QCOMPARE(state.VersionText, QStringLiteral(" v1.0 32-bit"));
+        // The build's own width: " 64-bit" from a 64-bit build.
+        QCOMPARE(state.VersionText, QStringLiteral(" v1.0 %1-bit").arg(QSysInfo::WordSize));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Puckdex"));
         QCOMPARE(state.Files.kind, FileSetKind::BaseRosters);
         QCOMPARE(state.Files.prefix, QString());
         QCOMPARE(state.teamFilePath(), m_base + "/teams.db");
