@@ -34,6 +34,18 @@ void click(QWidget *window, const char *button)
     QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
 }
 
+// Enter in a start-up window. Should the window stay open (the test has
+// failed), it is left through its exit button, so the run ends at once
+// rather than wait on it.
+void enterOrLeave(QWidget *w, MessageScript &messages, const char *exitButton)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    if (w->isVisible()) {
+        messages.answer(MessageAnswer::Yes);
+        click(w, exitButton);
+    }
+}
+
 // In the folder window: go to folder, then press OK.
 void chooseFolder(const QString &folder)
 {
@@ -41,6 +53,13 @@ void chooseFolder(const QString &folder)
         static_cast<GameFolderWindow *>(w)->setFolder(folder);
         click(w, "cmdOK");
     });
+}
+
+// Keys to the widget that has the focus, as the user presses them.
+void pressKeys(const QList<QKeySequence> &keys)
+{
+    for (const QKeySequence &key : keys)
+        QTest::keySequence(QApplication::focusWidget(), key);
 }
 
 QStringList teamsShown(MainWindow &window)
@@ -117,6 +136,19 @@ private:
         const QString path = m_dir.filePath(QStringLiteral("%1-%2").arg(name).arg(++m_runs));
         QDir().mkpath(path);
         return path;
+    }
+
+    // Folders to find by keys: Documents, Games (Doom, and NHL96/DATA with
+    // the base rosters), Music, My Games and My Music.
+    QString keyFolders()
+    {
+        const QString root = freshFolder(QStringLiteral("keys"));
+        for (const char *sub : {"Documents", "Games/Doom", "Games/NHL96/DATA", "Music",
+                                "My Games", "My Music"})
+            QDir(root).mkpath(QString::fromLatin1(sub));
+        for (const char *name : {"teams.db", "key.db", "att.db"})
+            QFile::copy(m_base + "/" + name, root + "/Games/NHL96/DATA/" + name);
+        return root;
     }
 
 private slots:
@@ -502,6 +534,137 @@ private slots:
         QVERIFY(runStartup(state));
         QVERIFY(openAfterEscape);
         QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // Type a folder's name, Enter, the next, Enter, and Enter on the game's
+    // folder: with no pause between, as a quick typist or a script types.
+    void aFolderIsReachedByKeysAlone()
+    {
+        const QString root = keyFolders();
+        MessageScript messages;
+        QStringList opened;
+        QStringList highlighted;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(root);
+            for (const char *name : {"ga", "nh", "da"}) {
+                QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(name));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                opened.append(w->isVisible() ? window->openFolder() : QStringLiteral("closed"));
+                highlighted.append(window->currentFolder());
+            }
+            enterOrLeave(w, messages, "cmdExit");
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        QCOMPARE(opened, (QStringList{root + "/Games", root + "/Games/NHL96",
+                                      root + "/Games/NHL96/DATA"}));
+        QCOMPARE(highlighted, opened);
+        QCOMPARE(state.Files.folder, root + "/Games/NHL96/DATA");
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // The folder list's keys, from an open folder ("<top>": the top of the
+    // file system): typed letters, then keys; the folder then open and the
+    // one highlighted, the window still open.
+    void folderKeys_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<QKeySequence>>("keys");
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("highlighted");
+        using K = QKeySequence;
+        const K down(Qt::Key_Down);
+        const K up(Qt::Key_Up);
+        QTest::newRow("Right opens the highlighted folder")
+            << "" << "" << QList<K>{down, K(Qt::Key_Right)} << "/Documents" << "/Documents";
+        QTest::newRow("the keypad's Enter opens it")
+            << "" << "" << QList<K>{down, K(Qt::KeypadModifier | Qt::Key_Enter)} << "/Documents"
+            << "/Documents";
+        QTest::newRow("Enter on a folder on the way up opens it")
+            << "/Games/NHL96" << "" << QList<K>{up, up, K(Qt::Key_Return)} << "" << "";
+        QTest::newRow("Left opens the folder above")
+            << "/Games/NHL96" << "" << QList<K>{K(Qt::Key_Left)} << "/Games" << "/Games";
+        QTest::newRow("Backspace opens the folder above the open one")
+            << "/Games" << "" << QList<K>{down, K(Qt::Key_Backspace)} << "" << "";
+        QTest::newRow("a blank in a typed name only finds the folder")
+            << "" << "my m" << QList<K>{} << "" << "/My Music";
+        QTest::newRow("Right on the open folder opens nothing")
+            << "/Games/NHL96" << "" << QList<K>{K(Qt::Key_Right)} << "/Games/NHL96"
+            << "/Games/NHL96/DATA";
+        QTest::newRow("Left at the top stays there")
+            << "<top>" << "" << QList<K>{K(Qt::Key_Left), K(Qt::Key_Backspace)} << "<top>"
+            << "<top>";
+    }
+    void folderKeys()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, typed);
+        QFETCH(QList<QKeySequence>, keys);
+        QFETCH(QString, open);
+        QFETCH(QString, highlighted);
+        const QString root = keyFolders();
+        const auto place = [&](const QString &under) {
+            return under == "<top>" ? QDir::rootPath() : root + under;
+        };
+        MessageScript messages;
+        messages.answer(MessageAnswer::Yes);
+        QString openAfter;
+        QString highlightAfter;
+        bool stayed = false;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(place(from));
+            QTest::keyClicks(QApplication::focusWidget(), typed);
+            pressKeys(keys);
+            openAfter = window->openFolder();
+            highlightAfter = window->currentFolder();
+            stayed = w->isVisible();
+            click(w, "cmdExit");
+        });
+        ProgramState state;
+        QVERIFY(!runStartup(state));
+        QCOMPARE(openAfter, place(open));
+        QCOMPARE(highlightAfter, place(highlighted));
+        QVERIFY(stayed);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Do you want to exit ?")});
+    }
+
+    // Enter away from the folder list: the OK button, or the button that has
+    // the focus. The focus moves there by Tab.
+    void enterOnTheOtherControls_data()
+    {
+        QTest::addColumn<int>("tabs");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<bool>("asksToExit");
+        QTest::newRow("drive list") << 1 << "drvFileLocationDrive" << false;
+        QTest::newRow("check box") << 2 << "chkBackupsRequired" << false;
+        QTest::newRow("OK button") << 3 << "cmdOK" << false;
+        QTest::newRow("Exit button") << 4 << "cmdExit" << true;
+    }
+    void enterOnTheOtherControls()
+    {
+        QFETCH(int, tabs);
+        QFETCH(QString, focused);
+        QFETCH(bool, asksToExit);
+        MessageScript messages;
+        messages.answer(MessageAnswer::Yes);
+        QString focus;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            static_cast<GameFolderWindow *>(w)->setFolder(m_base);
+            for (int i = 0; i < tabs; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            focus = QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QCOMPARE(focus, focused);
+        QCOMPARE(bool(window), !asksToExit);
+        QCOMPARE(messages.texts(), asksToExit ? QStringList{QStringLiteral("Do you want to exit ?")}
+                                              : QStringList());
     }
 
     void folderCheck_data()

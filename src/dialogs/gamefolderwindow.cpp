@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStandardItem>
 #include <QStyle>
@@ -52,7 +53,8 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
     // As the folder lists of the game's day: the folders on the way down to
     // the open one, each a little further in, then the open folder's own
     // folders (hidden ones too: a game under ~/.wine must be reachable).
-    // A double-click opens a folder.
+    // A double-click opens a folder, and so do Enter and Right on a folder
+    // other than the open one; Left and Backspace open the one above.
     QTreeView *tree = m_ui->dirFileLocationDirectory;
     tree->setModel(&m_folders);
     tree->setIndentation(6);
@@ -97,12 +99,53 @@ QString GameFolderWindow::currentFolder() const
 
 bool GameFolderWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != m_ui->dirFileLocationDirectory)
+        return StartupDialog::eventFilter(watched, event);
     // The open folder's name stays in view as the list gets the focus or
     // changes size.
-    if (watched == m_ui->dirFileLocationDirectory
-        && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &GameFolderWindow::keepOpenFolderInView);
+    if (event->type() == QEvent::KeyPress && folderKey(static_cast<QKeyEvent *>(event)))
+        return true;
     return StartupDialog::eventFilter(watched, event);
+}
+
+bool GameFolderWindow::folderKey(const QKeyEvent *key)
+{
+    // The keypad's Enter comes with the keypad modifier; any other modifier
+    // leaves the key to the list.
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Right: {
+        // Enter on the open folder itself goes on to the OK button; Right
+        // there moves down into its folders, as in any folder tree.
+        const QString highlighted = currentFolder();
+        if (highlighted == m_openFolder)
+            return false;
+        openByKey(highlighted);
+        return true;
+    }
+    case Qt::Key_Left:
+    case Qt::Key_Backspace: {
+        QDir up(m_openFolder);
+        if (up.cdUp())
+            openByKey(up.absolutePath());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void GameFolderWindow::openByKey(const QString &folder)
+{
+    // The name typed to find this folder is done with: typing on finds a
+    // folder inside it from its first letter.
+    m_ui->dirFileLocationDirectory->keyboardSearch(QString());
+    setFolder(folder);
 }
 
 void GameFolderWindow::setFolder(const QString &folder)

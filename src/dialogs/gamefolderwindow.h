@@ -4,6 +4,8 @@
 
 #include <QStandardItemModel>
 
+class QKeyEvent;
+
 #include <memory>
 
 namespace Ui {
@@ -32,6 +34,8 @@ public:
     // The folder the folder list shows as current, and moving it elsewhere.
     QString currentFolder() const;
     void setFolder(const QString &folder);
+    // The folder whose folders the list shows.
+    QString openFolder() const { return m_openFolder; }
 
     void done(int result) override;
 
@@ -45,6 +49,9 @@ private:
     void selectDriveOf(const QString &folder);
     void driveChosen(int index);
     void keepOpenFolderInView();
+    // The folder list's keys that open folders; true when the key was used.
+    bool folderKey(const QKeyEvent *key);
+    void openByKey(const QString &folder);
 
     ProgramState &m_state;
     std::unique_ptr<Ui::GameFolderWindow> m_ui;
