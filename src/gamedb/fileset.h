@@ -40,7 +40,10 @@ struct FileSet
     QString teamFile;
     QString keyFile;
     QString attFile;
-    QString indexFile; // saved games: the index that lists them
+    // Saved games: the index that lists them. The base rosters as the game
+    // folder offers them (GameFolder::check): an index beside them that lists
+    // saved games, for the user to choose between them; else empty.
+    QString indexFile;
 
     // The three game files, the team file first.
     QStringList gameFiles() const { return {teamFile, keyFile, attFile}; }
@@ -84,7 +87,9 @@ Result<SavedGameIndex> savedGames(const QString &folder);
 // What the game-folder window accepts: the base rosters, found whole; or,
 // failing them, the saved games when each of their patterns matches and the
 // index lists at least one (kind SavedGame, the game and its files still to
-// be chosen with findFileSet). Kind None when the folder holds neither.
+// be chosen with findFileSet). The base rosters name such an index in
+// indexFile when the folder holds both, so the user can be asked which to
+// edit. Kind None when the folder holds neither.
 FileSet check(const QString &folder);
 
 } // namespace GameFolder

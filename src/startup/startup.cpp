@@ -10,7 +10,7 @@
 #include "startup/programstate.h"
 #include "puckdexversion.h"
 
-
+#include <algorithm>
 
 namespace Puckdex {
 
@@ -70,6 +70,10 @@ std::unique_ptr<MainWindow> Startup::run()
         auto window = std::make_unique<MainWindow>(m_state, m_settings.path());
         if (!LoadTeamList(m_state, *window))
             continue;
+        // The caption names a saved game being edited; the base rosters
+        // keep the program's name alone.
+        if (!m_savedGameName.isEmpty())
+            window->setWindowTitle(window->windowTitle() + QStringLiteral(" - ") + m_savedGameName);
         m_front = window.get();
         return window;
     }
@@ -96,19 +100,30 @@ void Startup::WriteSetting(const QString &key, const QString &value)
 
 Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 {
-    // The folder window found the base rosters whole.
-    if (m_state.Files.kind == FileSetKind::BaseRosters)
+    m_savedGameName.clear();
+    const FileSet &offered = m_state.Files;
+    const bool baseOffered = offered.kind == FileSetKind::BaseRosters;
+    // The folder window found the base rosters whole, and no saved game
+    // beside them.
+    if (baseOffered && offered.indexFile.isEmpty())
         return FileSetChoice::Chosen;
 
-    const QString folder = m_state.Files.folder;
+    const QString folder = offered.folder;
     const Result<SavedGameIndex> index = GameFolder::savedGames(folder);
-    if (!index || index->games.isEmpty())
+    const QList<SeasonIndexEntry> games = index ? index->games : QList<SeasonIndexEntry>();
+    std::optional<int> game;
+    if (!games.isEmpty())
+        game = games.first().gameNumber();
+    else if (!baseOffered)
         return FileSetChoice::Missing;
 
-    int game = index->games.first().gameNumber();
-    if (index->games.size() > 1) {
+    // A single saved game is taken without asking, unless the base rosters
+    // lie beside it.
+    if (baseOffered ? !games.isEmpty() : games.size() > 1) {
         SavedGameWindow savedGames(parent);
-        for (const SeasonIndexEntry &entry : index->games)
+        if (baseOffered)
+            savedGames.offerBaseRosters();
+        for (const SeasonIndexEntry &entry : games)
             savedGames.addGame(entry.description(), entry.gameNumber());
         m_front = &savedGames;
         savedGames.exec();
@@ -122,6 +137,13 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
     if (!files)
         return FileSetChoice::Missing;
     m_state.Files = std::move(files).value();
+    if (game) {
+        const auto entry = std::find_if(games.begin(), games.end(), [&](const SeasonIndexEntry &e) {
+            return e.gameNumber() == *game;
+        });
+        if (entry != games.end())
+            m_savedGameName = savedGameName(entry->description(), *game);
+    }
     return FileSetChoice::Chosen;
 }
 

@@ -40,7 +40,9 @@ public:
     enum class FileSetChoice { Chosen, Missing, Ended };
     // Completes the file set the folder window found: the base rosters as
     // they are, otherwise the saved game the index lists (the only one, or
-    // the one the user picks), when its files are there.
+    // the one the user picks), when its files are there. Base rosters with
+    // saved games beside them: the user picks one of them, the base rosters
+    // offered first.
     FileSetChoice ChooseFileSet(QWidget *parent);
 
     // Copies the three game files to their backup names. False when a copy
@@ -56,6 +58,9 @@ private:
     ProfileFile m_settings;
     SingleInstance m_instance;
     QPointer<QWidget> m_front; // the window a later start brings to the front
+    // The saved game chosen, as the main window's caption names it; empty
+    // for the base rosters.
+    QString m_savedGameName;
 };
 
 // Fills the main window's team list from the team file, sorted by city, each
