@@ -416,13 +416,14 @@ private slots:
     }
 
     // As the window opens only the team list and three buttons take input:
-    // Exit holds the focus and Tab walks those four, in the design's order.
+    // Exit holds the focus, visibly, and Tab walks those four, in the design's order.
     void mainWindow_tabAtOpen()
     {
         MainWindow &w = *m_window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(QApplication::focusWidget(), control<QPushButton>(&w, "cmdExit"));
+        QVERIFY(w.testAttribute(Qt::WA_KeyboardFocusChange));
 
         const QList<QWidget *> order = {
             control<QComboBox>(&w, "cboTeams"), control<QPushButton>(&w, "cmdStdAttrib"),
