@@ -9,6 +9,7 @@
 #include "messagescript.h"
 #include "messagetexts.h"
 #include "modalhelper.h"
+#include "ordinaryuser.h"
 #include "players.h"
 #include "testfiles.h"
 
@@ -31,8 +32,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 using namespace Puckdex;
 
@@ -1263,32 +1262,16 @@ private slots:
         QSKIP("another user's file permissions are Linux's here; on Windows the read-only "
               "mark stops a write, which the read-only rows cover");
 #endif
-        QTemporaryFile probe;
-        QVERIFY(probe.open());
-        if (QFileInfo(probe.fileName()).ownerId() != 0)
-            QSKIP("needs root, to run the helper as the user nobody");
-        QStringList switchUser;
-        const QStringList sbin = {"/usr/sbin", "/sbin", "/usr/bin", "/bin"};
-        if (const QString setpriv = QStandardPaths::findExecutable("setpriv", sbin);
-            !setpriv.isEmpty())
-            switchUser = {setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-        else if (const QString runuser = QStandardPaths::findExecutable("runuser", sbin);
-                 !runuser.isEmpty())
-            switchUser = {runuser, "-u", "nobody", "--"};
-        else
-            QSKIP("neither setpriv nor runuser is installed");
+        const OrdinaryUser nobody;
+        if (!nobody.whyNot().isEmpty())
+            QSKIP(qPrintable(nobody.whyNot()));
 
         // A folder the user nobody can reach, the roster and the helper in it.
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                              QFile::ExeOther;
-        QVERIFY(QFile::setPermissions(dir.path(), everyone));
         QVERIFY(Sample::writeBaseRosters(dir.path()).ok());
-        const QString helper = dir.filePath("puckdex-writeprobe");
-        QVERIFY(QFile::copy(QStringLiteral(PUCKDEX_WRITEPROBE), helper));
-        QVERIFY(QFile::setPermissions(helper, everyone));
+        const QString helper = reachableCopy(QStringLiteral(PUCKDEX_WRITEPROBE), dir.path());
+        QVERIFY(!helper.isEmpty());
 
         // What a save that succeeds writes, made as root on a copy.
         QTemporaryDir cleanDir;
@@ -1302,36 +1285,21 @@ private slots:
         const QByteArray cleanAtt = readFile(cleanDir.filePath("att.db"));
         QVERIFY(cleanKey != readFile(dir.filePath("key.db")));
 
-        const auto modeOf = [](int mode) {
-            QFileDevice::Permissions p;
-            const QFileDevice::Permission bits[] = {
-                QFile::ExeOther, QFile::WriteOther, QFile::ReadOther,
-                QFile::ExeGroup, QFile::WriteGroup, QFile::ReadGroup,
-                QFile::ExeOwner, QFile::WriteOwner, QFile::ReadOwner};
-            for (int i = 0; i < 9; ++i) {
-                if (mode & (1 << i))
-                    p |= bits[i];
-            }
-            return p;
-        };
         const QByteArray att = readFile(dir.filePath("att.db"));
-        QVERIFY(QFile::setPermissions(dir.filePath("key.db"), modeOf(keyMode)));
-        QVERIFY(QFile::setPermissions(dir.filePath("att.db"), modeOf(attMode)));
+        QVERIFY(QFile::setPermissions(dir.filePath("key.db"), permissionsOf(keyMode)));
+        QVERIFY(QFile::setPermissions(dir.filePath("att.db"), permissionsOf(attMode)));
         const auto before = snapshot(dir.path());
 
         QProcess asNobody;
-        asNobody.start(switchUser.first(),
-                       switchUser.mid(1) +
-                           QStringList{helper, dir.path(), QString::number(offset)});
-        QVERIFY(asNobody.waitForFinished(30000));
+        nobody.run(asNobody, helper, {dir.path(), QString::number(offset)});
         const QString err = QString::fromLocal8Bit(asNobody.readAllStandardError()).trimmed();
         const int code = asNobody.exitCode();
         QVERIFY2(code == 0 || code == 10,
                  qPrintable(QStringLiteral("the helper did not run as nobody (exit code %1): %2")
                                 .arg(code)
                                 .arg(err)));
-        QFile::setPermissions(dir.filePath("key.db"), modeOf(0644));
-        QFile::setPermissions(dir.filePath("att.db"), modeOf(0644));
+        QFile::setPermissions(dir.filePath("key.db"), permissionsOf(0644));
+        QFile::setPermissions(dir.filePath("att.db"), permissionsOf(0644));
 
         if (refused.isEmpty()) {
             QCOMPARE(code, 0);

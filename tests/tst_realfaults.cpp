@@ -2,25 +2,36 @@
 // replaced (the backup copies, the settings file) and a player's two records
 // written in place. A full disk is a real small file system filled up; a
 // read-only file carries the real mark; a folder really stands where a file
-// was. Only what the file system cannot be made to do (a device that gives
-// back other bytes, a failing sync) goes through the write-fault seam.
+// was; links are real links; an unreadable file is met by an ordinary user.
+// Only what the file system cannot be made to do (a device that gives back
+// other bytes, a failing sync) goes through the write-fault seam; that the
+// real syncs are asked for is seen by a library that records them.
 
 #include "bytecompare.h"
 #include "fulldisk.h"
 #include "messagetexts.h"
+#include "ordinaryuser.h"
 #include "testfiles.h"
 
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
+#include "gamedb/safefile.h"
 #include "sampleroster.h"
 #include "startup/profilefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#if !defined(Q_OS_WIN)
+#include <sys/stat.h>
+#endif
 
 using namespace Puckdex;
 
@@ -29,18 +40,18 @@ namespace {
 const QByteArray kOldBackup = "an earlier run's backup";
 const QByteArray kOldSettings = "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardForward0=6\r\n";
 
-
-
-// Every entry of a folder with its bytes (folders as "<folder>"), hidden ones
-// too: a temporary copy left behind shows.
+// Every entry of a folder with its bytes (folders as "<folder>", links as
+// "<link to TARGET>"), hidden ones too: a temporary copy left behind shows.
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> entries;
     const QDir dir(folder);
     for (const QFileInfo &info :
          dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        entries.insert(info.fileName(),
-                       info.isDir() ? QByteArray("<folder>") : readFile(info.filePath()));
+        QByteArray entry = info.isDir() ? QByteArray("<folder>") : readFile(info.filePath());
+        if (info.isSymbolicLink())
+            entry = "<link to " + info.symLinkTarget().toUtf8() + '>';
+        entries.insert(info.fileName(), entry);
     }
     return entries;
 }
@@ -196,6 +207,187 @@ private slots:
         QVERIFY2(copied.ok(), qPrintable(copied ? QString() : copied.error().fullMessage()));
         const QMap<QString, QByteArray> expected{{game, roster}, {backup, roster}};
         QCOMPARE(snapshot(dir.path()), expected);
+    }
+
+    // The new file keeps who may read and run the old one (another user, the
+    // game's own account); the first one gets what the system gives any new
+    // file, here 0666 less the umask.
+    void replacingKeepsPermissions_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("oldMode"); // -1: no file yet
+        QTest::addColumn<int>("newMode");
+        QTest::newRow("the owner's alone") << 022 << 0600 << 0600;
+        QTest::newRow("the group reads it") << 022 << 0640 << 0640;
+        QTest::newRow("everyone writes it") << 022 << 0666 << 0666;
+        QTest::newRow("the group runs it") << 022 << 0750 << 0750;
+        QTest::newRow("first one, umask 022") << 022 << -1 << 0644;
+        QTest::newRow("first one, umask 002") << 002 << -1 << 0664;
+        QTest::newRow("first one, umask 077") << 077 << -1 << 0600;
+    }
+    void replacingKeepsPermissions()
+    {
+#if defined(Q_OS_WIN)
+        QSKIP("Windows files carry no mode bits, only the read-only mark, whose refusal the "
+              "read-only rows of replacingAWholeFile cover");
+#else
+        QFETCH(int, umask);
+        QFETCH(int, oldMode);
+        QFETCH(int, newMode);
+        const mode_t umaskBefore = ::umask(mode_t(umask));
+        const auto restore = qScopeGuard([=] { ::umask(umaskBefore); });
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("teams.bak"));
+        if (oldMode >= 0) {
+            QVERIFY(writeFile(path, kOldBackup));
+            QVERIFY(QFile::setPermissions(path, permissionsOf(oldMode)));
+        }
+        const Status replaced = SafeFile::replace(path, "the new backup");
+        QVERIFY2(replaced.ok(), qPrintable(replaced ? QString() : replaced.error().fullMessage()));
+        QCOMPARE(readFile(path), QByteArray("the new backup"));
+        QCOMPARE(QString::number(modeOf(path), 8), QString::number(newMode, 8));
+#endif
+    }
+
+    // A link (a settings file kept in a dotfiles folder, say) stays a link:
+    // the file it leads to gets the bytes, and nothing is left beside either.
+    void replacingThroughLinks_data()
+    {
+        QTest::addColumn<QStringList>("links"); // "name=target": made in that order in home/
+        QTest::addColumn<QString>("reached");   // the file written, or empty
+        QTest::addColumn<QString>("reason");    // why it is refused, or empty
+        const QString kept = QStringLiteral("dotfiles/PUCKDEX.INI");
+        QTest::newRow("a link into another folder")
+            << QStringList{"PUCKDEX.INI=../dotfiles/PUCKDEX.INI"} << kept << QString();
+        QTest::newRow("a link by its full path")
+            << QStringList{"PUCKDEX.INI=%ROOT%/dotfiles/PUCKDEX.INI"} << kept << QString();
+        QTest::newRow("a chain of links")
+            << QStringList{"settings.ini=../dotfiles/PUCKDEX.INI", "PUCKDEX.INI=settings.ini"}
+            << kept << QString();
+        QTest::newRow("a link to a file not there yet")
+            << QStringList{"PUCKDEX.INI=../dotfiles/new.ini"} << "dotfiles/new.ini" << QString();
+        QTest::newRow("a link into a folder not there")
+            << QStringList{"PUCKDEX.INI=../gone/PUCKDEX.INI"} << QString()
+            << "whose folder does not exist";
+        QTest::newRow("links in a loop") << QStringList{"a.ini=PUCKDEX.INI", "PUCKDEX.INI=a.ini"}
+                                         << QString() << "its links lead round in a loop";
+    }
+    void replacingThroughLinks()
+    {
+        QFETCH(QStringList, links);
+        QFETCH(QString, reached);
+        QFETCH(QString, reason);
+#if defined(Q_OS_WIN)
+        QSKIP("QFile::link makes a .lnk shortcut on Windows, not a link; links are tested "
+              "where the system makes them for any user (Linux)");
+#endif
+        QTemporaryDir root;
+        const QDir top(root.path());
+        QVERIFY(top.mkdir(QStringLiteral("home")) && top.mkdir(QStringLiteral("dotfiles")));
+        QVERIFY(writeFile(top.filePath(QStringLiteral("dotfiles/PUCKDEX.INI")), kOldSettings));
+        for (const QString &link : std::as_const(links)) {
+            const QString target = link.section(u'=', 1).replace("%ROOT%", root.path());
+            QVERIFY(QFile::link(target, top.filePath("home/" + link.section(u'=', 0, 0))));
+        }
+        const QString home = top.filePath(QStringLiteral("home"));
+        const QString dotfiles = top.filePath(QStringLiteral("dotfiles"));
+        const auto before = std::pair(snapshot(home), snapshot(dotfiles));
+
+        const Status replaced =
+            SafeFile::replace(top.filePath(QStringLiteral("home/PUCKDEX.INI")), "[Puckdex]\r\n");
+        QCOMPARE(replaced.ok(), reason.isEmpty());
+        auto expected = before;
+        if (replaced)
+            expected.second.insert(QFileInfo(reached).fileName(), "[Puckdex]\r\n");
+        else
+            QVERIFY2(replaced.error().reason.contains(reason), qPrintable(replaced.error().reason));
+        QCOMPARE(snapshot(home), expected.first);
+        QCOMPARE(snapshot(dotfiles), expected.second);
+    }
+
+    // A settings file that cannot be read is never written afresh, which
+    // would lose everything else in it: an ordinary user meets the system's
+    // own refusal, which root never does. The folder is everyone's to write,
+    // so the file could be replaced all the same.
+    void anUnreadableSettingsFileIsKept_data()
+    {
+        QTest::addColumn<int>("mode");       // the file's, the owner being root
+        QTest::addColumn<QString>("reason"); // empty: the setting is written
+        QTest::newRow("everyone reads it") << 0644 << QString();
+        QTest::newRow("others may write it, not read it") << 0622 << "Permission denied";
+        QTest::newRow("the owner's alone") << 0600 << "Permission denied";
+        QTest::newRow("no one's at all") << 0000 << "Permission denied";
+    }
+    void anUnreadableSettingsFileIsKept()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, reason);
+        const OrdinaryUser nobody;
+        if (!nobody.whyNot().isEmpty())
+            QSKIP(qPrintable(nobody.whyNot()));
+        QTemporaryDir dir;
+        const QString helper = reachableCopy(QStringLiteral(PUCKDEX_WRITEPROBE), dir.path());
+        QVERIFY(!helper.isEmpty());
+        QVERIFY(QFile::setPermissions(dir.path(), permissionsOf(0777)));
+        const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
+        QVERIFY(writeFile(ini, kOldSettings));
+        QVERIFY(QFile::setPermissions(ini, permissionsOf(mode)));
+        const auto before = snapshot(dir.path());
+
+        QProcess asNobody;
+        nobody.run(asNobody, helper, {QStringLiteral("--setting"), ini, "/games/NHL96"});
+        const QString err = QString::fromLocal8Bit(asNobody.readAllStandardError()).trimmed();
+        QCOMPARE(asNobody.exitCode(), reason.isEmpty() ? 0 : 10);
+        auto expected = before;
+        if (reason.isEmpty()) {
+            expected.insert(QStringLiteral("PUCKDEX.INI"),
+                            "[Puckdex]\r\nNHL96Path=/games/NHL96\r\nStandardForward0=6\r\n");
+        } else {
+            QCOMPARE(err, QDir::toNativeSeparators(ini) + QStringLiteral(": ") + reason);
+        }
+        QCOMPARE(snapshot(dir.path()), expected);
+    }
+
+    // The replacement asks the system to put the new copy's bytes on the disk
+    // before it takes the old file's place, and then the folder that holds
+    // it. A helper does one replacement (a setting written) under a library
+    // that records each sync with the path synced.
+    void replacingSyncsTheCopyAndItsFolder()
+    {
+#if !defined(PUCKDEX_FSYNCSPY)
+        QSKIP("the syncs are recorded by a library preloaded on Linux only; here the "
+              "failing-sync rows of replacingAWholeFile cover what a sync's failure does");
+#else
+        QTemporaryDir dir;
+        QTemporaryDir logDir;
+        const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
+        QVERIFY(writeFile(ini, kOldSettings));
+        const QString log = logDir.filePath(QStringLiteral("syncs"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(PUCKDEX_FSYNCSPY));
+        environment.insert(QStringLiteral("PUCKDEX_FSYNC_LOG"), log);
+        // In the sanitizer build the recorder comes before the sanitizer's
+        // own library, which it allows when told to.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                               QStringLiteral(":verify_asan_link_order=0"));
+        QProcess helper;
+        helper.setProcessEnvironment(environment);
+        helper.start(QStringLiteral(PUCKDEX_WRITEPROBE), {"--setting", ini, "/games/NHL96"});
+        QVERIFY(helper.waitForFinished(30000));
+        QCOMPARE(helper.exitCode(), 0);
+        QVERIFY(readFile(ini).contains("NHL96Path=/games/NHL96"));
+
+        const QString folder = QFileInfo(ini).canonicalPath();
+        const QStringList synced =
+            QString::fromLocal8Bit(readFile(log)).split(u'\n', Qt::SkipEmptyParts);
+        const QRegularExpression hiddenCopy(QRegularExpression::anchoredPattern(
+            QRegularExpression::escape(folder) + QStringLiteral("/\\.PUCKDEX\\.INI\\..+")));
+        const qsizetype copy = synced.indexOf(hiddenCopy);
+        QVERIFY2(copy >= 0, qPrintable("no sync of the new copy: " + synced.join(u' ')));
+        QVERIFY2(synced.indexOf(folder, copy + 1) > copy,
+                 qPrintable("no sync of the folder after the copy's: " + synced.join(u' ')));
+#endif
     }
 
     // ---------------------------------------------------------------------

@@ -1,10 +1,13 @@
 // puckdex-writeprobe FOLDER OFFSET
+// puckdex-writeprobe --setting INI VALUE
 //
 // Writes back the player whose key record lies at OFFSET of FOLDER/key.db,
-// with a new weight and speed, through the editor's own write routine, and
-// says what came of it: "saved" on standard output, or the file and the
-// reason on standard error. The fault tests run it as an ordinary user, whom
-// the system's permission checks stop where they never stop root.
+// with a new weight and speed, through the editor's own write routine; or
+// stores VALUE as the game folder in the settings file INI, one replacement
+// of that file. Says what came of it: "saved" on standard output, or the
+// file and the reason on standard error. The fault tests run it as an
+// ordinary user, whom the system's permission checks stop where they never
+// stop root, and under a library that records the syncs it asks for.
 //
 // Exit codes: 0 saved, 10 the write failed, 11 the player could not be read,
 // 12 wrong arguments.
@@ -12,6 +15,7 @@
 #include "editor/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
+#include "startup/profilefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,21 +35,8 @@ constexpr int kUsage = 12;
 constexpr quint8 kWeight = 200;
 constexpr quint8 kTopRating = 15;
 
-} // namespace
-
-int main(int argc, char **argv)
+int writePlayer(const QDir &folder, qint64 offset, QTextStream &err)
 {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const QStringList args = QCoreApplication::arguments();
-    bool isNumber = false;
-    const qint64 offset = args.size() == 3 ? args.at(2).toLongLong(&isNumber) : -1;
-    if (!isNumber) {
-        err << "usage: puckdex-writeprobe FOLDER OFFSET\n";
-        return kUsage;
-    }
-    const QDir folder(args.at(1));
     const QString keyFile = folder.filePath(QStringLiteral("key.db"));
     const QString attFile = folder.filePath(QStringLiteral("att.db"));
 
@@ -83,6 +74,37 @@ int main(int argc, char **argv)
         err << written.error().error.fullMessage() << '\n';
         return kWriteFailed;
     }
-    out << "saved\n";
     return kSaved;
+}
+
+int writeSetting(const QString &ini, const QString &value, QTextStream &err)
+{
+    ProfileFile settings(ini);
+    if (!settings.writeString(u"Puckdex", u"NHL96Path", value)) {
+        err << settings.errorString() << '\n';
+        return kWriteFailed;
+    }
+    return kSaved;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = QCoreApplication::arguments();
+    bool isNumber = false;
+    const qint64 offset = args.size() == 3 ? args.at(2).toLongLong(&isNumber) : -1;
+    int code = kUsage;
+    if (args.size() == 4 && args.at(1) == QLatin1String("--setting"))
+        code = writeSetting(args.at(2), args.at(3), err);
+    else if (isNumber)
+        code = writePlayer(QDir(args.at(1)), offset, err);
+    else
+        err << "usage: puckdex-writeprobe FOLDER OFFSET | --setting INI VALUE\n";
+    if (code == kSaved)
+        out << "saved\n";
+    return code;
 }

@@ -33,8 +33,11 @@ bool isMarkedReadOnly(const QString &path);
 // file beside it, are flushed and put on the disk, and are read back and
 // compared; only then does the new file take the old one's place, and the
 // folder is put on the disk too. On any failure before that step the old
-// file stays exactly as it was and the new one is removed. A read-only file
-// or a folder at path is refused. The folder must exist.
+// file stays exactly as it was and the new one is removed. The new file has
+// the old one's permissions, or, the first time, those the system gives any
+// new file. A link at path stays a link (a chain of them is followed): the
+// file it leads to is replaced, or created when its folder exists. A
+// read-only file or a folder at path is refused. The folder must exist.
 Status replace(const QString &path, const QByteArray &content);
 
 // A fault to simulate in a write, for tests: the file layer behaves as if the
