@@ -325,6 +325,9 @@ const Command kCommands[] = {
     {"check", "check DIR", "reports what is unsound in a roster", &checkCommand},
     {"undo", "undo DIR", "takes back the newest player writes", &undoCommand},
     {"diff", "diff A [B]", "what changed from one roster to another", &diffCommand},
+    {"backups", "backups DIR", "the backups kept of a roster, newest first", &backupsCommand},
+    {"restore", "restore DIR --from N", "writes a kept backup back over the roster",
+     &restoreCommand},
     {"sample", "sample DIR", "writes an invented sample roster", &sampleCommand},
 };
 

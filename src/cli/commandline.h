@@ -3,8 +3,11 @@
 #include "cli.h"
 #include "roster.h"
 
+#include "gamedb/backuphistory.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <optional>
@@ -131,5 +134,15 @@ Result<Roster> openRoster(const CommandLine &line);
 // The commands over the write journal and the backups (historycommands.cpp).
 int undoCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 int diffCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// The commands over the kept backups (backupcommands.cpp).
+int backupsCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+int restoreCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
+// The kept backups of the roster, beside the write journal.
+BackupHistory historyOf(const FileSet &files);
+// The files of generation number of the roster's backups, written into
+// place: a file set to read like the roster's own.
+Result<FileSet> generationFileSet(const FileSet &files, const BackupHistory &history,
+                                  int number, const QTemporaryDir &place);
 
 } // namespace Puckdex::Cli

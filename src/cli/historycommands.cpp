@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <array>
 
@@ -140,18 +141,32 @@ diffGames(const CommandLine &line, const QStringList &gameTexts, QTextStream &er
     return game;
 }
 
+// A kept generation of the roster's backups, written into place.
+Result<FileSet> keptFiles(const FileSet &files, const QString &which, const QTemporaryDir &place)
+{
+    const BackupHistory history = historyOf(files);
+    const Result<BackupGeneration> generation = history.find(which);
+    if (!generation)
+        return generation.error();
+    return generationFileSet(files, history, generation->number, place);
+}
+
 // Roster A against roster B; without B (and a second game), A's backups
-// against A.
+// (or the kept generation that generation names) against A.
 Result<RosterDiff> compare(const QStringList &folders,
-                           const std::array<std::optional<int>, 2> &game, bool twoGames)
+                           const std::array<std::optional<int>, 2> &game, bool twoGames,
+                           const QString &generation)
 {
     const Result<FileSet> fromFiles = findFileSet(folders[0], game[0]);
     if (!fromFiles)
         return fromFiles.error();
     Result<FileSet> first = fromFiles;
     Result<FileSet> second = fromFiles;
+    const QTemporaryDir place;
     if (folders.size() == 2 || twoGames)
         second = findFileSet(folders.value(1, folders[0]), game[1]);
+    else if (!generation.isEmpty())
+        first = keptFiles(*fromFiles, generation, place);
     else
         first = backupsOf(*fromFiles); // from the copies to the roster
     if (!first)
@@ -184,6 +199,38 @@ QString diffText(const RosterDiff &diff)
                                  .arg(diff.missing.size())
                                  .arg(diff.added.size());
     return text;
+}
+
+// Says the differences as text, CSV or JSON, on out or into outputFile.
+int writeDiff(const RosterDiff &diff, const QString &kind, const QString &outputFile,
+              QTextStream &out, QTextStream &err)
+{
+    for (const QString &warning : diff.warnings)
+        err << "warning: " << warning << "\n";
+    QByteArray bytes;
+    if (kind == QLatin1String("text")) {
+        bytes = diffText(diff).toUtf8();
+    } else {
+        for (const QString &player : diff.missing + diff.added)
+            err << "warning: " << player << " is in one roster only; a patch cannot carry "
+                << "that\n";
+        if (diff.unlinkedPictures) {
+            err << "warning: some renamed players' pictures were unlinked; apply the patch "
+                << "with \"import --unlink-renamed-pictures\" to do the same\n";
+        }
+        bytes = kind == QLatin1String("csv") ? toCsv(diff.patch) : toJson(diff.patch);
+    }
+    if (outputFile.isEmpty()) {
+        out << QString::fromUtf8(bytes);
+    } else {
+        if (const Status written = writeOutputFile(outputFile, bytes); !written)
+            return fail(err, written.error());
+        out << QStringLiteral("Wrote %1 of %2 to %3.\n")
+                   .arg(plural(diff.lines.size(), "changed value", "changed values"),
+                        plural(diff.patch.size(), "player", "players"),
+                        QDir::toNativeSeparators(outputFile));
+    }
+    return diff.isEmpty() ? Success : Partly;
 }
 
 } // namespace
@@ -250,11 +297,12 @@ int diffCommand(const QStringList &arguments, QTextStream &out, QTextStream &err
     CommandLine line("diff", "[options] A [B]",
                      "Lists every player whose shown values differ from roster A to roster B, "
                      "one line per changed value; without B, from A's backup copies (.bak) to "
-                     "A. Players are matched by the offset of their key record. As CSV or JSON "
-                     "it writes the export's columns with only the offset and the changed "
-                     "values filled: \"puckdex-cli import OTHER FILE\" makes the same changes "
-                     "to another roster. Exit status 0: no differences; 1: differences; 2: "
-                     "could not compare.");
+                     "A, or from a kept generation of them (--from). Players are matched by "
+                     "the offset of their key record. As CSV or JSON it writes the export's "
+                     "columns with only the offset and the changed values filled: "
+                     "\"puckdex-cli import OTHER FILE\" makes the same changes to another "
+                     "roster. Exit status 0: no differences; 1: differences; 2: could not "
+                     "compare.");
     const QCommandLineOption games(QStringLiteral("game"),
                                    QStringLiteral("Uses saved game N instead of the base "
                                                   "rosters; given twice, the first is A's and "
@@ -269,10 +317,16 @@ int diffCommand(const QStringList &arguments, QTextStream &out, QTextStream &err
                                     QStringLiteral("Writes to FILE instead of the standard "
                                                    "output."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("Compares from generation N of A's kept "
+                                                 "backups (see \"backups\"), or the first, "
+                                                 "instead of its .bak copies."),
+                                  QStringLiteral("N|first"));
     line.addPositional("A", "The game folder of the roster to compare from.");
     line.addPositional("B", "The game folder of the roster to compare to.");
     line.makeLastOptional();
     line.add(games);
+    line.add(from);
     line.add(format);
     line.add(output);
     if (const auto done = line.parse(arguments, 2, out, err))
@@ -293,36 +347,15 @@ int diffCommand(const QStringList &arguments, QTextStream &out, QTextStream &err
             err,
             QStringLiteral("--format is text, csv or json, not \"%1\"").arg(line.value(format)));
 
-    const Result<RosterDiff> diff = compare(line.arguments(), *game, gameTexts.size() == 2);
+    if (line.isSet(from) && (line.arguments().size() == 2 || gameTexts.size() == 2))
+        return line.usageError(err, QStringLiteral("--from compares A with its own kept "
+                                                   "backups; give no B and one --game at most"));
+    const Result<RosterDiff> diff =
+        compare(line.arguments(), *game, gameTexts.size() == 2, line.value(from));
     if (!diff)
         return fail(err, diff.error());
 
-    for (const QString &warning : diff->warnings)
-        err << "warning: " << warning << "\n";
-    QByteArray bytes;
-    if (kind == QLatin1String("text")) {
-        bytes = diffText(*diff).toUtf8();
-    } else {
-        for (const QString &player : diff->missing + diff->added)
-            err << "warning: " << player << " is in one roster only; a patch cannot carry "
-                << "that\n";
-        if (diff->unlinkedPictures) {
-            err << "warning: some renamed players' pictures were unlinked; apply the patch "
-                << "with \"import --unlink-renamed-pictures\" to do the same\n";
-        }
-        bytes = kind == QLatin1String("csv") ? toCsv(diff->patch) : toJson(diff->patch);
-    }
-    if (!line.isSet(output)) {
-        out << QString::fromUtf8(bytes);
-    } else {
-        if (const Status written = writeOutputFile(line.value(output), bytes); !written)
-            return fail(err, written.error());
-        out << QStringLiteral("Wrote %1 of %2 to %3.\n")
-                   .arg(plural(diff->lines.size(), "changed value", "changed values"),
-                        plural(diff->patch.size(), "player", "players"),
-                        QDir::toNativeSeparators(line.value(output)));
-    }
-    return diff->isEmpty() ? Success : Partly;
+    return writeDiff(*diff, kind, line.isSet(output) ? line.value(output) : QString(), out, err);
 }
 
 } // namespace Puckdex::Cli

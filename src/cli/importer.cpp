@@ -1,6 +1,7 @@
 #include "importer.h"
 
 #include "editor/valuerules.h"
+#include "gamedb/backuphistory.h"
 #include "gamedb/codepage.h"
 #include "gamedb/playeredit.h"
 #include "gamedb/scales.h"
@@ -408,15 +409,22 @@ private:
 
     bool makeBackups()
     {
-        for (const QString &file :
-             {m_roster.files.teamFile, m_roster.files.keyFile, m_roster.files.attFile}) {
-            if (const Status copied = GameFiles::copyToBackup(file); !copied) {
-                m_err << QStringLiteral("puckdex-cli: the backup of %1 failed, so nothing was "
-                                        "written: %2\n")
-                             .arg(fileNameOf(file), copied.error().fullMessage());
-                return false;
-            }
+        BackupHistory history(WriteJournal::defaultFolder(), m_roster.files);
+        const auto made = Puckdex::makeBackups(m_roster.files, history);
+        if (!made) {
+            const BackupFailure &failure = made.error();
+            m_err << (failure.historyFailed
+                          ? QStringLiteral("puckdex-cli: the older backups could not be kept, so "
+                                           "nothing was written: %1\n")
+                                .arg(failure.error.fullMessage())
+                          : QStringLiteral("puckdex-cli: the backup of %1 failed, so nothing was "
+                                           "written: %2\n")
+                                .arg(failure.name, failure.error.fullMessage()));
+            return false;
         }
+        if (made->keptGeneration)
+            m_out << QStringLiteral("The older backups were kept as generation %1.\n")
+                         .arg(*made->keptGeneration);
         return true;
     }
 

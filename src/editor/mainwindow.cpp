@@ -135,6 +135,11 @@ bool MainWindow::isPlayerShown() const
     return m_form->hasPlayer();
 }
 
+void MainWindow::showNotice(const QString &text)
+{
+    m_ui->lblStatus->setText(text);
+}
+
 void MainWindow::teamChosen(int index)
 {
     if (isPlayerShown() && !WritePlayerData()) {

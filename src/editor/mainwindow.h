@@ -54,6 +54,10 @@ public:
     // disk; reports what failed, having told the user.
     bool WritePlayerData();
 
+    // Puts a line of news in the status line, such as what the start-up did
+    // with the backups.
+    void showNotice(const QString &text);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

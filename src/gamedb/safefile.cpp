@@ -198,6 +198,11 @@ FileError failure(const QString &path, const QString &systemReason, bool writing
     return {path, reason};
 }
 
+FileError creationFailure(const QString &path, const QString &systemReason)
+{
+    return writeFailed(path, 0, systemReason);
+}
+
 FileError failure(const QString &path, const QFileDevice &device, bool writing)
 {
     return failure(path, device.errorString(), writing);

@@ -23,6 +23,9 @@ namespace SafeFile {
 // bytes were being put on the disk (only then can a full disk be the cause).
 FileError failure(const QString &path, const QFileDevice &device, bool writing);
 FileError failure(const QString &path, const QString &systemReason, bool writing);
+// Why a new file at path could not be made: the disk is full, its folder
+// was removed or is read-only, or the system's own words.
+FileError creationFailure(const QString &path, const QString &systemReason);
 
 // True when the file carries the read-only mark. Only the mode bits count,
 // as on Windows, also for a user whom the system would let through (an

@@ -1,5 +1,6 @@
 #include "gamedb/writejournal.h"
 
+#include "gamedb/filelocks.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/safefile.h"
 
@@ -17,13 +18,6 @@ namespace {
 
 const QString kMagic = QStringLiteral("puckdex write journal");
 constexpr int kVersion = 1;
-
-QString canonicalFolder(const QString &folder)
-{
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
-}
 
 QByteArray lineOf(const QJsonObject &object)
 {
@@ -118,6 +112,24 @@ std::optional<QString> readWrite(const QJsonObject &object, JournalEntry &entry)
 
 } // namespace
 
+QString canonicalGameFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
+QString fileSetId(const QString &gameFolder, const QString &keyFile, const QString &attFile)
+{
+    const QByteArray id = QCryptographicHash::hash(
+        QStringLiteral("%1\n%2\n%3")
+            .arg(canonicalGameFolder(gameFolder), QFileInfo(keyFile).fileName().toLower(),
+                 QFileInfo(attFile).fileName().toLower())
+            .toUtf8(),
+        QCryptographicHash::Sha1);
+    return QString::fromLatin1(id.toHex().left(12));
+}
+
 QString JournalEntry::playerName() const
 {
     PlayerRecord record;
@@ -155,16 +167,12 @@ Result<WrittenPlayer, PlayerWriteError> JournalEntry::redo(const QString &keyFil
 
 WriteJournal::WriteJournal(const QString &folder, const QString &gameFolder, const QString &keyFile,
                            const QString &attFile)
-    : m_gameFolder(canonicalFolder(gameFolder)), m_keyName(QFileInfo(keyFile).fileName().toLower()),
+    : m_path(QDir(folder).filePath(QStringLiteral("puckdex-journal-%1.jsonl")
+                                       .arg(fileSetId(gameFolder, keyFile, attFile)))),
+      m_gameFolder(canonicalGameFolder(gameFolder)),
+      m_keyName(QFileInfo(keyFile).fileName().toLower()),
       m_attName(QFileInfo(attFile).fileName().toLower())
 {
-    // One journal per folder and set; the name only has to tell them apart,
-    // the first line says whose it is.
-    const QByteArray id = QCryptographicHash::hash(
-        QStringLiteral("%1\n%2\n%3").arg(m_gameFolder, m_keyName, m_attName).toUtf8(),
-        QCryptographicHash::Sha1);
-    m_path = QDir(folder).filePath(
-        QStringLiteral("puckdex-journal-%1.jsonl").arg(QString::fromLatin1(id.toHex().left(12))));
 }
 
 QString WriteJournal::defaultFolder()
@@ -305,6 +313,16 @@ Status WriteJournal::rewrite(const Contents &contents)
 
 Status WriteJournal::append(JournalEntry &entry)
 {
+    const auto lock = lockForWriting(m_path);
+    if (!lock)
+        return lock.error();
+    return appendLocked(entry);
+}
+
+Status WriteJournal::appendLocked(JournalEntry &entry)
+{
+    // While this process holds the lock the file grows only by its own
+    // appends: what another wrote before shows as another size or time.
     const QFileInfo info(m_path);
     if (!info.exists() || info.size() != m_knownSize || info.lastModified() != m_knownTime) {
         const Result<Contents> contents = read();
@@ -338,6 +356,15 @@ Status WriteJournal::markUndone(int seq)
 {
     if (seq < 1 || !QFileInfo::exists(m_path))
         return {};
+    const auto lock = lockForWriting(m_path);
+    if (!lock)
+        return lock.error();
+    const Result<Contents> contents = read();
+    if (!contents)
+        return contents.error();
+    if (contents->undone.contains(seq))
+        return {};
+    m_knownSize = -1;
     return appendLine(undoneLine(seq));
 }
 

@@ -41,12 +41,22 @@ struct JournalEntry
                                                  const QString &attFile) const;
 };
 
+// A game folder as the journal and the backup history name it: its path
+// with every link resolved, so that two spellings of a folder share them.
+QString canonicalGameFolder(const QString &folder);
+
+// A short name that tells one file set's journal and backup history from
+// another's in the folder that holds them (their first lines say whose they
+// are).
+QString fileSetId(const QString &gameFolder, const QString &keyFile, const QString &attFile);
+
 // The journal of the player writes made to one file set of one game folder:
 // a text file of JSON lines kept in the folder of the settings file. The
 // first line names the folder and the set's key and attribute files; each
 // further line is a write (its number, time, offsets, kind and the four
 // records in hex) or the mark that an earlier write was undone. Only the
 // newest writes are kept: past Capacity plus a tenth, the oldest go.
+// Processes that add to one journal take turns (filelocks.h).
 class WriteJournal
 {
 public:
@@ -63,7 +73,7 @@ public:
     // left alone and the write not recorded. The file is read again whenever
     // another run may have added writes since this one's last.
     Status append(JournalEntry &entry);
-    // Marks an earlier write as undone.
+    // Marks an earlier write as undone; a write marked already is left so.
     Status markUndone(int seq);
 
     // The writes not undone, oldest first; none when there is no journal
@@ -83,6 +93,7 @@ private:
         int lastSeq = 0;
     };
     Result<Contents> read() const;
+    Status appendLocked(JournalEntry &entry);
     Status appendLine(const QByteArray &line);
     Status rewrite(const Contents &contents);
     QByteArray headerLine() const;

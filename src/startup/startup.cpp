@@ -5,10 +5,15 @@
 #include "dialogs/savedgamewindow.h"
 #include "dialogs/windowsetup.h"
 #include "editor/mainwindow.h"
+#include "gamedb/backuphistory.h"
+#include "gamedb/filelocks.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
 #include "puckdexversion.h"
+
+#include <QFileInfo>
+#include <QLockFile>
 
 #include <algorithm>
 
@@ -64,6 +69,12 @@ std::unique_ptr<MainWindow> Startup::run()
             break;
         }
 
+        // A restore by puckdex-cli waits while the window has the folder
+        // open. Without the lock (its folder cannot be made) the roster is
+        // still edited.
+        const auto claim = claimFolder(QFileInfo(m_settings.path()).absolutePath(),
+                                       m_state.Files.folder);
+        m_folderClaim = claim ? *claim : nullptr;
         if (m_state.BackupsWanted && !MakeBackups(nullptr))
             return nullptr;
 
@@ -74,6 +85,8 @@ std::unique_ptr<MainWindow> Startup::run()
         // keep the program's name alone.
         if (!m_savedGameName.isEmpty())
             window->setWindowTitle(window->windowTitle() + QStringLiteral(" - ") + m_savedGameName);
+        if (!m_backupNotice.isEmpty())
+            window->showNotice(m_backupNotice);
         m_front = window.get();
         return window;
     }
@@ -149,22 +162,33 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 
 bool Startup::MakeBackups(QWidget *parent)
 {
-    const FileSet &files = m_state.Files;
-    const QStringList names = files.names();
-    const QStringList paths = files.gameFiles();
-    for (int i = 0; i < paths.size(); ++i) {
-        const Status copied = GameFiles::copyToBackup(paths[i]);
-        if (copied)
-            continue;
-        const QString question =
-            QStringLiteral("The backup copy of %1 could not be made:\n%2\n\n"
-                           "Do you want to go on without backups ?")
-                .arg(names[i], copied.error().fullMessage());
-        const MessageAnswer answer =
-            MessageBox::show(parent, question, MessageStyle::QuestionNoDefault);
-        return answer == MessageAnswer::Yes;
+    m_backupNotice.clear();
+    BackupHistory history(QFileInfo(m_settings.path()).absolutePath(), m_state.Files);
+    const Result<BackupOutcome, BackupFailure> made = makeBackups(m_state.Files, history);
+    if (made) {
+        if (made->keptGeneration) {
+            m_backupNotice = QStringLiteral("The older backups were kept as generation %1; "
+                                            "\"puckdex-cli backups\" lists them.")
+                                 .arg(*made->keptGeneration);
+        }
+        return true;
     }
-    return true;
+    const BackupFailure &failure = made.error();
+    // The backups there are the only copy of the roster as it was: they
+    // stay, and the run goes on with them.
+    if (failure.historyFailed) {
+        MessageBox::show(parent,
+                         QStringLiteral("The older backups could not be kept:\n%1\n\nThey "
+                                        "were left as they are, and no new backups were made.")
+                             .arg(failure.error.fullMessage()),
+                         MessageStyle::Warning);
+        return true;
+    }
+    const QString question = QStringLiteral("The backup copy of %1 could not be made:\n%2\n\n"
+                                            "Do you want to go on without backups ?")
+                                 .arg(failure.name, failure.error.fullMessage());
+    return MessageBox::show(parent, question, MessageStyle::QuestionNoDefault) ==
+           MessageAnswer::Yes;
 }
 
 bool LoadTeamList(const ProgramState &state, MainWindow &window)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QLockFile;
 class QWidget;
 
 namespace Puckdex {
@@ -45,7 +46,8 @@ public:
     // offered first.
     FileSetChoice ChooseFileSet(QWidget *parent);
 
-    // Copies the three game files to their backup names. False when a copy
+    // Copies the three game files to their backup names, the backups they
+    // replace kept in the history when they differ. False when a copy
     // failed and the user chose to end rather than go on without backups.
     bool MakeBackups(QWidget *parent);
 
@@ -61,6 +63,8 @@ private:
     // The saved game chosen, as the main window's caption names it; empty
     // for the base rosters.
     QString m_savedGameName;
+    QString m_backupNotice; // for the main window's status line
+    std::shared_ptr<QLockFile> m_folderClaim; // while the window has the folder open
 };
 
 // Fills the main window's team list from the team file, sorted by city, each
