@@ -6,9 +6,14 @@
 #include "fulldisk.h"
 #include "sampleroster.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <memory>
 
 using namespace Puckdex;
 
@@ -200,14 +205,45 @@ private slots:
                  QList<QVariant>({2, b.offset, b.attribOffset, true, b.keyBefore, b.attBefore,
                                   b.keyAfter, b.attAfter, b.time.toSecsSinceEpoch()}));
 
+        // Past the capacity the oldest go; a kept write stays undone, and
+        // marking it again adds no second mark.
         const int writes = WriteJournal::Capacity + WriteJournal::Capacity / 10 + 1;
-        for (int i = 2; i < writes; ++i)
+        for (int i = 2; i < writes - 1; ++i)
             QVERIFY(j.append(a).ok());
+        QVERIFY(j.markUndone(writes - 2).ok() && j.markUndone(writes - 2).ok());
+        QVERIFY(j.append(a).ok());
         pending = j.pending();
         QVERIFY(pending.ok());
-        QCOMPARE(pending->size(), WriteJournal::Capacity);
+        QCOMPARE(pending->size(), WriteJournal::Capacity - 1);
         QCOMPARE(pending->first().seq, writes - WriteJournal::Capacity + 1);
         QCOMPARE(pending->last().seq, writes);
+        QVERIFY(std::none_of(pending->cbegin(), pending->cend(),
+                             [&](const JournalEntry &e) { return e.seq == writes - 2; }));
+    }
+
+    // Processes that add to one journal at once take turns: every write
+    // gets a number of its own and the journal reads whole.
+    void writersInTwoProcessesTakeTurns()
+    {
+        WriteJournal j = journal();
+        JournalEntry a = save(false, 1);
+        QVERIFY(j.append(a).ok());
+        constexpr int kEach = 150;
+        QList<std::shared_ptr<QProcess>> writers;
+        for (int i = 0; i < 2; ++i) {
+            writers.append(std::make_shared<QProcess>());
+            writers.last()->start(QCoreApplication::applicationFilePath(),
+                                  {QStringLiteral("--append-writes"), m_dir.path(),
+                                   QString::number(kEach)});
+        }
+        for (const auto &writer : writers) {
+            QVERIFY(writer->waitForFinished(120000));
+            QCOMPARE(writer->exitCode(), 0);
+        }
+        const auto pending = j.pending();
+        QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
+        QCOMPARE(pending->size(), 1 + 2 * kEach);
+        QCOMPARE(pending->last().seq, 1 + 2 * kEach);
     }
 
     // A damaged journal, or one of another folder or file set, is refused
@@ -235,6 +271,9 @@ private slots:
         QTest::newRow("undoes nothing") << "}\n{"
                                         << "}\n{\"undone\":9}\n{"
                                         << "undoes write 9";
+        QTest::newRow("undone twice") << "}\n"
+                                      << "}\n{\"undone\":1}\n{\"undone\":1}\n"
+                                      << "line 5 is damaged: it undoes write 1";
         QTest::newRow("another folder") << "\"folder\":\""
                                         << "\"folder\":\"/elsewhere"
                                         << "the journal belongs to key.db in "
@@ -265,5 +304,31 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestJournal)
+// "--append-writes FOLDER COUNT": another process that adds the sample
+// roster's first journalled write COUNT times over to FOLDER's journal.
+int appendWrites(const QString &folder, int count)
+{
+    WriteJournal j(folder, folder, folder + QStringLiteral("/key.db"),
+                   folder + QStringLiteral("/att.db"));
+    const auto pending = j.pending();
+    if (!pending || pending->isEmpty())
+        return 1;
+    JournalEntry entry = pending->first();
+    for (int i = 0; i < count; ++i) {
+        if (!j.append(entry))
+            return 2;
+    }
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 4 && arguments[1] == QLatin1String("--append-writes"))
+        return appendWrites(arguments[2], arguments[3].toInt());
+    TestJournal test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journal.moc"
