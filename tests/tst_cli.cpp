@@ -42,15 +42,6 @@ Outcome cli(const QStringList &arguments)
     return outcome;
 }
 
-// Every file of a folder with its bytes: what a command must leave alone.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files))
-        files.insert(name, readFile(QDir(folder).filePath(name)));
-    return files;
-}
-
 const Sample::RosterImage &sample()
 {
     static const Sample::RosterImage image = Sample::buildRoster();
@@ -436,14 +427,14 @@ private slots:
         const QString folder = game.isEmpty() ? m_base : m_saved;
         const QString path = m_dir.filePath("roster." + format);
         QCOMPARE(cli(QStringList{"export", folder, "--output", path} + game).status, 0);
-        const QMap<QString, QByteArray> before = snapshot(folder);
+        const QMap<QString, QByteArray> before = snapshotOf(folder);
 
         const Outcome outcome = cli(QStringList{"import", folder, path} + game);
         QCOMPARE(outcome.status, 0);
         QCOMPARE(outcome.err, QString());
         QVERIFY2(outcome.out.startsWith("0 players changed, 0 rows refused"),
                  qPrintable(outcome.out));
-        QCOMPARE(snapshot(folder), before); // not even a backup
+        QCOMPARE(snapshotOf(folder), before); // not even a backup
     }
 
     // One cell changed through the editor's rules, the rest of the player
@@ -563,7 +554,7 @@ private slots:
     void editSeveralCells()
     {
         QFETCH(bool, json);
-        const QMap<QString, QByteArray> original = snapshot(m_base);
+        const QMap<QString, QByteArray> original = snapshotOf(m_base);
         const Sample::SamplePlayer &skater = firstSkater();
         const Sample::SamplePlayer &goalie = firstPlayer(
             [](const Sample::SamplePlayer &p) { return isGoalie(p) && keyByte(p, 58) == 'N'; });
@@ -706,7 +697,7 @@ private slots:
         const QString csv = QStringLiteral("offset,%1\r\n%2,%3\r\n").arg(column, offset, cell);
         if (offset.isEmpty())
             offset = "none";
-        const QMap<QString, QByteArray> before = snapshot(m_base);
+        const QMap<QString, QByteArray> before = snapshotOf(m_base);
         QVERIFY(writeFile(file("rows.csv"), csv.toUtf8()));
         const Outcome outcome = cli({"import", m_base, file("rows.csv")});
         QCOMPARE(outcome.status, 1);
@@ -714,7 +705,7 @@ private slots:
                  QStringLiteral("refused: line 2, offset %1: %2\n").arg(offset, reason));
         QVERIFY2(outcome.out.startsWith("0 players changed, 1 row refused"),
                  qPrintable(outcome.out));
-        QCOMPARE(snapshot(m_base), before);
+        QCOMPARE(snapshotOf(m_base), before);
     }
 
     // A refused row takes nothing of itself along; the other rows apply.
@@ -826,9 +817,9 @@ private slots:
                                     .arg(keyByte(skater, 1))
                                     .toUtf8();
         QVERIFY(writeFile(file("rows.csv"), rows));
-        const QMap<QString, QByteArray> before = snapshot(m_base);
+        const QMap<QString, QByteArray> before = snapshotOf(m_base);
         const Outcome dry = cli({"import", m_base, file("rows.csv"), "--dry-run"});
-        QCOMPARE(snapshot(m_base), before);
+        QCOMPARE(snapshotOf(m_base), before);
 
         const Outcome real = cli({"import", m_base, file("rows.csv")});
         QCOMPARE(dry.status, real.status);
@@ -840,7 +831,7 @@ private slots:
         QCOMPARE(dryLines, realLines);
         QCOMPARE(dryLines.size(), 1);
         QVERIFY(dryLines.first().contains("speed"));
-        QVERIFY(snapshot(m_base) != before);
+        QVERIFY(snapshotOf(m_base) != before);
     }
 
     void badInputWritesNothing_data()
@@ -908,7 +899,7 @@ private slots:
         const QString path = m_dir.filePath(name);
         if (!name.startsWith("missing"))
             QVERIFY(writeFile(path, bytes));
-        const QMap<QString, QByteArray> before = snapshot(m_base);
+        const QMap<QString, QByteArray> before = snapshotOf(m_base);
         const Outcome outcome = cli({"import", m_base, path});
         QCOMPARE(outcome.status, 2);
         QVERIFY2(outcome.err.startsWith(
@@ -916,7 +907,7 @@ private slots:
                  qPrintable(outcome.err));
         QVERIFY2(outcome.err.contains(reason), qPrintable(outcome.err));
         QCOMPARE(outcome.out, QString());
-        QCOMPARE(snapshot(m_base), before);
+        QCOMPARE(snapshotOf(m_base), before);
     }
 
     // Spreadsheets save with a byte-order mark and LF line ends; both are fine.

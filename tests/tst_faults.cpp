@@ -41,21 +41,6 @@ constexpr int kTeam = 2;      // the team whose player is edited
 constexpr int kOtherTeam = 3; // where the user goes next
 constexpr int kThirdTeam = 4;
 
-// Every file below folder by its relative path, with its bytes; folders as
-// entries of their own, so one made or removed shows too.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QDir(folder).relativeFilePath(path);
-        entries.insert(name, it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(path));
-    }
-    return entries;
-}
-
 // The one message a fault gave: titled "Puckdex", the exclamation icon,
 // naming the file with its folder and saying why.
 void checkFaultMessage(const MessageRequest &message, const QString &file, const QString &reason)
@@ -344,7 +329,7 @@ private slots:
         const QString moved = folder + QStringLiteral("-moved");
         // A case that fails halfway must not leave the moved folder behind.
         const auto removeMoved = qScopeGuard([&] { QDir(moved).removeRecursively(); });
-        const auto original = snapshot(folder);
+        const auto original = snapshotOf(folder);
         if (removed)
             QVERIFY(QDir(folder).removeRecursively());
         else
@@ -384,7 +369,7 @@ private slots:
         }
 
         QVERIFY(QDir().rename(moved, folder));
-        QCOMPARE(snapshot(folder), original);
+        QCOMPARE(snapshotOf(folder), original);
         const qsizetype shownBefore = messages.shown.size();
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), shownBefore);
@@ -993,7 +978,7 @@ private slots:
         QVERIFY(writeFile(QDir(folder).filePath(blocked + QStringLiteral("/kept.txt")), "kept"));
         // Backups of an earlier run, kept when this run makes none.
         QVERIFY(writeFile(QDir(folder).filePath("key.bak"), "older backup"));
-        const auto before = snapshot(folder);
+        const auto before = snapshotOf(folder);
 
         MessageScript messages;
         ProgramState state;
@@ -1012,7 +997,7 @@ private slots:
             expected.insert("teams.bak", before.value("teams.db"));
             expected.insert("key.bak", before.value("key.db"));
         }
-        QCOMPARE(snapshot(folder), expected);
+        QCOMPARE(snapshotOf(folder), expected);
 
         QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         chooseTeamIn(*window, kTeam);
@@ -1030,7 +1015,7 @@ private slots:
         for (const char *name : {"teams.bak", "key.bak", "att.bak"})
             QVERIFY(writeFile(QDir(folder).filePath(name), "an earlier backup"));
         QVERIFY(disk.fill());
-        const auto before = snapshot(folder);
+        const auto before = snapshotOf(folder);
 
         MessageScript messages;
         ProgramState state;
@@ -1040,7 +1025,7 @@ private slots:
                      QDir::toNativeSeparators(QDir(folder).filePath("teams.bak"))
                      + QStringLiteral(": the disk is full")),
                  qPrintable(messages.shown.first().text));
-        QCOMPARE(snapshot(folder), before);
+        QCOMPARE(snapshotOf(folder), before);
     }
 
     // ---------------------------------------------------------------------
@@ -1072,7 +1057,7 @@ private slots:
             QVERIFY(writeFile(place + QStringLiteral("/blocker"), "a file"));
             settings = place + QStringLiteral("/blocker/PUCKDEX.INI");
         }
-        const auto before = snapshot(place);
+        const auto before = snapshotOf(place);
 
         MessageScript messages;
         QString openedOn;
@@ -1101,7 +1086,7 @@ private slots:
                 ProfileFile(settings).readString(Startup::SettingsSection, Startup::GamePathKey),
                 QDir::toNativeSeparators(game));
         } else {
-            QCOMPARE(snapshot(place), before);
+            QCOMPARE(snapshotOf(place), before);
         }
 
         chooseTeamIn(*window, kTeam);
@@ -1127,7 +1112,7 @@ private slots:
                 QVERIFY(writeFile(fx.settingsPath(), random));
             }
         }));
-        const auto before = snapshot(f.dir.path());
+        const auto before = snapshotOf(f.dir.path());
         MessageScript messages;
         QStringList shown;
         const bool writable = kind != QLatin1String("folder");
@@ -1150,7 +1135,7 @@ private slots:
                               QStringLiteral("is a folder, not a file"));
             QVERIFY(messages.shown.first().text.startsWith(kTemplatesNotSaved));
             messages.shown.clear();
-            QCOMPARE(snapshot(f.dir.path()), before);
+            QCOMPARE(snapshotOf(f.dir.path()), before);
         } else {
             const QByteArray after = readFile(f.settingsPath());
             QVERIFY(after.startsWith(random));
@@ -1197,7 +1182,7 @@ private slots:
         const QString folder = freshFolder(QStringLiteral("index"));
         QVERIFY(Sample::writeSavedGames(folder, games).ok());
         QVERIFY(writeFile(QDir(folder).filePath(Sample::IndexFileName), index));
-        const auto before = snapshot(folder);
+        const auto before = snapshotOf(folder);
 
         MessageScript messages;
         int folderWindows = 0;
@@ -1229,7 +1214,7 @@ private slots:
             QCOMPARE(state.Files.prefix, prefix);
             QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         }
-        QCOMPARE(snapshot(folder), before);
+        QCOMPARE(snapshotOf(folder), before);
     }
 
     // ---------------------------------------------------------------------
@@ -1288,7 +1273,7 @@ private slots:
         const QByteArray att = readFile(dir.filePath("att.db"));
         QVERIFY(QFile::setPermissions(dir.filePath("key.db"), permissionsOf(keyMode)));
         QVERIFY(QFile::setPermissions(dir.filePath("att.db"), permissionsOf(attMode)));
-        const auto before = snapshot(dir.path());
+        const auto before = snapshotOf(dir.path());
 
         QProcess asNobody;
         nobody.run(asNobody, helper, {dir.path(), QString::number(offset)});
@@ -1313,7 +1298,7 @@ private slots:
         // Both files are checked before either is written: nothing changed.
         COMPARE_BYTES(readFile(dir.filePath("key.db")), before.value("key.db"));
         COMPARE_BYTES(readFile(dir.filePath("att.db")), att);
-        QCOMPARE(snapshot(dir.path()), before);
+        QCOMPARE(snapshotOf(dir.path()), before);
     }
 };
 

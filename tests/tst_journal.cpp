@@ -1,4 +1,5 @@
 #include "testfiles.h"
+#include "gamedb/backuphistory.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
 #include "gamedb/writejournal.h"
@@ -7,6 +8,8 @@
 #include "sampleroster.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,8 +26,9 @@ namespace {
 
 } // namespace
 
-// Undoing a player's write only while his records hold its bytes, and the
-// write journal, on the sample roster in a temporary folder. (The window's
+// Undoing a player's write only while his records hold its bytes, the
+// write journal and the backup history, on the sample roster in a temporary
+// folder. (The window's
 // and the command line's tests undo skaters and goalies byte for byte.)
 class TestJournal : public QObject
 {
@@ -73,6 +77,7 @@ private slots:
         m_keyBefore = readFile(m_key);
         m_attBefore = readFile(m_att);
         QFile::remove(journal().path());
+        QDir(m_dir.filePath("history")).removeRecursively();
     }
     void cleanup() { GameFiles::setWriteFaultHook({}); }
 
@@ -244,6 +249,113 @@ private slots:
         QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
         QCOMPARE(pending->size(), 1 + 2 * kEach);
         QCOMPARE(pending->last().seq, 1 + 2 * kEach);
+    }
+
+    // The backup history keeps its first generation and its newest, stores
+    // a file once however many generations hold it, and adds nothing for
+    // the bytes its newest holds already.
+    void historyKeepsTheFirstAndTheNewest()
+    {
+        BackupHistory history(m_dir.filePath("history"), *findFileSet(m_dir.path()));
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const int kept = BackupHistory::KeptNewest + 5;
+        for (int i = 1; i <= kept; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            QCOMPARE(history.keep({"teams", "key" + n, "att" + n}, now)->number, i);
+        }
+        const QByteArray last = QByteArray::number(kept);
+        QCOMPARE(history.keep({"teams", "key" + last, "att" + last}, now)->number, kept);
+
+        const auto generations = history.generations();
+        QVERIFY(generations.ok());
+        QCOMPARE(generations->size(), BackupHistory::KeptNewest + 1);
+        QCOMPARE(generations->at(1).number, kept - BackupHistory::KeptNewest + 1);
+        QCOMPARE(*history.filesOf(*history.find("first")),
+                 QList<QByteArray>({"teams", "key1", "att1"}));
+        QCOMPARE(history.find("first")->time.toSecsSinceEpoch(), now.toSecsSinceEpoch());
+        QCOMPARE(QDir(history.path()).entryList({"*.bin"}).size(), 1 + 2 * generations->size());
+    }
+
+    // A generation whose files are not what was kept, and a history that is
+    // damaged or another set's, are refused; nothing is added to them.
+    void damagedHistoryRefused_data()
+    {
+        QTest::addColumn<QString>("file"); // "blob" for a kept file
+        QTest::addColumn<QByteArray>("find");
+        QTest::addColumn<QByteArray>("replace"); // empty: the file removed
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file changed") << "blob" << QByteArray("key-old") << QByteArray("kex")
+                                        << "generation 1 is damaged: its copy of key.db is not "
+                                           "what was kept";
+        QTest::newRow("a file gone") << "blob" << QByteArray("key-old") << QByteArray()
+                                     << "its copy of key.db cannot be read";
+        QTest::newRow("list garbled") << "generations.json" << QByteArray("\"history\"")
+                                      << QByteArray("\"x\"")
+                                      << "the backup history is damaged: it is not a Puckdex "
+                                         "backup history; it was not used";
+        QTest::newRow("another set") << "generations.json" << QByteArray("\"key.db\"")
+                                     << QByteArray("\"03key.db\"")
+                                     << "the backup history belongs to teams.db, 03key.db";
+    }
+    void damagedHistoryRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, find);
+        QFETCH(QByteArray, replace);
+        QFETCH(QString, reason);
+        BackupHistory history(m_dir.filePath("history"), *findFileSet(m_dir.path()));
+        QVERIFY(history.keep({"teams", "key-old", "att"}, QDateTime::currentDateTimeUtc()));
+        const QString path =
+            QDir(history.path())
+                .filePath(file == "blob" ? QCryptographicHash::hash(find, QCryptographicHash::Sha256)
+                                                   .toHex() + ".bin"
+                                         : file);
+        QByteArray bytes = readFile(path);
+        QVERIFY(file == "blob" || bytes.contains(find));
+        if (file == "blob" && replace.isEmpty())
+            QVERIFY(QFile::remove(path));
+        else
+            QVERIFY(writeFile(path, file == "blob" ? replace : bytes.replace(find, replace)));
+        const auto list = snapshotOf(history.path());
+
+        const auto generation = history.find("first");
+        const auto files = generation ? history.filesOf(*generation)
+                                      : Result<QList<QByteArray>>(generation.error());
+        QVERIFY(!files.ok());
+        QVERIFY2(files.error().reason.contains(reason), qPrintable(files.error().reason));
+        if (file != "blob") {
+            QVERIFY(!history.keep({"teams", "key-new", "att"}, QDateTime::currentDateTimeUtc()));
+            QCOMPARE(snapshotOf(history.path()), list);
+        }
+    }
+
+    // The start-up's backups: those that differ from the game files go into
+    // the history before they are replaced; while the history cannot take
+    // them (here a full disk under it), they are left as they are.
+    void backupsThatDifferAreKeptFirst()
+    {
+        FullDisk disk;
+        const FileSet files = *findFileSet(m_dir.path());
+        BackupHistory history(disk.mounted() ? disk.path() : m_dir.filePath("history"), files);
+        QVERIFY(!makeBackups(files, history)->keptGeneration);
+        const QByteArray original = readFile(m_key);
+        save(false, 5);
+        QCOMPARE(makeBackups(files, history)->keptGeneration, std::optional<int>(1));
+        QCOMPARE(history.filesOf(*history.find("1"))->at(1), original);
+        QCOMPARE(readFile(m_dir.filePath("key.bak")), readFile(m_key));
+        QVERIFY(!makeBackups(files, history)->keptGeneration);
+
+        REQUIRE_FULL_DISK(disk);
+        save(false, 6);
+        const auto before = snapshotOf(m_dir.path());
+        QVERIFY(disk.fill());
+        const auto made = makeBackups(files, history);
+        QVERIFY(!made && made.error().historyFailed);
+        QVERIFY2(made.error().error.reason.contains("the disk is full"),
+                 qPrintable(made.error().error.reason));
+        QCOMPARE(snapshotOf(m_dir.path()), before);
+        QCOMPARE(history.generations()->size(), 1);
+        QVERIFY(history.filesOf(history.generations()->first()).ok());
     }
 
     // A damaged journal, or one of another folder or file set, is refused

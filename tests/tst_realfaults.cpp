@@ -40,22 +40,6 @@ namespace {
 const QByteArray kOldBackup = "an earlier run's backup";
 const QByteArray kOldSettings = "[Puckdex]\r\nNHL96Path=C:\\NHL96\r\nStandardForward0=6\r\n";
 
-// Every entry of a folder with its bytes (folders as "<folder>", links as
-// "<link to TARGET>"), hidden ones too: a temporary copy left behind shows.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> entries;
-    const QDir dir(folder);
-    for (const QFileInfo &info :
-         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        QByteArray entry = info.isDir() ? QByteArray("<folder>") : readFile(info.filePath());
-        if (info.isSymbolicLink())
-            entry = "<link to " + info.symLinkTarget().toUtf8() + '>';
-        entries.insert(info.fileName(), entry);
-    }
-    return entries;
-}
-
 // A fault on every write to the file of that name while it lives.
 class FaultOn
 {
@@ -148,7 +132,7 @@ private slots:
             QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
         if (fault == QLatin1String("full disk"))
             QVERIFY(disk.fill());
-        const auto before = snapshot(folder);
+        const auto before = snapshotOf(folder);
         FaultOn seam(QFileInfo(target).fileName(), faultNamed(fault));
 
         QString error;
@@ -172,7 +156,7 @@ private slots:
                                             : sourceBytes;
             expected.insert(QFileInfo(target).fileName(), now);
         }
-        QCOMPARE(snapshot(folder), expected);
+        QCOMPARE(snapshotOf(folder), expected);
     }
 
     // An earlier backup whose name differs only in case is replaced, never
@@ -200,13 +184,13 @@ private slots:
         QVERIFY(writeFile(dir.filePath(game), roster));
         for (const QString &name : earlier)
             QVERIFY(writeFile(dir.filePath(name), kOldBackup));
-        if (earlier.size() > 1 && snapshot(dir.path()).size() < 3)
+        if (earlier.size() > 1 && snapshotOf(dir.path()).size() < 3)
             QSKIP("this file system does not tell the cases apart");
 
         const Status copied = GameFiles::copyToBackup(dir.filePath(game));
         QVERIFY2(copied.ok(), qPrintable(copied ? QString() : copied.error().fullMessage()));
         const QMap<QString, QByteArray> expected{{game, roster}, {backup, roster}};
-        QCOMPARE(snapshot(dir.path()), expected);
+        QCOMPARE(snapshotOf(dir.path()), expected);
     }
 
     // The new file keeps who may read and run the old one (another user, the
@@ -291,7 +275,7 @@ private slots:
         }
         const QString home = top.filePath(QStringLiteral("home"));
         const QString dotfiles = top.filePath(QStringLiteral("dotfiles"));
-        const auto before = std::pair(snapshot(home), snapshot(dotfiles));
+        const auto before = std::pair(snapshotOf(home), snapshotOf(dotfiles));
 
         const Status replaced =
             SafeFile::replace(top.filePath(QStringLiteral("home/PUCKDEX.INI")), "[Puckdex]\r\n");
@@ -301,8 +285,8 @@ private slots:
             expected.second.insert(QFileInfo(reached).fileName(), "[Puckdex]\r\n");
         else
             QVERIFY2(replaced.error().reason.contains(reason), qPrintable(replaced.error().reason));
-        QCOMPARE(snapshot(home), expected.first);
-        QCOMPARE(snapshot(dotfiles), expected.second);
+        QCOMPARE(snapshotOf(home), expected.first);
+        QCOMPARE(snapshotOf(dotfiles), expected.second);
     }
 
     // A settings file that cannot be read is never written afresh, which
@@ -332,7 +316,7 @@ private slots:
         const QString ini = dir.filePath(QStringLiteral("PUCKDEX.INI"));
         QVERIFY(writeFile(ini, kOldSettings));
         QVERIFY(QFile::setPermissions(ini, permissionsOf(mode)));
-        const auto before = snapshot(dir.path());
+        const auto before = snapshotOf(dir.path());
 
         QProcess asNobody;
         nobody.run(asNobody, helper, {QStringLiteral("--setting"), ini, "/games/NHL96"});
@@ -345,7 +329,7 @@ private slots:
         } else {
             QCOMPARE(err, QDir::toNativeSeparators(ini) + QStringLiteral(": ") + reason);
         }
-        QCOMPARE(snapshot(dir.path()), expected);
+        QCOMPARE(snapshotOf(dir.path()), expected);
     }
 
     // The replacement asks the system to put the new copy's bytes on the disk

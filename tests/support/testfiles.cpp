@@ -1,5 +1,7 @@
 #include "testfiles.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -23,4 +25,20 @@ QByteArray randomBytes(quint32 seed, int size)
     for (char &b : bytes)
         b = char(rng.bounded(256));
     return bytes;
+}
+
+QMap<QString, QByteArray> snapshotOf(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray entry = info.isDir() ? QByteArray("<folder>") : readFile(path);
+        if (info.isSymbolicLink())
+            entry = "<link to " + info.symLinkTarget().toUtf8() + '>';
+        entries.insert(QDir(folder).relativeFilePath(path), entry);
+    }
+    return entries;
 }
