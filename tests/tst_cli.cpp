@@ -1,17 +1,22 @@
 #include "cli.h"
 #include "fulldisk.h"
+#include "gamedb/backuphistory.h"
+#include "gamedb/filelocks.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/writejournal.h"
 #include "sampleroster.h"
 #include "testfiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -282,6 +287,14 @@ private:
     // Each test starts with no journal of the roster (the folder is the
     // same for every test).
     void freshJournal() { QFile::remove(journalPath()); }
+
+    // The kept backups of the base rosters, none kept yet.
+    BackupHistory freshHistory() const
+    {
+        BackupHistory history(WriteJournal::defaultFolder(), *findFileSet(m_base));
+        QDir(history.path()).removeRecursively();
+        return history;
+    }
 
     QString journalPath() const
     {
@@ -1542,6 +1555,86 @@ private slots:
     // Records that one key file holds are reported, never matched; a patch
     // row for a player that is not there is refused; rosters with different
     // team files, or without backups, are not compared.
+    // An import that replaces backups differing from the roster keeps them
+    // as a generation: backups lists it, diff --from compares with it, and
+    // restore writes it back whole after keeping the roster as it is, so a
+    // restore is itself taken back.
+    void backupsAndRestore()
+    {
+        freshHistory();
+        const qint64 skater = firstSkater().keyOffset;
+        const auto original = gameFiles(m_base);
+        QCOMPARE(import(m_base, {{skater, "speed", "64"}}).status, 0);
+        const Outcome second = import(m_base, {{skater, "weight", "200"}});
+        QVERIFY2(second.out.contains("The older backups were kept as generation 1.\n"),
+                 qPrintable(second.out));
+        const auto edited = snapshotOf(m_base);
+
+        const Outcome listed = cli({"backups", m_base});
+        QCOMPARE(listed.status, 0);
+        QVERIFY2(QRegularExpression("^   1  \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC  1 "
+                                    "player differs from the roster now \\(first\\)\n1 "
+                                    "generation kept of teams.db, key.db, att.db")
+                     .match(listed.out)
+                     .hasMatch(),
+                 qPrintable(listed.out));
+        const Outcome diff = cli({"diff", m_base, "--from", "first"});
+        QCOMPARE(diff.status, 1);
+        QVERIFY2(diff.out.contains("speed") && diff.out.contains("-> 200"), qPrintable(diff.out));
+        QCOMPARE(cli({"restore", m_base, "--from", "first", "--dry-run"}).status, 0);
+        QCOMPARE(snapshotOf(m_base), edited);
+
+        const Outcome restored = cli({"restore", m_base, "--from", "1"});
+        QCOMPARE(restored.status, 0);
+        QVERIFY2(restored.out.contains("over key.db, att.db; the roster as it was is kept as "
+                                       "generation 2."),
+                 qPrintable(restored.out));
+        auto expected = edited;
+        expected.insert(original);
+        QCOMPARE(snapshotOf(m_base), expected);
+        QCOMPARE(cli({"restore", m_base, "--from", "2"}).status, 0);
+        QCOMPARE(snapshotOf(m_base), edited);
+    }
+
+    // A restore that cannot be done writes nothing and keeps nothing.
+    void restoreRefused_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such generation") << "9" << "there is no generation \"9\"";
+        QTest::newRow("a kept file damaged") << "1" << "generation 1 is damaged";
+        QTest::newRow("files of another size") << "2" << "generation 2 does not fit";
+        QTest::newRow("the window has the folder") << "1" << "has this folder open";
+    }
+    void restoreRefused()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, reason);
+        BackupHistory history = freshHistory();
+        QList<QByteArray> files;
+        for (const char *name : {"teams.db", "key.db", "att.db"})
+            files.append(readFile(base(name)));
+        files[1][100] = 'x';
+        QVERIFY(history.keep(files, QDateTime::currentDateTimeUtc()));
+        QVERIFY(history.keep({files[0], files[1] + "x", files[2]}, QDateTime::currentDateTimeUtc()));
+        if (QTest::currentDataTag() == QByteArray("a kept file damaged")) {
+            const QString blob = QDir(history.path()).filePath(
+                QCryptographicHash::hash(files[1], QCryptographicHash::Sha256).toHex() + ".bin");
+            QVERIFY(writeFile(blob, "damaged"));
+        }
+        std::shared_ptr<QLockFile> window;
+        if (QTest::currentDataTag() == QByteArray("the window has the folder"))
+            window = *claimFolder(WriteJournal::defaultFolder(), m_base);
+        const auto before = snapshotOf(m_base);
+        const auto kept = snapshotOf(history.path());
+
+        const Outcome restored = cli({"restore", m_base, "--from", from});
+        QCOMPARE(restored.status, 2);
+        QVERIFY2(restored.err.contains(reason), qPrintable(restored.err));
+        QCOMPARE(snapshotOf(m_base), before);
+        QCOMPARE(snapshotOf(history.path()), kept);
+    }
+
     void diffOfUnlikeRosters()
     {
         freshJournal();

@@ -2,6 +2,7 @@
 #include "dialogs/gamefolderwindow.h"
 #include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
+#include "gamedb/backuphistory.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
@@ -1076,6 +1077,57 @@ private slots:
         }
         if (!wanted)
             QCOMPARE(readFile(folder + "/KEY.BAK"), QByteArray("old backup"));
+    }
+
+    // Backups that differ from the game files are kept before they are
+    // replaced, and the status line says so; while they cannot be kept (a
+    // file where the history's folder goes) one message says so, they stay
+    // as they are and the roster is still edited.
+    void olderBackupsAreKept_data()
+    {
+        QTest::addColumn<bool>("blocked");
+        QTest::newRow("kept") << false;
+        QTest::newRow("history blocked") << true;
+    }
+    void olderBackupsAreKept()
+    {
+        QFETCH(bool, blocked);
+        const QString folder = freshFolder(QStringLiteral("older"));
+        for (const char *name : {"teams", "key", "att"}) {
+            const QByteArray bytes = readFile(m_base + "/" + name + ".db");
+            QVERIFY(QFile::copy(m_base + "/" + name + ".db", folder + "/" + name + ".db"));
+            QVERIFY(writeFile(folder + "/" + name + ".bak",
+                              qstrcmp(name, "key") ? bytes : bytes.left(100) + "x"));
+        }
+        const FileSet files = *findFileSet(folder);
+        BackupHistory history(m_dir.path(), files);
+        if (blocked)
+            QVERIFY(writeFile(history.path(), "in the way"));
+        const auto before = snapshotOf(folder);
+
+        MessageScript messages;
+        chooseFolder(folder);
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        const QString status = control<QLabel>(window.get(), "lblStatus")->text();
+        if (blocked) {
+            QCOMPARE(messages.shown.size(), 1);
+            QVERIFY2(messages.shown.first().text.startsWith(
+                         "The older backups could not be kept:\n" +
+                         QDir::toNativeSeparators(history.path())),
+                     qPrintable(messages.shown.first().text));
+            QVERIFY(messages.shown.first().text.endsWith(
+                "They were left as they are, and no new backups were made."));
+            QCOMPARE(snapshotOf(folder), before);
+            QCOMPARE(status, QString());
+        } else {
+            QCOMPARE(messages.shown.size(), 0);
+            QCOMPARE(history.filesOf(*history.find("first"))->at(1), before.value("key.bak"));
+            QCOMPARE(readFile(folder + "/key.bak"), before.value("key.db"));
+            QCOMPARE(status, "The older backups were kept as generation 1; \"puckdex-cli "
+                             "backups\" lists them.");
+        }
     }
 
     void aFailingBackupAsks_data()
