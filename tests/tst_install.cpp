@@ -283,7 +283,7 @@ private slots:
         QStringList commands;
         for (auto it = synopsisLine.globalMatch(source); it.hasNext();)
             commands.append(it.next().captured(1));
-        QCOMPARE(commands.size(), 8);
+        QCOMPARE(commands.size(), 10);
         const Run help =
             run(kBuildDir + QStringLiteral("/bin/puckdex-cli"), {QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);

@@ -62,9 +62,13 @@ Result<std::shared_ptr<QLockFile>> claimFolder(const QString &lockFolder, const 
     qint64 pid = 0;
     QString host, program;
     if (lock->error() == QLockFile::LockFailedError && lock->getLockInfo(&pid, &host, &program)) {
+        // The window's process is named "puckdex" (or "puckdex.exe").
+        if (program.isEmpty() || program.startsWith(QStringLiteral("puckdex."))
+            || program == QStringLiteral("puckdex"))
+            program = QStringLiteral("Puckdex");
         return FileError{folder, QStringLiteral("%1 (process %2) has this folder open; close it "
                                                 "first")
-                                     .arg(program.isEmpty() ? QStringLiteral("Puckdex") : program)
+                                     .arg(program)
                                      .arg(pid)};
     }
     return SafeFile::creationFailure(lockPath, QStringLiteral("the lock file could not be made"));
