@@ -1596,6 +1596,33 @@ private slots:
         QCOMPARE(snapshotOf(m_base), edited);
     }
 
+    // A restore that a read-only file stops halfway says what it wrote and
+    // which generation takes it back, which puts the roster back whole.
+    void restoreStoppedHalfway()
+    {
+        BackupHistory history = freshHistory();
+        const auto before = snapshotOf(m_base);
+        QList<QByteArray> files;
+        for (const char *name : {"teams.db", "key.db", "att.db"})
+            files.append(readFile(base(name)));
+        files[1][100] = 'x';
+        files[2][10] = 'x';
+        QVERIFY(history.keep(files, QDateTime::currentDateTimeUtc()));
+        QVERIFY(QFile::setPermissions(base("att.db"), QFile::ReadOwner | QFile::ReadGroup));
+        const auto writable = qScopeGuard([&] {
+            QFile::setPermissions(base("att.db"), QFile::ReadOwner | QFile::WriteOwner);
+        });
+
+        const Outcome restored = cli({"restore", m_base, "--from", "1"});
+        QCOMPARE(restored.status, 1);
+        QVERIFY2(restored.err.contains("att.db: the file is read-only\npuckdex-cli: only key.db "
+                                       "written; the roster as it was is generation 2"),
+                 qPrintable(restored.err));
+        QCOMPARE(readFile(base("key.db")), files[1]);
+        QCOMPARE(cli({"restore", m_base, "--from", "2"}).status, 0);
+        QCOMPARE(snapshotOf(m_base), before);
+    }
+
     // A restore that cannot be done writes nothing and keeps nothing.
     void restoreRefused_data()
     {
