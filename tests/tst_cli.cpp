@@ -1,6 +1,7 @@
 #include "cli.h"
 #include "fulldisk.h"
 #include "gamedb/backuphistory.h"
+#include "gamedb/codepage.h"
 #include "gamedb/filelocks.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
@@ -249,6 +250,80 @@ qsizetype exportIndex(const Sample::SamplePlayer &player)
     return -1;
 }
 
+// The sample's export line by line, computed from its bytes; only the
+// players of teams when any are given.
+QList<QStringList> expectedExport(const QList<int> &teams = {})
+{
+    const QStringList columns = kHeader.split(',');
+    QList<QStringList> lines{columns};
+    for (const Sample::SamplePlayer &player : teamPlayers(sample())) {
+        if (!teams.isEmpty() && !teams.contains(keyByte(player, 0)))
+            continue;
+        const QMap<QString, QString> row = expectedRow(sample(), player);
+        QStringList cells;
+        for (const QString &column : columns)
+            cells.append(row.value(column));
+        lines.append(cells);
+    }
+    return lines;
+}
+
+// The sample's export as a spreadsheet saves it, the first skater edited.
+struct Sheet
+{
+    QChar separator = ',';
+    QString encoding = "utf-8"; // or "utf-8 mark", "windows-1252", "utf-16 mark"
+    QMap<QString, QString> header;   // a column's words in the sheet's header
+    QMap<QString, QString> edits;    // the first skater's cells, by column
+    int emptyColumns = 0;            // at the end of every line
+    QString strayCell;               // in the first skater's last empty column
+    QMap<QString, QString> extraRow; // a row after the players with these cells only
+    int emptyRows = 0;               // rows of empty cells at the end
+    QList<int> teams;                // only their players
+};
+
+QByteArray sheetBytes(const Sheet &sheet)
+{
+    QList<QStringList> lines = expectedExport(sheet.teams);
+    const QStringList columns = lines.first();
+    for (QString &name : lines.first())
+        name = sheet.header.value(name, name);
+    const auto filled = [&](QStringList &line, const QMap<QString, QString> &cells) {
+        for (auto it = cells.cbegin(); it != cells.cend(); ++it)
+            line[columns.indexOf(it.key())] = it.value();
+    };
+    const auto skater = std::find_if(lines.begin(), lines.end(), [](const QStringList &line) {
+        return line.at(2) == number(firstSkater().keyOffset);
+    });
+    if (skater != lines.end())
+        filled(*skater, sheet.edits);
+    if (!sheet.extraRow.isEmpty())
+        filled(lines.emplace_back(columns.size()), sheet.extraRow);
+    for (int i = 0; i < sheet.emptyRows; ++i)
+        lines.append(QStringList(columns.size()));
+    for (QStringList &line : lines)
+        line += QStringList(sheet.emptyColumns);
+    if (!sheet.strayCell.isEmpty())
+        lines[exportIndex(firstSkater()) + 1].last() = sheet.strayCell;
+    QString text;
+    for (QStringList &line : lines) {
+        for (QString &cell : line) {
+            if (cell.contains(sheet.separator) || cell.startsWith(' ') || cell.endsWith(' '))
+                cell = '"' + cell + '"';
+        }
+        text += line.join(sheet.separator) + "\r\n";
+    }
+    if (sheet.encoding == "windows-1252")
+        return CodePage::encode(text).value();
+    if (sheet.encoding == "utf-16 mark") {
+        QByteArray bytes = "\xFF\xFE";
+        for (const QChar c : text)
+            bytes += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+        return bytes;
+    }
+    return (sheet.encoding == "utf-8 mark" ? "\xEF\xBB\xBF" : "") + text.toUtf8();
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -363,16 +438,7 @@ private slots:
         QCOMPARE(outcome.status, 0);
         QCOMPARE(outcome.err, QString());
 
-        const QStringList columns = kHeader.split(',');
-        QList<QStringList> expected{columns};
-        for (const Sample::SamplePlayer &player : teamPlayers(sample())) {
-            const QMap<QString, QString> row = expectedRow(sample(), player);
-            QStringList cells;
-            for (const QString &column : columns)
-                cells.append(row.value(column));
-            expected.append(cells);
-        }
-        QCOMPARE(outcome.out, csvText(expected));
+        QCOMPARE(outcome.out, csvText(expectedExport()));
     }
 
     void exportJsonMatchesTheBytes()
@@ -870,7 +936,7 @@ private slots:
         add("missing header", "a.csv", offset + ",100,Ada\r\n",
             "line 1 is not a header: \"" + offset + "\" is no column name");
         add("unknown column", "a.csv", "offset,spead\r\n" + offset + ",100\r\n",
-            "line 1 is not a header: \"spead\" is no column name");
+            "line 1: \"spead\" is no column name");
         add("column twice", "a.csv", "offset,speed,speed\r\n",
             "line 1: the column speed appears twice");
         add("no offset column", "a.csv", "speed\r\n100\r\n", "the header has no offset column");
@@ -880,7 +946,8 @@ private slots:
             "line 3, column offset: \"sixty\" is not a number");
         add("a cell short", "a.csv", csv + "60,100\r\n",
             "line 3 has 2 cells, but the header names 3 columns");
-        add("not UTF-8", "a.csv", csv + "60,100,\xC9mile\r\n", "the file is not UTF-8 text");
+        add("UTF-16 mark, odd bytes", "a.csv", "\xFF\xFEo\0f\0f",
+            "the file starts with the mark of UTF-16 text, but line 1 is not UTF-16");
         add("empty file", "a.csv", "", "the file is empty");
         add("json object", "a.json", "{\"offset\": 60}",
             "the JSON is not an array of players but an object");
@@ -936,6 +1003,152 @@ private slots:
         QCOMPARE(after->lastName(), "Smith, \"Jr\"");
         // ... and the export quotes it back the same way.
         QVERIFY(exportCsv().contains(",\"Smith, \"\"Jr\"\"\","));
+    }
+
+    // What spreadsheets save: the edits land exactly as the export's own
+    // CSV of them would land them (landed, imported into another copy), and
+    // nothing else changes; or the file is refused with a message.
+    void spreadsheetFlavours_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");    // exactly; %1 the file
+        QTest::addColumn<QString>("landed"); // "": no file changes
+        const Sample::SamplePlayer &skater = firstSkater();
+        const QString line = QStringLiteral("line %1").arg(exportIndex(skater) + 2);
+        const QString at = QStringLiteral("%1, offset %2: ").arg(line).arg(skater.keyOffset);
+        const QString landed = QStringLiteral("offset,last_name,speed\r\n%1,Dupré,92\r\n")
+                                   .arg(skater.keyOffset);
+        const QString refused = "puckdex-cli: %1: " + line;
+        const QString ansi = "warning: %1: the file is not UTF-8 text, so it was read as "
+                             "Windows-1252 (as Excel saves CSV on Windows)\n";
+        const QMap<QString, QString> edits{{"last_name", "Dupré"}, {"speed", "92"}};
+        const QMap<QString, QString> decimalComma{{"last_name", "Dupré"}, {"speed", "92,0"}};
+        const QMap<QString, QString> labels{
+            {"first_name", "First Name:"},      {"last_name", "Last Name:"},
+            {"jersey", "Jersey Number:"},       {"off_awareness", "Offensive Awareness:"},
+            {"def_awareness", "Def. Awareness:"}, {"shoot_pass_bias", "Shoot / Pass Bias:"},
+            {"face_offs", "Face-Offs:"},        {"height_ft", "Height:"}};
+        const QMap<QString, QString> typed{{"first_name", "First Name"},
+                                           {"last_name", "Last Name"},
+                                           {"off_awareness", "Off Awareness"},
+                                           {"shoot_pass_bias", "Shoot/Pass Bias"},
+                                           {"face_offs", "FACE-OFFS"},
+                                           {"stick_left", " Stick Left "}};
+        const QMap<QString, QString> misspelt{{"speed", "Sped"}, {"agility", "Agilty"}};
+        const auto add = [](const char *name, const Sheet &sheet, const QStringList &options,
+                            int status, const QString &err, const QString &landed) {
+            QTest::newRow(name) << sheetBytes(sheet) << options << status << err << landed;
+        };
+
+        add("unchanged, semicolons, Windows-1252", {';', "windows-1252"}, {}, 0, ansi, "");
+        add("commas, UTF-8", {.edits = edits}, {}, 0, "", landed);
+        add("commas, UTF-8 with its mark, empty columns and rows",
+            {',', "utf-8 mark", {}, edits, 3, {}, {}, 4}, {}, 0, "", landed);
+        add("semicolons, decimal comma, the window's labels, empty columns and rows",
+            {';', "utf-8", labels, decimalComma, 2, {}, {}, 2}, {}, 0, "", landed);
+        add("semicolons, Windows-1252", {';', "windows-1252", {}, decimalComma}, {}, 0, ansi,
+            landed);
+        add("tabs, UTF-16 with its mark, header words as typed",
+            {'\t', "utf-16 mark", typed, decimalComma}, {}, 0, "", landed);
+        add("a decimal fraction onto the grid", {';', "utf-8", {}, {{"speed", "91,9"}}}, {}, 0,
+            "warning: " + at + "speed 91.9: Attribute must be a multiple of 4\n",
+            QStringLiteral("offset,speed\r\n%1,92\r\n").arg(skater.keyOffset));
+        add("blanks around a name dropped", {.edits = {{"last_name", " Dupré "}, {"speed", "92"}}},
+            {}, 0,
+            QStringLiteral("warning: %1last_name \" Dupré \" of %2 %3: the blanks at its ends "
+                           "were dropped (--keep-blanks keeps them)\n")
+                .arg(at, skater.firstName, skater.lastName),
+            landed);
+        add("blanks around a name kept", {.edits = {{"last_name", "Dupré "}}}, {"--keep-blanks"},
+            0, "", QStringLiteral("offset,last_name\r\n%1,\"Dupré \"\r\n").arg(skater.keyOffset));
+        add("unknown columns left out", {',', "utf-8", misspelt, edits}, {"--ignore-unknown-columns"},
+            0, "warning: %1: line 1: left out the columns \"Sped\" and \"Agilty\", which name no "
+               "column\n",
+            QStringLiteral("offset,last_name\r\n%1,Dupré\r\n").arg(skater.keyOffset));
+        add("a row of cells without an offset",
+            {.edits = edits, .extraRow = {{"speed", "60"}}, .emptyRows = 2}, {}, 1,
+            QStringLiteral("refused: line %1, offset none: the row gives no offset\n")
+                .arg(expectedExport().size() + 1),
+            landed);
+
+        add("unknown columns refused together", {',', "utf-8", misspelt, edits}, {}, 2,
+            "puckdex-cli: %1: line 1: \"Sped\" and \"Agilty\" are no column names (the columns "
+            "are " + kHeader + ", and the main window's labels name them too); "
+            "--ignore-unknown-columns leaves them out\n", "");
+        add("a number with an exponent", {.edits = {{"speed", "1e2"}}}, {}, 2,
+            refused + ", column speed: \"1e2\" is not a number\n", "");
+        add("a decimal comma between commas", {.edits = {{"speed", "92,5"}}}, {}, 2,
+            refused + ", column speed: \"92,5\" is not a number\n", "");
+        add("a cell under an unnamed column",
+            {.edits = edits, .emptyColumns = 2, .strayCell = "x"}, {}, 2,
+            refused + ": cell 33 holds \"x\", but the header names no column there\n", "");
+        QByteArray broken = sheetBytes({',', "utf-8 mark", {}, edits});
+        broken.replace("Dupr\xC3\xA9", "Dupr\xE9");
+        QTest::newRow("UTF-8 with its mark, then a Windows-1252 name")
+            << broken << QStringList() << 2
+            << "puckdex-cli: %1: the file starts with the mark of UTF-8 text, but " + line
+                   + " is not UTF-8\n"
+            << "";
+    }
+
+    void spreadsheetFlavours()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QFETCH(QString, landed);
+        const QString reference = m_dir.filePath("reference");
+        QDir(reference).removeRecursively();
+        QVERIFY(Sample::writeBaseRosters(reference).ok());
+        if (!landed.isEmpty()) {
+            QVERIFY(writeFile(file("landed.csv"), landed.toUtf8()));
+            const QStringList import{"import", reference, file("landed.csv"), "--no-backup"};
+            QCOMPARE(cli(import + options).status, 0);
+            QVERIFY(gameFiles(reference) != gameFiles(m_base));
+        }
+
+        QVERIFY(writeFile(file("sheet.csv"), bytes));
+        const Outcome outcome =
+            cli(QStringList{"import", m_base, file("sheet.csv"), "--no-backup"} + options);
+        QCOMPARE(outcome.err, err.replace("%1", QDir::toNativeSeparators(file("sheet.csv"))));
+        QCOMPARE(outcome.status, status);
+        QCOMPARE(gameFiles(m_base), gameFiles(reference));
+    }
+
+    // Export for a spreadsheet that wants semicolons, tabs or Windows-1252,
+    // of some teams only; the file is what a spreadsheet would save.
+    void exportFlavours_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("lastName"); // the first skater's, imported first
+        QTest::addColumn<QByteArray>("bytes");
+        const QString pin = sample().teams[0].abbrev().trimmed().toLower();
+        const QString name = "Semi;Colon";
+        QTest::newRow("semicolons, Windows-1252, two teams")
+            << QStringList{"--separator", ";", "--encoding", "Windows-1252", "--team", "3",
+                           "--team", pin, "--team", "0"}
+            << name
+            << sheetBytes({';', "windows-1252", {}, {{"last_name", name}}, 0, {}, {}, 0, {0, 3}});
+        QTest::newRow("tabs") << QStringList{"--separator", "tab"} << "Tab\tbed"
+                              << sheetBytes({'\t', "utf-8", {}, {{"last_name", "Tab\tbed"}}});
+    }
+
+    void exportFlavours()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, lastName);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(import(m_base, {{firstSkater().keyOffset, "last_name", lastName}}, {"--no-backup"})
+                     .status,
+                 0);
+        const Outcome outcome =
+            cli(QStringList{"export", m_base, "--output", file("out.csv")} + options);
+        QCOMPARE(outcome.err, QString());
+        QCOMPARE(outcome.status, 0);
+        QCOMPARE(readFile(file("out.csv")), bytes);
     }
 
     // A write that fails stops the import; what was written is reported.
@@ -1343,6 +1556,13 @@ private slots:
         add("team number past the last", "players %DIR% --team 26", 2, "no team \"26\"");
         add("unknown format", "export %DIR% --format xml", 2,
             "--format is csv or json, not \"xml\"");
+        add("unknown separator", "export %DIR% --separator |", 2,
+            "--separator is \",\", \";\" or tab, not \"|\"");
+        add("unknown encoding", "export %DIR% --encoding latin-9", 2,
+            "--encoding is utf-8 or windows-1252, not \"latin-9\"");
+        add("separator for JSON", "export %DIR% --format json --separator ;", 2,
+            "--separator and --encoding are for CSV");
+        add("no such team to export", "export %DIR% --team 0 --team XYZ", 2, "no team \"XYZ\"");
         add("saved games only", "export %SAVED%", 2,
             "saved games that games.ndx lists: 3, 7, 12; choose one with --game N");
         add("saved game not listed", "export %SAVED% --game 5", 2,

@@ -63,6 +63,20 @@ int findTeam(const Roster &roster, const QString &given)
     return -1;
 }
 
+// The team a --team value names, or why there is none.
+Result<int> teamNamed(const Roster &roster, const QString &given)
+{
+    const int number = findTeam(roster, given);
+    if (number >= 0)
+        return number;
+    return FileError{roster.files.teamFile,
+                     QStringLiteral("no team \"%1\"; give a number from 0 to %2 or an "
+                                    "abbreviation (\"%3 teams\" lists them)")
+                         .arg(given)
+                         .arg(roster.teams.size() - 1)
+                         .arg(kProgram)};
+}
+
 int playersCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     CommandLine line("players", "[options] DIR --team T",
@@ -81,16 +95,10 @@ int playersCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     const Result<Roster> roster = openRoster(line);
     if (!roster)
         return fail(err, roster.error());
-    const int number = findTeam(*roster, line.value(team));
-    if (number < 0) {
-        return fail(err, {roster->files.teamFile,
-                          QStringLiteral("no team \"%1\"; give a number from 0 to %2 or an "
-                                         "abbreviation (\"%3 teams\" lists them)")
-                              .arg(line.value(team))
-                              .arg(roster->teams.size() - 1)
-                              .arg(kProgram)});
-    }
-    for (const PlayerEntry &player : roster->playersOf(number)) {
+    const Result<int> number = teamNamed(*roster, line.value(team));
+    if (!number)
+        return fail(err, number.error());
+    for (const PlayerEntry &player : roster->playersOf(*number)) {
         const PlayerRecord &record = player.record;
         out << QStringLiteral("%1  %2  %3  %4 %5\n")
                    .arg(player.offset, 6)
@@ -99,6 +107,83 @@ int playersCommand(const QStringList &arguments, QTextStream &out, QTextStream &
                    .arg(record.firstName(), record.lastName());
     }
     return Success;
+}
+
+// What a CSV export is written as, for spreadsheets that want other than
+// commas and UTF-8.
+struct CsvFlavour
+{
+    QChar separator = u',';
+    bool windows1252 = false;
+};
+
+// The flavour the options ask for, or the usage error that ends the command.
+std::optional<int> csvFlavour(const CommandLine &line, const QCommandLineOption &separator,
+                              const QCommandLineOption &encoding, bool json, CsvFlavour &flavour,
+                              QTextStream &err)
+{
+    if (json && (line.isSet(separator) || line.isSet(encoding)))
+        return line.usageError(err, QStringLiteral("--separator and --encoding are for CSV; "
+                                                   "JSON is UTF-8 text"));
+    const QString given = line.value(separator).toLower();
+    if (given == QLatin1String(";") || given == QLatin1String("semicolon"))
+        flavour.separator = u';';
+    else if (given == QLatin1String("\t") || given == QLatin1String("tab"))
+        flavour.separator = u'\t';
+    else if (line.isSet(separator) && given != QLatin1String(",") && given != QLatin1String("comma"))
+        return line.usageError(err, QStringLiteral("--separator is \",\", \";\" or tab, not "
+                                                   "\"%1\"")
+                                        .arg(line.value(separator)));
+    const QString name = line.value(encoding).toLower().remove(QLatin1Char('-'));
+    flavour.windows1252 = name == QLatin1String("windows1252") || name == QLatin1String("cp1252");
+    if (line.isSet(encoding) && !flavour.windows1252 && name != QLatin1String("utf8"))
+        return line.usageError(err, QStringLiteral("--encoding is utf-8 or windows-1252, not "
+                                                   "\"%1\"")
+                                        .arg(line.value(encoding)));
+    return std::nullopt;
+}
+
+// Bytes to standard output as they are; a string stream (the tests') gets
+// their text.
+void writeBytes(QTextStream &out, const QByteArray &bytes, bool windows1252)
+{
+    if (!windows1252) {
+        out << QString::fromUtf8(bytes);
+    } else if (!out.device()) {
+        out << CodePage::decode(bytes);
+    } else {
+        out.flush();
+        const QStringConverter::Encoding encoding = out.encoding();
+        out.setEncoding(QStringConverter::Latin1); // one byte per character, as it is
+        out << QString::fromLatin1(bytes);
+        out.flush();
+        out.setEncoding(encoding);
+    }
+}
+
+// The players of the teams chosen (all when none is), as export writes them.
+QList<Row> exportedRows(const Roster &roster, const QList<int> &teams, QTextStream &err,
+                        int &incomplete)
+{
+    QList<Row> rows;
+    for (const PlayerEntry &player : roster.teamPlayers()) {
+        const int team = player.record.teamNumber();
+        if (!teams.isEmpty() && !teams.contains(team))
+            continue;
+        const QString city = roster.teams[team].city();
+        const bool goalie = player.record.isGoalie();
+        const Result<PlayerFields> fields = readFields(roster.files, player.record);
+        if (fields) {
+            rows.append(shownRow(team, city, player.offset, goalie, *fields));
+            continue;
+        }
+        ++incomplete;
+        err << "warning: " << describePlayer(player.offset, player.record)
+            << ": hand and ratings left empty: " << fields.error().message() << "\n";
+        rows.append(shownRow(team, city, player.offset, goalie,
+                             fieldsOf(player.record, SkaterAttribRecord()), false));
+    }
+    return rows;
 }
 
 int exportCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -116,10 +201,22 @@ int exportCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
                                     QStringLiteral("Writes to FILE instead of the standard "
                                                    "output."),
                                     QStringLiteral("FILE"));
+    const QCommandLineOption team(QStringLiteral("team"),
+                                  QStringLiteral("Only the players of team T, its number or "
+                                                 "abbreviation; may be given again."),
+                                  QStringLiteral("T"));
+    const QCommandLineOption separator(QStringLiteral("separator"),
+                                       QStringLiteral("The CSV cells' separator: \",\" (the "
+                                                      "default), \";\" or tab."),
+                                       QStringLiteral(",|;|tab"));
+    const QCommandLineOption encoding(QStringLiteral("encoding"),
+                                      QStringLiteral("The CSV text's encoding: utf-8 (the "
+                                                     "default) or windows-1252."),
+                                      QStringLiteral("utf-8|windows-1252"));
     line.addDir();
     line.addGame();
-    line.add(format);
-    line.add(output);
+    for (const QCommandLineOption *option : {&format, &output, &team, &separator, &encoding})
+        line.add(*option);
     if (const auto done = line.parse(arguments, 1, out, err))
         return *done;
 
@@ -133,37 +230,36 @@ int exportCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
                 err, QStringLiteral("--format is csv or json, not \"%1\"").arg(line.value(format)));
         json = name == QLatin1String("json");
     }
+    CsvFlavour flavour;
+    if (const auto done = csvFlavour(line, separator, encoding, json, flavour, err))
+        return *done;
 
     const Result<Roster> roster = openRoster(line);
     if (!roster)
         return fail(err, roster.error());
-    QList<Row> rows;
-    int incomplete = 0;
-    for (const PlayerEntry &player : roster->teamPlayers()) {
-        const int team = player.record.teamNumber();
-        const QString city = roster->teams[team].city();
-        const bool goalie = player.record.isGoalie();
-        const Result<PlayerFields> fields = readFields(roster->files, player.record);
-        if (fields) {
-            rows.append(shownRow(team, city, player.offset, goalie, *fields));
-            continue;
-        }
-        ++incomplete;
-        err << "warning: " << describePlayer(player.offset, player.record)
-            << ": hand and ratings left empty: " << fields.error().message() << "\n";
-        rows.append(shownRow(team, city, player.offset, goalie,
-                             fieldsOf(player.record, SkaterAttribRecord()), false));
+    QList<int> teams;
+    for (const QString &given : line.values(team)) {
+        const Result<int> number = teamNamed(*roster, given);
+        if (!number)
+            return fail(err, number.error());
+        if (!teams.contains(*number))
+            teams.append(*number);
     }
+    int incomplete = 0;
+    const QList<Row> rows = exportedRows(*roster, teams, err, incomplete);
 
-    const QByteArray bytes = json ? toJson(rows) : toCsv(rows);
+    QByteArray bytes = json ? toJson(rows) : toCsv(rows, flavour.separator);
+    if (flavour.windows1252) // the roster's texts come from the same code page
+        bytes = CodePage::encode(QString::fromUtf8(bytes)).value_or(bytes);
     if (!line.isSet(output)) {
-        out << QString::fromUtf8(bytes);
+        writeBytes(out, bytes, flavour.windows1252);
     } else {
         if (const Status written = writeOutputFile(line.value(output), bytes); !written)
             return fail(err, written.error());
         out << QStringLiteral("Exported %1 of %2 to %3.\n")
                    .arg(plural(rows.size(), "player", "players"),
-                        plural(roster->teams.size(), "team", "teams"),
+                        plural(teams.isEmpty() ? roster->teams.size() : teams.size(), "team",
+                               "teams"),
                         QDir::toNativeSeparators(line.value(output)));
     }
     return incomplete ? Partly : Success;
@@ -185,26 +281,40 @@ int importCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
     const QCommandLineOption unlink(QStringLiteral("unlink-renamed-pictures"),
                                     QStringLiteral("A player with a new last name no longer "
                                                    "shows the old player's picture."));
+    const QCommandLineOption ignoreUnknown(QStringLiteral("ignore-unknown-columns"),
+                                           QStringLiteral("Leaves out columns (and JSON keys) "
+                                                          "that name no column, with a "
+                                                          "warning, instead of refusing the "
+                                                          "file."));
+    const QCommandLineOption keepBlanks(QStringLiteral("keep-blanks"),
+                                        QStringLiteral("Keeps blanks at the start or end of a "
+                                                       "name cell in the name; without it they "
+                                                       "are dropped with a warning."));
     line.addDir();
     line.addPositional("FILE", "The CSV or JSON file with the players' new values.");
     line.addGame();
-    line.add(dryRun);
-    line.add(noBackup);
-    line.add(unlink);
+    for (const QCommandLineOption *option : {&dryRun, &noBackup, &unlink, &ignoreUnknown,
+                                             &keepBlanks})
+        line.add(*option);
     if (const auto done = line.parse(arguments, 2, out, err))
         return *done;
 
     const Result<Roster> roster = openRoster(line);
     if (!roster)
         return fail(err, roster.error());
-    const Result<QList<InputRow>> rows = readTable(line.argument(1));
-    if (!rows)
-        return fail(err, rows.error());
+    ReadOptions reading;
+    reading.ignoreUnknownColumns = line.isSet(ignoreUnknown);
+    const Result<InputTable> table = readTable(line.argument(1), reading);
+    if (!table)
+        return fail(err, table.error());
+    for (const QString &warning : table->warnings)
+        err << "warning: " << warning << "\n";
     ImportOptions options;
     options.dryRun = line.isSet(dryRun);
     options.backups = !line.isSet(noBackup);
     options.unlinkRenamedPictures = line.isSet(unlink);
-    return importRows(*roster, *rows, options, out, err);
+    options.keepBlanks = line.isSet(keepBlanks);
+    return importRows(*roster, table->rows, options, out, err);
 }
 
 int checkCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)

@@ -119,7 +119,8 @@ private:
         QStringList warnings;
         bool renamed = false;
         PlayerFields next = player->fields;
-        if (const std::optional<QString> problem = judge(row, *player, next, renamed, warnings)) {
+        const InputRow given = withNamesTrimmed(row, *player, warnings);
+        if (const std::optional<QString> problem = judge(given, *player, next, renamed, warnings)) {
             refuse(row, where, *problem);
             return false;
         }
@@ -181,6 +182,32 @@ private:
         loaded.record = known->record;
         player = &*m_players.insert(offset, loaded);
         return std::nullopt;
+    }
+
+    // The row with blanks at the ends of its name cells dropped, each with a
+    // warning, unless the user keeps them. The export never writes them, so
+    // they are a spreadsheet's or a typist's; a cell that equals the name as
+    // shown is left as it is.
+    InputRow withNamesTrimmed(const InputRow &row, const Player &player,
+                              QStringList &warnings) const
+    {
+        InputRow trimmed = row;
+        if (m_options.keepBlanks)
+            return trimmed;
+        const Row shown = player.shown(player.fields);
+        for (const int c : {FirstNameColumn, LastNameColumn}) {
+            std::optional<QString> &cell = trimmed.cells[c];
+            if (!cell || *cell == shown[c] || cell->trimmed() == *cell)
+                continue;
+            warnings.append(QStringLiteral("%1 \"%2\" of %3 %4: the blanks at its ends were "
+                                           "dropped (--keep-blanks keeps them)")
+                                .arg(columns()[c].name, *cell, shown[FirstNameColumn],
+                                     shown[LastNameColumn]));
+            cell = cell->trimmed();
+            if (cell->isEmpty())
+                cell.reset();
+        }
+        return trimmed;
     }
 
     // What a row gives, against what the editor shows of the player so far.

@@ -12,6 +12,9 @@ struct ImportOptions
     bool dryRun = false;
     bool backups = true;
     bool unlinkRenamedPictures = false;
+    // Blanks at the ends of a name cell are written into the name rather
+    // than dropped with a warning.
+    bool keepBlanks = false;
 };
 
 // How an import ended, as the exit status says it.

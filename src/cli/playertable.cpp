@@ -5,26 +5,48 @@
 #include "gamedb/scales.h"
 #include "roster.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QStringDecoder>
+#include <QHash>
+
 
 namespace Puckdex::Cli {
 
 namespace {
 
-Column identity(const char *name, CellKind kind)
+Column identity(const char *name, CellKind kind, const char *caption = "")
 {
-    return {QLatin1String(name), kind, Applies::Everyone};
+    return {QLatin1String(name), kind, Applies::Everyone, RatingGroup::AllPlayers, -1, caption};
 }
 
 Column identity(FieldId id)
 {
     return {playerField(id).column, CellKind::Number, Applies::Everyone};
+}
+
+// A column's name or label as compared: lower case, without the marks
+// people put between words or after a label.
+QString folded(QStringView name)
+{
+    QString key;
+    for (const QChar c : name) {
+        if (!c.isSpace() && !QStringView(u"-/_.:").contains(c))
+            key += c.toCaseFolded();
+    }
+    return key;
+}
+
+// Every name a column answers to, folded: its own and its label in the
+// main window (the numbers' from the field table; the template window's
+// labels fold to the same words).
+QList<QString> namesOf(const Column &column)
+{
+    QList<QString> names{folded(QString(column.name)),
+                         folded(QString::fromLatin1(column.caption))};
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.column == column.name)
+            names.append(folded(QString::fromLatin1(field.caption)));
+    }
+    names.removeAll(QString());
+    return names;
 }
 
 Column rating(const PlayerField &field)
@@ -35,11 +57,9 @@ Column rating(const PlayerField &field)
     return {field.column, CellKind::Number, applies, field.group, field.box};
 }
 
-const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
-
-QByteArray csvCell(const QString &text)
+QByteArray csvCell(const QString &text, QChar separator)
 {
-    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"'))
+    const bool quote = text.contains(separator) || text.contains(QLatin1Char('"'))
                        || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))
                        || text.startsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char(' '));
     if (!quote)
@@ -79,241 +99,6 @@ QByteArray jsonString(const QString &text)
     return out + '"';
 }
 
-struct CsvRecord
-{
-    int line;
-    QStringList cells;
-};
-
-// RFC 4180, strictly: a cell holding a quote, comma or line break is quoted
-// whole with its quotes doubled. Lines may end in CRLF, LF or CR; empty
-// lines are skipped.
-Result<QList<CsvRecord>> parseCsv(const QString &path, QStringView text)
-{
-    QList<CsvRecord> records;
-    int line = 1;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    const auto atLineEnd = [&](qsizetype at) {
-        return at >= n || text[at] == u'\n' || text[at] == u'\r';
-    };
-    const auto skipLineEnd = [&] {
-        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        ++i;
-        ++line;
-    };
-    while (i < n) {
-        if (text[i] == u'\n' || text[i] == u'\r') { // an empty line
-            skipLineEnd();
-            continue;
-        }
-        CsvRecord record{line, {}};
-        for (;;) {
-            QString cell;
-            if (i < n && text[i] == u'"') {
-                const int startLine = line;
-                ++i;
-                for (;;) {
-                    if (i >= n) {
-                        return FileError{path, QStringLiteral("the quoted cell that starts on line "
-                                                              "%1 is never closed")
-                                                   .arg(startLine)};
-                    }
-                    const QChar c = text[i];
-                    if (c == u'"') {
-                        if (i + 1 < n && text[i + 1] == u'"') {
-                            cell += u'"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    if (c == u'\n' || (c == u'\r' && !(i + 1 < n && text[i + 1] == u'\n')))
-                        ++line;
-                    cell += c;
-                    ++i;
-                }
-                if (!atLineEnd(i) && text[i] != u',') {
-                    return FileError{path, QStringLiteral("line %1: text after the closing quote "
-                                                          "of a cell (a quote inside a cell is "
-                                                          "written twice)")
-                                               .arg(line)};
-                }
-            } else {
-                while (!atLineEnd(i) && text[i] != u',') {
-                    if (text[i] == u'"') {
-                        return FileError{path, QStringLiteral("line %1: a quote inside a cell that "
-                                                              "is not quoted (quote the whole "
-                                                              "cell and write the quote twice)")
-                                                   .arg(line)};
-                    }
-                    cell += text[i];
-                    ++i;
-                }
-            }
-            record.cells.append(cell);
-            if (i < n && text[i] == u',') {
-                ++i;
-                continue;
-            }
-            break;
-        }
-        records.append(record);
-        if (i < n)
-            skipLineEnd();
-    }
-    return records;
-}
-
-QString columnList()
-{
-    QStringList names;
-    for (const Column &column : columns())
-        names.append(column.name);
-    return names.join(QLatin1Char(','));
-}
-
-Result<QList<InputRow>> rowsFromCsv(const QString &path, QStringView text)
-{
-    const Result<QList<CsvRecord>> records = parseCsv(path, text);
-    if (!records)
-        return records.error();
-    if (records->isEmpty())
-        return FileError{path, QStringLiteral("the file is empty; its first line must name the "
-                                              "columns (%1)")
-                                   .arg(columnList())};
-
-    const CsvRecord &header = records->first();
-    QList<int> order;
-    for (const QString &cell : header.cells) {
-        const int column = columnNamed(cell.trimmed());
-        if (column < 0) {
-            return FileError{path, QStringLiteral("line %1 is not a header: \"%2\" is no column "
-                                                  "name; the first line must name the columns "
-                                                  "(%3)")
-                                       .arg(header.line)
-                                       .arg(cell, columnList())};
-        }
-        if (order.contains(column)) {
-            return FileError{path, QStringLiteral("line %1: the column %2 appears twice")
-                                       .arg(header.line)
-                                       .arg(columns()[column].name)};
-        }
-        order.append(column);
-    }
-    if (!order.contains(OffsetColumn)) {
-        return FileError{path, QStringLiteral("the header has no offset column; the offset "
-                                              "tells which player a line is about")};
-    }
-
-    QList<InputRow> rows;
-    for (qsizetype r = 1; r < records->size(); ++r) {
-        const CsvRecord &record = records->at(r);
-        if (record.cells.size() != order.size()) {
-            return FileError{path, QStringLiteral("line %1 has %2, but the header names %3")
-                                       .arg(record.line)
-                                       .arg(plural(record.cells.size(), "cell", "cells"),
-                                            plural(order.size(), "column", "columns"))};
-        }
-        InputRow row;
-        row.where = QStringLiteral("line %1").arg(record.line);
-        for (qsizetype c = 0; c < order.size(); ++c) {
-            const Column &column = columns()[order[c]];
-            const QString &cell = record.cells[c];
-            const bool empty =
-                column.kind == CellKind::Number ? cell.trimmed().isEmpty() : cell.isEmpty();
-            if (empty)
-                continue;
-            if (column.kind == CellKind::Number && !isNumberText(cell)) {
-                return FileError{path, QStringLiteral("%1, column %2: \"%3\" is not a number")
-                                           .arg(row.where, column.name, cell)};
-            }
-            row.cells[order[c]] = cell;
-        }
-        rows.append(row);
-    }
-    return rows;
-}
-
-QString jsonTypeName(const QJsonValue &value)
-{
-    switch (value.type()) {
-    case QJsonValue::Bool:
-        return QStringLiteral("true or false");
-    case QJsonValue::Double:
-        return QStringLiteral("a number");
-    case QJsonValue::String:
-        return QStringLiteral("text");
-    case QJsonValue::Array:
-        return QStringLiteral("an array");
-    case QJsonValue::Object:
-        return QStringLiteral("an object");
-    default:
-        return QStringLiteral("nothing");
-    }
-}
-
-Result<QList<InputRow>> rowsFromJson(const QString &path, const QByteArray &bytes)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError) {
-        return FileError{path, QStringLiteral("not valid JSON at byte %1: %2")
-                                   .arg(error.offset)
-                                   .arg(error.errorString())};
-    }
-    if (!document.isArray()) {
-        return FileError{path, QStringLiteral("the JSON is not an array of players but %1")
-                                   .arg(document.isObject() ? QStringLiteral("an object")
-                                                            : QStringLiteral("a single value"))};
-    }
-    const QJsonArray array = document.array();
-    QList<InputRow> rows;
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        InputRow row;
-        row.where = QStringLiteral("item %1").arg(i + 1);
-        if (!array[i].isObject()) {
-            return FileError{path, QStringLiteral("%1 is %2, not an object of a player")
-                                       .arg(row.where, jsonTypeName(array[i]))};
-        }
-        const QJsonObject object = array[i].toObject();
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            const int column = columnNamed(it.key());
-            if (column < 0) {
-                return FileError{path, QStringLiteral("%1: \"%2\" is no column name (%3)")
-                                           .arg(row.where, it.key(), columnList())};
-            }
-            const Column &info = columns()[column];
-            const QJsonValue value = it.value();
-            if (value.isNull())
-                continue;
-            if (info.kind == CellKind::Number) {
-                if (!value.isDouble()) {
-                    return FileError{path, QStringLiteral("%1, %2: %3 is not a number")
-                                               .arg(row.where, info.name, jsonTypeName(value))};
-                }
-                row.cells[column] = QString::number(value.toDouble(), 'g', 17);
-            } else {
-                if (!value.isString()) {
-                    return FileError{path, QStringLiteral("%1, %2: %3 is not text")
-                                               .arg(row.where, info.name, jsonTypeName(value))};
-                }
-                if (!value.toString().isEmpty())
-                    row.cells[column] = value.toString();
-            }
-        }
-        if (!object.contains(columns()[OffsetColumn].name)) {
-            return FileError{path, QStringLiteral("%1 has no offset; the offset tells which "
-                                                  "player an item is about")
-                                       .arg(row.where)};
-        }
-        rows.append(row);
-    }
-    return rows;
-}
-
 } // namespace
 
 const std::array<Column, kColumnCount> &columns()
@@ -321,16 +106,16 @@ const std::array<Column, kColumnCount> &columns()
     static const std::array<Column, kColumnCount> all = [] {
         std::array<Column, kColumnCount> table = {
             identity("team", CellKind::Number),
-            identity("city", CellKind::Text),
+            identity("city", CellKind::Text, "City:"),
             identity("offset", CellKind::Number),
-            identity("first_name", CellKind::Text),
-            identity("last_name", CellKind::Text),
-            identity("jersey", CellKind::Number),
-            identity("position", CellKind::Text),
+            identity("first_name", CellKind::Text, "First Name:"),
+            identity("last_name", CellKind::Text, "Last Name:"),
+            identity("jersey", CellKind::Number, "Jersey Number:"),
+            identity("position", CellKind::Text, "Position:"),
             identity(FieldId::HeightFeet),
             identity(FieldId::HeightInches),
             identity(FieldId::Weight),
-            identity("rookie", CellKind::Text),
+            identity("rookie", CellKind::Text, "Rookie:"),
             identity("hand", CellKind::Text),
         };
         // The ratings in the field table's order.
@@ -347,11 +132,15 @@ const std::array<Column, kColumnCount> &columns()
 
 int columnNamed(QStringView name)
 {
-    for (int i = 0; i < kColumnCount; ++i) {
-        if (columns()[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    static const QHash<QString, int> byName = [] {
+        QHash<QString, int> names;
+        for (int i = 0; i < kColumnCount; ++i) {
+            for (const QString &key : namesOf(columns()[i]))
+                names.insert(key, i);
+        }
+        return names;
+    }();
+    return byName.value(folded(name), -1);
 }
 
 Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
@@ -384,18 +173,19 @@ Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
     return row;
 }
 
-QByteArray toCsv(const QList<Row> &rows)
+QByteArray toCsv(const QList<Row> &rows, QChar separator)
 {
+    const char between = char(separator.toLatin1());
     QByteArray out;
     QList<QByteArray> cells;
     for (const Column &column : columns())
         cells.append(QByteArray(column.name.data(), column.name.size()));
-    out += cells.join(',') + "\r\n";
+    out += cells.join(between) + "\r\n";
     for (const Row &row : rows) {
         cells.clear();
         for (const QString &cell : row)
-            cells.append(csvCell(cell));
-        out += cells.join(',') + "\r\n";
+            cells.append(csvCell(cell, separator));
+        out += cells.join(between) + "\r\n";
     }
     return out;
 }
@@ -420,60 +210,6 @@ QByteArray toJson(const QList<Row> &rows)
         out += "  {" + members.join(", ") + (r + 1 < rows.size() ? "},\n" : "}\n");
     }
     return out + "]\n";
-}
-
-bool isNumberText(QStringView text)
-{
-    const QStringView t = text.trimmed();
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype start = i;
-        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
-            ++i;
-        return i - start;
-    };
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
-        ++i;
-    qsizetype mantissa = digits();
-    if (i < t.size() && t[i] == u'.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
-        ++i;
-        if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == t.size();
-}
-
-Result<QList<InputRow>> readTable(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileError{path, file.errorString()};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FileError{path, file.errorString()};
-    if (bytes.startsWith(kUtf8Bom))
-        bytes.remove(0, kUtf8Bom.size());
-
-    const QByteArray start = bytes.trimmed().left(1);
-    const bool json =
-        QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0
-        || start == "[" || start == "{";
-    if (json)
-        return rowsFromJson(path, bytes);
-
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return FileError{path, QStringLiteral("the file is not UTF-8 text")};
-    return rowsFromCsv(path, text);
 }
 
 } // namespace Puckdex::Cli
