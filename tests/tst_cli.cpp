@@ -946,6 +946,8 @@ private slots:
             "line 3, column offset: \"sixty\" is not a number");
         add("a cell short", "a.csv", csv + "60,100\r\n",
             "line 3 has 2 cells, but the header names 3 columns");
+        add("a cell past the header", "a.csv", csv + "60,100,Ada,x\r\n",
+            "line 3 has 4 cells, but the header names 3 columns");
         add("UTF-16 mark, odd bytes", "a.csv", "\xFF\xFEo\0f\0f",
             "the file starts with the mark of UTF-16 text, but line 1 is not UTF-16");
         add("empty file", "a.csv", "", "the file is empty");
@@ -1048,8 +1050,8 @@ private slots:
             {',', "utf-8 mark", {}, edits, 3, {}, {}, 4}, {}, 0, "", landed);
         add("semicolons, decimal comma, the window's labels, empty columns and rows",
             {';', "utf-8", labels, decimalComma, 2, {}, {}, 2}, {}, 0, "", landed);
-        add("semicolons, Windows-1252", {';', "windows-1252", {}, decimalComma}, {}, 0, ansi,
-            landed);
+        add("semicolons, Windows-1252, the window's labels, empty columns and rows",
+            {';', "windows-1252", labels, decimalComma, 1, {}, {}, 3}, {}, 0, ansi, landed);
         add("tabs, UTF-16 with its mark, header words as typed",
             {'\t', "utf-16 mark", typed, decimalComma}, {}, 0, "", landed);
         add("a decimal fraction onto the grid", {';', "utf-8", {}, {{"speed", "91,9"}}}, {}, 0,
@@ -1067,6 +1069,17 @@ private slots:
             0, "warning: %1: line 1: left out the columns \"Sped\" and \"Agilty\", which name no "
                "column\n",
             QStringLiteral("offset,last_name\r\n%1,Dupré\r\n").arg(skater.keyOffset));
+        QByteArray longRows = sheetBytes({.edits = edits, .emptyColumns = 2});
+        longRows.replace(kHeader.toUtf8() + ",,", kHeader.toUtf8());
+        QTest::newRow("empty cells past the header's last") << longRows << QStringList() << 0
+                                                            << "" << landed;
+        QTest::newRow("JSON keys left out")
+            << QStringLiteral("[{\"offset\": %1, \"last_name\": \"Dupré\", \"speed\": 92, "
+                              "\"notes\": \"x\"}]")
+                   .arg(skater.keyOffset)
+                   .toUtf8()
+            << QStringList{"--ignore-unknown-columns"} << 0
+            << "warning: %1: left out the keys \"notes\", which name no column\n" << landed;
         add("a row of cells without an offset",
             {.edits = edits, .extraRow = {{"speed", "60"}}, .emptyRows = 2}, {}, 1,
             QStringLiteral("refused: line %1, offset none: the row gives no offset\n")

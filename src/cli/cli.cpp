@@ -270,7 +270,10 @@ int importCommand(const QStringList &arguments, QTextStream &out, QTextStream &e
     CommandLine line("import", "[options] DIR FILE",
                      "Changes the players that FILE (CSV or JSON, as export writes it; any "
                      "subset of the columns, offset among them) names by offset, through the "
-                     "editor's rules. Only values that differ from the roster change anything. "
+                     "editor's rules. CSV is read as spreadsheets save it: commas, semicolons "
+                     "or tabs between the cells, UTF-8, UTF-16 or Windows-1252, header words "
+                     "as typed or as the main window labels the values. Only values that "
+                     "differ from the roster change anything. "
                      "Exit status 0: every row applied; 1: some rows refused; 2: nothing could "
                      "be done.");
     const QCommandLineOption dryRun(QStringLiteral("dry-run"),
