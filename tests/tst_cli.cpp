@@ -273,13 +273,13 @@ struct Sheet
 {
     QChar separator = ',';
     QString encoding = "utf-8"; // or "utf-8 mark", "windows-1252", "utf-16 mark"
-    QMap<QString, QString> header;   // a column's words in the sheet's header
-    QMap<QString, QString> edits;    // the first skater's cells, by column
-    int emptyColumns = 0;            // at the end of every line
-    QString strayCell;               // in the first skater's last empty column
-    QMap<QString, QString> extraRow; // a row after the players with these cells only
-    int emptyRows = 0;               // rows of empty cells at the end
-    QList<int> teams;                // only their players
+    QMap<QString, QString> header = {};   // a column's words in the sheet's header
+    QMap<QString, QString> edits = {};    // the first skater's cells, by column
+    int emptyColumns = 0;                 // at the end of every line
+    QString strayCell = {};               // in the first skater's last empty column
+    QMap<QString, QString> extraRow = {}; // a row after the players with these cells only
+    int emptyRows = 0;                    // rows of empty cells at the end
+    QList<int> teams = {};                // only their players
 };
 
 QByteArray sheetBytes(const Sheet &sheet)
@@ -1073,6 +1073,9 @@ private slots:
         longRows.replace(kHeader.toUtf8() + ",,", kHeader.toUtf8());
         QTest::newRow("empty cells past the header's last") << longRows << QStringList() << 0
                                                             << "" << landed;
+        QTest::newRow("rows of empty cells above the header")
+            << QByteArray(30, ';') + "\r\n;;\r\n" + sheetBytes({';', "utf-8", {}, decimalComma})
+            << QStringList() << 0 << "" << landed;
         QTest::newRow("JSON keys left out")
             << QStringLiteral("[{\"offset\": %1, \"last_name\": \"Dupré\", \"speed\": 92, "
                               "\"notes\": \"x\"}]")

@@ -147,10 +147,19 @@ QChar findSeparator(QStringView text, const std::function<bool(QStringView)> &is
     QChar best = u',';
     qsizetype bestNames = 0;
     for (const QChar separator : {QChar(u','), QChar(u';'), QChar(u'\t')}) {
-        const Result<QList<Record>> first = parse(QString(), text, separator, 1);
-        if (!first || first->isEmpty())
+        // The first record with a cell that is not empty; rows of empty
+        // cells above the header are a spreadsheet's.
+        std::optional<Record> first;
+        for (qsizetype limit = 1; !first; ++limit) {
+            const Result<QList<Record>> records = parse(QString(), text, separator, limit);
+            if (!records || records->size() < limit)
+                break;
+            if (!isBlank(records->last().cells))
+                first = records->last();
+        }
+        if (!first)
             continue;
-        const QStringList &cells = first->first().cells;
+        const QStringList &cells = first->cells;
         const qsizetype names = std::count_if(cells.begin(), cells.end(), [&](const QString &c) {
             return isName(QStringView(c).trimmed());
         });

@@ -43,8 +43,8 @@ Result<QList<Record>> parse(const QString &path, QStringView text, QChar separat
                             qsizetype limit = -1);
 
 // Of comma, semicolon and tab, the separator that splits the first record
-// into the most cells that isName accepts (blanks around a cell trimmed);
-// a comma when none splits it into any.
+// with a cell that is not blank into the most cells that isName accepts
+// (blanks around a cell trimmed); a comma when none splits it into any.
 QChar findSeparator(QStringView text, const std::function<bool(QStringView)> &isName);
 
 // The number a cell holds, written with a decimal point, when it is plain

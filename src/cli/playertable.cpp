@@ -7,7 +7,6 @@
 
 #include <QHash>
 
-
 namespace Puckdex::Cli {
 
 namespace {

@@ -30,7 +30,9 @@ QString quotedList(const QStringList &names)
     for (const QString &name : names)
         quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
     const QString last = quoted.takeLast();
-    return quoted.isEmpty() ? last : quoted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    if (quoted.isEmpty())
+        return last;
+    return quoted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 // "FILE: line 1: left out the columns "a" and "b", which name no column"
@@ -154,9 +156,11 @@ Result<QList<InputRow>> rowsFromCsv(const QString &path, QStringView text,
 {
     const QChar separator =
         Csv::findSeparator(text, [](QStringView name) { return columnNamed(name) >= 0; });
-    const Result<QList<Csv::Record>> records = Csv::parse(path, text, separator);
+    Result<QList<Csv::Record>> records = Csv::parse(path, text, separator);
     if (!records)
         return records.error();
+    while (!records->isEmpty() && Csv::isBlank(records->first().cells))
+        records->removeFirst(); // rows of empty cells above the header
     if (records->isEmpty())
         return FileError{path, QStringLiteral("the file is empty; its first line must name the "
                                               "columns (%1)")
