@@ -17,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <optional>
 
@@ -125,15 +126,20 @@ std::optional<int> csvFlavour(const CommandLine &line, const QCommandLineOption 
     if (json && (line.isSet(separator) || line.isSet(encoding)))
         return line.usageError(err, QStringLiteral("--separator and --encoding are for CSV; "
                                                    "JSON is UTF-8 text"));
-    const QString given = line.value(separator).toLower();
-    if (given == QLatin1String(";") || given == QLatin1String("semicolon"))
-        flavour.separator = u';';
-    else if (given == QLatin1String("\t") || given == QLatin1String("tab"))
-        flavour.separator = u'\t';
-    else if (line.isSet(separator) && given != QLatin1String(",") && given != QLatin1String("comma"))
-        return line.usageError(err, QStringLiteral("--separator is \",\", \";\" or tab, not "
-                                                   "\"%1\"")
-                                        .arg(line.value(separator)));
+    // A separator by its character, its name, or a tab as "\t".
+    static const QHash<QString, QChar> separators{
+        {QStringLiteral(","), u','},    {QStringLiteral("comma"), u','},
+        {QStringLiteral(";"), u';'},    {QStringLiteral("semicolon"), u';'},
+        {QStringLiteral("\t"), u'\t'}, {QStringLiteral("\\t"), u'\t'},
+        {QStringLiteral("tab"), u'\t'}};
+    if (line.isSet(separator)) {
+        const auto found = separators.constFind(line.value(separator).toLower());
+        if (found == separators.constEnd())
+            return line.usageError(err, QStringLiteral("--separator is \",\", \";\" or tab, not "
+                                                       "\"%1\"")
+                                            .arg(line.value(separator)));
+        flavour.separator = *found;
+    }
     const QString name = line.value(encoding).toLower().remove(QLatin1Char('-'));
     flavour.windows1252 = name == QLatin1String("windows1252") || name == QLatin1String("cp1252");
     if (line.isSet(encoding) && !flavour.windows1252 && name != QLatin1String("utf8"))
