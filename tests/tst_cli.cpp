@@ -1045,11 +1045,8 @@ private slots:
         };
 
         add("unchanged, semicolons, Windows-1252", {';', "windows-1252"}, {}, 0, ansi, "");
-        add("commas, UTF-8", {.edits = edits}, {}, 0, "", landed);
         add("commas, UTF-8 with its mark, empty columns and rows",
             {',', "utf-8 mark", {}, edits, 3, {}, {}, 4}, {}, 0, "", landed);
-        add("semicolons, decimal comma, the window's labels, empty columns and rows",
-            {';', "utf-8", labels, decimalComma, 2, {}, {}, 2}, {}, 0, "", landed);
         add("semicolons, Windows-1252, the window's labels, empty columns and rows",
             {';', "windows-1252", labels, decimalComma, 1, {}, {}, 3}, {}, 0, ansi, landed);
         add("tabs, UTF-16 with its mark, header words as typed",
