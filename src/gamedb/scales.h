@@ -39,7 +39,4 @@ quint8 heightFromFeetAndInches(double feet, double inches);
 // The rookie flag as shown: "Y" for 'Y', "N" for 'N' and for anything else.
 QString shownRookieFlag(char stored);
 
-// The byte the editor writes for a hand: 0 left, 1 right.
-inline quint8 handByte(Hand hand) { return hand == Hand::Left ? 0 : 1; }
-
 } // namespace Puckdex

@@ -3,6 +3,7 @@
 #include "gamedb/filelocks.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/safefile.h"
+#include "startup/profilefile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 namespace Puckdex {
 
@@ -177,13 +177,7 @@ WriteJournal::WriteJournal(const QString &folder, const QString &gameFolder, con
 
 QString WriteJournal::defaultFolder()
 {
-    // The window's settings file lies in the configuration folder named
-    // after the program (or where PUCKDEX_INI says).
-    const QString fromEnvironment = qEnvironmentVariable("PUCKDEX_INI");
-    if (!fromEnvironment.isEmpty())
-        return QFileInfo(fromEnvironment).absolutePath();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Puckdex");
+    return QFileInfo(settingsFilePath()).absolutePath();
 }
 
 QByteArray WriteJournal::headerLine() const

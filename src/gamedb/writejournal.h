@@ -81,8 +81,8 @@ public:
     // set, fails with the line and the reason.
     Result<QList<JournalEntry>> pending() const;
 
-    // The folder of the settings file that the window uses, whichever
-    // program asks (the command-line tool carries a name of its own).
+    // The folder of the settings file (settingsFilePath()), where the
+    // journals, the backup histories and the folder locks lie.
     static QString defaultFolder();
 
 private:

@@ -3,7 +3,6 @@
 #include "gamedb/codepage.h"
 #include "gamedb/safefile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -394,14 +393,10 @@ QString settingsFilePath()
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
 
-    QString folder;
-    if (!QCoreApplication::applicationName().isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (folder.isEmpty()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                 QStringLiteral("/Puckdex");
-    }
-    return folder + QStringLiteral("/PUCKDEX.INI");
+    // The window's configuration folder, whichever program asks: the
+    // command-line tool, named otherwise, finds the journal beside it too.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Puckdex/PUCKDEX.INI");
 }
 
 } // namespace Puckdex

@@ -82,7 +82,7 @@ private:
 
 // Where the program keeps its settings file: the path in the environment variable PUCKDEX_INI
 // when it is set and not empty (tests and portable installs), otherwise PUCKDEX.INI in the
-// application's configuration folder.
+// window's configuration folder ("Puckdex" in the system's), whichever program asks.
 QString settingsFilePath();
 
 } // namespace Puckdex
