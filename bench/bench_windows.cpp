@@ -9,7 +9,7 @@
 #include "dialogs/messagebox.h"
 #include "dialogs/programlook.h"
 #include "editor/mainwindow.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
 #include "startup/programstate.h"

@@ -7,7 +7,7 @@
 #include "inputs.h"
 
 #include "gamedb/codepage.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 
 #include <QDir>
 

@@ -8,7 +8,7 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/codepage.h"
 #include "gamedb/scales.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/programlook.h"
 #include "editor/mainwindow.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
 

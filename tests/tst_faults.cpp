@@ -14,12 +14,12 @@
 #include "testfiles.h"
 
 #include "dialogs/gamefolderwindow.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/codepage.h"
 #include "gamedb/fileset.h"
 #include "gamedb/gamefiles.h"
 #include "sampleroster.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
 

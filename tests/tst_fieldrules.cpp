@@ -4,7 +4,7 @@
 #include "modalhelper.h"
 #include "players.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/playeredit.h"
 
 #include "fieldrows.h"

@@ -3,7 +3,7 @@
 // default, its bytes with the record it lives in), and the views the editor,
 // the templates and the records use are the table's own rows.
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/fieldtable.h"
 #include "gamedb/ratings.h"
 #include "gamedb/records.h"

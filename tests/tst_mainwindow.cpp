@@ -5,7 +5,7 @@
 #include "players.h"
 
 #include "dialogs/windowsetup.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/ratings.h"
 #include "gamedb/scales.h"
 

@@ -14,7 +14,7 @@
 #include "gamedb/safefile.h"
 #include "gamedb/writejournal.h"
 #include "sampleroster.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 
 #include <QDir>
 #include <QFile>

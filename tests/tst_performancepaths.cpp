@@ -7,8 +7,8 @@
 #include "editorfixture.h"
 #include "testfiles.h"
 
-#include "editor/valuerules.h"
-#include "startup/profilefile.h"
+#include "gamedb/valuerules.h"
+#include "gamedb/profilefile.h"
 
 #include <QComboBox>
 #include <QDateTime>

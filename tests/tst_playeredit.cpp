@@ -5,7 +5,7 @@
 
 #include "sampleroster.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/playeredit.h"
 
 #include "fieldrows.h"

@@ -11,7 +11,7 @@
 #include "messagescript.h"
 #include "modalhelper.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/codepage.h"
 #include "gamedb/ratings.h"
 #include "gamedb/scales.h"

@@ -1,4 +1,4 @@
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>

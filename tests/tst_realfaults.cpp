@@ -18,7 +18,7 @@
 #include "gamedb/playerfields.h"
 #include "gamedb/safefile.h"
 #include "sampleroster.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "dialogs/programlook.h"
 #include "dialogs/windowsetup.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 
 #include "controls.h"
 #include "messagescript.h"

@@ -1,4 +1,4 @@
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 
 #include "messagetexts.h"
 

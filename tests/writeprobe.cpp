@@ -12,10 +12,10 @@
 // Exit codes: 0 saved, 10 the write failed, 11 the player could not be read,
 // 12 wrong arguments.
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/playerfields.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

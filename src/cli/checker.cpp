@@ -1,6 +1,6 @@
 #include "checker.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/codepage.h"
 #include "gamedb/playeredit.h"
 #include "gamedb/scales.h"

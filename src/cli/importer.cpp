@@ -1,6 +1,6 @@
 #include "importer.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/backuphistory.h"
 #include "gamedb/codepage.h"
 #include "gamedb/playeredit.h"

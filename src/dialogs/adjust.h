@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 
 class QWidget;
 

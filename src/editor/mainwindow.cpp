@@ -8,7 +8,7 @@
 #include "dialogs/windowsetup.h"
 #include "editor/jerseykeys.h"
 #include "editor/playerform.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "startup/programstate.h"
 #include "templates/templatewindow.h"

@@ -10,7 +10,7 @@
 #include "dialogs/windowsetup.h"
 #include "editor/pictureprompt.h"
 #include "editor/playerform.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/gamefiles.h"
 #include "startup/confirmexit.h"
 #include "startup/programstate.h"

@@ -6,7 +6,7 @@
 
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/writejournal.h"
 #include "editor/playerform.h"
 #include "startup/programstate.h"

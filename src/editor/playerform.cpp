@@ -6,7 +6,7 @@
 #include "dialogs/fieldfocus.h"
 #include "dialogs/messagebox.h"
 #include "editor/codepagevalidator.h"
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/playeredit.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "gamedb/playeredit.h"
 
-#include "editor/valuerules.h"
+#include "gamedb/valuerules.h"
 #include "gamedb/codepage.h"
 
 namespace Puckdex::PlayerEdit {

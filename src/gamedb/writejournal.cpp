@@ -3,7 +3,7 @@
 #include "gamedb/filelocks.h"
 #include "gamedb/gamefiles.h"
 #include "gamedb/safefile.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 #include "startup/singleinstance.h"
 
 #include <QObject>

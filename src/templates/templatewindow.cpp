@@ -6,8 +6,8 @@
 #include "dialogs/fieldfocus.h"
 #include "dialogs/messagebox.h"
 #include "dialogs/windowsetup.h"
-#include "editor/valuerules.h"
-#include "startup/profilefile.h"
+#include "gamedb/valuerules.h"
+#include "gamedb/profilefile.h"
 #include "startup/startup.h"
 
 #include <QFocusEvent>

@@ -12,7 +12,7 @@
 #include "gamedb/gamefiles.h"
 #include "puckdexversion.h"
 #include "sampleroster.h"
-#include "startup/profilefile.h"
+#include "gamedb/profilefile.h"
 #include "startup/programstate.h"
 #include "startup/startup.h"
 #include "templates/templatewindow.h"
