@@ -4,11 +4,11 @@
 
 #include "gamedb/backuphistory.h"
 #include "gamedb/filelocks.h"
+#include "gamedb/gamefiles.h"
 #include "gamedb/safefile.h"
 #include "gamedb/writejournal.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
@@ -33,12 +33,10 @@ Result<QList<QByteArray>> readGameFiles(const FileSet &files)
 {
     QList<QByteArray> contents;
     for (const QString &path : files.gameFiles()) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return SafeFile::failure(path, file, false);
-        contents.append(file.readAll());
-        if (file.error() != QFileDevice::NoError || contents.last().size() != file.size())
-            return SafeFile::failure(path, file, false);
+        const Result<QByteArray> bytes = GameFiles::readWholeFile(path);
+        if (!bytes)
+            return bytes.error();
+        contents.append(*bytes);
     }
     return contents;
 }
@@ -49,7 +47,7 @@ Result<qsizetype> playersDiffering(const FileSet &files, const BackupHistory &hi
                                    const BackupGeneration &generation)
 {
     QTemporaryDir place;
-    const Result<FileSet> kept = generationFileSet(files, history, generation.number, place);
+    const Result<FileSet> kept = generationFileSet(files, history, generation, place);
     if (!kept)
         return kept.error();
     const Result<Roster> from = loadRoster(*kept);
@@ -123,13 +121,10 @@ int writeBack(const FileSet &files, BackupHistory &history, const BackupGenerati
 
 } // namespace
 
-Result<FileSet> generationFileSet(const FileSet &files, const BackupHistory &history, int number,
-                                  const QTemporaryDir &place)
+Result<FileSet> generationFileSet(const FileSet &files, const BackupHistory &history,
+                                  const BackupGeneration &generation, const QTemporaryDir &place)
 {
-    const Result<BackupGeneration> generation = history.find(QString::number(number));
-    if (!generation)
-        return generation.error();
-    const Result<QList<QByteArray>> kept = history.filesOf(*generation);
+    const Result<QList<QByteArray>> kept = history.filesOf(generation);
     if (!kept)
         return kept.error();
     if (!place.isValid())

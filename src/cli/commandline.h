@@ -140,9 +140,9 @@ int backupsCommand(const QStringList &arguments, QTextStream &out, QTextStream &
 int restoreCommand(const QStringList &arguments, QTextStream &out, QTextStream &err);
 // The kept backups of the roster, beside the write journal.
 BackupHistory historyOf(const FileSet &files);
-// The files of generation number of the roster's backups, written into
-// place: a file set to read like the roster's own.
+// The files of a generation of the roster's backups, written into place:
+// a file set to read like the roster's own.
 Result<FileSet> generationFileSet(const FileSet &files, const BackupHistory &history,
-                                  int number, const QTemporaryDir &place);
+                                  const BackupGeneration &generation, const QTemporaryDir &place);
 
 } // namespace Puckdex::Cli

@@ -148,7 +148,7 @@ Result<FileSet> keptFiles(const FileSet &files, const QString &which, const QTem
     const Result<BackupGeneration> generation = history.find(which);
     if (!generation)
         return generation.error();
-    return generationFileSet(files, history, generation->number, place);
+    return generationFileSet(files, history, *generation, place);
 }
 
 // Roster A against roster B; without B (and a second game), A's backups

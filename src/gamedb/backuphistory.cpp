@@ -73,17 +73,6 @@ std::optional<QString> readGeneration(const QJsonValue &value, qsizetype fileCou
     return std::nullopt;
 }
 
-// The bytes of a file read whole, or why not.
-Result<QByteArray> readWhole(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SafeFile::failure(path, file, false);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.size() != file.size())
-        return SafeFile::failure(path, file, false);
-    return bytes;
-}
 
 } // namespace
 
@@ -114,7 +103,7 @@ Result<QList<BackupGeneration>> BackupHistory::readList() const
     const QString path = listPath();
     if (!QFileInfo::exists(path))
         return QList<BackupGeneration>();
-    const Result<QByteArray> bytes = readWhole(path);
+    const Result<QByteArray> bytes = GameFiles::readWholeFile(path);
     if (!bytes)
         return bytes.error();
     const auto damaged = [&path](const QString &why) {
@@ -188,7 +177,7 @@ Result<BackupGeneration> BackupHistory::keep(const QList<QByteArray> &files, con
     // The files first: a list that names a file always finds it whole.
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString blob = blobPath(added.hashes[i]);
-        const Result<QByteArray> there = readWhole(blob);
+        const Result<QByteArray> there = GameFiles::readWholeFile(blob);
         if (there && sha256(*there) == added.hashes[i])
             continue;
         if (const Status stored = SafeFile::replace(blob, files[i]); !stored)
@@ -242,7 +231,7 @@ Result<QList<QByteArray>> BackupHistory::filesOf(const BackupGeneration &generat
     QList<QByteArray> files;
     for (qsizetype i = 0; i < generation.hashes.size(); ++i) {
         const QString blob = blobPath(generation.hashes[i]);
-        const Result<QByteArray> bytes = readWhole(blob);
+        const Result<QByteArray> bytes = GameFiles::readWholeFile(blob);
         const QString damaged = QStringLiteral("generation %1 is damaged: its copy of %2 ")
                                     .arg(generation.number)
                                     .arg(m_names.value(i));
@@ -276,7 +265,7 @@ Result<BackupOutcome, BackupFailure> makeBackups(const FileSet &files, BackupHis
     QStringList backups;
     bool differ = false;
     for (qsizetype i = 0; i < games.size(); ++i) {
-        const Result<QByteArray> game = readWhole(games[i]);
+        const Result<QByteArray> game = GameFiles::readWholeFile(games[i]);
         if (!game)
             return BackupFailure{false, names[i], game.error()};
         gameBytes.append(*game);
@@ -285,7 +274,7 @@ Result<BackupOutcome, BackupFailure> makeBackups(const FileSet &files, BackupHis
         if (backup.isEmpty())
             continue;
         backups.append(QDir(files.folder).filePath(backup));
-        const Result<QByteArray> bytes = readWhole(backups.last());
+        const Result<QByteArray> bytes = GameFiles::readWholeFile(backups.last());
         if (!bytes)
             return BackupFailure{true, names[i], bytes.error()};
         backupBytes.append(*bytes);
@@ -298,7 +287,7 @@ Result<BackupOutcome, BackupFailure> makeBackups(const FileSet &files, BackupHis
         outcome.keptGeneration = kept->number;
     }
     for (qsizetype i = 0; i < games.size(); ++i) {
-        if (const Status copied = GameFiles::copyToBackup(games[i]); !copied)
+        if (const Status copied = GameFiles::copyToBackup(games[i], gameBytes[i]); !copied)
             return BackupFailure{false, names[i], copied.error()};
     }
     return outcome;

@@ -352,15 +352,25 @@ Status checkWritable(const QString &file)
     return {};
 }
 
+Result<QByteArray> readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return errorOf(file);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() != file.size())
+        return errorOf(file);
+    return bytes;
+}
+
 Status copyToBackup(const QString &gameFile)
 {
-    QFile source(gameFile);
-    if (!source.open(QIODevice::ReadOnly))
-        return errorOf(source);
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || bytes.size() != source.size())
-        return errorOf(source);
-    source.close();
+    const Result<QByteArray> bytes = readWholeFile(gameFile);
+    return bytes ? copyToBackup(gameFile, *bytes) : Status(bytes.error());
+}
+
+Status copyToBackup(const QString &gameFile, const QByteArray &bytes)
+{
 
     // An earlier backup whose name differs only in case is replaced too: on
     // a system that tells the cases apart it would otherwise stay beside the

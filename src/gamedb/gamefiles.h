@@ -77,11 +77,16 @@ using SafeFile::WriteFaultHook;
 // Every complete entry after the index header, in file order.
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile);
 
+// A file's bytes, read whole, or why not.
+Result<QByteArray> readWholeFile(const QString &path);
+
 // Copies a game file whole to its backup name beside it (backupName()),
 // replacing an older backup, also one whose name differs only in case, only
 // once the new copy is on the disk and reads back equal to the game file.
 // The result names the file that could not be read or written.
 Status copyToBackup(const QString &gameFile);
+// The same for a game file whose bytes were read already.
+Status copyToBackup(const QString &gameFile, const QByteArray &bytes);
 
 } // namespace GameFiles
 } // namespace Puckdex
