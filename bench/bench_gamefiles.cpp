@@ -5,9 +5,9 @@
 
 #include "benchsupport.h"
 
-#include "gamedb/gamefiles.h"
-#include "gamedb/platformsync.h"
-#include "gamedb/playerfields.h"
+#include "files/gamefiles.h"
+#include "files/platformsync.h"
+#include "player/playerfields.h"
 #include "sampleroster.h"
 
 #include <QDir>

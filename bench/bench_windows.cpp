@@ -6,13 +6,13 @@
 #include "benchsupport.h"
 #include "controls.h"
 
-#include "dialogs/messagebox.h"
-#include "dialogs/programlook.h"
+#include "widgets/messagebox.h"
+#include "widgets/programlook.h"
 #include "editor/mainwindow.h"
-#include "gamedb/valuerules.h"
-#include "gamedb/gamefiles.h"
+#include "player/valuerules.h"
+#include "files/gamefiles.h"
 #include "sampleroster.h"
-#include "startup/programstate.h"
+#include "editor/programstate.h"
 #include "startup/startup.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamedb/fileerror.h"
+#include "files/fileerror.h"
 
 #include <benchmark/benchmark.h>
 

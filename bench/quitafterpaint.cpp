@@ -1,7 +1,12 @@
-#include "quitafterpaint.h"
+// For the start-up benchmark (bench/run.sh) only, and linked into the program
+// only in the benchmark build: PUCKDEX_QUIT_AFTER_PAINT "folder" ends the
+// run, through the folder window's own exit question, once that window has
+// been painted; "main" has the folder window take its stored folder with OK
+// once painted and ends once the main window has been painted. Unset,
+// nothing is installed. It installs itself as the application starts.
 
 #include "dialogs/gamefolderwindow.h"
-#include "dialogs/messagebox.h"
+#include "widgets/messagebox.h"
 #include "editor/mainwindow.h"
 
 #include <QApplication>
@@ -49,13 +54,15 @@ private:
     QPointer<GameFolderWindow> m_folder;
 };
 
-} // namespace
-
-void installQuitAfterPaint(QApplication &app)
+void installQuitAfterPaint()
 {
     const QString mode = qEnvironmentVariable("PUCKDEX_QUIT_AFTER_PAINT");
     if (!mode.isEmpty())
-        app.installEventFilter(new QuitAfterPaint(mode, &app));
+        qApp->installEventFilter(new QuitAfterPaint(mode, qApp));
 }
+
+Q_COREAPP_STARTUP_FUNCTION(installQuitAfterPaint)
+
+} // namespace
 
 } // namespace Puckdex

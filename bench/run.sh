@@ -64,17 +64,17 @@ echo "bench: the main window (choosing a team, leaving a player)"
 run_gbench windows
 
 # Start-up, as a user starts the program on the sample roster; each window
-# against an empty window of its size (from its definition in resources/).
+# against an empty window of its size (from its .ui definition).
 sample="$work/sample"
 "$bin/puckdex-cli" sample "$sample" >/dev/null
 export PUCKDEX_INI="$work/PUCKDEX.INI"
 printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$sample" >"$PUCKDEX_INI"
 ui_size() { # the window's size from the first geometry of its definition
     sed -n '/<rect>/{s/.*<width>\([0-9]*\)<\/width><height>\([0-9]*\)<\/height>.*/\1 \2/p;q}' \
-        "resources/$1"
+        "src/gui/$1"
 }
-folder_size=$(ui_size gamefolderwindow.ui)
-main_size=$(ui_size mainwindow.ui)
+folder_size=$(ui_size dialogs/gamefolderwindow.ui)
+main_size=$(ui_size editor/mainwindow.ui)
 for mode in folder main; do
     if ! PUCKDEX_QUIT_AFTER_PAINT=$mode timeout 60 "$bin/puckdex" >/dev/null 2>&1; then
         echo "bench: puckdex did not end by itself after painting its $mode window" >&2

@@ -7,9 +7,9 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/records.h"
+#include "files/codepage.h"
+#include "player/playerfields.h"
+#include "files/records.h"
 
 using namespace Puckdex;
 using namespace Puckdex::Fuzz;

@@ -8,11 +8,11 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/ratings.h"
+#include "files/codepage.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "player/ratings.h"
 
 #include <QFileInfo>
 

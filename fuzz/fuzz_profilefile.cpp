@@ -6,8 +6,8 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/profilefile.h"
+#include "files/codepage.h"
+#include "settings/profilefile.h"
 
 #include <QDir>
 

@@ -8,9 +8,9 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/codepage.h"
-#include "gamedb/scales.h"
+#include "player/valuerules.h"
+#include "files/codepage.h"
+#include "player/scales.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -5,9 +5,9 @@
 #include "fuzzinput.h"
 #include "inputs.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
+#include "files/codepage.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
 #include "sampleroster.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "modalhelper.h"
 #include "players.h"
 
-#include "gamedb/valuerules.h"
+#include "player/valuerules.h"
 
 #include <QLineEdit>
 #include <QListWidget>

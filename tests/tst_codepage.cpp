@@ -1,4 +1,4 @@
-#include "gamedb/codepage.h"
+#include "files/codepage.h"
 
 #include <QStringDecoder>
 #include <QTest>

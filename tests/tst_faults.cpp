@@ -14,13 +14,13 @@
 #include "testfiles.h"
 
 #include "dialogs/gamefolderwindow.h"
-#include "gamedb/valuerules.h"
-#include "gamedb/codepage.h"
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
+#include "player/valuerules.h"
+#include "files/codepage.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
 #include "sampleroster.h"
-#include "gamedb/profilefile.h"
-#include "startup/programstate.h"
+#include "settings/profilefile.h"
+#include "editor/programstate.h"
 #include "startup/startup.h"
 
 #include <QCheckBox>

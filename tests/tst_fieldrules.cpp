@@ -4,8 +4,8 @@
 #include "modalhelper.h"
 #include "players.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/playeredit.h"
+#include "player/valuerules.h"
+#include "player/playeredit.h"
 
 #include "fieldrows.h"
 

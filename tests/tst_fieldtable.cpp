@@ -3,10 +3,10 @@
 // default, its bytes with the record it lives in), and the views the editor,
 // the templates and the records use are the table's own rows.
 
-#include "gamedb/valuerules.h"
-#include "gamedb/fieldtable.h"
-#include "gamedb/ratings.h"
-#include "gamedb/records.h"
+#include "player/valuerules.h"
+#include "player/fieldtable.h"
+#include "player/ratings.h"
+#include "files/records.h"
 
 #include "fieldrows.h"
 #include <QSet>

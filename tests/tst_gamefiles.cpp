@@ -1,5 +1,5 @@
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
 #include "testfiles.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "testfiles.h"
-#include "gamedb/backuphistory.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/writejournal.h"
+#include "history/backuphistory.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "history/writejournal.h"
 
 #include "fulldisk.h"
 #include "sampleroster.h"

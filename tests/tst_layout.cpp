@@ -1,9 +1,9 @@
 #include "dialogs/aboutwindow.h"
-#include "dialogs/programlook.h"
-#include "dialogs/windowsetup.h"
+#include "widgets/programlook.h"
+#include "widgets/windowsetup.h"
 #include "editor/mainwindow.h"
-#include "gamedb/ratings.h"
-#include "startup/programstate.h"
+#include "player/ratings.h"
+#include "editor/programstate.h"
 
 #include "controls.h"
 #include "messagescript.h"

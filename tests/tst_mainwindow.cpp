@@ -4,10 +4,10 @@
 #include "modalhelper.h"
 #include "players.h"
 
-#include "dialogs/windowsetup.h"
-#include "gamedb/valuerules.h"
-#include "gamedb/ratings.h"
-#include "gamedb/scales.h"
+#include "widgets/windowsetup.h"
+#include "player/valuerules.h"
+#include "player/ratings.h"
+#include "player/scales.h"
 
 #include <QComboBox>
 #include <QGroupBox>

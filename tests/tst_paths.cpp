@@ -8,13 +8,13 @@
 #include "bytecompare.h"
 #include "testfiles.h"
 
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/safefile.h"
-#include "gamedb/writejournal.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "files/safefile.h"
+#include "history/writejournal.h"
 #include "sampleroster.h"
-#include "gamedb/profilefile.h"
+#include "settings/profilefile.h"
 
 #include <QDir>
 #include <QFile>

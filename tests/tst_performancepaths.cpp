@@ -7,8 +7,8 @@
 #include "editorfixture.h"
 #include "testfiles.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/profilefile.h"
+#include "player/valuerules.h"
+#include "settings/profilefile.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -5,8 +5,8 @@
 
 #include "sampleroster.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/playeredit.h"
+#include "player/valuerules.h"
+#include "player/playeredit.h"
 
 #include "fieldrows.h"
 #include "messagetexts.h"

@@ -11,10 +11,10 @@
 #include "messagescript.h"
 #include "modalhelper.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/codepage.h"
-#include "gamedb/ratings.h"
-#include "gamedb/scales.h"
+#include "player/valuerules.h"
+#include "files/codepage.h"
+#include "player/ratings.h"
+#include "player/scales.h"
 
 #include <QComboBox>
 #include <QGroupBox>

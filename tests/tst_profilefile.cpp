@@ -1,4 +1,4 @@
-#include "gamedb/profilefile.h"
+#include "settings/profilefile.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>

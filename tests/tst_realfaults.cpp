@@ -13,12 +13,12 @@
 #include "ordinaryuser.h"
 #include "testfiles.h"
 
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/safefile.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "files/safefile.h"
 #include "sampleroster.h"
-#include "gamedb/profilefile.h"
+#include "settings/profilefile.h"
 
 #include <QDir>
 #include <QFile>

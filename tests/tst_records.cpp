@@ -1,4 +1,4 @@
-#include "gamedb/records.h"
+#include "files/records.h"
 #include "testfiles.h"
 
 #include <QRandomGenerator>

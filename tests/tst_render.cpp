@@ -3,14 +3,14 @@
 #include "testfiles.h"
 
 #include "dialogs/aboutwindow.h"
-#include "dialogs/programlook.h"
+#include "widgets/programlook.h"
 #include "dialogs/savedgamewindow.h"
 #include "editor/mainwindow.h"
-#include "editor/pictureprompt.h"
-#include "gamedb/fileset.h"
-#include "gamedb/ratings.h"
+#include "dialogs/pictureprompt.h"
+#include "files/fileset.h"
+#include "player/ratings.h"
 #include "sampleroster.h"
-#include "startup/programstate.h"
+#include "editor/programstate.h"
 #include "templates/templatewindow.h"
 
 #include <QApplication>

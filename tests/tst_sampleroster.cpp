@@ -2,11 +2,11 @@
 #include "sampleroster.h"
 #include "testfiles.h"
 
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playeredit.h"
-#include "gamedb/ratings.h"
-#include "gamedb/scales.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+#include "player/playeredit.h"
+#include "player/ratings.h"
+#include "player/scales.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "gamedb/ratings.h"
-#include "gamedb/scales.h"
+#include "player/ratings.h"
+#include "player/scales.h"
 
 #include <QTest>
 

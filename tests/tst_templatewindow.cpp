@@ -1,9 +1,9 @@
 #include "templates/templatewindow.h"
 #include "testfiles.h"
 
-#include "dialogs/programlook.h"
-#include "dialogs/windowsetup.h"
-#include "gamedb/valuerules.h"
+#include "widgets/programlook.h"
+#include "widgets/windowsetup.h"
+#include "player/valuerules.h"
 
 #include "controls.h"
 #include "messagescript.h"

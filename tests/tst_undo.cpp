@@ -4,8 +4,8 @@
 #include "modalhelper.h"
 #include "players.h"
 
-#include "gamedb/ratings.h"
-#include "gamedb/writejournal.h"
+#include "player/ratings.h"
+#include "history/writejournal.h"
 
 #include <QAction>
 #include <QApplication>

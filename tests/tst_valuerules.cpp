@@ -1,4 +1,4 @@
-#include "gamedb/valuerules.h"
+#include "player/valuerules.h"
 
 #include "messagetexts.h"
 

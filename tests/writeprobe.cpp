@@ -12,10 +12,10 @@
 // Exit codes: 0 saved, 10 the write failed, 11 the player could not be read,
 // 12 wrong arguments.
 
-#include "gamedb/valuerules.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/profilefile.h"
+#include "player/valuerules.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "settings/profilefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 
 #include "rosterdiff.h"
 
-#include "gamedb/backuphistory.h"
-#include "gamedb/filelocks.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/safefile.h"
-#include "gamedb/writejournal.h"
+#include "history/backuphistory.h"
+#include "history/filelocks.h"
+#include "files/gamefiles.h"
+#include "files/safefile.h"
+#include "history/writejournal.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "checker.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/codepage.h"
-#include "gamedb/playeredit.h"
-#include "gamedb/scales.h"
+#include "player/valuerules.h"
+#include "files/codepage.h"
+#include "player/playeredit.h"
+#include "player/scales.h"
 #include "playertable.h"
 
 #include <QFileInfo>

@@ -9,9 +9,9 @@
 #include "rosterdiff.h"
 #include "sampleroster.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/fileset.h"
-#include "gamedb/writejournal.h"
+#include "files/codepage.h"
+#include "files/fileset.h"
+#include "history/writejournal.h"
 #include "puckdexversion.h"
 
 #include <QCommandLineParser>

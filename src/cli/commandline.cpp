@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "gamedb/safefile.h"
+#include "files/safefile.h"
 
 #include <QFileInfo>
 

@@ -3,7 +3,7 @@
 #include "cli.h"
 #include "roster.h"
 
-#include "gamedb/backuphistory.h"
+#include "history/backuphistory.h"
 
 #include <QCommandLineParser>
 #include <QStringList>

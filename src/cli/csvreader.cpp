@@ -1,6 +1,6 @@
 #include "csvreader.h"
 
-#include "gamedb/codepage.h"
+#include "files/codepage.h"
 
 #include <QStringDecoder>
 

@@ -3,8 +3,8 @@
 #include "playertable.h"
 #include "rosterdiff.h"
 
-#include "gamedb/fileset.h"
-#include "gamedb/writejournal.h"
+#include "files/fileset.h"
+#include "history/writejournal.h"
 
 #include <QDir>
 #include <QFileInfo>

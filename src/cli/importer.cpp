@@ -1,11 +1,11 @@
 #include "importer.h"
 
-#include "gamedb/valuerules.h"
-#include "gamedb/backuphistory.h"
-#include "gamedb/codepage.h"
-#include "gamedb/playeredit.h"
-#include "gamedb/scales.h"
-#include "gamedb/writejournal.h"
+#include "player/valuerules.h"
+#include "history/backuphistory.h"
+#include "files/codepage.h"
+#include "player/playeredit.h"
+#include "player/scales.h"
+#include "history/writejournal.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 #include "playertable.h"
 
-#include "gamedb/codepage.h"
-#include "gamedb/playeredit.h"
-#include "gamedb/scales.h"
+#include "files/codepage.h"
+#include "player/playeredit.h"
+#include "player/scales.h"
 #include "roster.h"
 
 #include <QHash>

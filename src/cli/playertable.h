@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gamedb/fileerror.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/ratings.h"
+#include "files/fileerror.h"
+#include "player/playerfields.h"
+#include "player/ratings.h"
 
 #include <QByteArray>
 #include <QLatin1String>

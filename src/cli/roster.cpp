@@ -1,6 +1,6 @@
 #include "roster.h"
 
-#include "gamedb/playeredit.h"
+#include "player/playeredit.h"
 
 #include <QFileInfo>
 

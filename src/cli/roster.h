@@ -1,10 +1,10 @@
 #pragma once
 
-#include "gamedb/fileerror.h"
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
-#include "gamedb/playerfields.h"
-#include "gamedb/records.h"
+#include "files/fileerror.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+#include "files/records.h"
 
 #include <QList>
 #include <QString>

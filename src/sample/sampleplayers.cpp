@@ -1,6 +1,6 @@
 #include "sampleplayers.h"
 
-#include "gamedb/ratings.h"
+#include "player/ratings.h"
 #include "sampleroster.h"
 
 #include <QStringView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamedb/records.h"
+#include "files/records.h"
 #include "samplerng.h"
 
 #include <QByteArray>

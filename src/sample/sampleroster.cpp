@@ -1,7 +1,7 @@
 #include "sampleroster.h"
 
-#include "gamedb/fileset.h"
-#include "gamedb/gamefiles.h"
+#include "files/fileset.h"
+#include "files/gamefiles.h"
 #include "sampleplayers.h"
 #include "samplerng.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gamedb/fileerror.h"
-#include "gamedb/records.h"
+#include "files/fileerror.h"
+#include "files/records.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,10 +2,10 @@
 
 #include "controls.h"
 #include "editor/mainwindow.h"
-#include "gamedb/fieldtable.h"
-#include "gamedb/gamefiles.h"
+#include "player/fieldtable.h"
+#include "files/gamefiles.h"
 #include "sampleroster.h"
-#include "startup/programstate.h"
+#include "editor/programstate.h"
 #include "startup/startup.h"
 #include "testfiles.h"
 

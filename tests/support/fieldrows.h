@@ -3,7 +3,7 @@
 // Rows of a data-driven test, one per field of the field table and kind of
 // player the field is for.
 
-#include "gamedb/fieldtable.h"
+#include "player/fieldtable.h"
 
 #include <QTest>
 

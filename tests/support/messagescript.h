@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamedb/gamefiles.h"
+#include "files/gamefiles.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #include "render.h"
 
-#include "dialogs/programlook.h"
+#include "widgets/programlook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamedb/fileerror.h"
+#include "files/fileerror.h"
 
 #include <QImage>
 #include <QString>

@@ -1,0 +1,149 @@
+#include "player/playeredit.h"
+
+#include "player/valuerules.h"
+#include "files/codepage.h"
+
+namespace Puckdex::PlayerEdit {
+
+namespace {
+
+QString fitProblem(const char *what, const QString &name, TextFit fit, int width)
+{
+    if (fit == TextFit::TooLong) {
+        return QStringLiteral("%1 \"%2\" has %3 characters; the game stores %4")
+            .arg(QLatin1String(what), name)
+            .arg(name.size())
+            .arg(width);
+    }
+    const qsizetype at = CodePage::firstUnencodable(name);
+    return QStringLiteral("%1 \"%2\" has a character the game cannot store: \"%3\"")
+        .arg(QLatin1String(what), name, at >= 0 ? name.mid(at, 1) : QString());
+}
+
+StoredName stored(const char *what, const QString &name,
+                  TextFit (PlayerRecord::*set)(const QString &), int width)
+{
+    PlayerRecord probe;
+    const TextFit fit = (probe.*set)(name);
+    return {name, fit == TextFit::Ok ? QString() : fitProblem(what, name, fit, width)};
+}
+
+} // namespace
+
+Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player)
+{
+    AttribRecords records;
+    records.goalie = player.isGoalie();
+    if (records.goalie) {
+        const Result<GoalieAttribRecord> attribs =
+            GameFiles::readGoalieAttribs(attFile, player.attribOffset());
+        if (!attribs)
+            return attribs.error();
+        records.goalieAttribs = *attribs;
+        records.fields = fieldsOf(player, *attribs);
+    } else {
+        const Result<SkaterAttribRecord> attribs =
+            GameFiles::readSkaterAttribs(attFile, player.attribOffset());
+        if (!attribs)
+            return attribs.error();
+        records.skaterAttribs = *attribs;
+        records.fields = fieldsOf(player, *attribs);
+    }
+    return records;
+}
+
+Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
+{
+    const Result<AttribRecords> records = readAttribs(attFile, player);
+    if (!records)
+        return records.error();
+    return records->fields;
+}
+
+CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
+{
+    const AttributeAdjustment a =
+        adjustAttribute(readNumber(text), rule.upper, rule.lower, rule.step);
+    return {a.value, adjustMessageAllowed(rule.mode, a.reason)
+                         ? adjustMessageText(a.reason, a.messageNumber)
+                         : QString()};
+}
+
+QString positionRefusal(QStringView typed, bool goalie)
+{
+    const QString letter = typed.trimmed().toString().toUpper();
+    if (letter.size() != 1 || !kPositionLetters.contains(letter))
+        return QStringLiteral("position \"%1\" is none of G, D, L, C, R").arg(typed);
+    const bool toGoal = letter == u"G";
+    if (goalie && !toGoal)
+        return QStringLiteral("position %1: a goalie cannot play forward or defense").arg(letter);
+    if (!goalie && toGoal)
+        return QStringLiteral("position G: a forward or defenseman cannot play goal");
+    return {};
+}
+
+const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number)
+{
+    if (!takenJerseys(team, shownOffset).contains(number))
+        return nullptr;
+    for (const PlayerEntry &mate : team) {
+        if (mate.offset != shownOffset && mate.record.jerseyNumber() == number)
+            return &mate;
+    }
+    return nullptr;
+}
+
+StoredName firstName(QStringView typed)
+{
+    return stored("first name", properCase(typed), &PlayerRecord::setFirstName,
+                  PlayerRecord::FirstName.width);
+}
+
+StoredName lastName(QStringView typed)
+{
+    return stored("last name", raiseFirstCharacter(typed), &PlayerRecord::setLastName,
+                  PlayerRecord::LastName.width);
+}
+
+char rookieFlag(QStringView typed)
+{
+    const QString flag = rookieText(typed);
+    return flag == u"Y" || flag == u"N" ? flag.at(0).toLatin1() : 0;
+}
+
+int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie)
+{
+    return shownFromStored(field.scale(goalie), fields.rating(field.group, field.box));
+}
+
+void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown)
+{
+    fields.rating(field.group, field.box) = storedFromShown(field.scale(goalie), shown);
+}
+
+ShownNumbers shownNumbers(const PlayerFields &fields, bool goalie)
+{
+    ShownNumbers shown;
+    shown[std::size_t(FieldId::HeightFeet)] = heightFeet(fields.heightInches);
+    shown[std::size_t(FieldId::HeightInches)] = heightRestInches(fields.heightInches);
+    shown[std::size_t(FieldId::Weight)] = fields.weightPounds;
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.isRating() && field.of(goalie).applies())
+            shown[std::size_t(field.id)] = shownRating(fields, field, goalie);
+    }
+    return shown;
+}
+
+void storeShownNumbers(PlayerFields &fields, const ShownNumbers &shown, bool goalie)
+{
+    const auto number = [&shown](FieldId id) { return shown[std::size_t(id)].value_or(0); };
+    fields.heightInches =
+        heightFromFeetAndInches(number(FieldId::HeightFeet), number(FieldId::HeightInches));
+    fields.weightPounds = byteFromNumber(number(FieldId::Weight));
+    for (const PlayerField &field : kPlayerFields) {
+        if (field.isRating() && field.of(goalie).applies())
+            storeRating(fields, field, goalie, number(field.id));
+    }
+}
+
+} // namespace Puckdex::PlayerEdit

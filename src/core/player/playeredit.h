@@ -1,0 +1,84 @@
+#pragma once
+
+#include "player/fieldtable.h"
+#include "files/fileerror.h"
+#include "files/gamefiles.h"
+#include "player/playerfields.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+// The rules of one edit of a player, shared by every front end: reading him
+// with the attribute record of his kind, checking a number left in a field,
+// the identity rules, and his ratings between shown and stored values. The
+// write goes through writePlayerFields().
+namespace Puckdex::PlayerEdit {
+
+// His attribute record, read by the kind his position letter says (the other
+// kind's stays empty), and the fields his two records hold.
+struct AttribRecords
+{
+    bool goalie = false;
+    GoalieAttribRecord goalieAttribs;
+    SkaterAttribRecord skaterAttribs;
+    PlayerFields fields;
+};
+Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player);
+
+// His fields, read with the attribute record of his kind (goalie or skater)
+// from the attribute file.
+Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player);
+
+// A number left in a field: what the field's rule lets stand, and the
+// message the rule's mode owes the user (empty when none).
+struct CheckedNumber
+{
+    int value;
+    QString message;
+};
+CheckedNumber checkNumber(QStringView text, const FieldRule &rule);
+
+// The position letters the editor offers, goalie first.
+inline constexpr QStringView kPositionLetters = u"GDLCR";
+
+// Why a typed position (one letter, either case, blanks around it) cannot be
+// his; empty when it can.
+QString positionRefusal(QStringView typed, bool goalie);
+
+// The teammate who wears number while the player at shownOffset is shown;
+// none when no one does.
+const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number);
+
+// A typed name as it is stored (first name in proper case, the last name's
+// first character raised), and why it cannot be stored when it cannot.
+struct StoredName
+{
+    QString name;
+    QString refusal;
+};
+StoredName firstName(QStringView typed);
+StoredName lastName(QStringView typed);
+
+// The rookie flag of a typed text, 0 when it is neither Y nor N.
+char rookieFlag(QStringView typed);
+
+// A rating as shown for a player of that kind, and a shown value stored.
+int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie);
+void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown);
+
+// The numeric fields as the editor shows them, one per row of the field
+// table and in its order: height in feet and inches, weight, and each rating
+// on its scale. None for a rating that is not his kind's.
+using ShownNumbers = std::array<std::optional<double>, kPlayerFields.size()>;
+ShownNumbers shownNumbers(const PlayerFields &fields, bool goalie);
+
+// Shown numbers set into his fields: the height from feet and inches, the
+// weight, and each rating of his kind stored on its scale. A number that is
+// missing counts as 0.
+void storeShownNumbers(PlayerFields &fields, const ShownNumbers &shown, bool goalie);
+
+} // namespace Puckdex::PlayerEdit

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "editor/programstate.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class PicturePrompt;
+}
+
+namespace Puckdex {
+
+// The user's answer to one question: this player's picture, and the choice
+// that stands for later renames in the run.
+struct PictureAnswer
+{
+    bool unlinkPicture = false; // No: the game stops showing the old picture
+    PictureChoice from = PictureChoice::AlwaysAsk;
+};
+
+// Asks, after a player was renamed, whether the game should go on showing
+// the old player's picture for him (frmDelPlayerPic), and lets the user make
+// the answer stand for the rest of the run. Built afresh for each question.
+class PicturePrompt : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit PicturePrompt(const QString &question, QWidget *parent = nullptr);
+    ~PicturePrompt() override;
+
+    // What the user answered; closed without an answer (frame, Esc), the
+    // picture stays.
+    PictureAnswer answer() const { return m_answer; }
+
+    void done(int result) override;
+
+private:
+    void fitQuestion();
+
+    PictureAnswer m_answer;
+    std::unique_ptr<Ui::PicturePrompt> m_ui;
+};
+
+// The question for a player loaded as oldName and now called newName.
+QString picturePromptText(const QString &oldName, const QString &newName);
+
+} // namespace Puckdex

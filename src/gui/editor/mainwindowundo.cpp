@@ -1,0 +1,317 @@
+// Undo and redo in the main window: the shown player's unsaved changes, and
+// this run's saves through the write journal.
+#include "editor/mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "widgets/messagebox.h"
+#include "widgets/windowsetup.h"
+#include "player/valuerules.h"
+#include "history/writejournal.h"
+#include "editor/playerform.h"
+#include "editor/programstate.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QSignalBlocker>
+
+namespace Puckdex {
+
+struct MainWindow::UndoState
+{
+    std::unique_ptr<WriteJournal> journal; // made at the first save
+    bool journalFailureReported = false;
+    QList<JournalEntry> saves;  // of this run and not undone, oldest first
+    QList<JournalEntry> undone; // newest undo last; emptied by a new save
+
+    // The shown player as he was loaded.
+    bool loaded = false;
+    qint64 offset = -1;
+    QStringList texts;
+    int jersey = -1;
+    int position = -1;
+    bool leftHand = false;
+    PlayerRecord player;
+    GoalieAttribRecord goalie;
+    SkaterAttribRecord skater;
+
+    QAction *undoSave = nullptr;
+    QAction *redoSave = nullptr;
+};
+
+namespace {
+
+QStringList textsOf(const QList<QLineEdit *> &boxes)
+{
+    QStringList texts;
+    for (const QLineEdit *box : boxes)
+        texts.append(box->text());
+    return texts;
+}
+
+// A box takes Ctrl+Z (and redo) for its own typing first, as every text box
+// does; once it has nothing left to take back, the key goes on to the
+// window's undo of the player.
+class UndoKeysPassOn : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        if (!box || event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool undo = key->matches(QKeySequence::Undo) && !box->isUndoAvailable();
+        const bool redo = (key->matches(QKeySequence::Redo)
+                           || key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::Key_Y))
+                          && !box->isRedoAvailable();
+        if (!undo && !redo)
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+} // namespace
+
+void MainWindow::setUpUndo()
+{
+    m_undo = std::make_shared<UndoState>();
+
+    auto *undo = new QAction(QStringLiteral("Undo"), this);
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(undo);
+    connect(undo, &QAction::triggered, this, &MainWindow::undoPressed);
+    auto *redo = new QAction(QStringLiteral("Redo"), this);
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
+        redoKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redo->setShortcuts(redoKeys);
+    addAction(redo);
+    connect(redo, &QAction::triggered, this, &MainWindow::redoPressed);
+
+    QListWidget *list = m_ui->lstPlayers;
+    m_undo->undoSave = new QAction(list);
+    m_undo->redoSave = new QAction(list);
+    list->addAction(m_undo->undoSave);
+    list->addAction(m_undo->redoSave);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_undo->undoSave, &QAction::triggered, this, &MainWindow::undoLastSave);
+    connect(m_undo->redoSave, &QAction::triggered, this, &MainWindow::redoLastUndo);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), list);
+    escape->setContext(Qt::WidgetShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { restoreLoadedFields(); });
+    auto *passOn = new UndoKeysPassOn(this);
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->installEventFilter(passOn);
+    updateUndoActions();
+}
+
+void MainWindow::rememberShownPlayer()
+{
+    UndoState &undo = *m_undo;
+    undo.loaded = true;
+    undo.offset = CurrentPlayerPos;
+    undo.texts = textsOf(m_form->editableBoxes());
+    undo.jersey = m_ui->cboJerseyNum->currentIndex();
+    undo.position = m_ui->cboPosition->currentIndex();
+    undo.leftHand = m_ui->optShootsLeft->isChecked();
+    undo.player = CurrentPlayer;
+    undo.goalie = CurrentGoalieAttribs;
+    undo.skater = CurrentSkaterAttribs;
+}
+
+bool MainWindow::restoreLoadedFields()
+{
+    UndoState &undo = *m_undo;
+    if (!isPlayerShown() || !undo.loaded || undo.offset != CurrentPlayerPos)
+        return false;
+    const QList<QLineEdit *> boxes = m_form->editableBoxes();
+    if (textsOf(boxes) == undo.texts && m_ui->cboJerseyNum->currentIndex() == undo.jersey &&
+        m_ui->cboPosition->currentIndex() == undo.position &&
+        m_ui->optShootsLeft->isChecked() == undo.leftHand && !m_pictureUnlinked)
+        return false;
+
+    for (int i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(undo.texts[i]);
+    {
+        const QSignalBlocker jerseys(m_ui->cboJerseyNum);
+        m_ui->cboJerseyNum->setCurrentIndex(undo.jersey);
+        const QSignalBlocker positions(m_ui->cboPosition);
+        m_ui->cboPosition->setCurrentIndex(undo.position);
+    }
+    (undo.leftHand ? m_ui->optShootsLeft : m_ui->optShootsRight)->setChecked(true);
+    CurrentPlayer = undo.player;
+    CurrentGoalieAttribs = undo.goalie;
+    CurrentSkaterAttribs = undo.skater;
+    m_weightClass.reset();
+    m_pictureUnlinked = false;
+
+    // A rename moved his entry in the list; it goes back under his name.
+    renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
+    selectPlayerRow(CurrentPlayerPos);
+    m_ui->lblStatus->setText(
+        QStringLiteral("The fields of %1 are back as they were loaded.").arg(CurrentPlayerName));
+    return true;
+}
+
+void MainWindow::undoPressed()
+{
+    if (!restoreLoadedFields())
+        undoLastSave();
+}
+
+void MainWindow::redoPressed()
+{
+    redoLastUndo();
+}
+
+void MainWindow::recordSave(const WrittenPlayer &written)
+{
+    UndoState &undo = *m_undo;
+    JournalEntry entry = JournalEntry::of(CurrentPlayerPos, m_form->isGoalie(), written);
+    if (!entry.changesAnything())
+        return;
+    m_ui->lblStatus->setText(QStringLiteral("Saved %1.").arg(entry.playerName()));
+    undo.undone.clear();
+    if (!undo.journal) {
+        undo.journal = std::make_unique<WriteJournal>(QFileInfo(m_settingsPath).absolutePath(),
+                                                      m_state.GamePath, m_state.keyFilePath(),
+                                                      m_state.attFilePath());
+    }
+    if (const Status recorded = undo.journal->append(entry); !recorded)
+        reportJournalFailure(entry.playerName(), recorded.error());
+    undo.saves.append(entry);
+    updateUndoActions();
+}
+
+void MainWindow::reportJournalFailure(const QString &name, const FileError &error)
+{
+    if (m_undo->journalFailureReported)
+        return;
+    m_undo->journalFailureReported = true;
+    MessageBox::show(this,
+                     QStringLiteral("%1 was saved, but the write journal could not record it: "
+                                    "this run's saves can be undone here, not with puckdex-cli "
+                                    "later. This is not said again until Puckdex starts anew."
+                                    "\n\n%2")
+                         .arg(name, error.fullMessage()),
+                     MessageStyle::Warning);
+}
+
+void MainWindow::undoLastSave()
+{
+    UndoState &undo = *m_undo;
+    if (undo.saves.isEmpty()) {
+        m_ui->lblStatus->setText(QStringLiteral("Nothing to undo: no player was saved in this "
+                                                "run, or every save is undone."));
+        return;
+    }
+    const JournalEntry entry = undo.saves.last();
+    const Result<WrittenPlayer, PlayerWriteError> back =
+        entry.undo(m_state.keyFilePath(), m_state.attFilePath());
+    if (!back) {
+        MessageBox::show(this,
+                         QStringLiteral("The last save of %1 was not undone.\n\n%2")
+                             .arg(entry.playerName(), back.error().fullMessage()),
+                         MessageStyle::Warning);
+        return;
+    }
+    undo.saves.removeLast();
+    undo.undone.append(entry);
+    if (undo.journal) {
+        if (const Status marked = undo.journal->markUndone(entry.seq); !marked)
+            reportJournalFailure(entry.playerName(), marked.error());
+    }
+    refreshAfterUndo(entry);
+    m_ui->lblStatus->setText(
+        QStringLiteral("Undone: the last save of %1.").arg(entry.playerName()));
+    updateUndoActions();
+}
+
+void MainWindow::redoLastUndo()
+{
+    UndoState &undo = *m_undo;
+    if (undo.undone.isEmpty()) {
+        m_ui->lblStatus->setText(QStringLiteral("Nothing to redo."));
+        return;
+    }
+    const JournalEntry entry = undo.undone.last();
+    const Result<WrittenPlayer, PlayerWriteError> again =
+        entry.redo(m_state.keyFilePath(), m_state.attFilePath());
+    if (!again) {
+        MessageBox::show(this,
+                         QStringLiteral("The save of %1 was not redone.\n\n%2")
+                             .arg(entry.playerName(), again.error().fullMessage()),
+                         MessageStyle::Warning);
+        return;
+    }
+    undo.undone.removeLast();
+    // Redoing is a save of its own: a new journal entry.
+    JournalEntry redone = JournalEntry::of(entry.offset, entry.goalie, *again);
+    if (undo.journal) {
+        if (const Status recorded = undo.journal->append(redone); !recorded)
+            reportJournalFailure(redone.playerName(), recorded.error());
+    }
+    undo.saves.append(redone);
+    refreshAfterUndo(entry);
+    m_ui->lblStatus->setText(QStringLiteral("Redone: the save of %1.").arg(entry.playerName()));
+    updateUndoActions();
+}
+
+void MainWindow::refreshAfterUndo(const JournalEntry &entry)
+{
+    if (m_teamIndex < 0)
+        return;
+    const int team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
+    PlayerRecord record;
+    record.assign(entry.keyBefore);
+    if (record.teamNumber() != team)
+        return;
+    // His name and number changed back: the list and the taken numbers
+    // follow the files.
+    const bool shown = isPlayerShown();
+    const qint64 shownOffset = CurrentPlayerPos;
+    const int jersey = m_ui->cboJerseyNum->currentIndex();
+    LoadTeamPlayers(team);
+    if (!shown)
+        return;
+    if (shownOffset == entry.offset) {
+        // He is shown: show him as he is on disk now.
+        selectPlayerRow(shownOffset);
+        loadPlayer(shownOffset);
+        return;
+    }
+    selectPlayerRow(shownOffset);
+    QComboBox *jerseys = m_ui->cboJerseyNum;
+    const QSignalBlocker blocker(jerseys);
+    for (const int number : {int(m_undo->player.jerseyNumber()), jersey}) {
+        if (number >= 0 && number < jerseys->count())
+            jerseys->setItemText(number, jerseyEntryText(number));
+    }
+    jerseys->setCurrentIndex(jersey);
+}
+
+void MainWindow::updateUndoActions()
+{
+    const UndoState &undo = *m_undo;
+    QAction *undoSave = undo.undoSave;
+    undoSave->setEnabled(!undo.saves.isEmpty());
+    undoSave->setText(
+        undo.saves.isEmpty()
+            ? QStringLiteral("Undo last save")
+            : QStringLiteral("Undo last save of %1").arg(undo.saves.last().playerName()));
+    QAction *redoSave = undo.redoSave;
+    redoSave->setEnabled(!undo.undone.isEmpty());
+    redoSave->setText(undo.undone.isEmpty()
+                          ? QStringLiteral("Redo save")
+                          : QStringLiteral("Redo save of %1").arg(undo.undone.last().playerName()));
+}
+
+} // namespace Puckdex

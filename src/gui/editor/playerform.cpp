@@ -1,0 +1,339 @@
+#include "editor/playerform.h"
+
+#include "ui_mainwindow.h"
+
+#include "widgets/adjust.h"
+#include "widgets/fieldfocus.h"
+#include "widgets/messagebox.h"
+#include "widgets/codepagevalidator.h"
+#include "player/valuerules.h"
+#include "player/playeredit.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace Puckdex {
+
+namespace {
+
+// Clearing an empty box still runs the whole of its text handling; a team
+// choice clears some twenty boxes, most of them empty already.
+void clearBox(QLineEdit *box)
+{
+    if (!box->text().isEmpty())
+        box->clear();
+}
+
+void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
+{
+    // Auto-exclusive buttons cannot be cleared both; switch that off a moment.
+    left->setAutoExclusive(false);
+    right->setAutoExclusive(false);
+    left->setChecked(which == 0);
+    right->setChecked(which == 1);
+    left->setAutoExclusive(true);
+    right->setAutoExclusive(true);
+}
+
+QString boxName(const PlayerField &field)
+{
+    switch (field.id) {
+    case FieldId::HeightFeet:
+        return QStringLiteral("txtHeightFeet");
+    case FieldId::HeightInches:
+        return QStringLiteral("txtHeightInches");
+    case FieldId::Weight:
+        return QStringLiteral("txtWeight");
+    default:
+        break;
+    }
+    const char *group = field.group == RatingGroup::AllPlayers ? "txtAllPlayers"
+                        : field.group == RatingGroup::FwdDef   ? "txtFwdDef"
+                                                               : "txtGoalies";
+    return QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(field.box);
+}
+
+QPoint eventPosition(const QEvent *event)
+{
+    return event->type() == QEvent::Enter
+               ? static_cast<const QEnterEvent *>(event)->position().toPoint()
+               : static_cast<const QMouseEvent *>(event)->position().toPoint();
+}
+
+} // namespace
+
+PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
+    : QObject(window), m_window(window), m_ui(ui)
+{
+    for (const PlayerField &field : kPlayerFields) {
+        m_boxes[std::size_t(field.id)] = window->findChild<QLineEdit *>(boxName(field));
+        Q_ASSERT(m_boxes[std::size_t(field.id)]);
+    }
+    m_editable = {m_ui.txtFirstName, m_ui.txtLastName};
+    for (const PlayerField &field : kPlayerFields) {
+        if (!field.isRating())
+            m_editable.append(box(field));
+    }
+    m_editable.append(m_ui.txtRookie);
+    for (const RatingGroup group : {RatingGroup::AllPlayers, RatingGroup::FwdDef, RatingGroup::Goalies}) {
+        for (int i = 0; i < boxCount(group); ++i)
+            m_editable.append(ratingBox(group, i));
+    }
+
+    // Fields are checked as the user leaves them; the status line follows
+    // the mouse over the fields, the frames and the window itself.
+    m_focus = new FieldFocus(
+        window, [this](QLineEdit *box, Qt::FocusReason) { fieldEntered(box); },
+        [this](QLineEdit *box, Qt::FocusReason reason) { fieldLeft(box, reason); });
+    for (QLineEdit *box : editableBoxes()) {
+        box->installEventFilter(this);
+        m_focus->watch(box);
+    }
+    for (QWidget *w : window->findChildren<QLineEdit *>())
+        w->setMouseTracking(true);
+    for (QGroupBox *frame : {m_ui.fraAllPlayers, m_ui.fraFwdDef, m_ui.fraGoalies, m_ui.fraHanded}) {
+        frame->setMouseTracking(true);
+        frame->installEventFilter(this);
+    }
+    window->setMouseTracking(true);
+    window->installEventFilter(this);
+    m_ui.txtFirstName->setValidator(new CodePageValidator(m_ui.txtFirstName));
+    m_ui.txtLastName->setValidator(new CodePageValidator(m_ui.txtLastName));
+}
+
+QLineEdit *PlayerForm::box(const PlayerField &field) const
+{
+    return m_boxes[std::size_t(field.id)];
+}
+
+QLineEdit *PlayerForm::ratingBox(RatingGroup group, int box) const
+{
+    const PlayerField *field = ratingField(group, box);
+    return field ? this->box(*field) : nullptr;
+}
+
+void PlayerForm::show(const PlayerFields &fields, bool goalie)
+{
+    m_hasPlayer = true;
+    for (QWidget *w : {static_cast<QWidget *>(m_ui.txtFirstName),
+                       static_cast<QWidget *>(m_ui.txtLastName),
+                       static_cast<QWidget *>(m_ui.txtWeight),
+                       static_cast<QWidget *>(m_ui.txtHeightFeet),
+                       static_cast<QWidget *>(m_ui.txtHeightInches),
+                       static_cast<QWidget *>(m_ui.txtRookie),
+                       static_cast<QWidget *>(m_ui.fraAllPlayers),
+                       static_cast<QWidget *>(m_ui.fraHanded)}) {
+        if (!w->isEnabled())
+            w->setEnabled(true);
+    }
+    m_ui.txtFirstName->setText(fields.firstName);
+    m_ui.txtLastName->setText(fields.lastName);
+    m_ui.txtRookie->setText(shownRookieFlag(fields.rookieFlag));
+    showKind(goalie);
+    setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, fields.hand == Hand::Left ? 0 : 1);
+    const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
+    for (const PlayerField &field : kPlayerFields) {
+        if (const std::optional<double> number = shown[std::size_t(field.id)])
+            box(field)->setText(QString::number(*number));
+    }
+}
+
+void PlayerForm::showKind(bool goalie)
+{
+    m_goalie = goalie;
+    QGroupBox *own = goalie ? m_ui.fraGoalies : m_ui.fraFwdDef;
+    if (own->isEnabled())
+        return;
+    QGroupBox *other = goalie ? m_ui.fraFwdDef : m_ui.fraGoalies;
+    const RatingGroup otherGroup = goalie ? RatingGroup::FwdDef : RatingGroup::Goalies;
+    for (int i = 0; i < boxCount(otherGroup); ++i)
+        ratingBox(otherGroup, i)->clear();
+    other->setEnabled(false);
+    own->setEnabled(true);
+    m_ui.fraHanded->setTitle(goalie ? QStringLiteral("Glove Hand:") : QStringLiteral("Shoots:"));
+}
+
+void PlayerForm::clear()
+{
+    for (QLineEdit *box : editableBoxes())
+        clearBox(box);
+    setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, -1);
+    m_ui.fraHanded->setTitle(QString());
+}
+
+void PlayerForm::disable()
+{
+    m_hasPlayer = false;
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_ui.txtFirstName), static_cast<QWidget *>(m_ui.txtLastName),
+          static_cast<QWidget *>(m_ui.txtWeight), static_cast<QWidget *>(m_ui.txtHeightFeet),
+          static_cast<QWidget *>(m_ui.txtHeightInches), static_cast<QWidget *>(m_ui.txtRookie),
+          static_cast<QWidget *>(m_ui.fraHanded), static_cast<QWidget *>(m_ui.fraAllPlayers),
+          static_cast<QWidget *>(m_ui.fraFwdDef), static_cast<QWidget *>(m_ui.fraGoalies)})
+        w->setEnabled(false);
+}
+
+void PlayerForm::collect(PlayerFields &fields) const
+{
+    fields.firstName = m_ui.txtFirstName->text();
+    fields.lastName = m_ui.txtLastName->text();
+    const QString rookie = m_ui.txtRookie->text();
+    fields.rookieFlag = rookie.isEmpty() ? ' ' : rookie.at(0).toLatin1();
+    fields.hand = m_ui.optShootsLeft->isChecked() ? Hand::Left : Hand::Right;
+    PlayerEdit::ShownNumbers shown;
+    for (const PlayerField &field : kPlayerFields)
+        shown[std::size_t(field.id)] = readNumber(box(field)->text());
+    PlayerEdit::storeShownNumbers(fields, shown, m_goalie);
+}
+
+QString PlayerForm::shownName() const
+{
+    return m_ui.txtFirstName->text() + QLatin1Char(' ') + m_ui.txtLastName->text();
+}
+
+void PlayerForm::applyTemplate(bool goalie, const std::function<QString(int index)> &textOf)
+{
+    for (const PlayerField &field : kPlayerFields) {
+        if (!field.of(goalie).applies())
+            continue;
+        const QString text = textOf(field.of(goalie).templateIndex);
+        if (text == QLatin1String("*"))
+            continue;
+        box(field)->setText(text);
+        // The weight class goes with the weight, as when the box is left.
+        if (field.id == FieldId::Weight)
+            emit weightSet(int(readNumber(text)));
+    }
+}
+
+const PlayerField *PlayerForm::fieldOf(const QObject *box) const
+{
+    for (const PlayerField &field : kPlayerFields) {
+        if (this->box(field) == box)
+            return &field;
+    }
+    return nullptr;
+}
+
+const FieldRule *PlayerForm::ruleOf(const QObject *box) const
+{
+    const PlayerField *field = fieldOf(box);
+    return field ? &ruleFor(*field, m_goalie) : nullptr;
+}
+
+bool PlayerForm::countsLeaving(const QWidget *field) const
+{
+    return field->isEnabled() && m_hasPlayer;
+}
+
+void PlayerForm::fieldEntered(QLineEdit *box)
+{
+    if (box == m_ui.txtLastName)
+        emit lastNameEntered();
+    // The box's range on the status line, for the keyboard as for the mouse.
+    showFocusHelp(box);
+    // The whole text is selected on entry, also after a click into it.
+    QTimer::singleShot(0, box, &QLineEdit::selectAll);
+}
+
+void PlayerForm::fieldLeft(QLineEdit *box, Qt::FocusReason reason)
+{
+    if (box == m_ui.txtLastName) {
+        emit lastNameLeft(reason);
+        return;
+    }
+    if (!countsLeaving(box))
+        return;
+    if (box == m_ui.txtFirstName)
+        box->setText(properCase(box->text()));
+    else if (box == m_ui.txtRookie)
+        rookieLeft();
+    else if (ruleOf(box))
+        checkNumber(box);
+}
+
+void PlayerForm::leaveFocusedField()
+{
+    QLineEdit *box = m_focus->current();
+    if (!box || !box->hasFocus())
+        return;
+    m_focus->leaveCurrent();
+    // The box keeps the focus: should the window stay after all, its next
+    // leave step is still to come.
+    if (box->hasFocus())
+        m_focus->reenter(box);
+}
+
+void PlayerForm::checkNumber(QLineEdit *box)
+{
+    const FieldRule &rule = *ruleOf(box);
+    const qint16 value = AdjustAttribute(m_window, rule.mode, readNumber(box->text()), rule);
+    box->setText(QString::number(value));
+    if (box == this->box(playerField(FieldId::Weight)))
+        emit weightSet(value);
+}
+
+void PlayerForm::rookieLeft()
+{
+    QLineEdit *box = m_ui.txtRookie;
+    box->setText(rookieText(box->text()));
+    if (box->text() == QLatin1String("Y") || box->text() == QLatin1String("N"))
+        return;
+    const MessageAnswer answer = MessageBox::show(m_window, QStringLiteral(" Is this player a Rookie ?"),
+                                        MessageStyle::Question);
+    box->setText(answer == MessageAnswer::Yes ? QStringLiteral("Y") : QStringLiteral("N"));
+}
+
+bool PlayerForm::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        showStatusHelp(watched, event);
+        break;
+    case QEvent::Leave:
+        // Off a box, the help goes back to the box being edited.
+        if (ruleOf(watched))
+            showFocusHelp(QApplication::focusWidget());
+        break;
+    case QEvent::MouseButtonPress:
+        // A click on a rating frame's own surface goes to its first box.
+        if (auto *frame = qobject_cast<QGroupBox *>(watched);
+            frame && frame != m_ui.fraHanded && !frame->childAt(eventPosition(event))) {
+            const RatingGroup group = frame == m_ui.fraAllPlayers ? RatingGroup::AllPlayers
+                                      : frame == m_ui.fraFwdDef   ? RatingGroup::FwdDef
+                                                                  : RatingGroup::Goalies;
+            ratingBox(group, 0)->setFocus(Qt::MouseFocusReason);
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PlayerForm::showFocusHelp(const QWidget *focused)
+{
+    if (const FieldRule *rule = ruleOf(focused))
+        m_ui.lblStatus->setText(rule->help.toString());
+    else
+        m_ui.lblStatus->clear();
+}
+
+void PlayerForm::showStatusHelp(QObject *watched, QEvent *event)
+{
+    if (watched == m_window) {
+        if (event->type() == QEvent::MouseMove && !m_window->childAt(eventPosition(event)))
+            m_ui.lblStatus->clear();
+    } else if (const FieldRule *rule = ruleOf(watched)) {
+        m_ui.lblStatus->setText(rule->help.toString());
+    } else if (auto *frame = qobject_cast<QGroupBox *>(watched)) {
+        if (!frame->childAt(eventPosition(event)))
+            m_ui.lblStatus->clear();
+    }
+}
+
+} // namespace Puckdex

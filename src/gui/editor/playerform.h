@@ -1,0 +1,108 @@
+#pragma once
+
+#include "player/fieldtable.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace Puckdex {
+
+class FieldFocus;
+struct PlayerFields;
+
+// The shown player's boxes in the editor window: names, height, weight,
+// rookie flag, hand and the three groups of rating boxes, with their frames
+// and the status line. It fills them from a player's fields and reads them
+// back, checks a box when the user leaves it (each numeric box by its rule
+// in the field table), and shows a box's rule on the status line while the
+// mouse is over it. The jersey and position lists, the team and the player
+// list belong to the window.
+class PlayerForm : public QObject
+{
+    Q_OBJECT
+
+public:
+    PlayerForm(QWidget *window, Ui::MainWindow &ui);
+
+    // The box of a numeric field of the field table.
+    QLineEdit *box(const PlayerField &field) const;
+    // The rating box of a group ("txtFwdDef" 3 is ratingBox(FwdDef, 3)).
+    QLineEdit *ratingBox(RatingGroup group, int box) const;
+
+    // Fills the boxes with a player's fields, the frames of his kind enabled
+    // and the other kind's boxes emptied. From here on the boxes are checked
+    // as the user leaves them.
+    void show(const PlayerFields &fields, bool goalie);
+    // Empties every box and the hand, and turns the form off: no player is
+    // shown.
+    void clear();
+    void disable();
+    bool hasPlayer() const { return m_hasPlayer; }
+    bool isGoalie() const { return m_goalie; }
+
+    // The fields as the boxes hold them now: names, height, weight, rookie
+    // flag, hand and the ratings of the kind shown.
+    void collect(PlayerFields &fields) const;
+    // "First Last" as the name boxes hold them.
+    QString shownName() const;
+
+    // Sets a rating template into the boxes of the kind it is for; textOf
+    // gives a template field's text by its index, and "*" leaves a box alone.
+    void applyTemplate(bool goalie, const std::function<QString(int index)> &textOf);
+
+    // The boxes the user types into, in a fixed order, for taking back what
+    // was typed.
+    const QList<QLineEdit *> &editableBoxes() const { return m_editable; }
+
+    // Runs the leave check of the box being edited, as if the user left it,
+    // and keeps it in the box: used before a write that no focus change
+    // starts (Exit, closing the window).
+    void leaveFocusedField();
+    // Whether leaving field counts: a box emptied and disabled by a team
+    // change is not being left by the user.
+    bool countsLeaving(const QWidget *field) const;
+
+signals:
+    // The last-name box is the window's: it moves the player's list entry.
+    void lastNameEntered();
+    void lastNameLeft(Qt::FocusReason reason);
+    // A weight was left or set by a template; its weight class goes with it.
+    void weightSet(int pounds);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    const PlayerField *fieldOf(const QObject *box) const;
+    const FieldRule *ruleOf(const QObject *box) const;
+    void fieldEntered(QLineEdit *box);
+    void fieldLeft(QLineEdit *box, Qt::FocusReason reason);
+    void checkNumber(QLineEdit *box);
+    void rookieLeft();
+    void showKind(bool goalie);
+    void showStatusHelp(QObject *watched, QEvent *event);
+    void showFocusHelp(const QWidget *focused);
+
+    QWidget *m_window;
+    Ui::MainWindow &m_ui;
+    FieldFocus *m_focus = nullptr;
+    // The box of each row of the field table.
+    std::array<QLineEdit *, kPlayerFields.size()> m_boxes{};
+    // Every box the user types into, in the order editableBoxes() gives.
+    QList<QLineEdit *> m_editable;
+    bool m_hasPlayer = false;
+    bool m_goalie = false;
+};
+
+} // namespace Puckdex

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "files/fileset.h"
+
+#include <QString>
+
+namespace Puckdex {
+
+// What happens to a renamed player's picture, standing for the rest of the
+// run: the user is asked each time, or it is kept, or unlinked, silently.
+enum class PictureChoice { AlwaysAsk, NeverDelete, AlwaysDelete };
+
+// What the windows of one run share: where the game's files are, which file
+// set is edited, and the flags that tie the windows' handlers together. One
+// instance lives for the whole run; the windows hold a reference to it.
+struct ProgramState
+{
+    // The version suffix the About window shows after the program's name.
+    QString VersionText;
+
+    // The game's data folder, as the settings file and the folder list give
+    // it (native separators).
+    QString GamePath;
+    // The roster edited in it: the base rosters, or the saved game chosen.
+    FileSet Files;
+
+    bool BackupsWanted = false;
+    // The folder window has recorded the user's backups choice in this run.
+    bool BackupsChosen = false;
+    // Whether a renamed player's picture is asked about, unlinked or kept.
+    PictureChoice Pictures = PictureChoice::AlwaysAsk;
+
+    // The files of the set being edited, as spelled on disk.
+    QString teamFilePath() const { return Files.teamFile; }
+    QString keyFilePath() const { return Files.keyFile; }
+    QString attFilePath() const { return Files.attFile; }
+};
+
+} // namespace Puckdex

@@ -1,0 +1,88 @@
+#include "widgets/windowsetup.h"
+
+#include <QCollator>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
+#include <QWidget>
+
+namespace Puckdex {
+
+namespace {
+
+const QCollator &listCollator()
+{
+    static const QCollator collator = [] {
+        // A sorted list follows the user's language, as on Windows (Ö with O
+        // in English, after Z in Swedish). A machine with no language set
+        // (the C locale) would sort by character code: it sorts as English.
+        const QLocale user;
+        QCollator c(user.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                                  : user);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+// The first index whose text sorts after text.
+template <typename TextAt>
+int sortedPosition(int count, const QString &text, TextAt textAt)
+{
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (listCollator().compare(textAt(mid), text) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+} // namespace
+
+void setFixedDialogFrame(QWidget *window)
+{
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setFixedSize(window->size());
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = window->frameGeometry().size().expandedTo(window->size());
+    window->move(area.left() + (area.width() - size.width()) / 2,
+                 area.top() + (area.height() - size.height()) / 2);
+}
+
+bool sortsBefore(const QString &a, const QString &b)
+{
+    return listCollator().compare(a, b) < 0;
+}
+
+int insertSorted(QComboBox *combo, const QString &text, const QVariant &data)
+{
+    const int index = sortedPosition(combo->count(), text,
+                                     [combo](int i) { return combo->itemText(i); });
+    combo->insertItem(index, text, data);
+    return index;
+}
+
+int insertSorted(QListWidget *list, const QString &text, const QVariant &data)
+{
+    const int index = sortedPosition(list->count(), text,
+                                     [list](int i) { return list->item(i)->text(); });
+    auto *item = new QListWidgetItem(text);
+    item->setData(Qt::UserRole, data);
+    list->insertItem(index, item);
+    return index;
+}
+
+} // namespace Puckdex
