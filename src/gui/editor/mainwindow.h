@@ -1,9 +1,10 @@
 #pragma once
 
 #include "files/fileerror.h"
+#include "files/records.h"
+#include "history/playerwrites.h"
 #include "player/playeredit.h"
 #include "player/ratings.h"
-#include "files/records.h"
 
 #include <QWidget>
 
@@ -146,7 +147,8 @@ private:
     void undoLastSave();
     void redoLastUndo();
     void rememberShownPlayer();
-    void recordSave(const WrittenPlayer &written);
+    PlayerWrites &writes();
+    void recordSave(const PlayerWrites::Done &done);
     void refreshAfterUndo(const JournalEntry &entry);
     void updateUndoActions();
     void reportJournalFailure(const QString &name, const FileError &error);

@@ -38,8 +38,8 @@ bool MainWindow::WritePlayerData()
     fields.unlinkPicture = m_pictureUnlinked;
 
     const bool goalie = m_form->isGoalie();
-    const Result<WrittenPlayer, PlayerWriteError> written = writePlayerFields(
-        m_state.keyFilePath(), m_state.attFilePath(), CurrentPlayerPos, goalie, fields);
+    const Result<PlayerWrites::Done, PlayerWriteError> written =
+        writes().save(CurrentPlayerPos, goalie, fields);
     if (!written) {
         MessageBox::show(this,
                          QStringLiteral("%1 %2 could not be saved.\n\n%3")
@@ -48,13 +48,13 @@ bool MainWindow::WritePlayerData()
                          MessageStyle::Warning);
         return false;
     }
-    CurrentPlayer = written->key;
+    CurrentPlayer = written->written.key;
     // A new first name may tell him from a namesake in the list.
     renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
     if (goalie)
-        CurrentGoalieAttribs = written->goalie;
+        CurrentGoalieAttribs = written->written.goalie;
     else
-        CurrentSkaterAttribs = written->skater;
+        CurrentSkaterAttribs = written->written.skater;
     recordSave(*written);
     return true;
 }

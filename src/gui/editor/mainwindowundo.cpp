@@ -7,7 +7,7 @@
 #include "widgets/messagebox.h"
 #include "widgets/windowsetup.h"
 #include "player/valuerules.h"
-#include "history/writejournal.h"
+#include "history/playerwrites.h"
 #include "editor/playerform.h"
 #include "editor/programstate.h"
 
@@ -22,10 +22,8 @@ namespace Puckdex {
 
 struct MainWindow::UndoState
 {
-    std::unique_ptr<WriteJournal> journal; // made at the first save
+    std::unique_ptr<PlayerWrites> writes; // made at the first save
     bool journalFailureReported = false;
-    QList<JournalEntry> saves;  // of this run and not undone, oldest first
-    QList<JournalEntry> undone; // newest undo last; emptied by a new save
 
     // The shown player as he was loaded.
     bool loaded = false;
@@ -172,22 +170,22 @@ void MainWindow::redoPressed()
     redoLastUndo();
 }
 
-void MainWindow::recordSave(const WrittenPlayer &written)
+PlayerWrites &MainWindow::writes()
 {
-    UndoState &undo = *m_undo;
-    JournalEntry entry = JournalEntry::of(CurrentPlayerPos, m_form->isGoalie(), written);
-    if (!entry.changesAnything())
-        return;
-    m_ui->lblStatus->setText(QStringLiteral("Saved %1.").arg(entry.playerName()));
-    undo.undone.clear();
-    if (!undo.journal) {
-        undo.journal = std::make_unique<WriteJournal>(QFileInfo(m_settingsPath).absolutePath(),
-                                                      m_state.GamePath, m_state.keyFilePath(),
-                                                      m_state.attFilePath());
+    if (!m_undo->writes) {
+        m_undo->writes =
+            std::make_unique<PlayerWrites>(QFileInfo(m_settingsPath).absolutePath(), m_state.Files);
     }
-    if (const Status recorded = undo.journal->append(entry); !recorded)
-        reportJournalFailure(entry.playerName(), recorded.error());
-    undo.saves.append(entry);
+    return *m_undo->writes;
+}
+
+void MainWindow::recordSave(const PlayerWrites::Done &done)
+{
+    if (!done.entry.changesAnything())
+        return;
+    m_ui->lblStatus->setText(QStringLiteral("Saved %1.").arg(done.entry.playerName()));
+    if (!done.journaled)
+        reportJournalFailure(done.entry.playerName(), done.journaled.error());
     updateUndoActions();
 }
 
@@ -207,28 +205,23 @@ void MainWindow::reportJournalFailure(const QString &name, const FileError &erro
 
 void MainWindow::undoLastSave()
 {
-    UndoState &undo = *m_undo;
-    if (undo.saves.isEmpty()) {
+    const auto back = writes().undoLastSave();
+    if (!back) {
         m_ui->lblStatus->setText(QStringLiteral("Nothing to undo: no player was saved in this "
                                                 "run, or every save is undone."));
         return;
     }
-    const JournalEntry entry = undo.saves.last();
-    const Result<WrittenPlayer, PlayerWriteError> back =
-        entry.undo(m_state.keyFilePath(), m_state.attFilePath());
-    if (!back) {
+    if (!*back) {
         MessageBox::show(this,
                          QStringLiteral("The last save of %1 was not undone.\n\n%2")
-                             .arg(entry.playerName(), back.error().fullMessage()),
+                             .arg(writes().saves().last().playerName(),
+                                  back->error().fullMessage()),
                          MessageStyle::Warning);
         return;
     }
-    undo.saves.removeLast();
-    undo.undone.append(entry);
-    if (undo.journal) {
-        if (const Status marked = undo.journal->markUndone(entry.seq); !marked)
-            reportJournalFailure(entry.playerName(), marked.error());
-    }
+    const JournalEntry &entry = (*back)->entry;
+    if (!(*back)->journaled)
+        reportJournalFailure(entry.playerName(), (*back)->journaled.error());
     refreshAfterUndo(entry);
     m_ui->lblStatus->setText(
         QStringLiteral("Undone: the last save of %1.").arg(entry.playerName()));
@@ -237,29 +230,22 @@ void MainWindow::undoLastSave()
 
 void MainWindow::redoLastUndo()
 {
-    UndoState &undo = *m_undo;
-    if (undo.undone.isEmpty()) {
+    const auto again = writes().redoLastUndo();
+    if (!again) {
         m_ui->lblStatus->setText(QStringLiteral("Nothing to redo."));
         return;
     }
-    const JournalEntry entry = undo.undone.last();
-    const Result<WrittenPlayer, PlayerWriteError> again =
-        entry.redo(m_state.keyFilePath(), m_state.attFilePath());
-    if (!again) {
+    if (!*again) {
         MessageBox::show(this,
                          QStringLiteral("The save of %1 was not redone.\n\n%2")
-                             .arg(entry.playerName(), again.error().fullMessage()),
+                             .arg(writes().undone().last().playerName(),
+                                  again->error().fullMessage()),
                          MessageStyle::Warning);
         return;
     }
-    undo.undone.removeLast();
-    // Redoing is a save of its own: a new journal entry.
-    JournalEntry redone = JournalEntry::of(entry.offset, entry.goalie, *again);
-    if (undo.journal) {
-        if (const Status recorded = undo.journal->append(redone); !recorded)
-            reportJournalFailure(redone.playerName(), recorded.error());
-    }
-    undo.saves.append(redone);
+    const JournalEntry &entry = (*again)->entry;
+    if (!(*again)->journaled)
+        reportJournalFailure(entry.playerName(), (*again)->journaled.error());
     refreshAfterUndo(entry);
     m_ui->lblStatus->setText(QStringLiteral("Redone: the save of %1.").arg(entry.playerName()));
     updateUndoActions();
@@ -301,17 +287,19 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
 void MainWindow::updateUndoActions()
 {
     const UndoState &undo = *m_undo;
+    static const QList<JournalEntry> none;
+    const QList<JournalEntry> &saves = undo.writes ? undo.writes->saves() : none;
+    const QList<JournalEntry> &undone = undo.writes ? undo.writes->undone() : none;
     QAction *undoSave = undo.undoSave;
-    undoSave->setEnabled(!undo.saves.isEmpty());
-    undoSave->setText(
-        undo.saves.isEmpty()
-            ? QStringLiteral("Undo last save")
-            : QStringLiteral("Undo last save of %1").arg(undo.saves.last().playerName()));
+    undoSave->setEnabled(!saves.isEmpty());
+    undoSave->setText(saves.isEmpty()
+                          ? QStringLiteral("Undo last save")
+                          : QStringLiteral("Undo last save of %1").arg(saves.last().playerName()));
     QAction *redoSave = undo.redoSave;
-    redoSave->setEnabled(!undo.undone.isEmpty());
-    redoSave->setText(undo.undone.isEmpty()
+    redoSave->setEnabled(!undone.isEmpty());
+    redoSave->setText(undone.isEmpty()
                           ? QStringLiteral("Redo save")
-                          : QStringLiteral("Redo save of %1").arg(undo.undone.last().playerName()));
+                          : QStringLiteral("Redo save of %1").arg(undone.last().playerName()));
 }
 
 } // namespace Puckdex

@@ -5,7 +5,7 @@
 #include "dialogs/savedgamewindow.h"
 #include "widgets/windowsetup.h"
 #include "editor/mainwindow.h"
-#include "history/backuphistory.h"
+#include "history/playerwrites.h"
 #include "history/filelocks.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
@@ -163,8 +163,8 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 bool Startup::MakeBackups(QWidget *parent)
 {
     m_backupNotice.clear();
-    BackupHistory history(QFileInfo(m_settings.path()).absolutePath(), m_state.Files);
-    const Result<BackupOutcome, BackupFailure> made = makeBackups(m_state.Files, history);
+    const Result<BackupOutcome, BackupFailure> made =
+        PlayerWrites(QFileInfo(m_settings.path()).absolutePath(), m_state.Files).makeBackups();
     if (made) {
         if (made->keptGeneration) {
             m_backupNotice = QStringLiteral("The older backups were kept as generation %1; "
