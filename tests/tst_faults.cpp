@@ -1083,7 +1083,7 @@ private slots:
             const QByteArray after = readFile(settings);
             QVERIFY(after.startsWith(random));
             QCOMPARE(
-                ProfileFile(settings).readString(Startup::SettingsSection, Startup::GamePathKey),
+                ProfileFile(settings).readString(SettingsSection, Startup::GamePathKey),
                 QDir::toNativeSeparators(game));
         } else {
             QCOMPARE(snapshotOf(place), before);

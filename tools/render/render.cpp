@@ -191,9 +191,7 @@ Result<QImage> mainWindow(const QString &gameFolder, Shown shown)
 Result<QImage> gameFolderWindow(const QString &gameFolder)
 {
     const MessageCatcher messages;
-    ProgramState state;
-    state.GamePath = QDir::toNativeSeparators(gameFolder);
-    GameFolderWindow window(state);
+    GameFolderWindow window(QDir::toNativeSeparators(gameFolder), std::nullopt);
 
     // The folder list fills in the background; wait for the folders on the
     // way down to the game folder so that it shows them all.

@@ -85,4 +85,8 @@ private:
 // window's configuration folder ("Puckdex" in the system's), whichever program asks.
 QString settingsFilePath();
 
+// The settings file's section that holds the program's keys: the game
+// folder and the templates.
+inline const QString SettingsSection = QStringLiteral("Puckdex");
+
 } // namespace Puckdex

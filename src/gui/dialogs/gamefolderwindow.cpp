@@ -6,7 +6,6 @@
 #include "widgets/messagebox.h"
 #include "widgets/windowsetup.h"
 #include "files/fileset.h"
-#include "editor/programstate.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -43,8 +42,9 @@ QStandardItem *folderItem(const QIcon &icon, const QString &path)
 
 } // namespace
 
-GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
-    : StartupDialog(parent), m_state(state), m_ui(std::make_unique<Ui::GameFolderWindow>())
+GameFolderWindow::GameFolderWindow(const QString &storedFolder, std::optional<bool> backupsChoice,
+                                   QWidget *parent)
+    : StartupDialog(parent), m_ui(std::make_unique<Ui::GameFolderWindow>())
 {
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
@@ -79,12 +79,12 @@ GameFolderWindow::GameFolderWindow(ProgramState &state, QWidget *parent)
 
     // Back here in the same run (the chosen saved game had no files): the
     // user's backups choice stands.
-    if (m_state.BackupsChosen)
-        m_ui->chkBackupsRequired->setChecked(m_state.BackupsWanted);
+    if (backupsChoice)
+        m_ui->chkBackupsRequired->setChecked(*backupsChoice);
 
     centreOnScreen(this);
     // A first start, or a folder that is gone: open on the user's home.
-    const QString stored = QDir::fromNativeSeparators(m_state.GamePath);
+    const QString stored = QDir::fromNativeSeparators(storedFolder);
     setFolder(!stored.isEmpty() && QDir(stored).exists() ? stored : QDir::homePath());
     tree->setFocus();
 }
@@ -197,11 +197,9 @@ void GameFolderWindow::keepOpenFolderInView()
     across->setValue(across->value() + shown.left() - 2);
 }
 
-void GameFolderWindow::done(int result)
+bool GameFolderWindow::backupsWanted() const
 {
-    m_state.BackupsWanted = m_ui->chkBackupsRequired->isChecked();
-    m_state.BackupsChosen = true;
-    StartupDialog::done(result);
+    return m_ui->chkBackupsRequired->isChecked();
 }
 
 void GameFolderWindow::focusAfterNo()
@@ -212,12 +210,12 @@ void GameFolderWindow::focusAfterNo()
 void GameFolderWindow::checkFolder()
 {
     const QString folder = currentFolder();
-    m_state.GamePath = QDir::toNativeSeparators(folder);
+    m_triedFolder = QDir::toNativeSeparators(folder);
 
     // A saved game's number is chosen afterwards (Startup::ChooseFileSet).
     const FileSet offered = folder.isEmpty() ? FileSet() : GameFolder::check(folder);
     if (offered.kind != FileSetKind::None) {
-        m_state.Files = offered;
+        m_chosenFiles = offered;
         accept();
         return;
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "editor/programstate.h"
-
 #include <QDialog>
 
 #include <memory>
@@ -11,6 +9,10 @@ class PicturePrompt;
 }
 
 namespace Puckdex {
+
+// What happens to a renamed player's picture, standing for the rest of the
+// run: the user is asked each time, or it is kept, or unlinked, silently.
+enum class PictureChoice { AlwaysAsk, NeverDelete, AlwaysDelete };
 
 // The user's answer to one question: this player's picture, and the choice
 // that stands for later renames in the run.

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "dialogs/pictureprompt.h"
 #include "files/fileset.h"
 
 #include <QString>
 
 namespace Puckdex {
-
-// What happens to a renamed player's picture, standing for the rest of the
-// run: the user is asked each time, or it is kept, or unlinked, silently.
-enum class PictureChoice { AlwaysAsk, NeverDelete, AlwaysDelete };
 
 // What the windows of one run share: where the game's files are, which file
 // set is edited, and the flags that tie the windows' handlers together. One

@@ -49,13 +49,21 @@ std::unique_ptr<MainWindow> Startup::run()
     // not to hold a usable file set.
     for (;;) {
         {
-            GameFolderWindow folderWindow(m_state);
+            GameFolderWindow folderWindow(m_state.GamePath,
+                                          m_state.BackupsChosen
+                                              ? std::optional<bool>(m_state.BackupsWanted)
+                                              : std::nullopt);
             m_front = &folderWindow;
             folderWindow.exec();
             if (folderWindow.programEnded())
                 return nullptr;
+            m_state.BackupsWanted = folderWindow.backupsWanted();
+            m_state.BackupsChosen = true;
+            if (const std::optional<QString> tried = folderWindow.triedFolder())
+                m_state.GamePath = *tried;
             if (folderWindow.result() != QDialog::Accepted)
                 continue;
+            m_state.Files = folderWindow.chosenFiles();
         }
         WriteSetting(GamePathKey, m_state.GamePath);
 

@@ -51,8 +51,6 @@ public:
     // failed and the user chose to end rather than go on without backups.
     bool MakeBackups(QWidget *parent);
 
-
-    static inline const QString SettingsSection = QStringLiteral("Puckdex");
     static inline const QString GamePathKey = QStringLiteral("NHL96Path");
 
 private:

@@ -8,7 +8,6 @@
 #include "widgets/windowsetup.h"
 #include "player/valuerules.h"
 #include "settings/profilefile.h"
-#include "startup/startup.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -139,7 +138,7 @@ void TemplateWindow::load()
     const ProfileFile settings(m_settingsPath);
     for (const TemplateBox &field : m_boxes) {
         const int stored =
-            settings.readInt(Startup::SettingsSection, field.key, field.field->templateDefault);
+            settings.readInt(SettingsSection, field.key, field.field->templateDefault);
         field.box->setText(
             stored == kStoredUnchanged
                 ? kUnchanged
@@ -158,7 +157,7 @@ void TemplateWindow::save()
         entries.append({field.key, text == kUnchanged ? QString::number(kStoredUnchanged) : text});
     }
     ProfileFile settings(m_settingsPath);
-    if (!settings.writeStrings(Startup::SettingsSection, entries)) {
+    if (!settings.writeStrings(SettingsSection, entries)) {
         MessageBox::show(this,
                          QStringLiteral("The templates could not be saved:\n%1")
                              .arg(settings.errorString()),
