@@ -62,9 +62,13 @@ Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
 
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
 {
-    const AttributeAdjustment a =
-        adjustAttribute(readNumber(text), rule.upper, rule.lower, rule.step);
-    return {a.value, adjustMessageAllowed(rule.mode, a.reason)
+    return checkValue(readNumber(text), rule, rule.mode);
+}
+
+CheckedNumber checkValue(double value, const FieldRule &rule, int mode)
+{
+    const AttributeAdjustment a = adjustAttribute(value, rule.upper, rule.lower, rule.step);
+    return {a.value, adjustMessageAllowed(mode, a.reason)
                          ? adjustMessageText(a.reason, a.messageNumber)
                          : QString()};
 }
@@ -80,6 +84,12 @@ QString positionRefusal(QStringView typed, bool goalie)
     if (!goalie && toGoal)
         return QStringLiteral("position G: a forward or defenseman cannot play goal");
     return {};
+}
+
+QString positionRefusalMessage(bool goalie)
+{
+    return goalie ? QStringLiteral("Sorry, a Goalie cannot play Forward or Defense.")
+                  : QStringLiteral("Sorry, a Forward or Defenseman can not play Goal.");
 }
 
 const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number)

@@ -41,6 +41,9 @@ struct CheckedNumber
     QString message;
 };
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule);
+// The same for a number already read, with the messages the mode allows
+// (1 every message, 2 the limits only, 3 none).
+CheckedNumber checkValue(double value, const FieldRule &rule, int mode);
 
 // The position letters the editor offers, goalie first.
 inline constexpr QStringView kPositionLetters = u"GDLCR";
@@ -48,6 +51,8 @@ inline constexpr QStringView kPositionLetters = u"GDLCR";
 // Why a typed position (one letter, either case, blanks around it) cannot be
 // his; empty when it can.
 QString positionRefusal(QStringView typed, bool goalie);
+// The editor's message when it refuses a position for a goalie or a skater.
+QString positionRefusalMessage(bool goalie);
 
 // The teammate who wears number while the player at shownOffset is shown;
 // none when no one does.

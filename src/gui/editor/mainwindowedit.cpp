@@ -151,7 +151,7 @@ void MainWindow::lastNameLeft()
     QListWidget *list = m_ui->lstPlayers;
     const int exitIndex = selectedRow();
 
-    const QString name = raiseFirstCharacter(m_ui->txtLastName->text());
+    const QString name = PlayerEdit::lastName(m_ui->txtLastName->text()).name;
     m_ui->txtLastName->setText(name);
     const qint64 exitOffset =
         exitIndex >= 0 ? list->item(exitIndex)->data(kOffsetRole).toLongLong() : -1;
@@ -254,14 +254,11 @@ void MainWindow::positionChanged(int index)
     const bool goalie = CurrentPlayer.isGoalie();
     if (index < 0 || PlayerEdit::positionRefusal(positions->itemText(index), goalie).isEmpty())
         return;
+    MessageBox::show(this, PlayerEdit::positionRefusalMessage(goalie), MessageStyle::Warning);
     if (goalie) {
-        MessageBox::show(this, QStringLiteral("Sorry, a Goalie cannot play Forward or Defense."),
-                         MessageStyle::Warning);
         const QSignalBlocker blocker(positions);
         positions->setCurrentIndex(0);
     } else {
-        MessageBox::show(this, QStringLiteral("Sorry, a Forward or Defenseman can not play Goal."),
-                         MessageStyle::Warning);
         SetPositionCombo();
     }
 }

@@ -248,7 +248,7 @@ void PlayerForm::fieldLeft(QLineEdit *box, Qt::FocusReason reason)
     if (!countsLeaving(box))
         return;
     if (box == m_ui.txtFirstName)
-        box->setText(properCase(box->text()));
+        box->setText(PlayerEdit::firstName(box->text()).name);
     else if (box == m_ui.txtRookie)
         rookieLeft();
     else if (ruleOf(box))
@@ -280,7 +280,7 @@ void PlayerForm::rookieLeft()
 {
     QLineEdit *box = m_ui.txtRookie;
     box->setText(rookieText(box->text()));
-    if (box->text() == QLatin1String("Y") || box->text() == QLatin1String("N"))
+    if (PlayerEdit::rookieFlag(box->text()))
         return;
     const MessageAnswer answer = MessageBox::show(m_window, QStringLiteral(" Is this player a Rookie ?"),
                                         MessageStyle::Question);

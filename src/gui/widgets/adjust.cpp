@@ -2,16 +2,16 @@
 
 #include "widgets/messagebox.h"
 
+#include "player/playeredit.h"
+
 namespace Puckdex {
 
 qint16 AdjustAttribute(QWidget *parent, int mode, double value, const FieldRule &rule)
 {
-    const AttributeAdjustment adjusted = adjustAttribute(value, rule.upper, rule.lower, rule.step);
-    if (adjusted.reason != AdjustReason::None && adjustMessageAllowed(mode, adjusted.reason)) {
-        MessageBox::show(parent, adjustMessageText(adjusted.reason, adjusted.messageNumber),
-                         MessageStyle::Warning);
-    }
-    return adjusted.value;
+    const PlayerEdit::CheckedNumber checked = PlayerEdit::checkValue(value, rule, mode);
+    if (!checked.message.isEmpty())
+        MessageBox::show(parent, checked.message, MessageStyle::Warning);
+    return qint16(checked.value);
 }
 
 } // namespace Puckdex
