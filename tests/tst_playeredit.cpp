@@ -74,6 +74,51 @@ private slots:
         }
     }
 
+    void strayRating_data() { addFieldRows(); }
+    // The highest byte a rating's rule writes is sound and the next is not:
+    // it shows above the rule's limit and reads back as itself, except on
+    // the fighting scale, whose bytes above 6 read back as others.
+    void strayRating()
+    {
+        QFETCH(const PlayerField *, field);
+        QFETCH(bool, goalie);
+        if (!field->isRating())
+            return;
+        const quint8 highest = PlayerEdit::highestStoredRating(*field, goalie);
+        const bool fighting = field->scale(goalie) == Scale::Fighting;
+        QCOMPARE(int(highest), fighting ? 6 : 15);
+        QCOMPARE(PlayerEdit::strayRating(*field, goalie, highest), std::nullopt);
+        for (const int stored : {highest + 1, 255}) {
+            const auto stray = PlayerEdit::strayRating(*field, goalie, quint8(stored));
+            QVERIFY(stray);
+            QCOMPARE(stray->readsBack, !fighting);
+            if (stray->readsBack)
+                QVERIFY(stray->shown > ruleFor(*field, goalie).upper);
+        }
+    }
+
+    // The stored identity values a sound roster holds.
+    void storedIdentity()
+    {
+        for (const double number : {0.0, 99.0})
+            QVERIFY(isJerseyNumber(number));
+        for (const double number : {-1.0, 100.0, 5.5})
+            QVERIFY(!isJerseyNumber(number));
+        const QList<PlayerEntry> team = {entry(0, 1, 7), entry(60, 1, 8), entry(120, 1, 7),
+                                         entry(180, 1, 8), entry(240, 1, 9), entry(300, 1, 7)};
+        const QMap<int, QList<PlayerEntry>> twice = jerseysWornTwice(team);
+        QCOMPARE(twice.keys(), (QList<int>{7, 8}));
+        QCOMPARE(twice[7].size(), 3);
+        QCOMPARE(twice[7].last().offset, 300);
+
+        QCOMPARE(handOfLetter(u" r "), Hand::Right);
+        QCOMPARE(handOfLetter(u"L"), Hand::Left);
+        QCOMPARE(handOfLetter(u"LR"), std::nullopt);
+        QVERIFY(isHandByte(0) && isHandByte(1) && !isHandByte(2));
+        QVERIFY(isRookieFlag('Y') && isRookieFlag('N') && !isRookieFlag('y'));
+        QCOMPARE(shownRookie('X'), 'N');
+    }
+
     // The numbers a front end shows go back into the same stored bytes: the
     // height as feet and inches, the weight, and every rating of his kind on
     // its scale; the other kind's ratings are not shown and stay 0.

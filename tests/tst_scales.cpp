@@ -1,5 +1,6 @@
 #include "player/ratings.h"
 #include "player/scales.h"
+#include "player/valuerules.h"
 
 #include <QTest>
 

@@ -1,10 +1,8 @@
 #include "checker.h"
 
-#include "player/valuerules.h"
 #include "files/codepage.h"
 #include "player/playeredit.h"
-#include "player/scales.h"
-#include "playertable.h"
+#include "player/valuerules.h"
 
 #include <QFileInfo>
 #include <QMap>
@@ -23,12 +21,6 @@ QString letterByte(quint8 byte)
     return QStringLiteral("\"%1\" (byte %2)")
         .arg(CodePage::decode(QByteArray(1, char(byte))))
         .arg(byte);
-}
-
-QString columnNameOf(const RatingField &rating)
-{
-    const PlayerField *field = ratingField(rating.group, rating.box);
-    return field ? QString(field->column) : QString();
 }
 
 QString feetAndInches(int inches)
@@ -51,34 +43,39 @@ void checkTail(CheckReport &report, const QString &path, qint64 tail, const char
                                .arg(recordSize));
 }
 
-template <typename Attribs, std::size_t N>
-void checkRatings(CheckReport &report, const QString &who, const Attribs &attribs,
-                  const std::array<RatingField, N> &table)
+// The hand and ratings of his attribute record that the editor would never
+// write: each rating against its field's rule.
+void checkRatings(CheckReport &report, const QString &who, const PlayerEdit::AttribRecords &records)
 {
-    if (attribs.byte(0) > 1) {
-        report.findings.append(QStringLiteral("%1: hand byte %2 is neither 0 (left) nor 1 (right)")
+    if (!isHandByte(records.handByte())) {
+        report.findings.append(QStringLiteral("%1: hand byte %2 is neither %3 (left) nor %4 (right)")
                                    .arg(who)
-                                   .arg(attribs.byte(0)));
+                                   .arg(records.handByte())
+                                   .arg(handByte(Hand::Left))
+                                   .arg(handByte(Hand::Right)));
     }
-    for (const RatingField &field : table) {
-        const quint8 stored = attribs.byte(field.byte);
-        if (field.scale == Scale::Fighting) {
-            // 7 and above read back differently and are never written.
-            if (stored >= 7) {
-                report.findings.append(QStringLiteral("%1: fighting byte %2 (shows %3); the "
-                                                      "game's range is 0 to 6")
-                                           .arg(who)
-                                           .arg(stored)
-                                           .arg(shownFromStored(field.scale, stored)));
-            }
+    const bool goalie = records.goalie;
+    for (const RatingField &rating : ratingFieldsOf(goalie)) {
+        const PlayerField &field = *ratingField(rating.group, rating.box);
+        const quint8 stored = records.byte(rating.byte);
+        const std::optional<PlayerEdit::StrayRating> stray =
+            PlayerEdit::strayRating(field, goalie, stored);
+        if (!stray)
             continue;
-        }
-        const int shown = shownFromStored(field.scale, stored);
-        if (shown > 100) {
-            report.findings.append(QStringLiteral("%1: %2 shows %3 (byte %4), above 100")
-                                       .arg(who, columnNameOf(field))
-                                       .arg(shown)
-                                       .arg(stored));
+        if (stray->readsBack) {
+            report.findings.append(QStringLiteral("%1: %2 shows %3 (byte %4), above %5")
+                                       .arg(who, field.column)
+                                       .arg(stray->shown)
+                                       .arg(stored)
+                                       .arg(ruleFor(field, goalie).upper));
+        } else {
+            // It reads back as another byte, and the editor never writes it.
+            report.findings.append(QStringLiteral("%1: %2 byte %3 (shows %4); the game's range "
+                                                  "is 0 to %5")
+                                       .arg(who, field.column)
+                                       .arg(stored)
+                                       .arg(stray->shown)
+                                       .arg(PlayerEdit::highestStoredRating(field, goalie)));
         }
     }
 }
@@ -88,17 +85,22 @@ void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecor
 {
     const int shortest = heightFeetRule().lower * 12 + heightInchesRule().lower;
     const int tallest = heightFeetRule().upper * 12 + heightInchesRule().upper;
-    if (player.jerseyNumber() > 99) {
-        report.findings.append(
-            QStringLiteral("%1: jersey %2 is above 99").arg(inKey).arg(player.jerseyNumber()));
+    if (!isJerseyNumber(player.jerseyNumber())) {
+        report.findings.append(QStringLiteral("%1: jersey %2 is above %3")
+                                   .arg(inKey)
+                                   .arg(player.jerseyNumber())
+                                   .arg(kHighestJersey));
     }
     if (!PlayerEdit::kPositionLetters.contains(QLatin1Char(player.position()))) {
-        report.findings.append(QStringLiteral("%1: position %2 is none of G, D, L, C, R")
-                                   .arg(inKey, letterByte(quint8(player.position()))));
+        report.findings.append(QStringLiteral("%1: position %2 is none of %3")
+                                   .arg(inKey, letterByte(quint8(player.position())),
+                                        PlayerEdit::positionLetterList()));
     }
-    if (player.rookieFlag() != 'Y' && player.rookieFlag() != 'N') {
-        report.findings.append(QStringLiteral("%1: rookie flag %2 is neither Y nor N")
-                                   .arg(inKey, letterByte(quint8(player.rookieFlag()))));
+    if (!isRookieFlag(player.rookieFlag())) {
+        report.findings.append(QStringLiteral("%1: rookie flag %2 is neither %3 nor %4")
+                                   .arg(inKey, letterByte(quint8(player.rookieFlag())),
+                                        shownRookieFlag(rookieFlagOf(true)),
+                                        shownRookieFlag(rookieFlagOf(false))));
     }
     if (player.heightInches() < shortest || player.heightInches() > tallest) {
         report.findings.append(QStringLiteral("%1: height %2 (%3 inches) is outside %4 to %5")
@@ -124,18 +126,17 @@ void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecor
 void checkJerseys(CheckReport &report, const Roster &roster, const QString &keyName)
 {
     for (int team = 0; team < roster.teams.size(); ++team) {
-        QMap<int, QStringList> wearers;
-        for (const PlayerEntry &entry : roster.playersOf(team))
-            wearers[entry.record.jerseyNumber()].append(describePlayer(entry.offset, entry.record));
-        for (auto it = wearers.cbegin(); it != wearers.cend(); ++it) {
-            if (it.value().size() < 2)
-                continue;
+        const QMap<int, QList<PlayerEntry>> shared = jerseysWornTwice(roster.playersOf(team));
+        for (auto it = shared.cbegin(); it != shared.cend(); ++it) {
+            QStringList wearers;
+            for (const PlayerEntry &entry : it.value())
+                wearers.append(describePlayer(entry.offset, entry.record));
             report.findings.append(QStringLiteral("%1: team %2 (%3): jersey %4 is worn by %5")
                                        .arg(keyName)
                                        .arg(team)
                                        .arg(roster.teams[team].abbrev())
                                        .arg(it.key())
-                                       .arg(it.value().join(QStringLiteral(" and "))));
+                                       .arg(wearers.join(QStringLiteral(" and "))));
         }
     }
 }
@@ -182,7 +183,7 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
         checkKeyRecord(report, inKey, player);
 
         const qint64 attribOffset = player.attribOffset();
-        const int attribSize = goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+        const int attribSize = PlayerEdit::attribRecordSize(goalie);
         if (attribOffset < 0 || attribOffset > attSize - attribSize) {
             report.findings.append(QStringLiteral("%1: his attribute record at %2 (%3 bytes) lies "
                                                   "outside %4, which ends at byte %5")
@@ -193,19 +194,11 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
                                        .arg(attSize));
             continue;
         }
-        if (goalie) {
-            const Result<GoalieAttribRecord> attribs =
-                GameFiles::readGoalieAttribs(files.attFile, attribOffset);
-            if (!attribs)
-                return attribs.error();
-            checkRatings(report, inAtt, *attribs, kGoalieRatingFields);
-        } else {
-            const Result<SkaterAttribRecord> attribs =
-                GameFiles::readSkaterAttribs(files.attFile, attribOffset);
-            if (!attribs)
-                return attribs.error();
-            checkRatings(report, inAtt, *attribs, kSkaterRatingFields);
-        }
+        const Result<PlayerEdit::AttribRecords> records =
+            PlayerEdit::readAttribs(files.attFile, player);
+        if (!records)
+            return records.error();
+        checkRatings(report, inAtt, *records);
     }
 
     checkJerseys(report, roster, keyName);

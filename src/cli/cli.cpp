@@ -176,18 +176,13 @@ QList<Row> exportedRows(const Roster &roster, const QList<int> &teams, QTextStre
         const int team = player.record.teamNumber();
         if (!teams.isEmpty() && !teams.contains(team))
             continue;
-        const QString city = roster.teams[team].city();
-        const bool goalie = player.record.isGoalie();
-        const Result<PlayerFields> fields = readFields(roster.files, player.record);
-        if (fields) {
-            rows.append(shownRow(team, city, player.offset, goalie, *fields));
-            continue;
+        const ReadRow read = readRow(roster.files.attFile, player, roster.teams[team].city());
+        rows.append(read.row);
+        if (read.ratingsError) {
+            ++incomplete;
+            err << "warning: " << describePlayer(player.offset, player.record)
+                << ": hand and ratings left empty: " << read.ratingsError->message() << "\n";
         }
-        ++incomplete;
-        err << "warning: " << describePlayer(player.offset, player.record)
-            << ": hand and ratings left empty: " << fields.error().message() << "\n";
-        rows.append(shownRow(team, city, player.offset, goalie,
-                             fieldsOf(player.record, SkaterAttribRecord()), false));
     }
     return rows;
 }

@@ -5,6 +5,7 @@
 
 #include "files/fileset.h"
 #include "history/writejournal.h"
+#include "player/playeredit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,19 +39,10 @@ QString changesOf(const JournalEntry &entry)
     const auto shown = [&entry](const QByteArray &key, const QByteArray &att) {
         PlayerRecord record;
         record.assign(key);
-        PlayerFields fields;
-        if (entry.goalie) {
-            GoalieAttribRecord attribs;
-            attribs.assign(att);
-            fields = fieldsOf(record, attribs);
-        } else {
-            SkaterAttribRecord attribs;
-            attribs.assign(att);
-            fields = fieldsOf(record, attribs);
-        }
-        return std::pair{
-            shownRow(record.teamNumber(), QString(), entry.offset, entry.goalie, fields),
-            record.pictureCodeA() + record.pictureCodeB()};
+        const PlayerFields fields = PlayerEdit::attribsOf(record, entry.goalie, att).fields;
+        return std::pair{shownRow({record.teamNumber(), QString(), entry.offset}, entry.goalie,
+                                  fields),
+                         record.pictureCodeA() + record.pictureCodeB()};
     };
     const auto [before, beforePicture] = shown(entry.keyBefore, entry.attBefore);
     const auto [after, afterPicture] = shown(entry.keyAfter, entry.attAfter);

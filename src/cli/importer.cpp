@@ -1,11 +1,9 @@
 #include "importer.h"
 
-#include "player/valuerules.h"
 #include "history/backuphistory.h"
-#include "files/codepage.h"
-#include "player/playeredit.h"
-#include "player/scales.h"
 #include "history/writejournal.h"
+#include "player/playeredit.h"
+#include "player/valuerules.h"
 
 #include <QHash>
 
@@ -28,7 +26,7 @@ struct Player
     int team() const { return disk.record.teamNumber(); }
     Row shown(const PlayerFields &f) const
     {
-        return shownRow(team(), city, disk.offset, goalie, f, !ratingsError);
+        return shownRow({team(), city, disk.offset}, goalie, f, !ratingsError);
     }
 };
 
@@ -171,13 +169,10 @@ private:
         loaded.disk = *known;
         loaded.goalie = known->record.isGoalie();
         loaded.city = m_roster.teams.at(known->record.teamNumber()).city();
-        Result<PlayerFields> fields = readFields(m_roster.files, known->record);
-        if (fields) {
-            loaded.diskFields = *fields;
-        } else {
-            loaded.ratingsError = fields.error();
-            loaded.diskFields = fieldsOf(known->record, SkaterAttribRecord());
-        }
+        const PlayerEdit::ShownFields read =
+            PlayerEdit::readForShowing(m_roster.files.attFile, known->record);
+        loaded.diskFields = read.fields;
+        loaded.ratingsError = read.ratingsError;
         loaded.fields = loaded.diskFields;
         loaded.record = known->record;
         player = &*m_players.insert(offset, loaded);
@@ -287,9 +282,11 @@ private:
         }
         if (view.numberDiffers(JerseyColumn)) {
             const double number = readNumber(*view.given(JerseyColumn));
-            if (!isWhole(number) || number < 0 || number > 99) {
-                return QStringLiteral("jersey %1 is not a whole number from 0 to 99")
-                    .arg(view.given(JerseyColumn)->trimmed());
+            if (!isJerseyNumber(number)) {
+                return QStringLiteral("jersey %1 is not a whole number from %2 to %3")
+                    .arg(view.given(JerseyColumn)->trimmed())
+                    .arg(kLowestJersey)
+                    .arg(kHighestJersey);
             }
             if (const PlayerEntry *mate = PlayerEdit::jerseyWearer(
                     m_teams[player.team()], player.disk.offset, int(number))) {
@@ -359,24 +356,24 @@ private:
             return QStringLiteral("his ratings cannot be read: %1")
                 .arg(player.ratingsError->reason);
         if (view.differs(HandColumn)) {
-            const QString hand = view.given(HandColumn)->trimmed().toUpper();
-            if (hand != QLatin1String("L") && hand != QLatin1String("R")) {
-                return QStringLiteral("hand \"%1\" is neither L nor R")
-                    .arg(*view.given(HandColumn));
+            const std::optional<Hand> hand = handOfLetter(*view.given(HandColumn));
+            if (!hand) {
+                return QStringLiteral("hand \"%1\" is neither %2 nor %3")
+                    .arg(*view.given(HandColumn), handLetter(Hand::Left), handLetter(Hand::Right));
             }
-            next.hand = hand == QLatin1String("L") ? Hand::Left : Hand::Right;
+            next.hand = *hand;
         }
         for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
-            const Column &column = columns()[c];
             if (!view.given(c))
                 continue;
-            if (column.applies == Applies::Skaters && player.goalie)
-                return QStringLiteral("%1 is a skater's rating; he is a goalie").arg(column.name);
-            if (column.applies == Applies::Goalies && !player.goalie)
-                return QStringLiteral("%1 is a goalie's rating; he is a skater").arg(column.name);
+            const PlayerField &field = *columns()[c].field;
+            if (!field.of(player.goalie).applies()) {
+                return QLatin1String(player.goalie ? "%1 is a skater's rating; he is a goalie"
+                                                   : "%1 is a goalie's rating; he is a skater")
+                    .arg(field.column);
+            }
             if (!view.numberDiffers(c))
                 continue;
-            const PlayerField &field = *ratingField(column.group, column.box);
             const int value = adjust(view, c, *field.of(player.goalie).rule, warnings);
             if (value != readNumber(view.shown[c]))
                 PlayerEdit::storeRating(next, field, player.goalie, value);
@@ -386,20 +383,8 @@ private:
 
     QStringList changesOf(const Player &player) const
     {
-        const Row before = player.shown(player.diskFields);
-        const Row after = player.shown(player.fields);
-        QStringList changes;
-        for (int c = 0; c < kColumnCount; ++c) {
-            if (before[c] == after[c])
-                continue;
-            const Column &column = columns()[c];
-            if (column.kind == CellKind::Text) {
-                changes.append(
-                    QStringLiteral("%1 \"%2\" -> \"%3\"").arg(column.name, before[c], after[c]));
-            } else {
-                changes.append(QStringLiteral("%1 %2 -> %3").arg(column.name, before[c], after[c]));
-            }
-        }
+        QStringList changes =
+            cellChanges(player.shown(player.diskFields), player.shown(player.fields));
         if (!changes.isEmpty() && player.fields.unlinkPicture)
             changes.append(QStringLiteral("picture unlinked"));
         return changes;

@@ -1,25 +1,10 @@
 #include "playertable.h"
 
-#include "files/codepage.h"
-#include "player/playeredit.h"
-#include "player/scales.h"
-#include "roster.h"
-
 #include <QHash>
 
 namespace Puckdex::Cli {
 
 namespace {
-
-Column identity(const char *name, CellKind kind, const char *caption = "")
-{
-    return {QLatin1String(name), kind, Applies::Everyone, RatingGroup::AllPlayers, -1, caption};
-}
-
-Column identity(FieldId id)
-{
-    return {playerField(id).column, CellKind::Number, Applies::Everyone};
-}
 
 // A column's name or label as compared: lower case, without the marks
 // people put between words or after a label.
@@ -40,20 +25,10 @@ QList<QString> namesOf(const Column &column)
 {
     QList<QString> names{folded(QString(column.name)),
                          folded(QString::fromLatin1(column.caption))};
-    for (const PlayerField &field : kPlayerFields) {
-        if (field.column == column.name)
-            names.append(folded(QString::fromLatin1(field.caption)));
-    }
+    if (column.field)
+        names.append(folded(QString::fromLatin1(column.field->caption)));
     names.removeAll(QString());
     return names;
-}
-
-Column rating(const PlayerField &field)
-{
-    const Applies applies = !field.goalie.rule ? Applies::Skaters
-                            : !field.skater.rule ? Applies::Goalies
-                                                 : Applies::Everyone;
-    return {field.column, CellKind::Number, applies, field.group, field.box};
 }
 
 QByteArray csvCell(const QString &text, QChar separator)
@@ -100,35 +75,6 @@ QByteArray jsonString(const QString &text)
 
 } // namespace
 
-const std::array<Column, kColumnCount> &columns()
-{
-    static const std::array<Column, kColumnCount> all = [] {
-        std::array<Column, kColumnCount> table = {
-            identity("team", CellKind::Number),
-            identity("city", CellKind::Text, "City:"),
-            identity("offset", CellKind::Number),
-            identity("first_name", CellKind::Text, "First Name:"),
-            identity("last_name", CellKind::Text, "Last Name:"),
-            identity("jersey", CellKind::Number, "Jersey Number:"),
-            identity("position", CellKind::Text, "Position:"),
-            identity(FieldId::HeightFeet),
-            identity(FieldId::HeightInches),
-            identity(FieldId::Weight),
-            identity("rookie", CellKind::Text, "Rookie:"),
-            identity("hand", CellKind::Text),
-        };
-        // The ratings in the field table's order.
-        int c = FirstRatingColumn;
-        for (const PlayerField &field : kPlayerFields) {
-            if (field.isRating())
-                table.at(c++) = rating(field);
-        }
-        Q_ASSERT(c == kColumnCount);
-        return table;
-    }();
-    return all;
-}
-
 int columnNamed(QStringView name)
 {
     static const QHash<QString, int> byName = [] {
@@ -140,36 +86,6 @@ int columnNamed(QStringView name)
         return names;
     }();
     return byName.value(folded(name), -1);
-}
-
-Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
-             const PlayerFields &fields, bool withRatings)
-{
-    Row row;
-    row[TeamColumn] = QString::number(teamNumber);
-    row[CityColumn] = city;
-    row[OffsetColumn] = QString::number(offset);
-    row[FirstNameColumn] = fields.firstName;
-    row[LastNameColumn] = fields.lastName;
-    if (fields.jerseyNumber)
-        row[JerseyColumn] = QString::number(*fields.jerseyNumber);
-    if (fields.position)
-        row[PositionColumn] = CodePage::decode(QByteArray(1, *fields.position));
-    row[HeightFeetColumn] = QString::number(heightFeet(fields.heightInches));
-    row[HeightInchesColumn] = QString::number(heightRestInches(fields.heightInches));
-    row[WeightColumn] = QString::number(fields.weightPounds);
-    row[RookieColumn] = shownRookieFlag(fields.rookieFlag);
-    if (!withRatings)
-        return row;
-    row[HandColumn] = fields.hand == Hand::Left ? QStringLiteral("L") : QStringLiteral("R");
-    for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
-        const Column &column = columns()[c];
-        if (column.applies == (goalie ? Applies::Skaters : Applies::Goalies))
-            continue;
-        const PlayerField &field = *ratingField(column.group, column.box);
-        row[c] = QString::number(PlayerEdit::shownRating(fields, field, goalie));
-    }
-    return row;
 }
 
 QByteArray toCsv(const QList<Row> &rows, QChar separator)

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "files/fileerror.h"
-#include "player/playerfields.h"
-#include "player/ratings.h"
+#include "player/playerrow.h"
 
 #include <QByteArray>
 #include <QLatin1String>
@@ -12,63 +11,18 @@
 #include <array>
 #include <optional>
 
-// The roster as a table of players, one row each with every value as the
-// editor shows it, and that table as CSV (RFC 4180) or JSON.
+// The roster as a table of players, one row each as the core projects him
+// (player/playerrow.h), and that table as CSV (RFC 4180) or JSON.
 namespace Puckdex::Cli {
 
-enum class CellKind { Text, Number };
+// The row's columns and cells, as the commands name them.
+using namespace PlayerRow;
 
-// Which players a column has a value for.
-enum class Applies { Everyone, Skaters, Goalies };
-
-struct Column
-{
-    QLatin1String name;
-    CellKind kind;
-    Applies applies;
-    // Rating columns: the editor's box; box -1 for the identity columns.
-    RatingGroup group = RatingGroup::AllPlayers;
-    int box = -1;
-    // The main window's label of the value ("" for none), which a header
-    // may use instead of the name; the numbers' labels are the field table's.
-    const char *caption = "";
-
-    bool isRating() const { return box >= 0; }
-};
-
-// The identity columns by position; the ratings follow from FirstRating on.
-enum ColumnId {
-    TeamColumn,
-    CityColumn,
-    OffsetColumn,
-    FirstNameColumn,
-    LastNameColumn,
-    JerseyColumn,
-    PositionColumn,
-    HeightFeetColumn,
-    HeightInchesColumn,
-    WeightColumn,
-    RookieColumn,
-    HandColumn,
-    FirstRatingColumn,
-};
-inline constexpr int kColumnCount = 31;
-
-const std::array<Column, kColumnCount> &columns();
 // The column of that name, or -1. Names are compared as a person may type
 // them: case, blanks, hyphens, slashes, underscores, points and colons do
 // not count, and the main window's labels ("Shoot / Pass Bias:", "First
 // Name:") name their columns too.
 int columnNamed(QStringView name);
-
-// One player as the editor shows him; an empty text is an empty cell.
-using Row = std::array<QString, kColumnCount>;
-
-// The row of a player of team teamNumber whose key record lies at offset.
-// Without ratings (his attribute record could not be read) the hand and
-// rating cells stay empty.
-Row shownRow(int teamNumber, const QString &city, qint64 offset, bool goalie,
-             const PlayerFields &fields, bool withRatings = true);
 
 // A header line and one line per row, CRLF line ends, UTF-8 without a BOM,
 // cells between separators (a comma, semicolon or tab).

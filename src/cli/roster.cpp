@@ -1,7 +1,5 @@
 #include "roster.h"
 
-#include "player/playeredit.h"
-
 #include <QFileInfo>
 
 namespace Puckdex::Cli {
@@ -39,11 +37,6 @@ Result<Roster> loadRoster(const FileSet &files)
         return players.error();
     roster.players = std::move(players).value();
     return roster;
-}
-
-Result<PlayerFields> readFields(const FileSet &files, const PlayerRecord &player)
-{
-    return PlayerEdit::read(files.attFile, player);
 }
 
 QString describePlayer(qint64 offset, const PlayerRecord &player)

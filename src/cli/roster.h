@@ -3,7 +3,6 @@
 #include "files/fileerror.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
-#include "player/playerfields.h"
 #include "files/records.h"
 
 #include <QList>
@@ -25,10 +24,6 @@ struct Roster
 };
 
 Result<Roster> loadRoster(const FileSet &files);
-
-// What the editor shows of a player, his attribute record read from the
-// attribute file by the kind his position letter says.
-Result<PlayerFields> readFields(const FileSet &files, const PlayerRecord &player);
 
 // "offset 1200 (Jan Ashberg)", how messages name a player.
 QString describePlayer(qint64 offset, const PlayerRecord &player);

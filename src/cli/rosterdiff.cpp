@@ -22,39 +22,13 @@ std::optional<Shown> shownPlayer(const Roster &roster, const PlayerEntry &player
         return std::nullopt;
     Shown shown;
     const QString city = roster.teams[team].city();
-    const bool goalie = player.record.isGoalie();
-    const Result<PlayerFields> fields = readFields(roster.files, player.record);
-    if (fields) {
-        shown.row = shownRow(team, city, player.offset, goalie, *fields);
-    } else {
-        shown.ratingsError = fields.error();
-        shown.row = shownRow(team, city, player.offset, goalie,
-                             fieldsOf(player.record, SkaterAttribRecord()), false);
-    }
+    const ReadRow read = readRow(roster.files.attFile, player, city);
+    shown.row = read.row;
+    shown.ratingsError = read.ratingsError;
     shown.label = QStringLiteral("%1 / %2 %3")
                       .arg(city.trimmed(), player.record.firstName(), player.record.lastName());
     return shown;
 }
-
-} // namespace
-
-QStringList cellChanges(const Row &before, const Row &after)
-{
-    QStringList changes;
-    for (int c = 0; c < kColumnCount; ++c) {
-        if (before[c] == after[c])
-            continue;
-        const Column &column = columns()[c];
-        if (column.kind == CellKind::Text)
-            changes.append(
-                QStringLiteral("%1 \"%2\" -> \"%3\"").arg(column.name, before[c], after[c]));
-        else
-            changes.append(QStringLiteral("%1 %2 -> %3").arg(column.name, before[c], after[c]));
-    }
-    return changes;
-}
-
-namespace {
 
 // The import row that makes before into after: the offset and the changed
 // cells.
@@ -108,14 +82,12 @@ Result<RosterDiff> diffRosters(const Roster &from, const Roster &to)
         // A player of a team in one roster only still has his record in both;
         // his team cell says where he went.
         if (!before)
-            before = Shown{shownRow(old.record.teamNumber(), QString(), old.offset,
-                                    old.record.isGoalie(),
-                                    fieldsOf(old.record, SkaterAttribRecord()), false),
+            before = Shown{unreadableRow({old.record.teamNumber(), QString(), old.offset},
+                                         old.record),
                            after->label, std::nullopt};
         if (!after)
-            after = Shown{shownRow((*other)->record.teamNumber(), QString(), old.offset,
-                                   (*other)->record.isGoalie(),
-                                   fieldsOf((*other)->record, SkaterAttribRecord()), false),
+            after = Shown{unreadableRow({(*other)->record.teamNumber(), QString(), old.offset},
+                                        (*other)->record),
                           before->label, std::nullopt};
         if (before->ratingsError || after->ratingsError) {
             const FileError &error =
@@ -123,8 +95,8 @@ Result<RosterDiff> diffRosters(const Roster &from, const Roster &to)
             diff.warnings.append(
                 QStringLiteral("%1: hand and ratings not compared: %2")
                     .arg(describePlayer(old.offset, old.record), error.fullMessage()));
-            for (int c = HandColumn; c < kColumnCount; ++c)
-                before->row[c] = after->row[c] = QString();
+            clearRatings(before->row);
+            clearRatings(after->row);
         }
         QStringList changes = cellChanges(before->row, after->row);
         const PlayerRecord &was = old.record;

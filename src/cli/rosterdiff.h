@@ -29,10 +29,6 @@ struct RosterDiff
     bool isEmpty() const { return lines.isEmpty() && added.isEmpty() && missing.isEmpty(); }
 };
 
-// The changed cells of a player's row, in column order: "speed 44 -> 64",
-// a text in quotes ("last_name \"Osanick\" -> \"Osanik\"").
-QStringList cellChanges(const Row &before, const Row &after);
-
 // Compares the players of two rosters. Rosters with different numbers of
 // teams are of different layouts and are not compared.
 Result<RosterDiff> diffRosters(const Roster &from, const Roster &to);

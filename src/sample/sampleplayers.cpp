@@ -1,6 +1,8 @@
 #include "sampleplayers.h"
 
+#include "player/playeredit.h"
 #include "player/ratings.h"
+#include "player/valuerules.h"
 #include "sampleroster.h"
 
 #include <QStringView>
@@ -167,15 +169,17 @@ template <typename MakePart> QString nameOfLength(Rng &rng, int length, MakePart
     return name;
 }
 
-quint8 weightClassOf(int pounds)
+// The highest byte the rating's rule lets be stored (15; 6 for fighting,
+// whose 7 and above read back otherwise).
+int highest(const RatingField &field, bool goalie)
 {
-    return static_cast<quint8>(pounds < 165 ? 0 : (pounds - 160) / 5);
+    return PlayerEdit::highestStoredRating(*ratingField(field.group, field.box), goalie);
 }
 
-// Around the player's overall quality, on the 0 to 15 grid of the ratings.
-quint8 rating(Rng &rng, int quality)
+// Around the player's overall quality, on the grid of the rating's bytes.
+quint8 rating(Rng &rng, int quality, int highestByte)
 {
-    return static_cast<quint8>(std::clamp(quality + rng.between(-4, 4), 0, 15));
+    return static_cast<quint8>(std::clamp(quality + rng.between(-4, 4), 0, highestByte));
 }
 
 QByteArray makeAttribs(Rng &rng, bool goalie, int weight)
@@ -187,8 +191,8 @@ QByteArray makeAttribs(Rng &rng, bool goalie, int weight)
             attribs.setByte(i, rng.nonZeroByte());
         attribs.setHand(rng.chance(80) ? Hand::Left : Hand::Right);
         for (const RatingField &field : kGoalieRatingFields)
-            attribs.setByte(field.byte, rating(rng, quality));
-        attribs.setWeightClass(weightClassOf(weight));
+            attribs.setByte(field.byte, rating(rng, quality, highest(field, true)));
+        attribs.setWeightClass(weightClass(weight));
         return attribs.toByteArray();
     }
     SkaterAttribRecord attribs;
@@ -196,20 +200,13 @@ QByteArray makeAttribs(Rng &rng, bool goalie, int weight)
         attribs.setByte(i, rng.nonZeroByte());
     attribs.setHand(rng.chance(60) ? Hand::Left : Hand::Right);
     for (const RatingField &field : kSkaterRatingFields) {
-        switch (field.scale) {
-        case Scale::Bias:
-            attribs.setByte(field.byte, static_cast<quint8>(rng.between(0, 15)));
-            break;
-        case Scale::Fighting:
-            // Stored 7 and above read back differently; the game writes 0 to 6.
-            attribs.setByte(field.byte, static_cast<quint8>(rng.between(0, 6)));
-            break;
-        default:
-            attribs.setByte(field.byte, rating(rng, quality));
-            break;
-        }
+        // The bias and fighting ratings are anything their grids hold.
+        const bool anyByte = field.scale == Scale::Bias || field.scale == Scale::Fighting;
+        attribs.setByte(field.byte,
+                        anyByte ? static_cast<quint8>(rng.between(0, highest(field, false)))
+                                : rating(rng, quality, highest(field, false)));
     }
-    attribs.setWeightClass(weightClassOf(weight));
+    attribs.setWeightClass(weightClass(weight));
     return attribs.toByteArray();
 }
 
@@ -254,7 +251,7 @@ Draft makePlayer(Rng &rng, int team, char position, quint8 jersey, const NameWis
                            : std::clamp(168 + (height - 66) * 3 + rng.between(-10, 28), 160, 254);
     record.setHeightInches(static_cast<quint8>(height));
     record.setWeightPounds(static_cast<quint8>(weight));
-    record.setRookieFlag(rng.chance(15) ? 'Y' : 'N');
+    record.setRookieFlag(rookieFlagOf(rng.chance(15)));
 
     draft.attribs = makeAttribs(rng, goalie, weight);
     return draft;

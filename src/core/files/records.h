@@ -146,6 +146,10 @@ public:
 // Byte 0 of both attribute records is the hand: 0 left, anything else right.
 enum class Hand { Left, Right };
 
+// The hand byte the game writes for a hand, and the hand a stored byte reads as.
+constexpr quint8 handByte(Hand hand) { return hand == Hand::Left ? 0 : 1; }
+constexpr Hand handOf(quint8 stored) { return stored == 0 ? Hand::Left : Hand::Right; }
+
 // The ratings of a goalie in the attribute file ("att.db").
 class GoalieAttribRecord : public FixedRecord<17>
 {
@@ -153,8 +157,8 @@ public:
     static constexpr int HandByte = 0;
     static constexpr int WeightClassByte = 8;
 
-    Hand hand() const { return byte(HandByte) == 0 ? Hand::Left : Hand::Right; }
-    void setHand(Hand hand) { setByte(HandByte, hand == Hand::Left ? 0 : 1); }
+    Hand hand() const { return handOf(byte(HandByte)); }
+    void setHand(Hand hand) { setByte(HandByte, handByte(hand)); }
     quint8 weightClass() const { return byte(WeightClassByte); }
     void setWeightClass(quint8 weightClass) { setByte(WeightClassByte, weightClass); }
 };
@@ -166,8 +170,8 @@ public:
     static constexpr int HandByte = 0;
     static constexpr int WeightClassByte = 3;
 
-    Hand hand() const { return byte(HandByte) == 0 ? Hand::Left : Hand::Right; }
-    void setHand(Hand hand) { setByte(HandByte, hand == Hand::Left ? 0 : 1); }
+    Hand hand() const { return handOf(byte(HandByte)); }
+    void setHand(Hand hand) { setByte(HandByte, handByte(hand)); }
     quint8 weightClass() const { return byte(WeightClassByte); }
     void setWeightClass(quint8 weightClass) { setByte(WeightClassByte, weightClass); }
 };

@@ -3,6 +3,8 @@
 #include "player/valuerules.h"
 #include "files/codepage.h"
 
+#include <QStringList>
+
 namespace Puckdex::PlayerEdit {
 
 namespace {
@@ -28,28 +30,42 @@ StoredName stored(const char *what, const QString &name,
     return {name, fit == TextFit::Ok ? QString() : fitProblem(what, name, fit, width)};
 }
 
+template <typename Attribs> Result<QByteArray> recordBytes(const Result<Attribs> &attribs)
+{
+    if (!attribs)
+        return attribs.error();
+    return attribs->toByteArray();
+}
+
 } // namespace
+
+quint8 AttribRecords::byte(int index) const
+{
+    return goalie ? goalieAttribs.byte(index) : skaterAttribs.byte(index);
+}
+
+AttribRecords attribsOf(const PlayerRecord &player, bool goalie, QByteArrayView bytes)
+{
+    AttribRecords records;
+    records.goalie = goalie;
+    if (goalie) {
+        records.goalieAttribs.assign(bytes);
+        records.fields = fieldsOf(player, records.goalieAttribs);
+    } else {
+        records.skaterAttribs.assign(bytes);
+        records.fields = fieldsOf(player, records.skaterAttribs);
+    }
+    return records;
+}
 
 Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player)
 {
-    AttribRecords records;
-    records.goalie = player.isGoalie();
-    if (records.goalie) {
-        const Result<GoalieAttribRecord> attribs =
-            GameFiles::readGoalieAttribs(attFile, player.attribOffset());
-        if (!attribs)
-            return attribs.error();
-        records.goalieAttribs = *attribs;
-        records.fields = fieldsOf(player, *attribs);
-    } else {
-        const Result<SkaterAttribRecord> attribs =
-            GameFiles::readSkaterAttribs(attFile, player.attribOffset());
-        if (!attribs)
-            return attribs.error();
-        records.skaterAttribs = *attribs;
-        records.fields = fieldsOf(player, *attribs);
-    }
-    return records;
+    const Result<QByteArray> bytes =
+        player.isGoalie() ? recordBytes(GameFiles::readGoalieAttribs(attFile, player.attribOffset()))
+                          : recordBytes(GameFiles::readSkaterAttribs(attFile, player.attribOffset()));
+    if (!bytes)
+        return bytes.error();
+    return attribsOf(player, player.isGoalie(), *bytes);
 }
 
 Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
@@ -58,6 +74,19 @@ Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
     if (!records)
         return records.error();
     return records->fields;
+}
+
+PlayerFields keyRecordFields(const PlayerRecord &player)
+{
+    return fieldsOf(player, SkaterAttribRecord());
+}
+
+ShownFields readForShowing(const QString &attFile, const PlayerRecord &player)
+{
+    const Result<PlayerFields> fields = read(attFile, player);
+    if (!fields)
+        return {keyRecordFields(player), fields.error()};
+    return {*fields, std::nullopt};
 }
 
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
@@ -73,11 +102,19 @@ CheckedNumber checkValue(double value, const FieldRule &rule, int mode)
                          : QString()};
 }
 
+QString positionLetterList()
+{
+    QStringList letters;
+    for (const QChar letter : kPositionLetters)
+        letters.append(letter);
+    return letters.join(QStringLiteral(", "));
+}
+
 QString positionRefusal(QStringView typed, bool goalie)
 {
     const QString letter = typed.trimmed().toString().toUpper();
     if (letter.size() != 1 || !kPositionLetters.contains(letter))
-        return QStringLiteral("position \"%1\" is none of G, D, L, C, R").arg(typed);
+        return QStringLiteral("position \"%1\" is none of %2").arg(typed, positionLetterList());
     const bool toGoal = letter == u"G";
     if (goalie && !toGoal)
         return QStringLiteral("position %1: a goalie cannot play forward or defense").arg(letter);
@@ -94,8 +131,6 @@ QString positionRefusalMessage(bool goalie)
 
 const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number)
 {
-    if (!takenJerseys(team, shownOffset).contains(number))
-        return nullptr;
     for (const PlayerEntry &mate : team) {
         if (mate.offset != shownOffset && mate.record.jerseyNumber() == number)
             return &mate;
@@ -118,7 +153,8 @@ StoredName lastName(QStringView typed)
 char rookieFlag(QStringView typed)
 {
     const QString flag = rookieText(typed);
-    return flag == u"Y" || flag == u"N" ? flag.at(0).toLatin1() : 0;
+    const char letter = flag.size() == 1 ? flag.at(0).toLatin1() : 0;
+    return isRookieFlag(letter) ? letter : 0;
 }
 
 int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie)
@@ -129,6 +165,19 @@ int shownRating(const PlayerFields &fields, const PlayerField &field, bool goali
 void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown)
 {
     fields.rating(field.group, field.box) = storedFromShown(field.scale(goalie), shown);
+}
+
+quint8 highestStoredRating(const PlayerField &field, bool goalie)
+{
+    return storedFromShown(field.scale(goalie), ruleFor(field, goalie).upper);
+}
+
+std::optional<StrayRating> strayRating(const PlayerField &field, bool goalie, quint8 stored)
+{
+    if (stored <= highestStoredRating(field, goalie))
+        return std::nullopt;
+    const int shown = shownFromStored(field.scale(goalie), stored);
+    return StrayRating{shown, storedFromShown(field.scale(goalie), shown) == stored};
 }
 
 ShownNumbers shownNumbers(const PlayerFields &fields, bool goalie)

@@ -5,6 +5,7 @@
 #include "files/gamefiles.h"
 #include "player/playerfields.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -18,20 +19,51 @@
 // write goes through writePlayerFields().
 namespace Puckdex::PlayerEdit {
 
-// His attribute record, read by the kind his position letter says (the other
-// kind's stays empty), and the fields his two records hold.
+// His attribute record of his kind (the other kind's stays empty), and the
+// fields his two records hold.
 struct AttribRecords
 {
     bool goalie = false;
     GoalieAttribRecord goalieAttribs;
     SkaterAttribRecord skaterAttribs;
     PlayerFields fields;
+
+    // A byte of the record of his kind, by its place in that record.
+    quint8 byte(int index) const;
+    quint8 handByte() const { return byte(SkaterAttribRecord::HandByte); }
 };
+static_assert(GoalieAttribRecord::HandByte == SkaterAttribRecord::HandByte);
+
+// The size of a goalie's or a skater's attribute record.
+constexpr int attribRecordSize(bool goalie)
+{
+    return goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+}
+
+// His records from the bytes of an attribute record of the kind given (a
+// goalie's or a skater's, as a journal keeps them).
+AttribRecords attribsOf(const PlayerRecord &player, bool goalie, QByteArrayView bytes);
+
+// His attribute record, read by the kind his position letter says.
 Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player);
 
 // His fields, read with the attribute record of his kind (goalie or skater)
 // from the attribute file.
 Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player);
+
+// What his key record alone holds, as his fields: hand and ratings at their
+// defaults. What is shown of a player whose attribute record cannot be read.
+PlayerFields keyRecordFields(const PlayerRecord &player);
+
+// His fields for showing, as far as they can be read: with the attribute
+// record of his kind, or, when it cannot be read, his key record's alone,
+// with why.
+struct ShownFields
+{
+    PlayerFields fields;
+    std::optional<FileError> ratingsError;
+};
+ShownFields readForShowing(const QString &attFile, const PlayerRecord &player);
 
 // A number left in a field: what the field's rule lets stand, and the
 // message the rule's mode owes the user (empty when none).
@@ -47,6 +79,9 @@ CheckedNumber checkValue(double value, const FieldRule &rule, int mode);
 
 // The position letters the editor offers, goalie first.
 inline constexpr QStringView kPositionLetters = u"GDLCR";
+
+// The position letters as a message lists them: "G, D, L, C, R".
+QString positionLetterList();
 
 // Why a typed position (one letter, either case, blanks around it) cannot be
 // his; empty when it can.
@@ -74,6 +109,20 @@ char rookieFlag(QStringView typed);
 // A rating as shown for a player of that kind, and a shown value stored.
 int shownRating(const PlayerFields &fields, const PlayerField &field, bool goalie);
 void storeRating(PlayerFields &fields, const PlayerField &field, bool goalie, double shown);
+
+// The highest byte a rating field's rule lets be stored for a player of that
+// kind: the byte of its upper limit (15; 6 for fighting).
+quint8 highestStoredRating(const PlayerField &field, bool goalie);
+
+// A stored rating byte above that highest one: what it shows, and whether
+// it reads back as itself (it then shows above the rule's upper limit) or as
+// another byte (fighting's 7 and above, which show as lower values).
+struct StrayRating
+{
+    int shown;
+    bool readsBack;
+};
+std::optional<StrayRating> strayRating(const PlayerField &field, bool goalie, quint8 stored);
 
 // The numeric fields as the editor shows them, one per row of the field
 // table and in its order: height in feet and inches, weight, and each rating

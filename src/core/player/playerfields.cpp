@@ -1,6 +1,7 @@
 #include "player/playerfields.h"
 
 #include "files/gamefiles.h"
+#include "player/valuerules.h"
 
 #include <QFileInfo>
 
@@ -36,7 +37,7 @@ PlayerFields fieldsFrom(const PlayerRecord &player, const Attribs &attribs,
     fields.position = player.position();
     fields.heightInches = player.heightInches();
     fields.weightPounds = player.weightPounds();
-    fields.rookieFlag = player.rookieFlag() == 'Y' ? 'Y' : 'N';
+    fields.rookieFlag = shownRookie(player.rookieFlag());
     fields.jerseyNumber = player.jerseyNumber();
     fields.hand = attribs.hand();
     for (const RatingField &f : table)

@@ -2,6 +2,7 @@
 
 #include "files/fileerror.h"
 #include "player/ratings.h"
+#include "player/valuerules.h"
 #include "files/records.h"
 
 #include <QString>
@@ -21,7 +22,7 @@ struct PlayerFields
     std::optional<char> position;       // none: the stored letter stays
     quint8 heightInches = 0;
     quint8 weightPounds = 0;
-    char rookieFlag = 'N';
+    char rookieFlag = rookieFlagOf(false);
     std::optional<quint8> jerseyNumber; // none: the stored number stays
     Hand hand = Hand::Left;
     // The stored bytes of the rating boxes of each group, by box.

@@ -3,6 +3,7 @@
 #include "player/fieldtable.h"
 
 #include <array>
+#include <span>
 
 // The rating fields of the field table in the shapes the records and the
 // editor's box groups use.
@@ -67,6 +68,13 @@ template <RatingGroup Group> constexpr std::array<const char *, boxCount(Group)>
 
 inline constexpr auto kGoalieRatingFields = RatingTables::ratingFields<true>();
 inline constexpr auto kSkaterRatingFields = RatingTables::ratingFields<false>();
+
+// The rating fields of a goalie's or a skater's attribute record.
+constexpr std::span<const RatingField> ratingFieldsOf(bool goalie)
+{
+    return goalie ? std::span<const RatingField>(kGoalieRatingFields)
+                  : std::span<const RatingField>(kSkaterRatingFields);
+}
 
 // The captions of the boxes of each group, in box order.
 inline constexpr auto kAllPlayersCaptions = RatingTables::captions<RatingGroup::AllPlayers>();

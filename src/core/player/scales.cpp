@@ -14,9 +14,11 @@ namespace {
 using Rules::kBiasStep;
 using Rules::kFightingStep;
 
-// Stored 7 on the fighting scale reads as 0; only 0 to 6 are ever written.
+// Stored 7 on the fighting scale reads as 0; only 0 up to the byte of the
+// fighting rule's upper limit (6) are ever written.
 constexpr quint8 kFightingZeroCode = 7;
-constexpr quint8 kFightingMaxWritten = 6;
+constexpr quint8 kFightingMaxWritten = quint8(Rules::kFighting.upper / kFightingStep + 0.5);
+static_assert(kFightingMaxWritten < kFightingZeroCode);
 
 } // namespace
 
@@ -77,11 +79,6 @@ quint8 storedFromShown(Scale scale, double v)
 quint8 heightFromFeetAndInches(double feet, double inches)
 {
     return byteFromNumber(feet * 12 + inches);
-}
-
-QString shownRookieFlag(char stored)
-{
-    return stored == 'Y' ? QStringLiteral("Y") : QStringLiteral("N");
 }
 
 } // namespace Puckdex

@@ -2,7 +2,6 @@
 
 #include "files/records.h"
 
-#include <QString>
 #include <QtGlobal>
 
 namespace Puckdex {
@@ -35,8 +34,5 @@ quint8 byteFromNumber(double value);
 inline int heightFeet(quint8 inches) { return inches / 12; }
 inline int heightRestInches(quint8 inches) { return inches % 12; }
 quint8 heightFromFeetAndInches(double feet, double inches);
-
-// The rookie flag as shown: "Y" for 'Y', "N" for 'N' and for anything else.
-QString shownRookieFlag(char stored);
 
 } // namespace Puckdex

@@ -328,6 +328,32 @@ QString rookieText(QStringView typed)
     return result;
 }
 
+QString shownRookieFlag(char stored)
+{
+    return QString(QLatin1Char(shownRookie(stored)));
+}
+
+QString handLetter(Hand hand)
+{
+    return hand == Hand::Left ? QStringLiteral("L") : QStringLiteral("R");
+}
+
+std::optional<Hand> handOfLetter(QStringView typed)
+{
+    const QString letter = typed.trimmed().toString().toUpper();
+    for (const Hand hand : {Hand::Left, Hand::Right}) {
+        if (letter == handLetter(hand))
+            return hand;
+    }
+    return std::nullopt;
+}
+
+bool isJerseyNumber(double number)
+{
+    return std::isfinite(number) && std::floor(number) == number && number >= kLowestJersey
+           && number <= kHighestJersey;
+}
+
 QString jerseyEntryText(int number)
 {
     if (number < 0)
@@ -343,6 +369,17 @@ QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset)
             taken.insert(player.record.jerseyNumber());
     }
     return taken;
+}
+
+QMap<int, QList<PlayerEntry>> jerseysWornTwice(const QList<PlayerEntry> &team)
+{
+    QMap<int, QList<PlayerEntry>> wearers;
+    for (const PlayerEntry &player : team)
+        wearers[player.record.jerseyNumber()].append(player);
+    wearers.removeIf([](QMap<int, QList<PlayerEntry>>::iterator number) {
+        return number.value().size() < 2;
+    });
+    return wearers;
 }
 
 QStringList listedNames(const QList<ListedName> &team)

@@ -3,12 +3,14 @@
 #include "files/gamefiles.h"
 #include "player/ratings.h"
 
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
 
+#include <optional>
 #include <span>
 
 namespace Puckdex {
@@ -105,8 +107,45 @@ QString raiseFirstCharacter(QStringView lastName);
 // empty text is never a change.
 bool lastNameChanged(QStringView typed, QStringView storedField);
 
+// ---------------------------------------------------------------------------
+// Rookie flag
+
+// The stored flag: 'Y' for a rookie, 'N' for anyone else. A sound file
+// holds nothing else.
+constexpr char rookieFlagOf(bool rookie) { return rookie ? 'Y' : 'N'; }
+constexpr bool isRookieFlag(char stored)
+{
+    return stored == rookieFlagOf(true) || stored == rookieFlagOf(false);
+}
+
+// A stored flag as the editor shows it and writes it back: 'Y' for 'Y',
+// 'N' for anything else.
+constexpr char shownRookie(char stored) { return rookieFlagOf(stored == rookieFlagOf(true)); }
+QString shownRookieFlag(char stored);
+
 // The rookie text in upper case; the caller asks when it is neither "Y" nor "N".
 QString rookieText(QStringView typed);
+
+// ---------------------------------------------------------------------------
+// Hand
+
+// The hand as a letter: "L" or "R".
+QString handLetter(Hand hand);
+// The hand a typed letter names (L or R, either case, blanks around it);
+// none for any other text.
+std::optional<Hand> handOfLetter(QStringView typed);
+// Whether a stored hand byte is one the game writes (0 left, 1 right);
+// any other reads as right.
+constexpr bool isHandByte(quint8 stored) { return stored == handByte(handOf(stored)); }
+
+// ---------------------------------------------------------------------------
+// Jersey numbers
+
+// The numbers a player may wear, the jersey list's entries.
+inline constexpr int kLowestJersey = 0;
+inline constexpr int kHighestJersey = 99;
+// Whether a number is one of them: whole, from 0 to 99.
+bool isJerseyNumber(double number);
 
 // A jersey-list entry: one blank then the digits (" 7"); a negative number
 // has its minus sign in place of the blank.
@@ -129,5 +168,9 @@ inline const QString TakenJerseyText = QStringLiteral("**");
 // The numbers the jersey list marks taken while the player at shownOffset is
 // shown: those his teammates wear (team holds the whole team, him included).
 QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset);
+
+// The numbers that two or more players of a team wear, each with its
+// wearers in team order.
+QMap<int, QList<PlayerEntry>> jerseysWornTwice(const QList<PlayerEntry> &team);
 
 } // namespace Puckdex
