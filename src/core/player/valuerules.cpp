@@ -16,8 +16,8 @@ namespace {
 // ---------------------------------------------------------------------------
 // Number reading
 
-// Walks a text the way the original's number conversion saw it: blanks, tabs
-// and line feeds do not exist.
+// Walks a text the way the number reading sees it: blanks, tabs and line
+// feeds do not exist.
 class NumberText
 {
 public:
@@ -140,8 +140,8 @@ double readDecimal(NumberText &in)
     return negative ? -value : value;
 }
 
-// "&H" / "&O" numbers: their width decides the sign as in the original, which
-// made a value up to FFFF a 16-bit integer and one up to FFFFFFFF a 32-bit one.
+// "&H" / "&O" numbers: their width decides the sign; a value up to FFFF is a
+// 16-bit integer and one up to FFFFFFFF a 32-bit one.
 double readRadix(NumberText &in, int radix)
 {
     quint64 value = 0;

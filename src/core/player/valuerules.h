@@ -18,18 +18,17 @@ namespace Puckdex {
 // ---------------------------------------------------------------------------
 // Numbers typed into the boxes
 
-// The number a text begins with, read the way the original program read its
-// boxes. Blanks, tabs and line feeds are skipped wherever they stand ("7 5" is
-// 75). Then: an optional sign, digits, an optional point and fraction, an
-// optional exponent (E or D, either case, optional sign, digits), up to the
-// first character that cannot continue the number. "&H" and "&O" (either
-// case) start hexadecimal and octal digits; a value up to FFFF (177777 octal)
-// is a signed 16-bit number and one up to FFFFFFFF a signed 32-bit number, as
-// in the original ("&HFFFF" is -1, "&H10000" is 65536); a wider one, which the
-// original refused with an overflow error, reads as 0. A sign before "&" is no
-// number. Text that does not begin with a number reads as 0.
-// Decimal numbers too large for a double read as infinity with their sign,
-// too small ones as 0; the result is never NaN.
+// The number a text begins with, as the boxes read it. Blanks, tabs and
+// line feeds are skipped wherever they stand ("7 5" is 75). Then: an optional
+// sign, digits, an optional point and fraction, an optional exponent (E or D,
+// either case, optional sign, digits), up to the first character that cannot
+// continue the number. "&H" and "&O" (either case) start hexadecimal and
+// octal digits; a value up to FFFF (177777 octal) is a signed 16-bit number
+// and one up to FFFFFFFF a signed 32-bit number ("&HFFFF" is -1, "&H10000" is
+// 65536); a wider one, an overflow, reads as 0. A sign before "&" is no
+// number. Text that does not begin with a number reads as 0. Decimal numbers
+// too large for a double read as infinity with their sign, too small ones as
+// 0; the result is never NaN.
 double readNumber(QStringView text);
 
 // ---------------------------------------------------------------------------

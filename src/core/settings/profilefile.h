@@ -46,8 +46,8 @@ namespace Puckdex {
 class ProfileFile
 {
 public:
-    // How many characters the original program could take in: it read into a 128-byte buffer
-    // that kept one byte for the terminating zero.
+    // The longest value a setting keeps: a 128-byte buffer with one byte for
+    // the terminating zero, as the files in the field were written.
     static constexpr qsizetype LegacyValueLimit = 127;
 
     explicit ProfileFile(QString path);

@@ -10,7 +10,7 @@ class AboutWindow;
 
 namespace Puckdex {
 
-// The About window (frmAbout): the program's icon, its name and version, and
+// The About window: the program's icon, its name and version, and
 // two fixed lines about who made it. Built afresh for every showing.
 class AboutWindow : public QDialog
 {

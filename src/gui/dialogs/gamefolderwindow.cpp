@@ -50,7 +50,7 @@ GameFolderWindow::GameFolderWindow(const QString &storedFolder, std::optional<bo
     setFixedDialogFrame(this);
     actLikeClicks(this);
 
-    // As the folder lists of the game's day: the folders on the way down to
+    // A folder list of the classic kind: the folders on the way down to
     // the open one, each a little further in, then the open folder's own
     // folders (hidden ones too: a game under ~/.wine must be reachable).
     // A double-click opens a folder, and so do Enter and Right on a folder

@@ -20,7 +20,7 @@ namespace Puckdex {
 inline const QString MissingFilesMessage =
     QStringLiteral("One or more files are missing from the\n\r directory");
 
-// The first window of every run (frmGetFileLocation): the user picks the
+// The first window of every run: the user picks the
 // game's data folder and whether backups are made. OK accepts a folder that
 // holds the base rosters or a saved game; the window then tells the file set
 // it found.

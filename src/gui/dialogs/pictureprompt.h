@@ -23,7 +23,7 @@ struct PictureAnswer
 };
 
 // Asks, after a player was renamed, whether the game should go on showing
-// the old player's picture for him (frmDelPlayerPic), and lets the user make
+// the old player's picture for him, and lets the user make
 // the answer stand for the rest of the run. Built afresh for each question.
 class PicturePrompt : public QDialog
 {

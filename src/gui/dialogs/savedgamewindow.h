@@ -17,7 +17,7 @@ namespace Puckdex {
 // trailing blanks of its field, and its number ("Season 95 (game 3)").
 QString savedGameName(const QString &description, int gameNumber);
 
-// Asks which saved game to edit (frmSeasonToEdit): when the index lists more
+// Asks which saved game to edit: when the index lists more
 // than one, or when the base rosters lie beside the saved games. The games
 // are sorted by description, each named with its number; the base rosters,
 // when offered, come first and are chosen unless the user picks a game.

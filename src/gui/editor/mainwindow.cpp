@@ -37,13 +37,13 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-// The texts of the 100 jersey entries, made once: every team choice refills
-// the list.
+// The texts of the jersey entries, one per number a player may wear, made
+// once: every team choice refills the list.
 const QStringList &jerseyEntryTexts()
 {
     static const QStringList texts = [] {
         QStringList list;
-        for (int number = 0; number <= 99; ++number)
+        for (int number = kLowestJersey; number <= kHighestJersey; ++number)
             list.append(jerseyEntryText(number));
         return list;
     }();

@@ -25,7 +25,7 @@ struct ProgramState;
 struct WrittenPlayer;
 class TemplateWindow;
 
-// The editor itself (frmPuckdex): the team list, the chosen team's players,
+// The editor itself: the team list, the chosen team's players,
 // the jersey and position lists, and the buttons; the shown player's boxes
 // are its PlayerForm's. Choosing a team or a player writes the shown player
 // back first; so do Exit and closing the window.

@@ -21,7 +21,7 @@ namespace Puckdex {
 
 namespace {
 
-// The original read the folder into a 128-byte buffer.
+// The longest game folder the settings file holds (see ProfileFile).
 constexpr qsizetype kGamePathLimit = ProfileFile::LegacyValueLimit;
 
 } // namespace
@@ -83,7 +83,7 @@ std::unique_ptr<MainWindow> Startup::run()
         const auto claim = claimFolder(QFileInfo(m_settings.path()).absolutePath(),
                                        m_state.Files.folder);
         m_folderClaim = claim ? *claim : nullptr;
-        if (m_state.BackupsWanted && !MakeBackups(nullptr))
+        if (m_state.BackupsWanted && !makeBackupCopies(nullptr))
             return nullptr;
 
         auto window = std::make_unique<MainWindow>(m_state, m_settings.path());
@@ -168,7 +168,7 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
     return FileSetChoice::Chosen;
 }
 
-bool Startup::MakeBackups(QWidget *parent)
+bool Startup::makeBackupCopies(QWidget *parent)
 {
     m_backupNotice.clear();
     const Result<BackupOutcome, BackupFailure> made =

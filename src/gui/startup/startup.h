@@ -49,7 +49,7 @@ public:
     // Copies the three game files to their backup names, the backups they
     // replace kept in the history when they differ. False when a copy
     // failed and the user chose to end rather than go on without backups.
-    bool MakeBackups(QWidget *parent);
+    bool makeBackupCopies(QWidget *parent);
 
     static inline const QString GamePathKey = QStringLiteral("NHL96Path");
 

@@ -16,7 +16,7 @@ class TemplateWindow;
 
 namespace Puckdex {
 
-// The standard rating templates (frmStdPlayerAttrib): one for skaters, one
+// The standard rating templates: one for skaters, one
 // for goalies, each field a whole number on the editor's grid for the same
 // player field or "*" for "leave the player's value alone". There is no
 // template object besides this window: its boxes are the working copy that

@@ -41,7 +41,7 @@ MessageAnswer MessageBox::show(QWidget *parent, const QString &text, MessageStyl
     if (handler())
         return handler()(request);
 
-    // The messages keep the line breaks of the original texts ("\n\r" among
+    // The message texts keep their line breaks as written ("\n\r" among
     // them); on screen any of them is one break.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
