@@ -2,7 +2,7 @@
 
 #include "playertable.h"
 
-#include "history/writejournal.h"
+#include "history/playerwrites.h"
 #include "player/playeredit.h"
 
 #include <QDir>
@@ -44,13 +44,12 @@ QString changesOf(const JournalEntry &entry)
 
 // Undoes the count newest of the pending writes, newest first, up to the
 // first refusal.
-int undoNewest(const FileSet &files, const WriteJournal &journal,
-               const QList<JournalEntry> &pending, int count, QTextStream &out, QTextStream &err)
+int undoNewest(PlayerWrites &writes, const QList<JournalEntry> &pending, int count,
+               QTextStream &out, QTextStream &err)
 {
-    WriteJournal marks = journal;
     int undone = 0;
     for (auto it = pending.crbegin(); it != pending.crend() && undone < count; ++it) {
-        const Result<WrittenPlayer, PlayerWriteError> back = it->undo(files.keyFile, files.attFile);
+        const Result<PlayerWrites::Step, PlayerWriteError> back = writes.undo(*it);
         if (!back) {
             err << QStringLiteral("%1: refused: the write of %2 was not undone: %3\n")
                        .arg(kProgram, describeWrite(*it), back.error().error.fullMessage());
@@ -63,10 +62,10 @@ int undoNewest(const FileSet &files, const WriteJournal &journal,
         }
         ++undone;
         out << QStringLiteral("Undid %1: %2\n").arg(describeWrite(*it), changesOf(*it));
-        if (const Status marked = marks.markUndone(it->seq); !marked) {
+        if (!back->journaled) {
             err << QStringLiteral("warning: the journal could not mark the write as undone: "
                                   "%1\n")
-                       .arg(marked.error().fullMessage());
+                       .arg(back->journaled.error().fullMessage());
         }
     }
     if (undone < count) {
@@ -78,14 +77,14 @@ int undoNewest(const FileSet &files, const WriteJournal &journal,
 }
 
 // The writes that can be undone, newest first.
-int listPending(const WriteJournal &journal, const QList<JournalEntry> &pending, QTextStream &out)
+int listPending(PlayerWrites &writes, const QList<JournalEntry> &pending, QTextStream &out)
 {
     for (auto it = pending.crbegin(); it != pending.crend(); ++it)
         out << QStringLiteral("%1  %2: %3\n").arg(it->seq, 4).arg(describeWrite(*it),
                                                                   changesOf(*it));
     out << QStringLiteral("%1 to undo (journal %2).\n")
                .arg(plural(pending.size(), "write", "writes"),
-                    QDir::toNativeSeparators(journal.path()));
+                    QDir::toNativeSeparators(writes.journalPath()));
     return Success;
 }
 
@@ -103,20 +102,19 @@ int undo(const CommandLine &line, QTextStream &out, QTextStream &err)
     const Result<FileSet> files = openFileSet(line);
     if (!files)
         return fail(err, files.error());
-    const WriteJournal journal(WriteJournal::defaultFolder(), files->folder, files->keyFile,
-                               files->attFile);
-    const Result<QList<JournalEntry>> pending = journal.pending();
+    PlayerWrites writes(WriteJournal::defaultFolder(), *files);
+    const Result<QList<JournalEntry>> pending = writes.pending();
     if (!pending)
         return fail(err, pending.error());
     if (line.isSet("list"))
-        return listPending(journal, *pending, out);
+        return listPending(writes, *pending, out);
     if (pending->isEmpty()) {
         err << kProgram << ": nothing to undo: the journal "
-            << QDir::toNativeSeparators(journal.path()) << " holds no write of this roster "
+            << QDir::toNativeSeparators(writes.journalPath()) << " holds no write of this roster "
             << "that is not undone already\n";
         return Failure;
     }
-    return undoNewest(*files, journal, *pending, count, out, err);
+    return undoNewest(writes, *pending, count, out, err);
 }
 
 } // namespace
