@@ -1,7 +1,6 @@
 #include "importer.h"
 
-#include "history/backuphistory.h"
-#include "history/writejournal.h"
+#include "history/playerwrites.h"
 #include "player/playeredit.h"
 #include "player/valuerules.h"
 
@@ -40,8 +39,7 @@ class Import
 public:
     Import(const Roster &roster, const ImportOptions &options, QTextStream &out, QTextStream &err)
         : m_roster(roster), m_options(options), m_out(out), m_err(err),
-          m_journal(WriteJournal::defaultFolder(), roster.files.folder, roster.files.keyFile,
-                    roster.files.attFile)
+          m_writes(WriteJournal::defaultFolder(), roster.files)
     {
         for (const PlayerEntry &player : roster.teamPlayers()) {
             m_teamPlayers.insert(player.offset, player);
@@ -80,9 +78,8 @@ public:
             return NothingDone;
         qsizetype written = 0;
         for (const auto &[player, changes] : changed) {
-            const Result<WrittenPlayer, PlayerWriteError> done =
-                writePlayerFields(m_roster.files.keyFile, m_roster.files.attFile,
-                                  player->disk.offset, player->goalie, player->fields);
+            const Result<PlayerWrites::Done, PlayerWriteError> done =
+                m_writes.save(player->disk.offset, player->goalie, player->fields);
             if (!done) {
                 m_err << QStringLiteral("puckdex-cli: %1 could not be written: %2\n")
                              .arg(describePlayer(player->disk.offset, player->disk.record),
@@ -94,7 +91,7 @@ public:
                 return NothingDone;
             }
             ++written;
-            journal(player->disk.offset, player->goalie, *done);
+            sayJournalFailure(done->journaled);
             printChange(*player, changes);
         }
         m_out << QStringLiteral("%1 changed, %2 refused, of %3.\n")
@@ -404,14 +401,11 @@ private:
                      .arg(row.where, offset.isEmpty() ? QStringLiteral("none") : offset, reason);
     }
 
-    // Records a write for undo; a journal that cannot be written is said
-    // once and never stops the import.
-    void journal(qint64 offset, bool goalie, const WrittenPlayer &done)
+    // A journal that could not record a write for undo is said once; it
+    // never stops the import.
+    void sayJournalFailure(const Status &recorded)
     {
-        JournalEntry entry = JournalEntry::of(offset, goalie, done);
-        if (!entry.changesAnything() || m_journalFailed)
-            return;
-        if (const Status recorded = m_journal.append(entry); !recorded) {
+        if (!recorded && !m_journalFailed) {
             m_journalFailed = true;
             m_err << QStringLiteral("warning: the write journal could not be written, so "
                                     "\"puckdex-cli undo\" cannot take back this import: %1\n")
@@ -421,8 +415,7 @@ private:
 
     bool makeBackups()
     {
-        BackupHistory history(WriteJournal::defaultFolder(), m_roster.files);
-        const auto made = Puckdex::makeBackups(m_roster.files, history);
+        const auto made = m_writes.makeBackups();
         if (!made) {
             const BackupFailure &failure = made.error();
             m_err << (failure.historyFailed
@@ -448,7 +441,7 @@ private:
     QHash<int, QList<PlayerEntry>> m_teams; // jerseys as the accepted rows left them
     QHash<qint64, Player> m_players;        // the players the rows name
     QList<qint64> m_order;                  // in the order the rows first changed them
-    WriteJournal m_journal;
+    PlayerWrites m_writes; // the backups, the writes and their journal
     bool m_journalFailed = false;
 };
 

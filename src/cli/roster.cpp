@@ -56,4 +56,9 @@ QString plural(qsizetype count, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
 }
 
+QString utcText(const QDateTime &time)
+{
+    return time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss 'UTC'"));
+}
+
 } // namespace Puckdex::Cli

@@ -5,6 +5,7 @@
 #include "files/gamefiles.h"
 #include "files/records.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -33,5 +34,8 @@ QString fileNameOf(const QString &path);
 
 // "1 player", "3 players".
 QString plural(qsizetype count, const char *one, const char *many);
+
+// "2026-12-07 16:40:12 UTC", how messages give a time.
+QString utcText(const QDateTime &time);
 
 } // namespace Puckdex::Cli

@@ -1,0 +1,63 @@
+#include "commands.h"
+
+#include "importer.h"
+
+namespace Puckdex::Cli {
+
+namespace {
+
+int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
+{
+    const Result<Roster> roster = openRoster(line);
+    if (!roster)
+        return fail(err, roster.error());
+    ReadOptions reading;
+    reading.ignoreUnknownColumns = line.isSet("ignore-unknown-columns");
+    const Result<InputTable> table = readTable(line.argument(1), reading);
+    if (!table)
+        return fail(err, table.error());
+    for (const QString &warning : table->warnings)
+        err << "warning: " << warning << "\n";
+    ImportOptions options;
+    options.dryRun = line.isSet("dry-run");
+    options.backups = !line.isSet("no-backup");
+    options.unlinkRenamedPictures = line.isSet("unlink-renamed-pictures");
+    options.keepBlanks = line.isSet("keep-blanks");
+    return importRows(*roster, table->rows, options, out, err);
+}
+
+} // namespace
+
+const Command &importCommand()
+{
+    static const Command command{
+        .name = "import",
+        .synopsis = "import DIR FILE",
+        .summary = "changes players as a CSV or JSON file says",
+        .usage = "[options] DIR FILE",
+        .help = "Changes the players that FILE (CSV or JSON, as export writes it; any subset of "
+                "the columns, offset among them) names by offset, through the editor's rules. "
+                "CSV is read as spreadsheets save it: commas, semicolons or tabs between the "
+                "cells, UTF-8, UTF-16 or Windows-1252, header words as typed or as the main "
+                "window labels the values. Only values that differ from the roster change "
+                "anything. Exit status 0: every row applied; 1: some rows refused; 2: nothing "
+                "could be done.",
+        .arguments = {kDirArgument,
+                      {"FILE", "The CSV or JSON file with the players' new values."}},
+        .game = true,
+        .options = {{"dry-run", "Shows what would change; writes nothing."},
+                    {"no-backup", "Makes no backup copies (.bak) of the three game files first."},
+                    {"unlink-renamed-pictures",
+                     "A player with a new last name no longer shows the old player's picture."},
+                    {"ignore-unknown-columns",
+                     "Leaves out columns (and JSON keys) that name no column, with a warning, "
+                     "instead of refusing the file."},
+                    {"keep-blanks",
+                     "Keeps blanks at the start or end of a name cell in the name; without it "
+                     "they are dropped with a warning."}},
+        .run = &importTable,
+    };
+    return command;
+}
+
+} // namespace Puckdex::Cli
