@@ -84,14 +84,6 @@ std::vector<const FieldRule *> allRules()
 {
     std::vector<const FieldRule *> rules = {&heightFeetRule(), &heightInchesRule(),
                                             &weightRule(true), &weightRule(false)};
-    for (const bool goalie : {false, true}) {
-        for (int box = 0; box < 4; ++box)
-            rules.push_back(&ratingRule(RatingGroup::AllPlayers, box, goalie));
-        for (int box = 0; box < 10; ++box)
-            rules.push_back(&ratingRule(RatingGroup::FwdDef, box, goalie));
-        for (int box = 0; box < 5; ++box)
-            rules.push_back(&ratingRule(RatingGroup::Goalies, box, goalie));
-    }
     for (const PlayerField &field : kPlayerFields) {
         for (const bool goalie : {false, true}) {
             if (field.of(goalie).applies())
@@ -105,7 +97,7 @@ std::vector<const FieldRule *> allRules()
 
 void checkRule(double value, const FieldRule &rule)
 {
-    const AttributeAdjustment a = adjustAttribute(value, rule.upper, rule.lower, rule.step);
+    const AttributeAdjustment a = adjustValue(value, rule.upper, rule.lower, rule.step);
     FUZZ_CHECK(a.value >= rule.lower && a.value <= rule.upper);
     const double seen = std::isnan(value) ? 0 : value;
     switch (a.reason) {
@@ -124,7 +116,7 @@ void checkRule(double value, const FieldRule &rule)
         break;
     }
     // Leaving the box again must not move the number once more.
-    const AttributeAdjustment again = adjustAttribute(a.value, rule.upper, rule.lower, rule.step);
+    const AttributeAdjustment again = adjustValue(a.value, rule.upper, rule.lower, rule.step);
     FUZZ_CHECK(again.reason == AdjustReason::None && again.value == a.value);
     FUZZ_CHECK(
         adjustMessageAllowed(rule.mode, a.reason) ==
@@ -134,7 +126,7 @@ void checkRule(double value, const FieldRule &rule)
 // A rule made up from the input: whatever the numbers, the limits come first.
 void checkAnyRule(double value, int upper, int lower, double step)
 {
-    const AttributeAdjustment a = adjustAttribute(value, upper, lower, step);
+    const AttributeAdjustment a = adjustValue(value, upper, lower, step);
     FUZZ_CHECK(adjustMessageText(a.reason, a.messageNumber).isEmpty() ==
                (a.reason == AdjustReason::None));
     const double seen = std::isnan(value) ? 0 : value;

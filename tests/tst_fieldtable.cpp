@@ -46,7 +46,7 @@ private slots:
 
         // The template default is a value the rule lets stand.
         const AttributeAdjustment fallback =
-            adjustAttribute(kind.templateDefault, rule.upper, rule.lower, rule.step);
+            adjustValue(kind.templateDefault, rule.upper, rule.lower, rule.step);
         QCOMPARE(fallback.reason, AdjustReason::None);
 
         // The template shows the field at its place, with its rule and default.
@@ -66,7 +66,7 @@ private slots:
         // such a value.
         const Scale scale = field->scale(goalie);
         for (int value = rule.lower; value <= rule.upper; ++value) {
-            if (adjustAttribute(value, rule.upper, rule.lower, rule.step).reason !=
+            if (adjustValue(value, rule.upper, rule.lower, rule.step).reason !=
                 AdjustReason::None)
                 continue;
             QCOMPARE(shownFromStored(scale, storedFromShown(scale, value)), value);
@@ -74,7 +74,7 @@ private slots:
         const int topByte = scale == Scale::Fighting ? 6 : 15;
         for (int stored = 0; stored <= topByte; ++stored) {
             const int value = shownFromStored(scale, quint8(stored));
-            QCOMPARE(adjustAttribute(value, rule.upper, rule.lower, rule.step).reason,
+            QCOMPARE(adjustValue(value, rule.upper, rule.lower, rule.step).reason,
                      AdjustReason::None);
         }
     }

@@ -212,8 +212,9 @@ private slots:
         for (const Sample::SamplePlayer &p : sample.players) {
             if (p.record.teamNumber() >= sample.teams.size())
                 continue;
-            const Result<PlayerFields> fields = PlayerEdit::read(att, p.record);
-            QVERIFY(fields);
+            const Result<PlayerEdit::AttribRecords> records = PlayerEdit::readAttribs(att, p.record);
+            QVERIFY(records);
+            const PlayerFields *fields = &records->fields;
             const qsizetype size =
                 p.record.isGoalie() ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
             const QByteArray bytes = sample.attFile.mid(p.record.attribOffset(), size);
@@ -228,7 +229,7 @@ private slots:
         // An attribute record beyond the file's end is said, not guessed.
         PlayerRecord far = sample.players.first().record;
         far.setAttribOffset(qint32(sample.attFile.size()));
-        QVERIFY(!PlayerEdit::read(att, far));
+        QVERIFY(!PlayerEdit::readAttribs(att, far));
     }
 };
 

@@ -12,6 +12,8 @@
 #include "modalhelper.h"
 
 #include "player/valuerules.h"
+
+#include "fieldrows.h"
 #include "files/codepage.h"
 #include "player/ratings.h"
 #include "player/scales.h"

@@ -1,5 +1,6 @@
 #include "player/valuerules.h"
 
+#include "fieldrows.h"
 #include "messagetexts.h"
 
 #include <QElapsedTimer>
@@ -33,7 +34,7 @@ struct FieldCheck
 
 FieldCheck checkField(const QString &typed, const FieldRule &rule)
 {
-    const AttributeAdjustment a = adjustAttribute(readNumber(typed), rule.upper, rule.lower, rule.step);
+    const AttributeAdjustment a = adjustValue(readNumber(typed), rule.upper, rule.lower, rule.step);
     const QString message = adjustMessageAllowed(rule.mode, a.reason)
                                 ? adjustMessageText(a.reason, a.messageNumber)
                                 : QString();
@@ -133,7 +134,7 @@ private slots:
             QCOMPARE(Puckdex::readNumber(Puckdex::jerseyEntryText(k)), double(k));
     }
 
-    void adjustAttribute_data()
+    void adjustValue_data()
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("upper");
@@ -184,7 +185,7 @@ private slots:
         QTest::newRow("NaN like 0, on grid") << std::nan("") << 100 << 0 << 6.6666 << 0 << None << 0.0;
         QTest::newRow("9E9") << 9e9 << 100 << 40 << 4.0 << 100 << Above << 100.0;
     }
-    void adjustAttribute()
+    void adjustValue()
     {
         QFETCH(double, value);
         QFETCH(int, upper);
@@ -193,7 +194,7 @@ private slots:
         QFETCH(int, expected);
         QFETCH(AdjustReason, reason);
         QFETCH(double, messageNumber);
-        const AttributeAdjustment a = Puckdex::adjustAttribute(value, upper, lower, step);
+        const AttributeAdjustment a = Puckdex::adjustValue(value, upper, lower, step);
         QCOMPARE(int(a.value), expected);
         QCOMPARE(a.reason, reason);
         QCOMPARE(a.messageNumber, messageNumber);
@@ -233,19 +234,19 @@ private slots:
         QFETCH(QList<int>, grid);
 
         for (int g : grid) {
-            const AttributeAdjustment a = Puckdex::adjustAttribute(g, upper, lower, step);
+            const AttributeAdjustment a = Puckdex::adjustValue(g, upper, lower, step);
             QCOMPARE(int(a.value), g);
             QCOMPARE(a.reason, AdjustReason::None);
         }
         std::set<int> reached;
         for (int v = lower; v <= upper; ++v) {
-            const int r = Puckdex::adjustAttribute(v, upper, lower, step).value;
+            const int r = Puckdex::adjustValue(v, upper, lower, step).value;
             QVERIFY2(grid.contains(r), qPrintable(QStringLiteral("%1 gave %2").arg(v).arg(r)));
             reached.insert(r);
         }
         QCOMPARE(int(reached.size()), int(grid.size()));
         for (int tenths = lower * 10; tenths <= upper * 10; ++tenths) {
-            const int r = Puckdex::adjustAttribute(tenths / 10.0, upper, lower, step).value;
+            const int r = Puckdex::adjustValue(tenths / 10.0, upper, lower, step).value;
             QVERIFY(r >= lower && r <= upper);
         }
     }
@@ -475,7 +476,7 @@ private slots:
             QCOMPARE(field.templateLabel.toString(), captions.at(i));
             QCOMPARE(f.rule, rules.at(i)); // the editor's own object
             QCOMPARE(f.templateDefault, defaults.at(i));
-            const AttributeAdjustment a = Puckdex::adjustAttribute(
+            const AttributeAdjustment a = Puckdex::adjustValue(
                 f.templateDefault, f.rule->upper, f.rule->lower, f.rule->step);
             QCOMPARE(a.reason, AdjustReason::None);
             QCOMPARE(int(a.value), f.templateDefault);
@@ -602,7 +603,7 @@ private slots:
 
     // A step that is no positive finite number is taken as 1; an infinite
     // step once put NaN on the grid (found by fuzz_valuerules).
-    void adjustAttributeWithAStepThatIsNoGrid_data()
+    void adjustValueWithAStepThatIsNoGrid_data()
     {
         QTest::addColumn<double>("step");
         QTest::newRow("infinity") << kInf;
@@ -611,12 +612,12 @@ private slots:
         QTest::newRow("zero") << 0.0;
         QTest::newRow("negative") << -4.0;
     }
-    void adjustAttributeWithAStepThatIsNoGrid()
+    void adjustValueWithAStepThatIsNoGrid()
     {
         QFETCH(double, step);
         for (const double value : {0.0, 72.4, 99.5, 150.0, -3.0}) {
-            const AttributeAdjustment a = Puckdex::adjustAttribute(value, 100, 0, step);
-            const AttributeAdjustment one = Puckdex::adjustAttribute(value, 100, 0, 1.0);
+            const AttributeAdjustment a = Puckdex::adjustValue(value, 100, 0, step);
+            const AttributeAdjustment one = Puckdex::adjustValue(value, 100, 0, 1.0);
             QCOMPARE(a.value, one.value);
             QCOMPARE(a.reason, one.reason);
         }

@@ -68,14 +68,6 @@ Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &pl
     return attribsOf(player, player.isGoalie(), *bytes);
 }
 
-Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player)
-{
-    const Result<AttribRecords> records = readAttribs(attFile, player);
-    if (!records)
-        return records.error();
-    return records->fields;
-}
-
 PlayerFields keyRecordFields(const PlayerRecord &player)
 {
     return fieldsOf(player, SkaterAttribRecord());
@@ -83,10 +75,10 @@ PlayerFields keyRecordFields(const PlayerRecord &player)
 
 ShownFields readForShowing(const QString &attFile, const PlayerRecord &player)
 {
-    const Result<PlayerFields> fields = read(attFile, player);
-    if (!fields)
-        return {keyRecordFields(player), fields.error()};
-    return {*fields, std::nullopt};
+    const Result<AttribRecords> records = readAttribs(attFile, player);
+    if (!records)
+        return {keyRecordFields(player), records.error()};
+    return {records->fields, std::nullopt};
 }
 
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
@@ -96,7 +88,7 @@ CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
 
 CheckedNumber checkValue(double value, const FieldRule &rule, int mode)
 {
-    const AttributeAdjustment a = adjustAttribute(value, rule.upper, rule.lower, rule.step);
+    const AttributeAdjustment a = adjustValue(value, rule.upper, rule.lower, rule.step);
     return {a.value, adjustMessageAllowed(mode, a.reason)
                          ? adjustMessageText(a.reason, a.messageNumber)
                          : QString()};

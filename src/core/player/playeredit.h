@@ -47,10 +47,6 @@ AttribRecords attribsOf(const PlayerRecord &player, bool goalie, QByteArrayView 
 // His attribute record, read by the kind his position letter says.
 Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player);
 
-// His fields, read with the attribute record of his kind (goalie or skater)
-// from the attribute file.
-Result<PlayerFields> read(const QString &attFile, const PlayerRecord &player);
-
 // What his key record alone holds, as his fields: hand and ratings at their
 // defaults. What is shown of a player whose attribute record cannot be read.
 PlayerFields keyRecordFields(const PlayerRecord &player);

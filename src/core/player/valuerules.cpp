@@ -219,7 +219,7 @@ double readNumber(QStringView text)
     return readDecimal(in);
 }
 
-AttributeAdjustment adjustAttribute(double value, int upper, int lower, double step)
+AttributeAdjustment adjustValue(double value, int upper, int lower, double step)
 {
     if (std::isnan(value))
         value = 0;
@@ -275,15 +275,6 @@ QString adjustMessageText(AdjustReason reason, double number)
 const FieldRule &heightFeetRule() { return *playerField(FieldId::HeightFeet).skater.rule; }
 const FieldRule &heightInchesRule() { return *playerField(FieldId::HeightInches).skater.rule; }
 const FieldRule &weightRule(bool goalie) { return *playerField(FieldId::Weight).of(goalie).rule; }
-
-const FieldRule &ratingRule(RatingGroup group, int box, bool goalie)
-{
-    // A box the group does not have is checked like the group's first.
-    const PlayerField *field = ratingField(group, box);
-    if (!field)
-        field = ratingField(group, 0);
-    return ruleFor(*field, goalie);
-}
 
 quint8 weightClass(int pounds)
 {

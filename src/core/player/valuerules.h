@@ -55,7 +55,7 @@ struct AttributeAdjustment
 // v as a number. Infinities are beyond the limits like any other number; NaN
 // counts as 0, like text that is no number. A step that is not positive, or
 // is infinite, is taken as 1.
-AttributeAdjustment adjustAttribute(double value, int upper, int lower, double step);
+AttributeAdjustment adjustValue(double value, int upper, int lower, double step);
 
 // Whether the message mode lets the message of a reason be shown: the limit
 // messages when the mode is not above 2, the step message only in mode 1.
@@ -74,10 +74,6 @@ const FieldRule &heightFeetRule();
 const FieldRule &heightInchesRule();
 // The weight box follows the position combo: goalie or not.
 const FieldRule &weightRule(bool goalie);
-// A rating box by group and index, from the field table. The all-player
-// boxes follow the loaded player (goalie or not); the other groups ignore
-// `goalie`.
-const FieldRule &ratingRule(RatingGroup group, int box, bool goalie);
 
 // ---------------------------------------------------------------------------
 // Weight class
