@@ -295,10 +295,10 @@ private:
             next.jerseyNumber = quint8(number);
         }
         if (view.differs(PositionColumn)) {
-            const QString letter = view.given(PositionColumn)->trimmed().toUpper();
+            const QString typed = *view.given(PositionColumn);
+            const QString letter = PlayerEdit::positionLetter(typed);
             if (letter != view.shown[PositionColumn]) {
-                const QString refusal =
-                    PlayerEdit::positionRefusal(*view.given(PositionColumn), player.goalie);
+                const QString refusal = PlayerEdit::positionRefusal(typed, player.goalie);
                 if (!refusal.isEmpty())
                     return refusal;
                 next.position = letter.at(0).toLatin1();

@@ -102,10 +102,16 @@ QString positionLetterList()
     return letters.join(QStringLiteral(", "));
 }
 
-QString positionRefusal(QStringView typed, bool goalie)
+QString positionLetter(QStringView typed)
 {
     const QString letter = typed.trimmed().toString().toUpper();
-    if (letter.size() != 1 || !kPositionLetters.contains(letter))
+    return letter.size() == 1 && kPositionLetters.contains(letter) ? letter : QString();
+}
+
+QString positionRefusal(QStringView typed, bool goalie)
+{
+    const QString letter = positionLetter(typed);
+    if (letter.isEmpty())
         return QStringLiteral("position \"%1\" is none of %2").arg(typed, positionLetterList());
     const bool toGoal = letter == u"G";
     if (goalie && !toGoal)

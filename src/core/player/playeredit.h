@@ -79,8 +79,11 @@ inline constexpr QStringView kPositionLetters = u"GDLCR";
 // The position letters as a message lists them: "G, D, L, C, R".
 QString positionLetterList();
 
-// Why a typed position (one letter, either case, blanks around it) cannot be
-// his; empty when it can.
+// A typed position as its letter (one of kPositionLetters, either case,
+// blanks around it), upper case; empty when it is none.
+QString positionLetter(QStringView typed);
+
+// Why a typed position cannot be his; empty when it can.
 QString positionRefusal(QStringView typed, bool goalie);
 // The editor's message when it refuses a position for a goalie or a skater.
 QString positionRefusalMessage(bool goalie);
