@@ -486,6 +486,60 @@ qint64 takeOffset(InputReader &in, const QByteArray &file, qint64 recordSize, co
     return 0;
 }
 
+// One operation the input asks for: a read, a record or field write (with
+// a fault or none), or a backup.
+void runOperation(InputReader &in, const Paths &paths, QByteArray &key, QByteArray &att,
+                  const QList<qint64> &starts)
+{
+    const quint8 operation = in.byte() % OperationCount;
+    switch (Operation(operation)) {
+    case ReadPlayer:
+        checkReadPlayer(paths, key, takeOffset(in, key, kPlayerSize, key, starts));
+        break;
+    case ReadAttribs: {
+        const bool goalie = in.byte() & GoalieKind;
+        checkReadAttribs(paths, att, goalie, takeOffset(in, att, goalie ? 17 : 21, key, starts));
+        break;
+    }
+    case WritePlayer: {
+        const qint64 offset = takeOffset(in, key, kPlayerSize, key, starts);
+        const Fault fault(in.byte());
+        checkRecordWrite<PlayerRecord>(paths.key, key, offset, isSlot(offset), fault,
+                                       in.bytes(kPlayerSize), &GameFiles::writePlayer);
+        break;
+    }
+    case WriteAttribs: {
+        const bool goalie = in.byte() & GoalieKind;
+        const qint64 offset = takeOffset(in, att, goalie ? 17 : 21, key, starts);
+        const Fault fault(in.byte());
+        const QByteArray bytes = in.bytes(SkaterAttribRecord::Size);
+        if (goalie) {
+            checkRecordWrite<GoalieAttribRecord>(paths.att, att, offset, true, fault, bytes,
+                                                 &GameFiles::writeGoalieAttribs);
+        } else {
+            checkRecordWrite<SkaterAttribRecord>(paths.att, att, offset, true, fault, bytes,
+                                                 &GameFiles::writeSkaterAttribs);
+        }
+        break;
+    }
+    case WriteFields: {
+        const bool goalie = in.byte() & GoalieKind;
+        const qint64 offset = takeOffset(in, key, kPlayerSize, key, starts);
+        const Fault fault(in.byte());
+        checkWriteFields(paths, key, att, offset, goalie, fault, takeFields(in));
+        break;
+    }
+    case Backup: {
+        const std::array<const QString *, 4> files = {&paths.team, &paths.key, &paths.att,
+                                                      &paths.index};
+        checkBackup(*files[in.byte() % files.size()]);
+        break;
+    }
+    case OperationCount:
+        break;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -518,55 +572,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         checkAllPlayers(paths, key, starts);
     }
 
-    for (int i = 0; i < MaxOperations && !in.atEnd(); ++i) {
-        const quint8 operation = in.byte() % OperationCount;
-        switch (Operation(operation)) {
-        case ReadPlayer:
-            checkReadPlayer(paths, key, takeOffset(in, key, kPlayerSize, key, starts));
-            break;
-        case ReadAttribs: {
-            const bool goalie = in.byte() & GoalieKind;
-            checkReadAttribs(paths, att, goalie,
-                             takeOffset(in, att, goalie ? 17 : 21, key, starts));
-            break;
-        }
-        case WritePlayer: {
-            const qint64 offset = takeOffset(in, key, kPlayerSize, key, starts);
-            const Fault fault(in.byte());
-            checkRecordWrite<PlayerRecord>(paths.key, key, offset, isSlot(offset), fault,
-                                           in.bytes(kPlayerSize), &GameFiles::writePlayer);
-            break;
-        }
-        case WriteAttribs: {
-            const bool goalie = in.byte() & GoalieKind;
-            const qint64 offset = takeOffset(in, att, goalie ? 17 : 21, key, starts);
-            const Fault fault(in.byte());
-            const QByteArray bytes = in.bytes(SkaterAttribRecord::Size);
-            if (goalie) {
-                checkRecordWrite<GoalieAttribRecord>(paths.att, att, offset, true, fault, bytes,
-                                                     &GameFiles::writeGoalieAttribs);
-            } else {
-                checkRecordWrite<SkaterAttribRecord>(paths.att, att, offset, true, fault, bytes,
-                                                     &GameFiles::writeSkaterAttribs);
-            }
-            break;
-        }
-        case WriteFields: {
-            const bool goalie = in.byte() & GoalieKind;
-            const qint64 offset = takeOffset(in, key, kPlayerSize, key, starts);
-            const Fault fault(in.byte());
-            checkWriteFields(paths, key, att, offset, goalie, fault, takeFields(in));
-            break;
-        }
-        case Backup: {
-            const std::array<const QString *, 4> files = {&paths.team, &paths.key, &paths.att,
-                                                          &paths.index};
-            checkBackup(*files[in.byte() % files.size()]);
-            break;
-        }
-        case OperationCount:
-            break;
-        }
-    }
+    for (int i = 0; i < MaxOperations && !in.atEnd(); ++i)
+        runOperation(in, paths, key, att, starts);
     return 0;
 }

@@ -110,6 +110,88 @@ void fields(InputWriter &w, const QString &first, const QString &last, quint8 na
     w.byte(6).byte(0);
 }
 
+// Grown into the second region; read and write back players found there.
+QByteArray secondRegionSeed(const SmallRoster &a, const QByteArray &index)
+{
+    using namespace GameFilesInput;
+    InputWriter w = gameFilesInput(a, index, {ShapedKey + 6, 20, 5, 7, 0, ReadAll});
+    w.byte(ReadPlayer);
+    offset(w, RegionTwoSlot, 3);
+    w.byte(ReadAttribs).byte(0);
+    offset(w, NthAttribOffset, 4);
+    w.byte(WriteFields).byte(0);
+    offset(w, NthPlayer, 770);
+    w.byte(NoFault);
+    fields(w, QStringLiteral("Anders"), QStringLiteral("Lindqvist"));
+    w.byte(WriteFields).byte(GoalieKind);
+    offset(w, NthPlayer, 0);
+    w.byte(NoFault);
+    fields(w, QStringLiteral("Sixteen Letters!"), QStringLiteral("Seventeen Letters"));
+    return w.data();
+}
+
+// Writes that fail: read-only files, a device that fails halfway.
+QByteArray failingWritesSeed(const SmallRoster &a, const QByteArray &index,
+                             const Sample::RosterImage &one)
+{
+    using namespace GameFilesInput;
+    InputWriter w = gameFilesInput(a, index, {ShapedKey + 7, 3, 1, 2, 3, ScanKey});
+    w.byte(WritePlayer);
+    offset(w, NthPlayer, 2);
+    w.byte(HookPartial | (20 << 2)).bytes(one.keyFile.mid(600, 60));
+    w.byte(WriteAttribs).byte(0);
+    offset(w, NthAttribOffset, 2);
+    w.byte(ReadOnlyFile).bytes(one.attFile.mid(8, 21));
+    w.byte(WriteFields).byte(0);
+    offset(w, NthPlayer, 5);
+    w.byte(HookPartial | (9 << 2) | FaultOnAttFile);
+    fields(w, QStringLiteral("Jean"), QStringLiteral("B\u00e9liveau"));
+    w.byte(WriteFields).byte(0);
+    offset(w, NthPlayer, 6);
+    w.byte(HookReadOnly);
+    fields(w, QStringLiteral("Jean"), QStringLiteral("Ratelle"));
+    return w.data();
+}
+
+// Offsets beside the records: negative, between the regions, past the end.
+QByteArray offsetsBesideRecordsSeed(const SmallRoster &b, const QByteArray &index,
+                                    const Sample::RosterImage &two)
+{
+    using namespace GameFilesInput;
+    InputWriter w = gameFilesInput(b, index, {ShapedKey + 5, 0, 0, 0, 0xFF, 0});
+    w.byte(ReadPlayer);
+    offset(w, RawOffset, quint32(-60));
+    w.byte(ReadPlayer);
+    offset(w, RawOffset, 45480);
+    w.byte(WritePlayer);
+    offset(w, NearEnd, 1);
+    w.byte(NoFault).bytes(two.keyFile.left(60));
+    w.byte(WriteAttribs).byte(GoalieKind);
+    offset(w, NearEnd, 0);
+    w.byte(NoFault).bytes(two.attFile.mid(8, 21));
+    w.byte(WriteAttribs).byte(0);
+    offset(w, NearEnd, 1);
+    w.byte(NoFault).bytes(two.attFile.mid(8, 21));
+    return w.data();
+}
+
+// Names the fields or the code page cannot take, and a backup.
+QByteArray refusedNamesSeed(const SmallRoster &b, const QByteArray &index)
+{
+    using namespace GameFilesInput;
+    InputWriter w = gameFilesInput(b, index, {0, 0, 4, 9, 0, ReadTeams | ScanKey});
+    w.byte(WriteFields).byte(0);
+    offset(w, NthPlayer, 1);
+    w.byte(NoFault);
+    fields(w, QStringLiteral("Seventeen letters"), QStringLiteral("Short"));
+    w.byte(WriteFields).byte(0);
+    offset(w, NthPlayer, 1);
+    w.byte(NoFault);
+    fields(w, QStringLiteral("Овечкин"), QStringLiteral("Ovechkin"), 1);
+    w.byte(Backup).byte(1);
+    return w.data();
+}
+
 void writeGameFilesSeeds(const QString &root)
 {
     using namespace GameFilesInput;
@@ -127,75 +209,10 @@ void writeGameFilesSeeds(const QString &root)
     seeds.add(gameFilesInput(a, index, {0, 0, 0, 3, 1, ReadAll}).data());
     // A key file cut at the end of the first region.
     seeds.add(gameFilesInput(b, index, {ShapedKey + 2, 0, 11, 0, 2, ReadAll}).data());
-
-    // Grown into the second region; read and write back players found there.
-    {
-        InputWriter w = gameFilesInput(a, index, {ShapedKey + 6, 20, 5, 7, 0, ReadAll});
-        w.byte(ReadPlayer);
-        offset(w, RegionTwoSlot, 3);
-        w.byte(ReadAttribs).byte(0);
-        offset(w, NthAttribOffset, 4);
-        w.byte(WriteFields).byte(0);
-        offset(w, NthPlayer, 770);
-        w.byte(NoFault);
-        fields(w, QStringLiteral("Anders"), QStringLiteral("Lindqvist"));
-        w.byte(WriteFields).byte(GoalieKind);
-        offset(w, NthPlayer, 0);
-        w.byte(NoFault);
-        fields(w, QStringLiteral("Sixteen Letters!"), QStringLiteral("Seventeen Letters"));
-        seeds.add(w.data());
-    }
-    // Writes that fail: read-only files, a device that fails halfway.
-    {
-        InputWriter w = gameFilesInput(a, index, {ShapedKey + 7, 3, 1, 2, 3, ScanKey});
-        w.byte(WritePlayer);
-        offset(w, NthPlayer, 2);
-        w.byte(HookPartial | (20 << 2)).bytes(one.keyFile.mid(600, 60));
-        w.byte(WriteAttribs).byte(0);
-        offset(w, NthAttribOffset, 2);
-        w.byte(ReadOnlyFile).bytes(one.attFile.mid(8, 21));
-        w.byte(WriteFields).byte(0);
-        offset(w, NthPlayer, 5);
-        w.byte(HookPartial | (9 << 2) | FaultOnAttFile);
-        fields(w, QStringLiteral("Jean"), QStringLiteral("B\u00e9liveau"));
-        w.byte(WriteFields).byte(0);
-        offset(w, NthPlayer, 6);
-        w.byte(HookReadOnly);
-        fields(w, QStringLiteral("Jean"), QStringLiteral("Ratelle"));
-        seeds.add(w.data());
-    }
-    // Offsets beside the records: negative, between the regions, past the end.
-    {
-        InputWriter w = gameFilesInput(b, index, {ShapedKey + 5, 0, 0, 0, 0xFF, 0});
-        w.byte(ReadPlayer);
-        offset(w, RawOffset, quint32(-60));
-        w.byte(ReadPlayer);
-        offset(w, RawOffset, 45480);
-        w.byte(WritePlayer);
-        offset(w, NearEnd, 1);
-        w.byte(NoFault).bytes(two.keyFile.left(60));
-        w.byte(WriteAttribs).byte(GoalieKind);
-        offset(w, NearEnd, 0);
-        w.byte(NoFault).bytes(two.attFile.mid(8, 21));
-        w.byte(WriteAttribs).byte(0);
-        offset(w, NearEnd, 1);
-        w.byte(NoFault).bytes(two.attFile.mid(8, 21));
-        seeds.add(w.data());
-    }
-    // Names the fields or the code page cannot take, and a backup.
-    {
-        InputWriter w = gameFilesInput(b, index, {0, 0, 4, 9, 0, ReadTeams | ScanKey});
-        w.byte(WriteFields).byte(0);
-        offset(w, NthPlayer, 1);
-        w.byte(NoFault);
-        fields(w, QStringLiteral("Seventeen letters"), QStringLiteral("Short"));
-        w.byte(WriteFields).byte(0);
-        offset(w, NthPlayer, 1);
-        w.byte(NoFault);
-        fields(w, QStringLiteral("Овечкин"), QStringLiteral("Ovechkin"), 1);
-        w.byte(Backup).byte(1);
-        seeds.add(w.data());
-    }
+    seeds.add(secondRegionSeed(a, index));
+    seeds.add(failingWritesSeed(a, index, one));
+    seeds.add(offsetsBesideRecordsSeed(b, index, two));
+    seeds.add(refusedNamesSeed(b, index));
     // A saved game's files, and an index cut inside its header or an entry.
     for (const int cut : {60, 110 + 54 + 20}) {
         const QString prefix = savedGamePrefix(7);

@@ -324,6 +324,14 @@ QByteArray sheetBytes(const Sheet &sheet)
     return (sheet.encoding == "utf-8 mark" ? "\xEF\xBB\xBF" : "") + text.toUtf8();
 }
 
+// A row of spreadsheetFlavours: the sheet's bytes, the import's options,
+// its exit status, its messages and what landed.
+void addSheetRow(const char *name, const Sheet &sheet, const QStringList &options, int status,
+                 const QString &err, const QString &landed)
+{
+    QTest::newRow(name) << sheetBytes(sheet) << options << status << err << landed;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -426,6 +434,106 @@ private:
         if (!writeFile(file("changes.csv"), csvText(lines).toUtf8()))
             QTest::qFail("changes.csv could not be written", __FILE__, __LINE__);
         return cli(QStringList{"import", folder, file("changes.csv")} + extra);
+    }
+
+    // spreadsheetFlavours' rows of sheets that are read: their flavours, and
+    // what is dropped, left out or refused with a warning.
+    void addReadSheets()
+    {
+        const Sample::SamplePlayer &skater = firstSkater();
+        const QString line = QStringLiteral("line %1").arg(exportIndex(skater) + 2);
+        const QString at = QStringLiteral("%1, offset %2: ").arg(line).arg(skater.keyOffset);
+        const QString landed = QStringLiteral("offset,last_name,speed\r\n%1,Dupré,92\r\n")
+                                   .arg(skater.keyOffset);
+        const QString ansi = "warning: %1: the file is not UTF-8 text, so it was read as "
+                             "Windows-1252 (as Excel saves CSV on Windows)\n";
+        const QMap<QString, QString> edits{{"last_name", "Dupré"}, {"speed", "92"}};
+        const QMap<QString, QString> decimalComma{{"last_name", "Dupré"}, {"speed", "92,0"}};
+        const QMap<QString, QString> labels{
+            {"first_name", "First Name:"},      {"last_name", "Last Name:"},
+            {"jersey", "Jersey Number:"},       {"off_awareness", "Offensive Awareness:"},
+            {"def_awareness", "Def. Awareness:"}, {"shoot_pass_bias", "Shoot / Pass Bias:"},
+            {"face_offs", "Face-Offs:"},        {"height_ft", "Height:"}};
+        const QMap<QString, QString> typed{{"first_name", "First Name"},
+                                           {"last_name", "Last Name"},
+                                           {"off_awareness", "Off Awareness"},
+                                           {"shoot_pass_bias", "Shoot/Pass Bias"},
+                                           {"face_offs", "FACE-OFFS"},
+                                           {"stick_left", " Stick Left "}};
+        const QMap<QString, QString> misspelt{{"speed", "Sped"}, {"agility", "Agilty"}};
+        const auto add = addSheetRow;
+
+        add("unchanged, semicolons, Windows-1252", {';', "windows-1252"}, {}, 0, ansi, "");
+        add("commas, UTF-8 with its mark, empty columns and rows",
+            {',', "utf-8 mark", {}, edits, 3, {}, {}, 4}, {}, 0, "", landed);
+        add("semicolons, Windows-1252, the window's labels, empty columns and rows",
+            {';', "windows-1252", labels, decimalComma, 1, {}, {}, 3}, {}, 0, ansi, landed);
+        add("tabs, UTF-16 with its mark, header words as typed",
+            {'\t', "utf-16 mark", typed, decimalComma}, {}, 0, "", landed);
+        add("a decimal fraction onto the grid", {';', "utf-8", {}, {{"speed", "91,9"}}}, {}, 0,
+            "warning: " + at + "speed 91.9: Attribute must be a multiple of 4\n",
+            QStringLiteral("offset,speed\r\n%1,92\r\n").arg(skater.keyOffset));
+        add("blanks around a name dropped", {.edits = {{"last_name", " Dupré "}, {"speed", "92"}}},
+            {}, 0,
+            QStringLiteral("warning: %1last_name \" Dupré \" of %2 %3: the blanks at its ends "
+                           "were dropped (--keep-blanks keeps them)\n")
+                .arg(at, skater.firstName, skater.lastName),
+            landed);
+        add("blanks around a name kept", {.edits = {{"last_name", "Dupré "}}}, {"--keep-blanks"},
+            0, "", QStringLiteral("offset,last_name\r\n%1,\"Dupré \"\r\n").arg(skater.keyOffset));
+        add("unknown columns left out", {',', "utf-8", misspelt, edits}, {"--ignore-unknown-columns"},
+            0, "warning: %1: line 1: left out the columns \"Sped\" and \"Agilty\", which name no "
+               "column\n",
+            QStringLiteral("offset,last_name\r\n%1,Dupré\r\n").arg(skater.keyOffset));
+        QByteArray longRows = sheetBytes({.edits = edits, .emptyColumns = 2});
+        longRows.replace(kHeader.toUtf8() + ",,", kHeader.toUtf8());
+        QTest::newRow("empty cells past the header's last") << longRows << QStringList() << 0
+                                                            << "" << landed;
+        QTest::newRow("rows of empty cells above the header")
+            << QByteArray(30, ';') + "\r\n;;\r\n" + sheetBytes({';', "utf-8", {}, decimalComma})
+            << QStringList() << 0 << "" << landed;
+        QTest::newRow("JSON keys left out")
+            << QStringLiteral("[{\"offset\": %1, \"last_name\": \"Dupré\", \"speed\": 92, "
+                              "\"notes\": \"x\"}]")
+                   .arg(skater.keyOffset)
+                   .toUtf8()
+            << QStringList{"--ignore-unknown-columns"} << 0
+            << "warning: %1: left out the keys \"notes\", which name no column\n" << landed;
+        add("a row of cells without an offset",
+            {.edits = edits, .extraRow = {{"speed", "60"}}, .emptyRows = 2}, {}, 1,
+            QStringLiteral("refused: line %1, offset none: the row gives no offset\n")
+                .arg(expectedExport().size() + 1),
+            landed);
+    }
+
+    // spreadsheetFlavours' rows of sheets refused whole, nothing written.
+    void addRefusedSheets()
+    {
+        const Sample::SamplePlayer &skater = firstSkater();
+        const QString line = QStringLiteral("line %1").arg(exportIndex(skater) + 2);
+        const QString refused = "puckdex-cli: %1: " + line;
+        const QMap<QString, QString> edits{{"last_name", "Dupré"}, {"speed", "92"}};
+        const QMap<QString, QString> misspelt{{"speed", "Sped"}, {"agility", "Agilty"}};
+        const auto add = addSheetRow;
+
+        add("unknown columns refused together", {',', "utf-8", misspelt, edits}, {}, 2,
+            "puckdex-cli: %1: line 1: \"Sped\" and \"Agilty\" are no column names (the columns "
+            "are " + kHeader + ", and the main window's labels name them too); "
+            "--ignore-unknown-columns leaves them out\n", "");
+        add("a number with an exponent", {.edits = {{"speed", "1e2"}}}, {}, 2,
+            refused + ", column speed: \"1e2\" is not a number\n", "");
+        add("a decimal comma between commas", {.edits = {{"speed", "92,5"}}}, {}, 2,
+            refused + ", column speed: \"92,5\" is not a number\n", "");
+        add("a cell under an unnamed column",
+            {.edits = edits, .emptyColumns = 2, .strayCell = "x"}, {}, 2,
+            refused + ": cell 33 holds \"x\", but the header names no column there\n", "");
+        QByteArray broken = sheetBytes({',', "utf-8 mark", {}, edits});
+        broken.replace("Dupr\xC3\xA9", "Dupr\xE9");
+        QTest::newRow("UTF-8 with its mark, then a Windows-1252 name")
+            << broken << QStringList() << 2
+            << "puckdex-cli: %1: the file starts with the mark of UTF-8 text, but " + line
+                   + " is not UTF-8\n"
+            << "";
     }
 
 private slots:
@@ -1017,93 +1125,8 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("err");    // exactly; %1 the file
         QTest::addColumn<QString>("landed"); // "": no file changes
-        const Sample::SamplePlayer &skater = firstSkater();
-        const QString line = QStringLiteral("line %1").arg(exportIndex(skater) + 2);
-        const QString at = QStringLiteral("%1, offset %2: ").arg(line).arg(skater.keyOffset);
-        const QString landed = QStringLiteral("offset,last_name,speed\r\n%1,Dupré,92\r\n")
-                                   .arg(skater.keyOffset);
-        const QString refused = "puckdex-cli: %1: " + line;
-        const QString ansi = "warning: %1: the file is not UTF-8 text, so it was read as "
-                             "Windows-1252 (as Excel saves CSV on Windows)\n";
-        const QMap<QString, QString> edits{{"last_name", "Dupré"}, {"speed", "92"}};
-        const QMap<QString, QString> decimalComma{{"last_name", "Dupré"}, {"speed", "92,0"}};
-        const QMap<QString, QString> labels{
-            {"first_name", "First Name:"},      {"last_name", "Last Name:"},
-            {"jersey", "Jersey Number:"},       {"off_awareness", "Offensive Awareness:"},
-            {"def_awareness", "Def. Awareness:"}, {"shoot_pass_bias", "Shoot / Pass Bias:"},
-            {"face_offs", "Face-Offs:"},        {"height_ft", "Height:"}};
-        const QMap<QString, QString> typed{{"first_name", "First Name"},
-                                           {"last_name", "Last Name"},
-                                           {"off_awareness", "Off Awareness"},
-                                           {"shoot_pass_bias", "Shoot/Pass Bias"},
-                                           {"face_offs", "FACE-OFFS"},
-                                           {"stick_left", " Stick Left "}};
-        const QMap<QString, QString> misspelt{{"speed", "Sped"}, {"agility", "Agilty"}};
-        const auto add = [](const char *name, const Sheet &sheet, const QStringList &options,
-                            int status, const QString &err, const QString &landed) {
-            QTest::newRow(name) << sheetBytes(sheet) << options << status << err << landed;
-        };
-
-        add("unchanged, semicolons, Windows-1252", {';', "windows-1252"}, {}, 0, ansi, "");
-        add("commas, UTF-8 with its mark, empty columns and rows",
-            {',', "utf-8 mark", {}, edits, 3, {}, {}, 4}, {}, 0, "", landed);
-        add("semicolons, Windows-1252, the window's labels, empty columns and rows",
-            {';', "windows-1252", labels, decimalComma, 1, {}, {}, 3}, {}, 0, ansi, landed);
-        add("tabs, UTF-16 with its mark, header words as typed",
-            {'\t', "utf-16 mark", typed, decimalComma}, {}, 0, "", landed);
-        add("a decimal fraction onto the grid", {';', "utf-8", {}, {{"speed", "91,9"}}}, {}, 0,
-            "warning: " + at + "speed 91.9: Attribute must be a multiple of 4\n",
-            QStringLiteral("offset,speed\r\n%1,92\r\n").arg(skater.keyOffset));
-        add("blanks around a name dropped", {.edits = {{"last_name", " Dupré "}, {"speed", "92"}}},
-            {}, 0,
-            QStringLiteral("warning: %1last_name \" Dupré \" of %2 %3: the blanks at its ends "
-                           "were dropped (--keep-blanks keeps them)\n")
-                .arg(at, skater.firstName, skater.lastName),
-            landed);
-        add("blanks around a name kept", {.edits = {{"last_name", "Dupré "}}}, {"--keep-blanks"},
-            0, "", QStringLiteral("offset,last_name\r\n%1,\"Dupré \"\r\n").arg(skater.keyOffset));
-        add("unknown columns left out", {',', "utf-8", misspelt, edits}, {"--ignore-unknown-columns"},
-            0, "warning: %1: line 1: left out the columns \"Sped\" and \"Agilty\", which name no "
-               "column\n",
-            QStringLiteral("offset,last_name\r\n%1,Dupré\r\n").arg(skater.keyOffset));
-        QByteArray longRows = sheetBytes({.edits = edits, .emptyColumns = 2});
-        longRows.replace(kHeader.toUtf8() + ",,", kHeader.toUtf8());
-        QTest::newRow("empty cells past the header's last") << longRows << QStringList() << 0
-                                                            << "" << landed;
-        QTest::newRow("rows of empty cells above the header")
-            << QByteArray(30, ';') + "\r\n;;\r\n" + sheetBytes({';', "utf-8", {}, decimalComma})
-            << QStringList() << 0 << "" << landed;
-        QTest::newRow("JSON keys left out")
-            << QStringLiteral("[{\"offset\": %1, \"last_name\": \"Dupré\", \"speed\": 92, "
-                              "\"notes\": \"x\"}]")
-                   .arg(skater.keyOffset)
-                   .toUtf8()
-            << QStringList{"--ignore-unknown-columns"} << 0
-            << "warning: %1: left out the keys \"notes\", which name no column\n" << landed;
-        add("a row of cells without an offset",
-            {.edits = edits, .extraRow = {{"speed", "60"}}, .emptyRows = 2}, {}, 1,
-            QStringLiteral("refused: line %1, offset none: the row gives no offset\n")
-                .arg(expectedExport().size() + 1),
-            landed);
-
-        add("unknown columns refused together", {',', "utf-8", misspelt, edits}, {}, 2,
-            "puckdex-cli: %1: line 1: \"Sped\" and \"Agilty\" are no column names (the columns "
-            "are " + kHeader + ", and the main window's labels name them too); "
-            "--ignore-unknown-columns leaves them out\n", "");
-        add("a number with an exponent", {.edits = {{"speed", "1e2"}}}, {}, 2,
-            refused + ", column speed: \"1e2\" is not a number\n", "");
-        add("a decimal comma between commas", {.edits = {{"speed", "92,5"}}}, {}, 2,
-            refused + ", column speed: \"92,5\" is not a number\n", "");
-        add("a cell under an unnamed column",
-            {.edits = edits, .emptyColumns = 2, .strayCell = "x"}, {}, 2,
-            refused + ": cell 33 holds \"x\", but the header names no column there\n", "");
-        QByteArray broken = sheetBytes({',', "utf-8 mark", {}, edits});
-        broken.replace("Dupr\xC3\xA9", "Dupr\xE9");
-        QTest::newRow("UTF-8 with its mark, then a Windows-1252 name")
-            << broken << QStringList() << 2
-            << "puckdex-cli: %1: the file starts with the mark of UTF-8 text, but " + line
-                   + " is not UTF-8\n"
-            << "";
+        addReadSheets();
+        addRefusedSheets();
     }
 
     void spreadsheetFlavours()

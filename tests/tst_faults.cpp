@@ -181,6 +181,50 @@ public:
     void remove() { GameFiles::setWriteFaultHook({}); }
 };
 
+// The files as another program (the game itself) writes them while the
+// player t.shown is shown: his unshown bytes, some shown ones (which the
+// window's values then replace), a teammate's records, the key file's gap
+// and the team file; random bytes from seed.
+struct OtherProgramsFiles
+{
+    QByteArray key;
+    QByteArray att;
+    QByteArray teams;
+};
+OtherProgramsFiles anotherProgramsWrites(const EditorFixture &f, const Targets &t, bool goalie,
+                                         quint32 seed)
+{
+    const qint64 at = f.player(t.shown).attribOffset();
+    const PlayerRecord mate = f.player(t.next);
+    QRandomGenerator rng(seed);
+    const auto scribble = [&](QByteArray &bytes, qint64 from, int count) {
+        for (int i = 0; i < count; ++i)
+            bytes[from + i] = char(rng.bounded(256));
+    };
+    QByteArray key = f.originalKey;
+    scribble(key, t.shown + 40, 8);
+    scribble(key, t.shown + 59, 1);
+    key.replace(t.shown + PlayerRecord::PictureCodeA.offset, 8, "ABCDWXYZ");
+    key.replace(t.shown + PlayerRecord::LastName.offset, 17, QByteArray("Otherprog\0junk!!!", 17));
+    key[t.shown + PlayerRecord::WeightPoundsByte] = char(199);
+    scribble(key, t.next + 40, 8);
+    key[t.next + PlayerRecord::WeightPoundsByte] = char(201);
+    scribble(key, GameFiles::KeyRegionOneEnd, 4520);
+    QByteArray att = f.originalAtt;
+    const QList<int> unshown =
+        goalie ? QList<int>{5, 9, 12, 13, 14, 15} : QList<int>{8, 15, 16, 17, 18};
+    for (const int b : unshown)
+        scribble(att, at + b, 1);
+    const int weightClassByte =
+        goalie ? GoalieAttribRecord::WeightClassByte : SkaterAttribRecord::WeightClassByte;
+    att[at + weightClassByte] = char(17);
+    att[at + (goalie ? 16 : 6)] = char(3); // a shown rating
+    scribble(att, mate.attribOffset(), mate.isGoalie() ? 17 : 21);
+    QByteArray teams = readFile(f.path("teams.db"));
+    scribble(teams, 795 * kTeam + 100, 50);
+    return {key, att, teams};
+}
+
 // A saved-game index: the header, then one entry per game number text.
 QByteArray indexWith(const QList<QByteArray> &numbers)
 {
@@ -884,39 +928,11 @@ private slots:
         if (edited)
             editShownPlayer(f);
 
-        // The other program's writes: his unshown bytes, some shown ones
-        // (which the window's values then replace), a teammate's records,
-        // the key file's gap and the team file.
         const PlayerRecord before = f.player(t.shown);
         const qint64 at = before.attribOffset();
-        const PlayerRecord mate = f.player(t.next);
-        QRandomGenerator rng(goalie * 2 + edited);
-        const auto scribble = [&](QByteArray &bytes, qint64 from, int count) {
-            for (int i = 0; i < count; ++i)
-                bytes[from + i] = char(rng.bounded(256));
-        };
-        QByteArray key = f.originalKey;
-        scribble(key, t.shown + 40, 8);
-        scribble(key, t.shown + 59, 1);
-        key.replace(t.shown + PlayerRecord::PictureCodeA.offset, 8, "ABCDWXYZ");
-        key.replace(t.shown + PlayerRecord::LastName.offset, 17,
-                    QByteArray("Otherprog\0junk!!!", 17));
-        key[t.shown + PlayerRecord::WeightPoundsByte] = char(199);
-        scribble(key, t.next + 40, 8);
-        key[t.next + PlayerRecord::WeightPoundsByte] = char(201);
-        scribble(key, GameFiles::KeyRegionOneEnd, 4520);
-        QByteArray att = f.originalAtt;
-        const QList<int> unshown =
-            goalie ? QList<int>{5, 9, 12, 13, 14, 15} : QList<int>{8, 15, 16, 17, 18};
-        for (const int b : unshown)
-            scribble(att, at + b, 1);
         const int weightClassByte =
             goalie ? GoalieAttribRecord::WeightClassByte : SkaterAttribRecord::WeightClassByte;
-        att[at + weightClassByte] = char(17);
-        att[at + (goalie ? 16 : 6)] = char(3); // a shown rating
-        scribble(att, mate.attribOffset(), mate.isGoalie() ? 17 : 21);
-        QByteArray teams = readFile(f.path("teams.db"));
-        scribble(teams, 795 * kTeam + 100, 50);
+        const auto [key, att, teams] = anotherProgramsWrites(f, t, goalie, goalie * 2 + edited);
         QVERIFY(writeFile(f.path("key.db"), key));
         QVERIFY(writeFile(f.path("att.db"), att));
         QVERIFY(writeFile(f.path("teams.db"), teams));

@@ -165,6 +165,82 @@ private:
         }
     }
 
+    // mainWindow_controls' rows for the team and the player's identity.
+    void addIdentityControls(const char *top)
+    {
+        addControl("cboTeams", "QComboBox", top, {120, 120, 1455, 315}, {}, -1, true);
+        addControl("lblName", "QLabel", top, {1680, 165, 975, 195}, "Team Name:", -1, true);
+        addControl("txtName", "QLineEdit", top, {2760, 120, 2055, 285}, {}, 32767, false);
+        addControl("lblCity", "QLabel", top, {4920, 165, 285, 195}, "City:", -1, true);
+        addControl("txtCity", "QLineEdit", top, {5280, 120, 1215, 285}, {}, 32767, false);
+        addControl("lblAbbrev", "QLabel", top, {6600, 165, 975, 195}, "Abbreviation:", -1, true);
+        addControl("txtAbbrev", "QLineEdit", top, {7680, 120, 615, 285}, {}, 32767, false,
+                   QStringLiteral("WWW"));
+        addControl("lstPlayers", "QListWidget", top, {120, 720, 1452, 3504}, {}, -1, false);
+
+        addControl("lblFirstName", "QLabel", top, {1680, 765, 855, 195}, "First Name:", -1, true);
+        addControl("txtFirstName", "QLineEdit", top, {2640, 720, 1335, 285}, {}, 16, false);
+        addControl("lblLastName", "QLabel", top, {1680, 1125, 855, 195}, "Last Name:", -1, true);
+        addControl("txtLastName", "QLineEdit", top, {2640, 1080, 1335, 285}, {}, 17, false);
+        addControl("lblJerseyNum", "QLabel", top, {4080, 765, 1215, 195}, "Jersey Number:", -1,
+                   true);
+        addControl("cboJerseyNum", "QComboBox", top, {5400, 720, 615, 315}, {}, -1, false);
+        addControl("lblPosition", "QLabel", top, {4560, 1128, 732, 192}, "Position:", -1, true);
+        addControl("cboPosition", "QComboBox", top, {5400, 1080, 615, 315}, {}, -1, false);
+        addControl("fraHanded", "QGroupBox", top, {6360, 720, 1695, 615}, {}, -1, false);
+        addControl("optShootsLeft", "QRadioButton", "fraHanded", {120, 240, 585, 195}, "Left", -1,
+                   false);
+        addControl("optShootsRight", "QRadioButton", "fraHanded", {960, 240, 675, 195}, "Right", -1,
+                   false);
+        addControl("lblHeight", "QLabel", top, {1920, 1605, 630, 195}, "Height:", -1, true);
+        addControl("txtHeightFeet", "QLineEdit", top, {2640, 1560, 255, 285}, {}, 1, false,
+                   QStringLiteral("8"));
+        addControl("txtHeightInches", "QLineEdit", top, {3000, 1560, 375, 285}, {}, 2, false,
+                   QStringLiteral("88"));
+        addControl("lblWeight", "QLabel", top, {4680, 1605, 615, 195}, "Weight:", -1, true);
+        addControl("txtWeight", "QLineEdit", top, {5400, 1560, 495, 285}, {}, 3, false,
+                   kThreeDigits);
+        addControl("lblRookie", "QLabel", top, {6720, 1605, 615, 195}, "Rookie:", -1, true);
+        addControl("txtRookie", "QLineEdit", top, {7440, 1560, 255, 285}, {}, 1, false,
+                   QStringLiteral("N"));
+    }
+
+    // mainWindow_controls' rows for the three rating frames and their boxes.
+    void addRatingControls(const char *top)
+    {
+        addControl("fraAllPlayers", "QGroupBox", top, {1680, 2040, 2535, 2175},
+                   "Applies To All Players:", -1, false);
+        addControl("fraFwdDef", "QGroupBox", top, {4440, 2040, 3855, 2175},
+                   "Forwards and Defensemen Only:", -1, false);
+        addControl("fraGoalies", "QGroupBox", top, {120, 4440, 8175, 735}, "Goalies Only:", -1,
+                   false);
+        addRatingGroup("AllPlayers", "fraAllPlayers",
+                       {{{1800, 240}, {120, 285, 1590, 195}},
+                        {{1800, 600}, {120, 645, 1590, 195}},
+                        {{1800, 960}, {120, 1005, 1590, 195}},
+                        {{1800, 1320}, {108, 1368, 1608, 192}}},
+                       kAllPlayersCaptions.data());
+        addRatingGroup("FwdDef", "fraFwdDef",
+                       {{{1560, 240}, {360, 285, 1095, 195}},
+                        {{1560, 600}, {240, 645, 1215, 195}},
+                        {{1560, 960}, {120, 1005, 1335, 195}},
+                        {{1560, 1320}, {480, 1365, 975, 195}},
+                        {{1560, 1680}, {480, 1725, 990, 195}},
+                        {{3120, 240}, {2160, 285, 855, 195}},
+                        {{3120, 600}, {2280, 645, 735, 195}},
+                        {{3120, 960}, {2160, 1005, 855, 195}},
+                        {{3120, 1320}, {2160, 1365, 855, 195}},
+                        {{3120, 1680}, {2280, 1725, 735, 195}}},
+                       kFwdDefCaptions.data());
+        addRatingGroup("Goalies", "fraGoalies",
+                       {{{960, 240}, {120, 285, 735, 195}},
+                        {{2520, 240}, {1560, 285, 855, 195}},
+                        {{4080, 240}, {3120, 285, 855, 195}},
+                        {{5760, 240}, {4680, 285, 1005, 195}},
+                        {{7440, 240}, {6360, 285, 975, 195}}},
+                       kGoaliesCaptions.data());
+    }
+
 private slots:
     void initTestCase() { applyProgramLook(*qApp); }
 
@@ -241,74 +317,8 @@ private slots:
         QTest::addColumn<QString>("widest"); // an entry the box shows in full
 
         const char *top = "frmPuckdex";
-        addControl("cboTeams", "QComboBox", top, {120, 120, 1455, 315}, {}, -1, true);
-        addControl("lblName", "QLabel", top, {1680, 165, 975, 195}, "Team Name:", -1, true);
-        addControl("txtName", "QLineEdit", top, {2760, 120, 2055, 285}, {}, 32767, false);
-        addControl("lblCity", "QLabel", top, {4920, 165, 285, 195}, "City:", -1, true);
-        addControl("txtCity", "QLineEdit", top, {5280, 120, 1215, 285}, {}, 32767, false);
-        addControl("lblAbbrev", "QLabel", top, {6600, 165, 975, 195}, "Abbreviation:", -1, true);
-        addControl("txtAbbrev", "QLineEdit", top, {7680, 120, 615, 285}, {}, 32767, false,
-                   QStringLiteral("WWW"));
-        addControl("lstPlayers", "QListWidget", top, {120, 720, 1452, 3504}, {}, -1, false);
-
-        addControl("lblFirstName", "QLabel", top, {1680, 765, 855, 195}, "First Name:", -1, true);
-        addControl("txtFirstName", "QLineEdit", top, {2640, 720, 1335, 285}, {}, 16, false);
-        addControl("lblLastName", "QLabel", top, {1680, 1125, 855, 195}, "Last Name:", -1, true);
-        addControl("txtLastName", "QLineEdit", top, {2640, 1080, 1335, 285}, {}, 17, false);
-        addControl("lblJerseyNum", "QLabel", top, {4080, 765, 1215, 195}, "Jersey Number:", -1,
-                   true);
-        addControl("cboJerseyNum", "QComboBox", top, {5400, 720, 615, 315}, {}, -1, false);
-        addControl("lblPosition", "QLabel", top, {4560, 1128, 732, 192}, "Position:", -1, true);
-        addControl("cboPosition", "QComboBox", top, {5400, 1080, 615, 315}, {}, -1, false);
-        addControl("fraHanded", "QGroupBox", top, {6360, 720, 1695, 615}, {}, -1, false);
-        addControl("optShootsLeft", "QRadioButton", "fraHanded", {120, 240, 585, 195}, "Left", -1,
-                   false);
-        addControl("optShootsRight", "QRadioButton", "fraHanded", {960, 240, 675, 195}, "Right", -1,
-                   false);
-        addControl("lblHeight", "QLabel", top, {1920, 1605, 630, 195}, "Height:", -1, true);
-        addControl("txtHeightFeet", "QLineEdit", top, {2640, 1560, 255, 285}, {}, 1, false,
-                   QStringLiteral("8"));
-        addControl("txtHeightInches", "QLineEdit", top, {3000, 1560, 375, 285}, {}, 2, false,
-                   QStringLiteral("88"));
-        addControl("lblWeight", "QLabel", top, {4680, 1605, 615, 195}, "Weight:", -1, true);
-        addControl("txtWeight", "QLineEdit", top, {5400, 1560, 495, 285}, {}, 3, false,
-                   kThreeDigits);
-        addControl("lblRookie", "QLabel", top, {6720, 1605, 615, 195}, "Rookie:", -1, true);
-        addControl("txtRookie", "QLineEdit", top, {7440, 1560, 255, 285}, {}, 1, false,
-                   QStringLiteral("N"));
-
-        addControl("fraAllPlayers", "QGroupBox", top, {1680, 2040, 2535, 2175},
-                   "Applies To All Players:", -1, false);
-        addControl("fraFwdDef", "QGroupBox", top, {4440, 2040, 3855, 2175},
-                   "Forwards and Defensemen Only:", -1, false);
-        addControl("fraGoalies", "QGroupBox", top, {120, 4440, 8175, 735}, "Goalies Only:", -1,
-                   false);
-        addRatingGroup("AllPlayers", "fraAllPlayers",
-                       {{{1800, 240}, {120, 285, 1590, 195}},
-                        {{1800, 600}, {120, 645, 1590, 195}},
-                        {{1800, 960}, {120, 1005, 1590, 195}},
-                        {{1800, 1320}, {108, 1368, 1608, 192}}},
-                       kAllPlayersCaptions.data());
-        addRatingGroup("FwdDef", "fraFwdDef",
-                       {{{1560, 240}, {360, 285, 1095, 195}},
-                        {{1560, 600}, {240, 645, 1215, 195}},
-                        {{1560, 960}, {120, 1005, 1335, 195}},
-                        {{1560, 1320}, {480, 1365, 975, 195}},
-                        {{1560, 1680}, {480, 1725, 990, 195}},
-                        {{3120, 240}, {2160, 285, 855, 195}},
-                        {{3120, 600}, {2280, 645, 735, 195}},
-                        {{3120, 960}, {2160, 1005, 855, 195}},
-                        {{3120, 1320}, {2160, 1365, 855, 195}},
-                        {{3120, 1680}, {2280, 1725, 735, 195}}},
-                       kFwdDefCaptions.data());
-        addRatingGroup("Goalies", "fraGoalies",
-                       {{{960, 240}, {120, 285, 735, 195}},
-                        {{2520, 240}, {1560, 285, 855, 195}},
-                        {{4080, 240}, {3120, 285, 855, 195}},
-                        {{5760, 240}, {4680, 285, 1005, 195}},
-                        {{7440, 240}, {6360, 285, 975, 195}}},
-                       kGoaliesCaptions.data());
-
+        addIdentityControls(top);
+        addRatingControls(top);
         addControl("cmdStdAttrib", "QPushButton", top, {120, 5400, 2775, 375},
                    "&Configure Standard Player Attributes", -1, true);
         addControl("cmdApplyStd", "QPushButton", top, {3120, 5400, 2295, 375},

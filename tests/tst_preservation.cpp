@@ -251,6 +251,32 @@ private:
         QTest::keyClick(box, Qt::Key_Tab);
     }
 
+    // A rename asks about the picture; the answer is random.
+    void renameLastName()
+    {
+        const bool keep = m_rng.bounded(2);
+        bool asked = false;
+        whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
+            asked = true;
+            QTest::mouseClick(control<QPushButton>(w, keep ? "cmdYes" : "cmdNo"), Qt::LeftButton);
+        });
+        typeAndTab(m_f->control<QLineEdit>("txtLastName"), nameText(m_rng));
+        QCOMPARE(dropPendingModalActions(), asked ? 0 : 1);
+        // An unused answer must not outlive its locals into the next question.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_unlinked = m_unlinked || (asked && !keep);
+        m_pictureQuestions += asked;
+    }
+
+    // Chooses one of the first entries of a list box at random, the focus in the box.
+    void chooseEntry(const char *name, int entries)
+    {
+        QComboBox *box = m_f->control<QComboBox>(name);
+        EditorFixture::activate(box);
+        box->setFocus(Qt::TabFocusReason);
+        box->setCurrentIndex(m_rng.bounded(entries));
+    }
+
     void randomEdit()
     {
         const bool goalie = m_f->control<QGroupBox>("fraGoalies")->isEnabled();
@@ -284,37 +310,17 @@ private:
         case 6:
             typeAndTab(m_f->control<QLineEdit>("txtFirstName"), nameText(m_rng));
             break;
-        case 7: {
-            // A rename asks about the picture; the answer is random.
-            const bool keep = m_rng.bounded(2);
-            bool asked = false;
-            whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *w) {
-                asked = true;
-                QTest::mouseClick(control<QPushButton>(w, keep ? "cmdYes" : "cmdNo"),
-                                  Qt::LeftButton);
-            });
-            typeAndTab(m_f->control<QLineEdit>("txtLastName"), nameText(m_rng));
-            QCOMPARE(dropPendingModalActions(), asked ? 0 : 1);
-            // An unused answer must not outlive its locals into the next question.
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            m_unlinked = m_unlinked || (asked && !keep);
-            m_pictureQuestions += asked;
+        case 7:
+            renameLastName();
+            if (QTest::currentTestFailed())
+                return;
             break;
-        }
-        case 8: {
-            QComboBox *jerseys = m_f->control<QComboBox>("cboJerseyNum");
-            EditorFixture::activate(jerseys);
-            jerseys->setFocus(Qt::TabFocusReason);
-            jerseys->setCurrentIndex(m_rng.bounded(100));
+        case 8:
+            chooseEntry("cboJerseyNum", 100);
             break;
-        }
-        case 9: {
-            QComboBox *positions = m_f->control<QComboBox>("cboPosition");
-            EditorFixture::activate(positions);
-            positions->setFocus(Qt::TabFocusReason);
-            positions->setCurrentIndex(m_rng.bounded(5));
+        case 9:
+            chooseEntry("cboPosition", 5);
             break;
-        }
         case 10: {
             QRadioButton *hand = m_rng.bounded(2) ? m_f->control<QRadioButton>("optShootsLeft")
                                                   : m_f->control<QRadioButton>("optShootsRight");

@@ -62,6 +62,99 @@ private:
     QByteArray m_old;
 };
 
+// writesIntoTheRightPlace's rows (before, section, key, value, after) where
+// the written line goes: line ends, repeated keys and sections, comments, a
+// missing section, an empty file.
+void addPlacementRows()
+{
+    const QString p = QStringLiteral("P");
+    const QString a = QStringLiteral("A");
+    const QString b = QStringLiteral("B");
+    const QString two = QStringLiteral("2");
+
+    QTest::newRow("LF file stays LF")
+        << QByteArray("[P]\nA=1\n") << p << b << two << QByteArray("[P]\nA=1\nB=2\n");
+    QTest::newRow("no newline at the end")
+        << QByteArray("[P]\nA=1") << p << b << two << QByteArray("[P]\nA=1\nB=2\n");
+    QTest::newRow("replacing keeps the file's spelling and line end")
+        << QByteArray("[p]\r\n  a = old \r\nB=1\r\n") << p << a << two
+        << QByteArray("[p]\r\na=2\r\nB=1\r\n");
+    QTest::newRow("replacing the last line without newline")
+        << QByteArray("[P]\r\nA=1") << p << a << two << QByteArray("[P]\r\nA=2");
+    QTest::newRow("first of a repeated key")
+        << QByteArray("[P]\nA=1\nA=3\n") << p << a << two << QByteArray("[P]\nA=2\nA=3\n");
+    QTest::newRow("first of a repeated section")
+        << QByteArray("[P]\nA=1\n[Q]\n[P]\nB=1\n") << p << b << two
+        << QByteArray("[P]\nA=1\nB=2\n[Q]\n[P]\nB=1\n");
+    QTest::newRow("blank lines and comments before the next section stay after")
+        << QByteArray("[P]\r\nA=1\r\n; about Q\r\n\r\n[Q]\r\nX=1\r\n") << p << b << two
+        << QByteArray("[P]\r\nA=1\r\nB=2\r\n; about Q\r\n\r\n[Q]\r\nX=1\r\n");
+    QTest::newRow("section without keys") << QByteArray("[P]\r\n\r\n[Q]\r\n") << p << a << two
+                                          << QByteArray("[P]\r\nA=2\r\n\r\n[Q]\r\n");
+    QTest::newRow("commented key is not rewritten")
+        << QByteArray("[P]\n;A=1\n") << p << a << two << QByteArray("[P]\nA=2\n;A=1\n");
+    QTest::newRow("missing section goes at the end")
+        << QByteArray("[Q]\nA=1\n\n") << p << a << two << QByteArray("[Q]\nA=1\n\n[P]\nA=2\n");
+    QTest::newRow("missing section, no newline at the end")
+        << QByteArray("[Q]\r\nA=1") << p << a << two << QByteArray("[Q]\r\nA=1\r\n[P]\r\nA=2\r\n");
+    QTest::newRow("key before any section is not ours")
+        << QByteArray("A=1\n[Q]\n") << p << a << two << QByteArray("A=1\n[Q]\n[P]\nA=2\n");
+    QTest::newRow("empty file gets CRLF")
+        << QByteArray() << p << a << two << QByteArray("[P]\r\nA=2\r\n");
+}
+
+// writesIntoTheRightPlace's rows on how a value is written (raw, code page,
+// quotes, UTF-8) and on the bytes around it that stay: lone CRs, mixed line
+// ends, a byte-order mark.
+void addValueRows()
+{
+    const QString p = QStringLiteral("P");
+    const QString a = QStringLiteral("A");
+    const QString b = QStringLiteral("B");
+    const QString two = QStringLiteral("2");
+
+    QTest::newRow("bytes of other lines kept")
+        << QByteArrayLiteral("[Q]\nX=\x81\x9d\xff\0end\n[P]\nA=1\n") << p << a << two
+        << QByteArrayLiteral("[Q]\nX=\x81\x9d\xff\0end\n[P]\nA=2\n");
+    QTest::newRow("value stored raw")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("C:\\Games\\NHL96,x")
+        << QByteArray("[P]\nA=C:\\Games\\NHL96,x\n");
+    QTest::newRow("windows-1252 value")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("Sélanne €")
+        << QByteArray("[P]\nA=S\xe9lanne \x80\n");
+    QTest::newRow("blanks at the ends are quoted")
+        << QByteArray("[P]\n") << p << a << QStringLiteral(" x ") << QByteArray("[P]\nA=\" x \"\n");
+    QTest::newRow("a value's own quotes are quoted")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("'x'") << QByteArray("[P]\nA=\"'x'\"\n");
+    QTest::newRow("empty value") << QByteArray("[P]\nA=1\n") << p << a << QString()
+                                 << QByteArray("[P]\nA=\n");
+    QTest::newRow("lone CR file: key found, not added twice")
+        << QByteArray("[P]\rA=1\rB=1\r") << p << a << two << QByteArray("[P]\rA=2\rB=1\r");
+    QTest::newRow("lone CR file: new key keeps CR")
+        << QByteArray("[P]\rA=1") << p << b << two << QByteArray("[P]\rA=1\rB=2\r");
+    QTest::newRow("mixed line ends each kept") << QByteArray("[Q]\r\nX=1\n[P]\rA=1\r\n") << p << a
+                                               << two << QByteArray("[Q]\r\nX=1\n[P]\rA=2\r\n");
+    QTest::newRow("byte-order mark before the section")
+        << QByteArray("\xEF\xBB\xBF[P]\r\nA=1\r\n") << p << a << two
+        << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
+    QTest::newRow("a key that starts with the mark's bytes is no mark")
+        << QByteArray("[P]\n") << p << QStringLiteral("ï»¿Aè") << two
+        << QByteArray("[P]\n\xEF\xBB\xBF" "A\xE8=2\n");
+    QTest::newRow("the mark stays when its line is rewritten")
+        << QByteArray("\xEF\xBB\xBF[P]\r\n") << p << a << two
+        << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
+    QTest::newRow("a Cyrillic folder is written in UTF-8")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("/home/Овечкин/NHL96")
+        << QByteArray("[P]\nA=/home/\xD0\x9E\xD0\xB2\xD0\xB5\xD1\x87\xD0\xBA\xD0\xB8"
+                      "\xD0\xBD/NHL96\n");
+    QTest::newRow("a Polish folder is written in UTF-8")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("Gry/Łódź")
+        << QByteArray("[P]\nA=Gry/\xC5\x81\xC3\xB3" "d\xC5\xBA\n");
+    QTest::newRow("windows-1252 bytes that could pass for UTF-8 are written in UTF-8")
+        << QByteArray("[P]\n") << p << a << QStringLiteral("Ã©")
+        << QByteArray("[P]\nA=\xC3\x83\xC2\xA9\n");
+}
+
 } // namespace
 
 class TstProfileFile : public QObject
@@ -167,84 +260,8 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        const QString p = QStringLiteral("P");
-        const QString a = QStringLiteral("A");
-        const QString b = QStringLiteral("B");
-        const QString two = QStringLiteral("2");
-
-        QTest::newRow("LF file stays LF")
-            << QByteArray("[P]\nA=1\n") << p << b << two << QByteArray("[P]\nA=1\nB=2\n");
-        QTest::newRow("no newline at the end")
-            << QByteArray("[P]\nA=1") << p << b << two << QByteArray("[P]\nA=1\nB=2\n");
-        QTest::newRow("replacing keeps the file's spelling and line end")
-            << QByteArray("[p]\r\n  a = old \r\nB=1\r\n") << p << a << two
-            << QByteArray("[p]\r\na=2\r\nB=1\r\n");
-        QTest::newRow("replacing the last line without newline")
-            << QByteArray("[P]\r\nA=1") << p << a << two << QByteArray("[P]\r\nA=2");
-        QTest::newRow("first of a repeated key")
-            << QByteArray("[P]\nA=1\nA=3\n") << p << a << two << QByteArray("[P]\nA=2\nA=3\n");
-        QTest::newRow("first of a repeated section")
-            << QByteArray("[P]\nA=1\n[Q]\n[P]\nB=1\n") << p << b << two
-            << QByteArray("[P]\nA=1\nB=2\n[Q]\n[P]\nB=1\n");
-        QTest::newRow("blank lines and comments before the next section stay after")
-            << QByteArray("[P]\r\nA=1\r\n; about Q\r\n\r\n[Q]\r\nX=1\r\n") << p << b << two
-            << QByteArray("[P]\r\nA=1\r\nB=2\r\n; about Q\r\n\r\n[Q]\r\nX=1\r\n");
-        QTest::newRow("section without keys") << QByteArray("[P]\r\n\r\n[Q]\r\n") << p << a << two
-                                              << QByteArray("[P]\r\nA=2\r\n\r\n[Q]\r\n");
-        QTest::newRow("commented key is not rewritten")
-            << QByteArray("[P]\n;A=1\n") << p << a << two << QByteArray("[P]\nA=2\n;A=1\n");
-        QTest::newRow("missing section goes at the end")
-            << QByteArray("[Q]\nA=1\n\n") << p << a << two << QByteArray("[Q]\nA=1\n\n[P]\nA=2\n");
-        QTest::newRow("missing section, no newline at the end")
-            << QByteArray("[Q]\r\nA=1") << p << a << two
-            << QByteArray("[Q]\r\nA=1\r\n[P]\r\nA=2\r\n");
-        QTest::newRow("key before any section is not ours")
-            << QByteArray("A=1\n[Q]\n") << p << a << two << QByteArray("A=1\n[Q]\n[P]\nA=2\n");
-        QTest::newRow("empty file gets CRLF")
-            << QByteArray() << p << a << two << QByteArray("[P]\r\nA=2\r\n");
-        QTest::newRow("bytes of other lines kept")
-            << QByteArrayLiteral("[Q]\nX=\x81\x9d\xff\0end\n[P]\nA=1\n") << p << a << two
-            << QByteArrayLiteral("[Q]\nX=\x81\x9d\xff\0end\n[P]\nA=2\n");
-        QTest::newRow("value stored raw")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("C:\\Games\\NHL96,x")
-            << QByteArray("[P]\nA=C:\\Games\\NHL96,x\n");
-        QTest::newRow("windows-1252 value")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("Sélanne €")
-            << QByteArray("[P]\nA=S\xe9lanne \x80\n");
-        QTest::newRow("blanks at the ends are quoted")
-            << QByteArray("[P]\n") << p << a << QStringLiteral(" x ")
-            << QByteArray("[P]\nA=\" x \"\n");
-        QTest::newRow("a value's own quotes are quoted")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("'x'")
-            << QByteArray("[P]\nA=\"'x'\"\n");
-        QTest::newRow("empty value")
-            << QByteArray("[P]\nA=1\n") << p << a << QString() << QByteArray("[P]\nA=\n");
-        QTest::newRow("lone CR file: key found, not added twice")
-            << QByteArray("[P]\rA=1\rB=1\r") << p << a << two << QByteArray("[P]\rA=2\rB=1\r");
-        QTest::newRow("lone CR file: new key keeps CR")
-            << QByteArray("[P]\rA=1") << p << b << two << QByteArray("[P]\rA=1\rB=2\r");
-        QTest::newRow("mixed line ends each kept")
-            << QByteArray("[Q]\r\nX=1\n[P]\rA=1\r\n") << p << a << two
-            << QByteArray("[Q]\r\nX=1\n[P]\rA=2\r\n");
-        QTest::newRow("byte-order mark before the section")
-            << QByteArray("\xEF\xBB\xBF[P]\r\nA=1\r\n") << p << a << two
-            << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
-        QTest::newRow("a key that starts with the mark's bytes is no mark")
-            << QByteArray("[P]\n") << p << QStringLiteral("ï»¿Aè") << two
-            << QByteArray("[P]\n\xEF\xBB\xBF" "A\xE8=2\n");
-        QTest::newRow("the mark stays when its line is rewritten")
-            << QByteArray("\xEF\xBB\xBF[P]\r\n") << p << a << two
-            << QByteArray("\xEF\xBB\xBF[P]\r\nA=2\r\n");
-        QTest::newRow("a Cyrillic folder is written in UTF-8")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("/home/Овечкин/NHL96")
-            << QByteArray("[P]\nA=/home/\xD0\x9E\xD0\xB2\xD0\xB5\xD1\x87\xD0\xBA\xD0\xB8"
-                          "\xD0\xBD/NHL96\n");
-        QTest::newRow("a Polish folder is written in UTF-8")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("Gry/Łódź")
-            << QByteArray("[P]\nA=Gry/\xC5\x81\xC3\xB3" "d\xC5\xBA\n");
-        QTest::newRow("windows-1252 bytes that could pass for UTF-8 are written in UTF-8")
-            << QByteArray("[P]\n") << p << a << QStringLiteral("Ã©")
-            << QByteArray("[P]\nA=\xC3\x83\xC2\xA9\n");
+        addPlacementRows();
+        addValueRows();
     }
     void writesIntoTheRightPlace()
     {
