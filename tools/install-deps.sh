@@ -13,6 +13,8 @@ PACKAGES="g++ make cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev f
 PACKAGES="$PACKAGES appstream desktop-file-utils groff-base"
 # setpriv, with which tst_faults runs a write as an ordinary user.
 PACKAGES="$PACKAGES util-linux"
+# universal-ctags, with which the code_size test finds every function and its lines.
+PACKAGES="$PACKAGES universal-ctags"
 PACKAGES="$PACKAGES $*"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
