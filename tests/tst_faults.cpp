@@ -184,15 +184,7 @@ class TstFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        GameFiles::setWriteFaultHook({});
-        QCOMPARE(dropPendingModalActions(), 0);
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->isVisible())
-                w->close();
-        }
-    }
+    void cleanup() { cleanUpAfterFault(); }
 
     // ---------------------------------------------------------------------
     // The game folder goes away under the running program.

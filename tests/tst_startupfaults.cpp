@@ -127,15 +127,7 @@ private:
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void cleanup()
-    {
-        GameFiles::setWriteFaultHook({});
-        QCOMPARE(dropPendingModalActions(), 0);
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->isVisible())
-                w->close();
-        }
-    }
+    void cleanup() { cleanUpAfterFault(); }
 
     // ---------------------------------------------------------------------
     // Backups that cannot be made (the key file's is in tst_startup).

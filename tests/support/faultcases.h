@@ -2,8 +2,12 @@
 
 #include "editorfixture.h"
 #include "messagescript.h"
+#include "modalhelper.h"
 #include "players.h"
 
+#include "files/gamefiles.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QList>
 #include <QTest>
@@ -16,6 +20,18 @@
 constexpr int kTeam = 2;      // the team whose player is edited
 constexpr int kOtherTeam = 3; // where the user goes next
 constexpr int kThirdTeam = 4;
+
+// After each case: no fault left planted, no modal answer left unused, no
+// window left open.
+inline void cleanUpAfterFault()
+{
+    Puckdex::GameFiles::setWriteFaultHook({});
+    QCOMPARE(dropPendingModalActions(), 0);
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible())
+            w->close();
+    }
+}
 
 // The one message a fault gave: titled "Puckdex", the exclamation icon,
 // naming the file with its folder and saying why.
