@@ -7,7 +7,7 @@
 
 #include "files/gamefiles.h"
 #include "files/platformsync.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 #include "sampleroster.h"
 
 #include <QDir>

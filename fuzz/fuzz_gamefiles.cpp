@@ -11,7 +11,7 @@
 #include "files/codepage.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 #include "player/ratings.h"
 
 #include <QFileInfo>

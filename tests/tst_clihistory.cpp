@@ -13,7 +13,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -80,7 +79,8 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(list.status, 0);
         const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("   2  offset %1 (").arg(goalie)) &&
+        QVERIFY2(lines[0].startsWith(QStringLiteral("   2  import of changes.csv, saved ")) &&
+                     lines[0].contains(QStringLiteral(": offset %1 (").arg(goalie)) &&
                      lines[0].endsWith(
                          QStringLiteral(": weight %1 -> 231").arg(before[goalie]["weight"])),
                  qPrintable(lines[0]));
@@ -91,7 +91,7 @@ private slots:    void init() { freshRosters(); }
 
         const Outcome undo = cli({"undo", m_base, "--steps", "2"});
         QCOMPARE(undo.status, 0);
-        QCOMPARE(undo.out.count("Undid offset"), 2);
+        QCOMPARE(undo.out.count("Undid import of changes.csv"), 2);
         QCOMPARE(gameFiles(m_base), original);
         const Outcome again = cli({"undo", m_base});
         QCOMPARE(again.status, 2);
@@ -108,8 +108,8 @@ private slots:    void init() { freshRosters(); }
         QTest::newRow("changed since") << QByteArray() << QByteArray()
                                        << "att.db: his record was changed after that save, by "
                                           "the game or another program";
-        QTest::newRow("cut line") << QByteArray("\"}\n") << QByteArray()
-                                  << "line 2 is damaged: it ends without a line end";
+        QTest::newRow("not JSON") << QByteArray("\"}\n") << QByteArray("\"}\nnot JSON\n")
+                                  << "line 3 is damaged: it is not a JSON object";
         QTest::newRow("another roster")
             << QByteArray("\"folder\":\"") << QByteArray("\"folder\":\"/other")
             << "the journal belongs to key.db in " + QDir::toNativeSeparators("/other");
@@ -320,7 +320,7 @@ private slots:    void init() { freshRosters(); }
                 QCryptographicHash::hash(files[1], QCryptographicHash::Sha256).toHex() + ".bin");
             QVERIFY(writeFile(blob, "damaged"));
         }
-        std::shared_ptr<QLockFile> window;
+        std::shared_ptr<FileLock> window;
         if (QTest::currentDataTag() == QByteArray("the window has the folder"))
             window = *claimFolder(WriteJournal::defaultFolder(), m_base);
         const auto before = snapshotOf(m_base);

@@ -10,7 +10,7 @@
 
 #include "files/fileset.h"
 #include "files/gamefiles.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 #include "files/safefile.h"
 #include "history/writejournal.h"
 #include "sampleroster.h"

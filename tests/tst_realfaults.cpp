@@ -15,7 +15,7 @@
 
 #include "files/fileset.h"
 #include "files/gamefiles.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 #include "files/safefile.h"
 #include "sampleroster.h"
 #include "settings/profilefile.h"

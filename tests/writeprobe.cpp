@@ -14,7 +14,7 @@
 
 #include "player/valuerules.h"
 #include "files/gamefiles.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 #include "settings/profilefile.h"
 
 #include <QCoreApplication>

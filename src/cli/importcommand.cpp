@@ -2,6 +2,8 @@
 
 #include "importer.h"
 
+#include <QFileInfo>
+
 namespace Puckdex::Cli {
 
 namespace {
@@ -23,6 +25,7 @@ int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
     options.backups = !line.isSet("no-backup");
     options.unlinkRenamedPictures = line.isSet("unlink-renamed-pictures");
     options.keepBlanks = line.isSet("keep-blanks");
+    options.source = QFileInfo(line.argument(1)).fileName();
     return importRows(*roster, table->rows, options, out, err);
 }
 

@@ -76,24 +76,8 @@ public:
 
         if (!changed.isEmpty() && m_options.backups && !makeBackups())
             return NothingDone;
-        qsizetype written = 0;
-        for (const auto &[player, changes] : changed) {
-            const Result<PlayerWrites::Done, PlayerWriteError> done =
-                m_writes.save(player->disk.offset, player->goalie, player->fields);
-            if (!done) {
-                m_err << QStringLiteral("puckdex-cli: %1 could not be written: %2\n")
-                             .arg(describePlayer(player->disk.offset, player->disk.record),
-                                  done.error().error.fullMessage());
-                m_err << QStringLiteral("puckdex-cli: %1\n").arg(done.error().onDisk);
-                m_err << QStringLiteral("puckdex-cli: the import stopped there; %1 written "
-                                        "before it, the rest were not.\n")
-                             .arg(plural(written, "player was", "players were"));
-                return NothingDone;
-            }
-            ++written;
-            sayJournalFailure(done->journaled);
-            printChange(*player, changes);
-        }
+        if (!changed.isEmpty() && !write(changed))
+            return NothingDone;
         m_out << QStringLiteral("%1 changed, %2 refused, of %3.\n")
                      .arg(plural(changed.size(), "player", "players"),
                           plural(refused, "row", "rows"), ofRows);
@@ -401,16 +385,32 @@ private:
                      .arg(row.where, offset.isEmpty() ? QStringLiteral("none") : offset, reason);
     }
 
-    // A journal that could not record a write for undo is said once; it
-    // never stops the import.
-    void sayJournalFailure(const Status &recorded)
+    // Every changed player written as one write, one entry in the journal;
+    // a failure writes none of them. A journal that could not record the
+    // write for undo is said; it never stops the import.
+    bool write(const QList<std::pair<Player *, QStringList>> &changed)
     {
-        if (!recorded && !m_journalFailed) {
-            m_journalFailed = true;
+        QList<FieldsWrite> writes;
+        for (const auto &[player, changes] : changed)
+            writes.append({player->disk.offset, player->goalie, player->fields});
+        const QString label = m_options.source.isEmpty()
+                                  ? QStringLiteral("import")
+                                  : QStringLiteral("import of %1").arg(m_options.source);
+        const auto saved = m_writes.saveAll(writes, label);
+        if (!saved) {
+            m_err << QStringLiteral("puckdex-cli: the import could not be written: %1\n")
+                         .arg(saved.error().error.fullMessage());
+            m_err << QStringLiteral("puckdex-cli: %1\n").arg(saved.error().onDisk);
+            return false;
+        }
+        for (const auto &[player, changes] : changed)
+            printChange(*player, changes);
+        if (!saved->journaled) {
             m_err << QStringLiteral("warning: the write journal could not be written, so "
                                     "\"puckdex-cli undo\" cannot take back this import: %1\n")
-                         .arg(recorded.error().fullMessage());
+                         .arg(saved->journaled.error().fullMessage());
         }
+        return true;
     }
 
     bool makeBackups()
@@ -430,6 +430,10 @@ private:
         if (made->keptGeneration)
             m_out << QStringLiteral("The older backups were kept as generation %1.\n")
                          .arg(*made->keptGeneration);
+        if (made->firstNotKept)
+            m_err << QStringLiteral("warning: the backups were made, but could not be kept in "
+                                    "the backup history: %1\n")
+                         .arg(made->firstNotKept->fullMessage());
         return true;
     }
 
@@ -442,7 +446,6 @@ private:
     QHash<qint64, Player> m_players;        // the players the rows name
     QList<qint64> m_order;                  // in the order the rows first changed them
     PlayerWrites m_writes; // the backups, the writes and their journal
-    bool m_journalFailed = false;
 };
 
 } // namespace

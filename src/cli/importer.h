@@ -15,6 +15,8 @@ struct ImportOptions
     // Blanks at the ends of a name cell are written into the name rather
     // than dropped with a warning.
     bool keepBlanks = false;
+    // The imported file's name, for the journal: "import of roster.csv".
+    QString source;
 };
 
 // How an import ended, as the exit status says it.
@@ -30,7 +32,8 @@ enum ImportStatus {
 // warning); a row that breaks an identity rule is refused whole. Every row is
 // judged before anything is written, later rows seeing the earlier ones
 // applied. Then the backups are made (when wanted and something changes) and
-// each changed player is written once, by the editor's own write routine.
+// the changed players are written as one write, by the editor's own write
+// routine: all of them, or (when a write fails) none.
 // Changed players go to out, warnings, refusals and failures to err.
 ImportStatus importRows(const Roster &roster, const QList<InputRow> &rows,
                         const ImportOptions &options, QTextStream &out, QTextStream &err);

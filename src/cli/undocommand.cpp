@@ -11,28 +11,39 @@ namespace Puckdex::Cli {
 
 namespace {
 
-// "offset 9300 (Vicvi Hollisenson), saved 2026-12-07 16:40:12 UTC"
-QString describeWrite(const JournalEntry &entry)
+// "offset 9300 (Vicvi Hollisenson)"
+QString describeChange(const PlayerChange &change)
 {
     PlayerRecord after;
-    after.assign(entry.keyAfter);
-    return QStringLiteral("%1, saved %2").arg(describePlayer(entry.offset, after),
-                                              utcText(entry.time));
+    after.assign(change.keyAfter);
+    return describePlayer(change.offset, after);
 }
 
-// What a write changed, in the values the editor shows: "speed 44 -> 64".
-QString changesOf(const JournalEntry &entry)
+// "offset 9300 (Vicvi Hollisenson), saved 2026-12-07 16:40:12 UTC" for a
+// save; "import of roster.csv, saved ..." for a write that names what made
+// it.
+QString describeWrite(const JournalEntry &entry)
 {
-    const auto shown = [&entry](const QByteArray &key, const QByteArray &att) {
+    const QString what = entry.label.isEmpty() && entry.players.size() == 1
+                             ? describeChange(entry.players.first())
+                             : entry.label;
+    return QStringLiteral("%1, saved %2").arg(what, utcText(entry.time));
+}
+
+// What a player's write changed, in the values the editor shows: "speed 44
+// -> 64".
+QString changesOf(const PlayerChange &change)
+{
+    const auto shown = [&change](const QByteArray &key, const QByteArray &att) {
         PlayerRecord record;
         record.assign(key);
-        const PlayerFields fields = PlayerEdit::attribsOf(record, entry.goalie, att).fields;
-        return std::pair{shownRow({record.teamNumber(), QString(), entry.offset}, entry.goalie,
+        const PlayerFields fields = PlayerEdit::attribsOf(record, change.goalie, att).fields;
+        return std::pair{shownRow({record.teamNumber(), QString(), change.offset}, change.goalie,
                                   fields),
                          record.pictureCodeA() + record.pictureCodeB()};
     };
-    const auto [before, beforePicture] = shown(entry.keyBefore, entry.attBefore);
-    const auto [after, afterPicture] = shown(entry.keyAfter, entry.attAfter);
+    const auto [before, beforePicture] = shown(change.keyBefore, change.attBefore);
+    const auto [after, afterPicture] = shown(change.keyAfter, change.attAfter);
     QStringList changes = cellChanges(before, after);
     // The editor changes the picture codes only to unlink a renamed player's.
     if (beforePicture != afterPicture)
@@ -42,31 +53,45 @@ QString changesOf(const JournalEntry &entry)
     return changes.join(QStringLiteral(", "));
 }
 
-// Undoes the count newest of the pending writes, newest first, up to the
-// first refusal.
+// A write in one line: what it changed of one player, how many players of
+// several.
+QString writeLine(const JournalEntry &entry)
+{
+    if (entry.players.size() != 1)
+        return QStringLiteral("%1: %2 players").arg(describeWrite(entry)).arg(entry.players.size());
+    const PlayerChange &change = entry.players.first();
+    if (entry.label.isEmpty())
+        return QStringLiteral("%1: %2").arg(describeWrite(entry), changesOf(change));
+    return QStringLiteral("%1: %2: %3")
+        .arg(describeWrite(entry), describeChange(change), changesOf(change));
+}
+
+// Undoes the count newest of the pending writes as one write, newest first,
+// up to the first refusal.
 int undoNewest(PlayerWrites &writes, const QList<JournalEntry> &pending, int count,
                QTextStream &out, QTextStream &err)
 {
-    int undone = 0;
-    for (auto it = pending.crbegin(); it != pending.crend() && undone < count; ++it) {
-        const Result<PlayerWrites::Step, PlayerWriteError> back = writes.undo(*it);
-        if (!back) {
-            err << QStringLiteral("%1: refused: the write of %2 was not undone: %3\n")
-                       .arg(kProgram, describeWrite(*it), back.error().error.fullMessage());
-            err << kProgram << ": " << back.error().onDisk << "\n";
-            if (undone < count)
-                err << QStringLiteral("%1: %2 undone before it; the older writes were left "
-                                      "alone.\n")
-                           .arg(kProgram, plural(undone, "write was", "writes were"));
-            return undone ? Partly : Failure;
-        }
-        ++undone;
-        out << QStringLiteral("Undid %1: %2\n").arg(describeWrite(*it), changesOf(*it));
-        if (!back->journaled) {
-            err << QStringLiteral("warning: the journal could not mark the write as undone: "
-                                  "%1\n")
-                       .arg(back->journaled.error().fullMessage());
-        }
+    QList<JournalEntry> newest;
+    for (auto it = pending.crbegin(); it != pending.crend() && newest.size() < count; ++it)
+        newest.append(*it);
+    const PlayerWrites::Steps steps = writes.undoNewest(newest);
+    for (const JournalEntry &entry : steps.undone)
+        out << QStringLiteral("Undid %1\n").arg(writeLine(entry));
+    if (!steps.undone.isEmpty() && !steps.journaled) {
+        err << QStringLiteral("warning: the journal could not mark the %1 as undone: %2\n")
+                   .arg(QLatin1String(steps.undone.size() == 1 ? "write" : "writes"),
+                        steps.journaled.error().fullMessage());
+    }
+    const int undone = int(steps.undone.size());
+    if (steps.refused) {
+        const auto &[entry, error] = *steps.refused;
+        err << QStringLiteral("%1: refused: the write of %2 was not undone: %3\n")
+                   .arg(kProgram, describeWrite(entry), error.error.fullMessage());
+        err << kProgram << ": " << error.onDisk << "\n";
+        err << QStringLiteral("%1: %2 undone before it; the older writes were left "
+                                  "alone.\n")
+                       .arg(kProgram, plural(undone, "write was", "writes were"));
+        return undone ? Partly : Failure;
     }
     if (undone < count) {
         out << QStringLiteral("%1 undone; the journal holds no older write.\n")
@@ -80,8 +105,7 @@ int undoNewest(PlayerWrites &writes, const QList<JournalEntry> &pending, int cou
 int listPending(PlayerWrites &writes, const QList<JournalEntry> &pending, QTextStream &out)
 {
     for (auto it = pending.crbegin(); it != pending.crend(); ++it)
-        out << QStringLiteral("%1  %2: %3\n").arg(it->seq, 4).arg(describeWrite(*it),
-                                                                  changesOf(*it));
+        out << QStringLiteral("%1  %2\n").arg(it->seq, 4).arg(writeLine(*it));
     out << QStringLiteral("%1 to undo (journal %2).\n")
                .arg(plural(pending.size(), "write", "writes"),
                     QDir::toNativeSeparators(writes.journalPath()));

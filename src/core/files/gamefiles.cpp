@@ -48,41 +48,66 @@ qint64 readUpTo(QFile &file, char *data, qint64 size)
     return done;
 }
 
-// The record of type R at offset, or why there is none. A record that does
+// The size bytes at offset of an open file, or why not. A record that does
 // not lie wholly inside the file is reported with what describes it.
-template <typename R>
-Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
+Result<QByteArray> readBytesAt(QFile &file, qint64 offset, qint64 size, const QString &what)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return errorOf(file);
     if (offset < 0)
         return error(file, QStringLiteral("%1 has the negative offset %2").arg(what).arg(offset));
-    const qint64 size = file.size();
-    if (offset > size - R::Size) {
+    const qint64 fileSize = file.size();
+    if (offset > fileSize - size) {
         return error(file, QStringLiteral("%1 at offset %2 needs %3 bytes, but the file ends at "
                                           "byte %4")
                                .arg(what)
                                .arg(offset)
-                               .arg(R::Size)
-                               .arg(size));
+                               .arg(size)
+                               .arg(fileSize));
     }
-    if (!file.seek(offset))
+    if (file.pos() != offset && !file.seek(offset))
         return errorOf(file);
-    char data[R::Size];
-    const qint64 n = readUpTo(file, data, R::Size);
+    QByteArray data(size, Qt::Uninitialized);
+    const qint64 n = readUpTo(file, data.data(), size);
     if (n < 0)
         return errorOf(file);
-    if (n != R::Size) {
+    if (n != size) {
         return error(file, QStringLiteral("%1 at offset %2 could not be read whole: the file "
                                           "ended after %3 of its %4 bytes")
                                .arg(what)
                                .arg(offset)
                                .arg(n)
-                               .arg(R::Size));
+                               .arg(size));
     }
+    return data;
+}
+
+// The records at the given offsets and sizes, all read in one opening of
+// the file, or why not (for the first that could not be read).
+Result<QList<QByteArray>> readRecordsAt(const QString &path, const QList<RecordRead> &records,
+                                        const QString &what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return errorOf(file);
+    QList<QByteArray> read;
+    read.reserve(records.size());
+    for (const RecordRead &record : records) {
+        Result<QByteArray> bytes = readBytesAt(file, record.offset, record.size, what);
+        if (!bytes)
+            return bytes.error();
+        read.append(std::move(*bytes));
+    }
+    return read;
+}
+
+// The record of type R at offset, or why there is none.
+template <typename R>
+Result<R> readRecordAt(const QString &path, qint64 offset, const QString &what)
+{
+    const Result<QList<QByteArray>> bytes = readRecordsAt(path, {{offset, R::Size}}, what);
+    if (!bytes)
+        return bytes.error();
     R record;
-    record.assign(QByteArrayView(data, R::Size));
+    record.assign(bytes->first());
     return record;
 }
 
@@ -99,59 +124,82 @@ Status refuseUnwritable(const QString &path, const std::optional<WriteFault> &fa
     return {};
 }
 
-// Writes the record's bytes over bytes that already exist: never past the end,
-// never into a file that is marked read-only. The bytes are flushed to the
-// disk and read back; only when they read back as written is the write done.
-Status writeBytesAt(const QString &path, qint64 offset, const QByteArray &bytes,
-                    const QString &what)
+// Writes records over bytes that already exist, all into one opening of the
+// file: never past the end, never into a file that is marked read-only.
+// Every record is checked against the file's size before the first is
+// written; then they are written, the file is put on the disk once, and
+// each is read back. Only when all read back as written is the write done.
+// A failure names the record; the records before it may have been written.
+Status writeRecordsAt(const QString &path, const QList<RecordWrite> &records, const QString &what)
 {
     QFile file(path);
-    const std::optional<WriteFault> fault = SafeFile::faultFor(path, offset);
-    if (const Status writable = refuseUnwritable(path, fault); !writable)
+    QList<std::optional<WriteFault>> faults;
+    std::optional<WriteFault> readOnly;
+    for (const RecordWrite &record : records) {
+        faults.append(SafeFile::faultFor(path, record.offset));
+        if (faults.last() && faults.last()->readOnly)
+            readOnly = faults.last();
+    }
+    if (const Status writable = refuseUnwritable(path, readOnly); !writable)
         return writable;
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return writeErrorOf(file);
-    if (offset < 0)
-        return error(file, QStringLiteral("%1 has the negative offset %2").arg(what).arg(offset));
     const qint64 size = file.size();
-    if (offset > size - bytes.size()) {
-        return error(file, QStringLiteral("%1 at offset %2 would not lie within the file (it ends "
-                                          "at byte %3); nothing was written")
-                               .arg(what)
-                               .arg(offset)
-                               .arg(size));
+    for (const RecordWrite &record : records) {
+        if (record.offset < 0)
+            return error(file, QStringLiteral("%1 has the negative offset %2")
+                                   .arg(what)
+                                   .arg(record.offset));
+        if (record.offset > size - record.bytes.size()) {
+            return error(file, QStringLiteral("%1 at offset %2 would not lie within the file (it "
+                                              "ends at byte %3); nothing was written")
+                                   .arg(what)
+                                   .arg(record.offset)
+                                   .arg(size));
+        }
     }
-    if (!file.seek(offset))
-        return errorOf(file);
-    const qint64 toWrite =
-        fault && fault->failAfterBytes >= 0 ? qMin<qint64>(fault->failAfterBytes, bytes.size())
-                                            : bytes.size();
-    const qint64 written = file.write(bytes.constData(), toWrite);
-    if (written < 0 || !file.flush())
-        return writeErrorOf(file);
-    if (written != bytes.size()) {
-        const QString reason = fault && !fault->reason.isEmpty() ? fault->reason
-                                                                  : writeErrorOf(file).reason;
-        return error(file, QStringLiteral("%1 at offset %2 was written only in part (%3 of %4 "
-                                          "bytes): %5")
-                               .arg(what)
-                               .arg(offset)
-                               .arg(written)
-                               .arg(bytes.size())
-                               .arg(reason));
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const RecordWrite &record = records[i];
+        const std::optional<WriteFault> &fault = faults[i];
+        const QByteArray &bytes = record.bytes;
+        if (!file.seek(record.offset))
+            return errorOf(file);
+        const qint64 toWrite = fault && fault->failAfterBytes >= 0
+                                   ? qMin<qint64>(fault->failAfterBytes, bytes.size())
+                                   : bytes.size();
+        const qint64 written = file.write(bytes.constData(), toWrite);
+        if (written < 0)
+            return writeErrorOf(file);
+        if (written != bytes.size()) {
+            const QString reason = fault && !fault->reason.isEmpty() ? fault->reason
+                                                                      : writeErrorOf(file).reason;
+            return error(file, QStringLiteral("%1 at offset %2 was written only in part (%3 of "
+                                              "%4 bytes): %5")
+                                   .arg(what)
+                                   .arg(record.offset)
+                                   .arg(written)
+                                   .arg(bytes.size())
+                                   .arg(reason));
+        }
     }
-    if (!syncToDisk(file) || (fault && fault->failFileSync)) {
+    const bool syncFault =
+        std::any_of(faults.cbegin(), faults.cend(), [](const auto &f) { return f && f->failFileSync; });
+    if (!syncToDisk(file) || syncFault) {
         return error(file, QStringLiteral("%1 could not be put on the disk: %2")
                                .arg(what, file.errorString()));
     }
-    QByteArray back(bytes.size(), Qt::Uninitialized);
-    const bool readBack = file.seek(offset) && readUpTo(file, back.data(), back.size()) == back.size();
-    if (fault && fault->badReadBack)
-        SafeFile::simulateBadReadBack(back);
-    if (!readBack || back != bytes) {
-        return error(file, QStringLiteral("%1 at offset %2 did not read back as written")
-                               .arg(what)
-                               .arg(offset));
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const RecordWrite &record = records[i];
+        QByteArray back(record.bytes.size(), Qt::Uninitialized);
+        const bool readBack = file.seek(record.offset)
+                              && readUpTo(file, back.data(), back.size()) == back.size();
+        if (faults[i] && faults[i]->badReadBack)
+            SafeFile::simulateBadReadBack(back);
+        if (!readBack || back != record.bytes) {
+            return error(file, QStringLiteral("%1 at offset %2 did not read back as written")
+                                   .arg(what)
+                                   .arg(record.offset));
+        }
     }
     file.close();
     if (file.error() != QFileDevice::NoError)
@@ -314,7 +362,7 @@ Status writePlayer(const QString &keyFile, qint64 offset, const PlayerRecord &pl
 {
     if (const Status s = checkPlayerOffset(keyFile, offset); !s)
         return s;
-    return writeBytesAt(keyFile, offset, player.toByteArray(), playerWhat());
+    return writeRecordsAt(keyFile, {{offset, player.toByteArray()}}, playerWhat());
 }
 
 Result<GoalieAttribRecord> readGoalieAttribs(const QString &attFile, qint64 offset)
@@ -329,12 +377,43 @@ Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offs
 
 Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r)
 {
-    return writeBytesAt(attFile, offset, r.toByteArray(), attribWhat());
+    return writeRecordsAt(attFile, {{offset, r.toByteArray()}}, attribWhat());
 }
 
 Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r)
 {
-    return writeBytesAt(attFile, offset, r.toByteArray(), attribWhat());
+    return writeRecordsAt(attFile, {{offset, r.toByteArray()}}, attribWhat());
+}
+
+Result<QList<QByteArray>> readPlayerRecords(const QString &keyFile, const QList<qint64> &offsets)
+{
+    QList<RecordRead> records;
+    for (const qint64 offset : offsets) {
+        if (const Status s = checkPlayerOffset(keyFile, offset); !s)
+            return s.error();
+        records.append({offset, kPlayerSize});
+    }
+    return readRecordsAt(keyFile, records, playerWhat());
+}
+
+Result<QList<QByteArray>> readAttribRecords(const QString &attFile,
+                                            const QList<RecordRead> &records)
+{
+    return readRecordsAt(attFile, records, attribWhat());
+}
+
+Status writePlayerRecords(const QString &keyFile, const QList<RecordWrite> &records)
+{
+    for (const RecordWrite &record : records) {
+        if (const Status s = checkPlayerOffset(keyFile, record.offset); !s)
+            return s;
+    }
+    return writeRecordsAt(keyFile, records, playerWhat());
+}
+
+Status writeAttribRecords(const QString &attFile, const QList<RecordWrite> &records)
+{
+    return writeRecordsAt(attFile, records, attribWhat());
 }
 
 Result<QList<SeasonIndexEntry>> listSavedGames(const QString &indexFile)

@@ -64,6 +64,30 @@ Result<SkaterAttribRecord> readSkaterAttribs(const QString &attFile, qint64 offs
 Status writeGoalieAttribs(const QString &attFile, qint64 offset, const GoalieAttribRecord &r);
 Status writeSkaterAttribs(const QString &attFile, qint64 offset, const SkaterAttribRecord &r);
 
+// Several records of one file read in one opening: the bytes of each, or
+// why not (naming the first that could not be read).
+struct RecordRead
+{
+    qint64 offset = 0;
+    qint64 size = 0;
+};
+Result<QList<QByteArray>> readPlayerRecords(const QString &keyFile, const QList<qint64> &offsets);
+Result<QList<QByteArray>> readAttribRecords(const QString &attFile,
+                                            const QList<RecordRead> &records);
+
+// Several records of one file written as one: each file opened once, every
+// record checked against the file's size before the first is written, the
+// file put on the disk once and every record read back. A failure names the
+// record; records before it in the list may have been written, and it is
+// for the caller to put them back.
+struct RecordWrite
+{
+    qint64 offset = 0;
+    QByteArray bytes;
+};
+Status writePlayerRecords(const QString &keyFile, const QList<RecordWrite> &records);
+Status writeAttribRecords(const QString &attFile, const QList<RecordWrite> &records);
+
 // Whether a record write to the file could start: it is a file, carries no
 // read-only mark and opens for writing. Writes nothing.
 Status checkWritable(const QString &file);

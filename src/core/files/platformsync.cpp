@@ -15,7 +15,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+#if defined(Q_OS_LINUX)
+#include <sys/sysmacros.h>
 #endif
 
 namespace Puckdex {
@@ -87,6 +92,189 @@ bool renameReplacing(const QString &from, const QString &to, QString *reason)
     return false;
 #endif
 }
+
+#if defined(Q_OS_WIN)
+
+// The lock covers one byte far beyond what a lock file holds, so that others
+// can still read the owner written at its start.
+static OVERLAPPED lockedRange()
+{
+    OVERLAPPED range{};
+    range.OffsetHigh = 1;
+    return range;
+}
+
+// Every opening of a lock file shares it wholly, and the file goes when its
+// last opening is closed: also when its holder is killed, and never while
+// another process has it open, so a lock is never taken on a file that is
+// about to go.
+static HANDLE openLockFile(const QString &path, DWORD access, DWORD disposition, DWORD flags)
+{
+    const QString native = extendedLengthPath(path);
+    return CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()), access,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+}
+
+LockAttempt tryLockFile(const QString &path, qintptr *handle, QString *reason)
+{
+    const HANDLE file = openLockFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, OPEN_ALWAYS,
+                                     FILE_FLAG_DELETE_ON_CLOSE);
+    if (file == INVALID_HANDLE_VALUE) {
+        *reason = qt_error_string(int(GetLastError()));
+        return LockAttempt::Failed;
+    }
+    OVERLAPPED range = lockedRange();
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &range)) {
+        *handle = reinterpret_cast<qintptr>(file);
+        return LockAttempt::Taken;
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+        return LockAttempt::HeldElsewhere;
+    *reason = qt_error_string(int(error));
+    return LockAttempt::Failed;
+}
+
+bool rewriteLockedFile(qintptr handle, const QByteArray &content)
+{
+    const auto file = reinterpret_cast<HANDLE>(handle);
+    DWORD written = 0;
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER
+           && SetEndOfFile(file)
+           && WriteFile(file, content.constData(), DWORD(content.size()), &written, nullptr)
+           && written == DWORD(content.size());
+}
+
+void closeLockedFile(qintptr handle, const QString &)
+{
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+QByteArray readLockFile(const QString &path)
+{
+    const HANDLE file = openLockFile(path, GENERIC_READ, OPEN_EXISTING, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    QByteArray bytes(4096, Qt::Uninitialized);
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr))
+        read = 0;
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+qint64 lockHolder(const QString &)
+{
+    return 0;
+}
+
+QString processName(qint64)
+{
+    return {};
+}
+
+#else
+
+// The holder removes the lock file while it still holds the lock. So a lock
+// taken on a file that is no longer the one at path (its holder removed it
+// meanwhile) is no lock: the file at path is tried again.
+LockAttempt tryLockFile(const QString &path, qintptr *handle, QString *reason)
+{
+    const QByteArray name = QFile::encodeName(path);
+    for (;;) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+            return LockAttempt::Failed;
+        }
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX | LOCK_NB);
+        while (locked != 0 && errno == EINTR);
+        if (locked != 0) {
+            const int error = errno;
+            ::close(fd);
+            if (error == EWOULDBLOCK)
+                return LockAttempt::HeldElsewhere;
+            *reason = QString::fromLocal8Bit(std::strerror(error));
+            return LockAttempt::Failed;
+        }
+        struct stat opened, named;
+        if (::fstat(fd, &opened) == 0 && ::stat(name.constData(), &named) == 0
+            && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+            *handle = fd;
+            return LockAttempt::Taken;
+        }
+        ::close(fd);
+    }
+}
+
+bool rewriteLockedFile(qintptr handle, const QByteArray &content)
+{
+    const int fd = int(handle);
+    return ::ftruncate(fd, 0) == 0
+           && ::pwrite(fd, content.constData(), size_t(content.size()), 0) == content.size();
+}
+
+void closeLockedFile(qintptr handle, const QString &path)
+{
+    ::unlink(QFile::encodeName(path).constData());
+    ::close(int(handle));
+}
+
+QByteArray readLockFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+}
+
+#if defined(Q_OS_LINUX)
+// /proc/locks names the process of every lock by the device and inode of
+// its file: "1: FLOCK  ADVISORY  WRITE 4242 fd:01:1234567 0 EOF". Lines of
+// processes waiting for a lock carry "->" and are passed over.
+qint64 lockHolder(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    const QByteArray file = QByteArray::number(major(info.st_dev), 16).rightJustified(2, '0') + ':'
+                            + QByteArray::number(minor(info.st_dev), 16).rightJustified(2, '0')
+                            + ':' + QByteArray::number(quint64(info.st_ino));
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> lines = locks.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.size() >= 6 && words[1] != "->" && words[5] == file)
+            return words[4].toLongLong();
+    }
+    return 0;
+}
+
+QString processName(qint64 pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (pid <= 0 || !comm.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(comm.readAll().trimmed());
+}
+#else
+qint64 lockHolder(const QString &)
+{
+    return 0;
+}
+
+QString processName(qint64)
+{
+    return {};
+}
+#endif
+
+#endif
 
 void useBinaryStandardOutput()
 {

@@ -7,7 +7,8 @@ class QFileDevice;
 namespace Puckdex {
 
 // The one place with platform calls: what Qt's portable file API does not
-// offer for putting files on the disk safely.
+// offer for putting files on the disk safely, and locks that end with the
+// process that holds them.
 
 // Asks the operating system to put what was written to file on the disk
 // itself, not only in its cache.
@@ -20,6 +21,28 @@ bool syncFolder(const QString &folder);
 // Renames from to to in one step, replacing a file at to. False with the
 // system's reason in *reason when it could not.
 bool renameReplacing(const QString &from, const QString &to, QString *reason);
+
+// A lock that the system holds for this process on an open file and drops
+// when the file is closed or the process ends, however it ends: a crash or a
+// kill leaves no lock behind, at most the file, which the next holder takes
+// as it is. The file is made when missing and goes when its holder lets go.
+enum class LockAttempt { Taken, HeldElsewhere, Failed };
+// Opens path and takes its lock without waiting. Taken: *handle is the open
+// file. HeldElsewhere: another process (or another opening of this process)
+// holds it. Failed: the file could not be made or opened, the system's words
+// in *reason.
+LockAttempt tryLockFile(const QString &path, qintptr *handle, QString *reason);
+// Replaces what the locked file holds.
+bool rewriteLockedFile(qintptr handle, const QByteArray &content);
+// Removes the lock file and closes it, which drops its lock.
+void closeLockedFile(qintptr handle, const QString &path);
+// What a lock file holds (its holder), read whether or not it is locked.
+QByteArray readLockFile(const QString &path);
+// The process that holds the lock on path, where the system tells (Linux);
+// 0 where it does not.
+qint64 lockHolder(const QString &path);
+// The name of a running process, where the system tells; empty otherwise.
+QString processName(qint64 pid);
 
 // Standard output passes on the bytes it is given. Windows would otherwise
 // write every "\n" as "\r\n", and so an export's own "\r\n" as "\r\r\n".

@@ -280,13 +280,26 @@ Result<BackupOutcome, BackupFailure> makeBackups(const FileSet &files, BackupHis
         backupBytes.append(*bytes);
         differ = differ || *bytes != *game;
     }
-    if (differ && backupBytes.size() == games.size()) {
+    const bool wholeSet = backupBytes.size() == games.size();
+    if (differ && wholeSet) {
         const Result<BackupGeneration> kept = history.keep(backupBytes, lastWritten(backups));
         if (!kept)
             return BackupFailure{true, QString(), kept.error()};
         outcome.keptGeneration = kept->number;
     }
+    // The first backups of a roster are kept at once, as the first
+    // generation: the roster as Puckdex first found it is there to go back
+    // to from the first run on. The copies do not depend on it.
+    const Result<QList<BackupGeneration>> generations = history.generations();
+    if (generations && generations->isEmpty()) {
+        const Result<BackupGeneration> first = history.keep(gameBytes, lastWritten(games));
+        if (!first)
+            outcome.firstNotKept = first.error();
+    }
     for (qsizetype i = 0; i < games.size(); ++i) {
+        // A backup that holds the game file's bytes already is one.
+        if (wholeSet && backupBytes[i] == gameBytes[i])
+            continue;
         if (const Status copied = GameFiles::copyToBackup(games[i], gameBytes[i]); !copied)
             return BackupFailure{false, names[i], copied.error()};
     }

@@ -75,6 +75,9 @@ struct BackupOutcome
     // The backups it replaced differed from the game files: they are kept
     // as this generation (also when that generation was kept before).
     std::optional<int> keptGeneration;
+    // The first backups of the roster could not be kept as its first
+    // generation (the copies were made all the same).
+    std::optional<FileError> firstNotKept;
 };
 // Why the backups were not made: the history could not keep the old ones
 // (historyFailed, then no backup was touched), or a copy failed.
@@ -87,7 +90,9 @@ struct BackupFailure
 
 // Copies the set's three files to their backup names. Backups there that
 // differ from the game files go into the history first; while they cannot,
-// they are left as they are.
+// they are left as they are. The first backups of a roster are kept in the
+// history at once, as its first generation. A backup that holds its game
+// file's bytes already is left as it is.
 Result<BackupOutcome, BackupFailure> makeBackups(const FileSet &files, BackupHistory &history);
 
 // When the files were last written: the newest of their times.

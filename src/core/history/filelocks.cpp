@@ -1,77 +1,147 @@
 #include "history/filelocks.h"
 
+#include "files/platformsync.h"
 #include "files/safefile.h"
 #include "history/writejournal.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QSysInfo>
+#include <QThread>
 
 namespace Puckdex {
 
 namespace {
 
-// Long enough for another process's append or whole-file replacement.
-constexpr int kWriterWaitMs = 10000;
+// How often a waiting writer tries again.
+constexpr int kRetryMs = 20;
 
-std::shared_ptr<QLockFile> lockFileFor(const QString &lockPath, FileError &error)
+std::function<void(const QString &)> &lockTakenHook()
 {
-    if (!QDir().mkpath(QFileInfo(lockPath).absolutePath())) {
-        error = FileError{lockPath, QStringLiteral("its folder could not be made")};
-        return nullptr;
-    }
-    auto lock = std::make_shared<QLockFile>(lockPath);
-    // Writers hold it for a moment and the window for a whole run; a lock
-    // is never old enough to be taken from a process that is still alive.
-    lock->setStaleLockTime(0);
-    return lock;
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+// What the holder writes into its lock file: its process, program and
+// machine, a line each.
+QByteArray ownerText()
+{
+    const QString program = QCoreApplication::instance()
+                                ? QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                                : QString();
+    return QByteArray::number(QCoreApplication::applicationPid()) + '\n' + program.toUtf8() + '\n'
+           + QSysInfo::machineHostName().toUtf8() + '\n';
+}
+
+// Who holds the lock on lockPath: the system's word for the process where it
+// has one, the lock file's for the program.
+LockHolder holderOf(const QString &lockPath)
+{
+    LockHolder holder;
+    const QList<QByteArray> lines = readLockFile(lockPath).split('\n');
+    const qint64 written = lines.value(0).toLongLong();
+    const qint64 system = lockHolder(lockPath);
+    holder.pid = system ? system : written;
+    if (holder.pid && holder.pid == written)
+        holder.program = QString::fromUtf8(lines.value(1)).trimmed();
+    else
+        holder.program = processName(holder.pid);
+    return holder;
 }
 
 } // namespace
 
-Result<std::shared_ptr<QLockFile>> lockForWriting(const QString &path)
+FileLock::FileLock(const QString &path, qintptr handle) : m_path(path), m_handle(handle) {}
+
+FileLock::~FileLock()
 {
-    const QString lockPath = path + QStringLiteral(".lock");
-    FileError error;
-    std::shared_ptr<QLockFile> lock = lockFileFor(lockPath, error);
-    if (!lock)
-        return error;
-    if (lock->tryLock(kWriterWaitMs))
-        return lock;
-    if (lock->error() == QLockFile::LockFailedError)
-        return FileError{path, QStringLiteral("another program has been writing to it for %1 "
-                                              "seconds; try again when it is done")
-                                   .arg(kWriterWaitMs / 1000)};
-    return SafeFile::creationFailure(lockPath, QStringLiteral("the lock file could not be made"));
+    closeLockedFile(m_handle, m_path);
 }
 
-Result<std::shared_ptr<QLockFile>> claimFolder(const QString &lockFolder, const QString &gameFolder)
+QString LockHolder::describe() const
+{
+    if (!pid)
+        return program.isEmpty() ? QStringLiteral("another program") : program;
+    if (program.isEmpty())
+        return QStringLiteral("another program (process %1)").arg(pid);
+    return QStringLiteral("%1 (process %2)").arg(program).arg(pid);
+}
+
+Result<std::shared_ptr<FileLock>, LockRefusal> takeLock(const QString &lockPath, int waitMs)
+{
+    if (!QDir().mkpath(QFileInfo(lockPath).absolutePath()))
+        return LockRefusal{false, {}, {lockPath, QStringLiteral("its folder could not be made")}};
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        qintptr handle = -1;
+        QString reason;
+        switch (tryLockFile(lockPath, &handle, &reason)) {
+        case LockAttempt::Taken: {
+            auto lock = std::make_shared<FileLock>(lockPath, handle);
+            if (lockTakenHook())
+                lockTakenHook()(lockPath);
+            // Only a message about the holder needs it: a lock whose owner
+            // could not be written still holds.
+            rewriteLockedFile(handle, ownerText());
+            return lock;
+        }
+        case LockAttempt::Failed:
+            return LockRefusal{false, {},
+                               SafeFile::creationFailure(lockPath,
+                                                         QStringLiteral("the lock file could not "
+                                                                        "be made: %1")
+                                                             .arg(reason))};
+        case LockAttempt::HeldElsewhere:
+            if (waited.elapsed() >= waitMs)
+                return LockRefusal{true, holderOf(lockPath), {}};
+            QThread::msleep(kRetryMs);
+        }
+    }
+}
+
+Result<std::shared_ptr<FileLock>> lockForWriting(const QString &path, int waitMs)
+{
+    const auto lock = takeLock(path + QStringLiteral(".lock"), waitMs);
+    if (lock)
+        return *lock;
+    const LockRefusal &refusal = lock.error();
+    if (!refusal.held)
+        return refusal.error;
+    return FileError{path, QStringLiteral("%1 has been writing to it for %2 seconds; try again "
+                                          "when it is done")
+                               .arg(refusal.holder.describe())
+                               .arg(waitMs / 1000)};
+}
+
+Result<std::shared_ptr<FileLock>> claimFolder(const QString &lockFolder, const QString &gameFolder)
 {
     const QString folder = canonicalGameFolder(gameFolder);
     const QByteArray id = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1);
     const QString lockPath = QDir(lockFolder)
                                  .filePath(QStringLiteral("puckdex-open-%1.lock")
                                                .arg(QString::fromLatin1(id.toHex().left(12))));
-    FileError error;
-    std::shared_ptr<QLockFile> lock = lockFileFor(lockPath, error);
-    if (!lock)
-        return error;
-    if (lock->tryLock(0))
-        return lock;
-    qint64 pid = 0;
-    QString host, program;
-    if (lock->error() == QLockFile::LockFailedError && lock->getLockInfo(&pid, &host, &program)) {
-        // The window's process is named "puckdex" (or "puckdex.exe").
-        if (program.isEmpty() || program.startsWith(QStringLiteral("puckdex."))
-            || program == QStringLiteral("puckdex"))
-            program = QStringLiteral("Puckdex");
-        return FileError{folder, QStringLiteral("%1 (process %2) has this folder open; close it "
-                                                "first")
-                                     .arg(program)
-                                     .arg(pid)};
-    }
-    return SafeFile::creationFailure(lockPath, QStringLiteral("the lock file could not be made"));
+    const auto lock = takeLock(lockPath, 0);
+    if (lock)
+        return *lock;
+    if (!lock.error().held)
+        return lock.error().error;
+    LockHolder holder = lock.error().holder;
+    // The window's process is named "puckdex" (or "puckdex.exe").
+    if (holder.program.isEmpty() || holder.program.startsWith(QStringLiteral("puckdex."))
+        || holder.program == QStringLiteral("puckdex"))
+        holder.program = QStringLiteral("Puckdex");
+    return FileError{folder, QStringLiteral("%1 has this folder open; close it first")
+                                 .arg(holder.describe())};
+}
+
+void setLockTakenHook(std::function<void(const QString &lockPath)> hook)
+{
+    lockTakenHook() = std::move(hook);
 }
 
 } // namespace Puckdex

@@ -4,7 +4,7 @@
 #include "files/fileset.h"
 #include "history/backuphistory.h"
 #include "history/writejournal.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 
 #include <QList>
 #include <QString>
@@ -14,9 +14,11 @@
 namespace Puckdex {
 
 // The writes of players to one roster, as every front end makes them: the
-// backups before the first change, a player's fields checked and written to
-// both of his records, each write that changed anything recorded in the
-// write journal, and writes taken back and made again.
+// backups before the first change, players' fields checked and written to
+// their records, each write that changed anything recorded in the write
+// journal, and writes taken back and made again. Each is one transaction:
+// the journal's lock is taken once, every record is written with each file
+// put on the disk once, and the journal entry follows the records.
 class PlayerWrites
 {
 public:
@@ -31,8 +33,8 @@ public:
     Result<BackupOutcome, BackupFailure> makeBackups() const;
 
     // A write done: the records it left, its journal entry, and whether the
-    // journal recorded it. A journal that cannot be written never stops a
-    // write; the front end says so.
+    // journal recorded it. A journal that cannot be written (or whose lock
+    // cannot be had) never stops a write; the front end says so.
     struct Done
     {
         WrittenPlayer written;
@@ -43,6 +45,17 @@ public:
     // joins this run's saves and makes the undone ones unredoable.
     Result<Done, PlayerWriteError> save(qint64 offset, bool goalie, const PlayerFields &fields);
 
+    // Writes several players' fields as one write (writePlayersFields()),
+    // one entry in the journal that label names ("import of roster.csv"),
+    // taken back whole.
+    struct Saved
+    {
+        JournalEntry entry;
+        Status journaled;
+    };
+    Result<Saved, PlayerWriteError> saveAll(const QList<FieldsWrite> &writes,
+                                            const QString &label);
+
     // A write taken back or made again; journaled tells whether the journal
     // followed.
     struct Step
@@ -50,11 +63,22 @@ public:
         JournalEntry entry;
         Status journaled;
     };
-    // Puts back what the write replaced, where his records still hold what
-    // it left, and marks it undone in the journal. The write may be one of
-    // this run's saves or one the journal holds from an earlier run (taken
-    // as a copy: the undo moves it from the saves to the undone).
+    // Puts back what the write replaced, where every one of its records
+    // still holds what it left, and marks it undone in the journal. The
+    // write may be one of this run's saves or one the journal holds from an
+    // earlier run (taken as a copy: the undo moves it from the saves to the
+    // undone).
     Result<Step, PlayerWriteError> undo(JournalEntry entry);
+    // The newest writes taken back as one write, newest first: those before
+    // the first that cannot be (the refusal says why). The journal marks
+    // them undone in one addition.
+    struct Steps
+    {
+        QList<JournalEntry> undone;
+        Status journaled;
+        std::optional<std::pair<JournalEntry, PlayerWriteError>> refused;
+    };
+    Steps undoNewest(const QList<JournalEntry> &newestFirst);
     // This run's newest save taken back, and the newest undo made again (a
     // new write of its own in the journal). Nothing when there is none.
     std::optional<Result<Step, PlayerWriteError>> undoLastSave();
@@ -70,6 +94,15 @@ public:
 
 private:
     WriteJournal &journal();
+    // The journal's lock for one action, taken before its records are
+    // written. The journal's folder is made only once there is a write to
+    // record (it may be the game folder, and gone): until then, no lock.
+    using HeldLock = std::optional<Result<std::shared_ptr<FileLock>>>;
+    HeldLock lockJournal();
+    // Adds entry under held (taken now if it was not), or says why the
+    // journal could not record it.
+    Status record(JournalEntry &entry, HeldLock &held);
+    void forget(const JournalEntry &entry);
 
     QString m_folder;
     FileSet m_files;

@@ -2,6 +2,7 @@
 
 #include "history/filelocks.h"
 #include "files/gamefiles.h"
+#include "files/platformsync.h"
 #include "files/safefile.h"
 #include "settings/profilefile.h"
 
@@ -9,8 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
+
+#include <algorithm>
 
 namespace Puckdex {
 
@@ -29,24 +34,40 @@ QString hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex());
 }
 
-QByteArray writeLine(const JournalEntry &entry)
+QJsonObject playerObject(const PlayerChange &change)
 {
-    return lineOf({{QStringLiteral("seq"), entry.seq},
-                   {QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODate)},
-                   {QStringLiteral("offset"), entry.offset},
-                   {QStringLiteral("att_offset"), entry.attribOffset},
-                   {QStringLiteral("goalie"), entry.goalie},
-                   {QStringLiteral("key_before"), hex(entry.keyBefore)},
-                   {QStringLiteral("att_before"), hex(entry.attBefore)},
-                   {QStringLiteral("key_after"), hex(entry.keyAfter)},
-                   {QStringLiteral("att_after"), hex(entry.attAfter)}});
+    return {{QStringLiteral("offset"), change.offset},
+            {QStringLiteral("att_offset"), change.attribOffset},
+            {QStringLiteral("goalie"), change.goalie},
+            {QStringLiteral("key_before"), hex(change.keyBefore)},
+            {QStringLiteral("att_before"), hex(change.attBefore)},
+            {QStringLiteral("key_after"), hex(change.keyAfter)},
+            {QStringLiteral("att_after"), hex(change.attAfter)}};
 }
 
-QByteArray undoneLine(int seq)
+// A save of one player is a line of his records; a write of several names
+// what made it and lists each player's.
+QByteArray writeLine(const JournalEntry &entry)
 {
-    return lineOf(
-        {{QStringLiteral("undone"), seq},
-         {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)}});
+    QJsonObject object;
+    if (entry.label.isEmpty() && entry.players.size() == 1) {
+        object = playerObject(entry.players.first());
+    } else {
+        QJsonArray players;
+        for (const PlayerChange &change : entry.players)
+            players.append(playerObject(change));
+        object.insert(QStringLiteral("label"), entry.label);
+        object.insert(QStringLiteral("players"), players);
+    }
+    object.insert(QStringLiteral("seq"), entry.seq);
+    object.insert(QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODate));
+    return lineOf(object);
+}
+
+QByteArray undoneLine(int seq, const QDateTime &time)
+{
+    return lineOf({{QStringLiteral("undone"), seq},
+                   {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}});
 }
 
 // The bytes of a hex field of the given size, or why not.
@@ -72,6 +93,37 @@ std::optional<QString> readWhole(const QJsonObject &object, const char *name, qi
     return std::nullopt;
 }
 
+// One player's change, from a write's line or from its list of players.
+std::optional<QString> readPlayer(const QJsonObject &object, PlayerChange &change)
+{
+    if (auto problem = readWhole(object, "offset", change.offset))
+        return problem;
+    if (!GameFiles::isPlayerOffset(change.offset))
+        return QStringLiteral("no player record starts at offset %1").arg(change.offset);
+    if (auto problem = readWhole(object, "att_offset", change.attribOffset))
+        return problem;
+    const QJsonValue goalie = object.value(QStringLiteral("goalie"));
+    if (!goalie.isBool())
+        return QStringLiteral("goalie is neither true nor false");
+    change.goalie = goalie.toBool();
+    const int attSize = change.goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+    for (const auto &[name, size, bytes] :
+         {std::tuple{"key_before", PlayerRecord::Size, &change.keyBefore},
+          std::tuple{"key_after", PlayerRecord::Size, &change.keyAfter},
+          std::tuple{"att_before", attSize, &change.attBefore},
+          std::tuple{"att_after", attSize, &change.attAfter}}) {
+        if (auto problem = readRecord(object, name, size, *bytes))
+            return problem;
+    }
+    for (const QByteArray *key : {&change.keyBefore, &change.keyAfter}) {
+        PlayerRecord record;
+        record.assign(*key);
+        if (record.attribOffset() != change.attribOffset)
+            return QStringLiteral("the key records point at another attribute record");
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> readWrite(const QJsonObject &object, JournalEntry &entry)
 {
     qint64 seq = 0;
@@ -82,30 +134,27 @@ std::optional<QString> readWrite(const QJsonObject &object, JournalEntry &entry)
         QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODate);
     if (!entry.time.isValid())
         return QStringLiteral("time is not a date and time");
-    if (auto problem = readWhole(object, "offset", entry.offset))
-        return problem;
-    if (!GameFiles::isPlayerOffset(entry.offset))
-        return QStringLiteral("no player record starts at offset %1").arg(entry.offset);
-    if (auto problem = readWhole(object, "att_offset", entry.attribOffset))
-        return problem;
-    const QJsonValue goalie = object.value(QStringLiteral("goalie"));
-    if (!goalie.isBool())
-        return QStringLiteral("goalie is neither true nor false");
-    entry.goalie = goalie.toBool();
-    const int attSize = entry.goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
-    for (const auto &[name, size, bytes] :
-         {std::tuple{"key_before", PlayerRecord::Size, &entry.keyBefore},
-          std::tuple{"key_after", PlayerRecord::Size, &entry.keyAfter},
-          std::tuple{"att_before", attSize, &entry.attBefore},
-          std::tuple{"att_after", attSize, &entry.attAfter}}) {
-        if (auto problem = readRecord(object, name, size, *bytes))
+    if (!object.contains(QStringLiteral("players"))) {
+        PlayerChange change;
+        if (auto problem = readPlayer(object, change))
             return problem;
+        entry.players.append(change);
+        return std::nullopt;
     }
-    for (const QByteArray *key : {&entry.keyBefore, &entry.keyAfter}) {
-        PlayerRecord record;
-        record.assign(*key);
-        if (record.attribOffset() != entry.attribOffset)
-            return QStringLiteral("the key records point at another attribute record");
+    const QJsonValue label = object.value(QStringLiteral("label"));
+    const QJsonArray players = object.value(QStringLiteral("players")).toArray();
+    if (!label.isString() || players.isEmpty())
+        return QStringLiteral("a write of several players needs a label and its players");
+    entry.label = label.toString();
+    QSet<qint64> offsets;
+    for (const QJsonValue &player : players) {
+        PlayerChange change;
+        if (auto problem = readPlayer(player.toObject(), change))
+            return QStringLiteral("player %1: %2").arg(entry.players.size() + 1).arg(*problem);
+        if (offsets.contains(change.offset))
+            return QStringLiteral("offset %1 is listed twice").arg(change.offset);
+        offsets.insert(change.offset);
+        entry.players.append(change);
     }
     return std::nullopt;
 }
@@ -130,39 +179,51 @@ QString fileSetId(const QString &gameFolder, const QString &keyFile, const QStri
     return QString::fromLatin1(id.toHex().left(12));
 }
 
+bool JournalEntry::changesAnything() const
+{
+    return std::any_of(players.cbegin(), players.cend(),
+                       [](const PlayerChange &change) { return change.changesAnything(); });
+}
+
 QString JournalEntry::playerName() const
 {
-    PlayerRecord record;
-    record.assign(keyAfter);
-    return QStringLiteral("%1 %2").arg(record.firstName(), record.lastName()).trimmed();
+    if (label.isEmpty() && players.size() == 1)
+        return players.first().playerName();
+    return QStringLiteral("%1: %2 %3")
+        .arg(label)
+        .arg(players.size())
+        .arg(QLatin1String(players.size() == 1 ? "player" : "players"));
+}
+
+JournalEntry JournalEntry::of(const QString &label, const QList<PlayerChange> &players)
+{
+    JournalEntry entry;
+    entry.time = QDateTime::currentDateTimeUtc();
+    entry.label = label;
+    entry.players = players;
+    return entry;
 }
 
 JournalEntry JournalEntry::of(qint64 offset, bool goalie, const WrittenPlayer &written)
 {
-    JournalEntry entry;
-    entry.time = QDateTime::currentDateTimeUtc();
-    entry.offset = offset;
-    entry.attribOffset = written.attribOffset;
-    entry.goalie = goalie;
-    entry.keyBefore = written.keyBefore;
-    entry.attBefore = written.attBefore;
-    entry.keyAfter = written.key.toByteArray();
-    entry.attAfter = written.attBytes(goalie);
-    return entry;
+    return of(QString(), {{offset, written.attribOffset, goalie, written.keyBefore,
+                           written.attBefore, written.key.toByteArray(),
+                           written.attBytes(goalie)}});
 }
 
-Result<WrittenPlayer, PlayerWriteError> JournalEntry::undo(const QString &keyFile,
-                                                           const QString &attFile) const
+Result<QList<PlayerChange>, PlayerWriteError> JournalEntry::undo(const QString &keyFile,
+                                                                 const QString &attFile) const
 {
-    return writePlayerBytesBack(keyFile, attFile, offset, goalie, keyAfter, attAfter, keyBefore,
-                                attBefore);
+    QList<PlayerChange> back;
+    for (const PlayerChange &change : players)
+        back.append(change.reversed());
+    return writeChangesOver(keyFile, attFile, back);
 }
 
-Result<WrittenPlayer, PlayerWriteError> JournalEntry::redo(const QString &keyFile,
-                                                           const QString &attFile) const
+Result<QList<PlayerChange>, PlayerWriteError> JournalEntry::redo(const QString &keyFile,
+                                                                 const QString &attFile) const
 {
-    return writePlayerBytesBack(keyFile, attFile, offset, goalie, keyBefore, attBefore, keyAfter,
-                                attAfter);
+    return writeChangesOver(keyFile, attFile, players);
 }
 
 WriteJournal::WriteJournal(const QString &folder, const QString &gameFolder, const QString &keyFile,
@@ -193,12 +254,18 @@ Result<WriteJournal::Contents> WriteJournal::read() const
 {
     Contents contents;
     QFile file(m_path);
-    // An empty file is a journal whose first write did not get through.
-    if (!file.exists() || file.size() == 0)
+    if (!file.exists())
         return contents;
     if (!file.open(QIODevice::ReadOnly))
         return SafeFile::failure(m_path, file, false);
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray bytes = file.readAll();
+    // A line without its end is an addition whose writer was stopped in the
+    // middle of it (a kill, a power cut): no write. A journal without a whole
+    // line is one whose first addition did not get through.
+    contents.complete = bytes.lastIndexOf('\n') + 1;
+    if (contents.complete == 0)
+        return contents;
+    const QList<QByteArray> lines = bytes.left(contents.complete - 1).split('\n');
     const auto damaged = [this](qsizetype line, const QString &why) {
         return FileError{m_path, QStringLiteral("line %1 is damaged: %2; the journal was not "
                                                 "used")
@@ -223,13 +290,8 @@ Result<WriteJournal::Contents> WriteJournal::read() const
     }
 
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (lines[i].isEmpty()) {
-            if (i == lines.size() - 1)
-                break;
+        if (lines[i].isEmpty())
             return damaged(i, QStringLiteral("it is empty"));
-        }
-        if (i == lines.size() - 1)
-            return damaged(i, QStringLiteral("it ends without a line end"));
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(lines[i], &error);
         if (!document.isObject())
@@ -272,25 +334,35 @@ Result<QList<JournalEntry>> WriteJournal::pending() const
     return entries;
 }
 
-Status WriteJournal::appendLine(const QByteArray &line)
+Result<std::shared_ptr<FileLock>> WriteJournal::lock() const
 {
-    QFile file(m_path);
-    const bool fresh = !file.exists() || file.size() == 0;
-    if (fresh && !QDir().mkpath(QFileInfo(m_path).absolutePath()))
+    return lockForWriting(m_path);
+}
+
+Status WriteJournal::appendLines(const QByteArray &lines, qint64 complete)
+{
+    const bool fresh = complete == 0;
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (fresh && !QDir().mkpath(folder))
         return FileError{m_path, QStringLiteral("its folder could not be made")};
+    QFile file(m_path);
     // Unbuffered, so that what did get written is on the file when it is cut
     // back, and nothing is left in a buffer to be written when it closes.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return SafeFile::failure(m_path, file, true);
-    const qint64 before = file.size();
-    const QByteArray bytes = fresh ? headerLine() + line : line;
-    if (file.write(bytes) != bytes.size()) {
+    // What a writer stopped in the middle of a line left goes first.
+    if (file.size() != complete && !file.resize(complete))
+        return SafeFile::failure(m_path, file, true);
+    const QByteArray bytes = fresh ? headerLine() + lines : lines;
+    if (!file.seek(complete) || file.write(bytes) != bytes.size()) {
         const FileError error = SafeFile::failure(m_path, file, true);
         // Half a line (a full disk) would make the whole journal unreadable:
         // it goes back to the lines it had.
-        file.resize(before);
+        file.resize(complete);
         return error;
     }
+    if (!syncToDisk(file) || (fresh && !syncFolder(folder)))
+        return FileError{m_path, QStringLiteral("the journal could not be put on the disk")};
     return {};
 }
 
@@ -300,45 +372,66 @@ Status WriteJournal::rewrite(const Contents &contents)
     for (const JournalEntry &entry : contents.writes) {
         bytes += writeLine(entry);
         if (contents.undone.contains(entry.seq))
-            bytes += undoneLine(entry.seq);
+            bytes += undoneLine(entry.seq, QDateTime::currentDateTimeUtc());
     }
     return SafeFile::replace(m_path, bytes);
 }
 
 Status WriteJournal::append(JournalEntry &entry)
 {
-    const auto lock = lockForWriting(m_path);
-    if (!lock)
-        return lock.error();
-    return appendLocked(entry);
+    const auto held = lock();
+    if (!held)
+        return held.error();
+    return append(entry, **held);
 }
 
-Status WriteJournal::appendLocked(JournalEntry &entry)
+namespace {
+
+// How much of the journal's capacity a write takes: one for each player.
+qsizetype weightOf(const QList<JournalEntry> &writes)
+{
+    qsizetype weight = 0;
+    for (const JournalEntry &entry : writes)
+        weight += entry.players.size();
+    return weight;
+}
+
+} // namespace
+
+Status WriteJournal::append(JournalEntry &entry, const FileLock &)
 {
     // While this process holds the lock the file grows only by its own
     // appends: what another wrote before shows as another size or time.
     const QFileInfo info(m_path);
+    qint64 complete = m_knownSize;
     if (!info.exists() || info.size() != m_knownSize || info.lastModified() != m_knownTime) {
         const Result<Contents> contents = read();
         if (!contents)
             return contents.error();
         m_knownLastSeq = contents->lastSeq;
-        m_knownWrites = contents->writes.size();
+        m_knownWrites = weightOf(contents->writes);
+        complete = contents->complete;
     }
     entry.seq = m_knownLastSeq + 1;
     m_knownSize = -1;
-    if (const Status added = appendLine(writeLine(entry)); !added)
+    if (const Status added = appendLines(writeLine(entry), complete); !added)
         return added;
     m_knownLastSeq = entry.seq;
-    ++m_knownWrites;
+    m_knownWrites += entry.players.size();
     if (m_knownWrites > Capacity + Capacity / 10) {
         Result<Contents> kept = read();
         if (!kept)
             return kept.error();
-        kept->writes = kept->writes.mid(kept->writes.size() - Capacity);
+        // The newest writes that hold at most Capacity players between them,
+        // and always the newest.
+        qsizetype first = kept->writes.size() - 1;
+        qsizetype weight = kept->writes.last().players.size();
+        while (first > 0 && weight + kept->writes[first - 1].players.size() <= Capacity)
+            weight += kept->writes[--first].players.size();
+        kept->writes = kept->writes.mid(first);
         if (const Status rewritten = rewrite(*kept); !rewritten)
             return rewritten;
-        m_knownWrites = Capacity;
+        m_knownWrites = weight;
     }
     const QFileInfo written(m_path);
     m_knownSize = written.size();
@@ -350,16 +443,32 @@ Status WriteJournal::markUndone(int seq)
 {
     if (seq < 1 || !QFileInfo::exists(m_path))
         return {};
-    const auto lock = lockForWriting(m_path);
-    if (!lock)
-        return lock.error();
+    const auto held = lock();
+    if (!held)
+        return held.error();
+    return markUndone({seq}, **held);
+}
+
+Status WriteJournal::markUndone(const QList<int> &seqs, const FileLock &)
+{
+    if (!QFileInfo::exists(m_path))
+        return {};
     const Result<Contents> contents = read();
     if (!contents)
         return contents.error();
-    if (contents->undone.contains(seq))
-        return {};
+    QByteArray lines;
+    QList<int> marked = contents->undone;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const int seq : seqs) {
+        if (seq < 1 || seq > contents->lastSeq || marked.contains(seq))
+            continue;
+        marked.append(seq);
+        lines += undoneLine(seq, now);
+    }
     m_knownSize = -1;
-    return appendLine(undoneLine(seq));
+    if (lines.isEmpty())
+        return {};
+    return appendLines(lines, contents->complete);
 }
 
 } // namespace Puckdex

@@ -1,44 +1,48 @@
 #pragma once
 
 #include "files/fileerror.h"
-#include "player/playerfields.h"
+#include "player/recordwrites.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace Puckdex {
 
-// One write of a player: both of his records as they were just before it
-// (read fresh at the write) and as it left them.
+class FileLock;
+
+// One write in the journal: one action of the user's (a save of a player,
+// an import), with every player it changed.
 struct JournalEntry
 {
     int seq = 0; // numbers the writes of a journal, from 1
     QDateTime time;
-    qint64 offset = 0; // his key record's
-    qint64 attribOffset = 0;
-    bool goalie = false;
-    QByteArray keyBefore, attBefore;
-    QByteArray keyAfter, attAfter;
+    // What made it, for a write of several players: "import of roster.csv".
+    // Empty for a save.
+    QString label;
+    QList<PlayerChange> players;
 
-    // False for a write that left both records as they were: nothing to
-    // record or undo.
-    bool changesAnything() const { return keyBefore != keyAfter || attBefore != attAfter; }
-    // "Ashard Osanick", from the key record the write left.
+    // False for a write that left every record as it was: nothing to record
+    // or undo.
+    bool changesAnything() const;
+    // "Ashard Osanick" for a write of one player; "import of roster.csv:
+    // 695 players" for one of several.
     QString playerName() const;
     // The entry of a write that has just succeeded.
+    static JournalEntry of(const QString &label, const QList<PlayerChange> &players);
     static JournalEntry of(qint64 offset, bool goalie, const WrittenPlayer &written);
-    // Puts the bytes the write replaced back, only where the records still
-    // hold what the write left.
-    Result<WrittenPlayer, PlayerWriteError> undo(const QString &keyFile,
-                                                 const QString &attFile) const;
-    // Writes the write's bytes again, only where the records hold what it
+    // Puts the bytes the write replaced back, only where every record still
+    // holds what the write left; otherwise nothing is written.
+    Result<QList<PlayerChange>, PlayerWriteError> undo(const QString &keyFile,
+                                                       const QString &attFile) const;
+    // Writes the write's bytes again, only where every record holds what it
     // replaced (after an undo).
-    Result<WrittenPlayer, PlayerWriteError> redo(const QString &keyFile,
-                                                 const QString &attFile) const;
+    Result<QList<PlayerChange>, PlayerWriteError> redo(const QString &keyFile,
+                                                       const QString &attFile) const;
 };
 
 // A game folder as the journal and the backup history name it: its path
@@ -54,9 +58,13 @@ QString fileSetId(const QString &gameFolder, const QString &keyFile, const QStri
 // a text file of JSON lines kept in the folder of the settings file. The
 // first line names the folder and the set's key and attribute files; each
 // further line is a write (its number, time, offsets, kind and the four
-// records in hex) or the mark that an earlier write was undone. Only the
+// records in hex; a write of several players names what made it and lists
+// each player's) or the mark that an earlier write was undone. Only the
 // newest writes are kept: past Capacity plus a tenth, the oldest go.
-// Processes that add to one journal take turns (filelocks.h).
+// Processes that add to one journal take turns (filelocks.h), each holding
+// the journal's lock for the whole of one action. What a writer killed in the
+// middle of a line leaves (the line without its end) is not a write: it is
+// passed over, and cut off by the next addition.
 class WriteJournal
 {
 public:
@@ -69,12 +77,21 @@ public:
 
     QString path() const { return m_path; }
 
-    // Adds a write and gives it its number. A journal that cannot be read is
-    // left alone and the write not recorded. The file is read again whenever
-    // another run may have added writes since this one's last.
+    // The journal's lock, held for the whole of one action: its records
+    // written and its entry added (lockForWriting()).
+    Result<std::shared_ptr<FileLock>> lock() const;
+
+    // Adds a write and gives it its number; the journal is on the disk when
+    // it returns. A journal that cannot be read is left alone and the write
+    // not recorded. The file is read again whenever another run may have
+    // added writes since this one's last. The first takes the lock itself;
+    // the second is called with it held.
     Status append(JournalEntry &entry);
-    // Marks an earlier write as undone; a write marked already is left so.
+    Status append(JournalEntry &entry, const FileLock &held);
+    // Marks earlier writes as undone, in one addition; a write marked already
+    // is left so.
     Status markUndone(int seq);
+    Status markUndone(const QList<int> &seqs, const FileLock &held);
 
     // The writes not undone, oldest first; none when there is no journal
     // yet. A damaged journal, or one that belongs to another folder or file
@@ -91,10 +108,10 @@ private:
         QList<JournalEntry> writes;
         QList<int> undone;
         int lastSeq = 0;
+        qint64 complete = 0; // the bytes up to the end of its last whole line
     };
     Result<Contents> read() const;
-    Status appendLocked(JournalEntry &entry);
-    Status appendLine(const QByteArray &line);
+    Status appendLines(const QByteArray &lines, qint64 complete);
     Status rewrite(const Contents &contents);
     QByteArray headerLine() const;
 

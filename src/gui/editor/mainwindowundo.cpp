@@ -257,7 +257,7 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
         return;
     const int team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
     PlayerRecord record;
-    record.assign(entry.keyBefore);
+    record.assign(entry.players.first().keyBefore);
     if (record.teamNumber() != team)
         return;
     // His name and number changed back: the list and the taken numbers
@@ -268,7 +268,7 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
     LoadTeamPlayers(team);
     if (!shown)
         return;
-    if (shownOffset == entry.offset) {
+    if (shownOffset == entry.players.first().offset) {
         // He is shown: show him as he is on disk now.
         selectPlayerRow(shownOffset);
         loadPlayer(shownOffset);

@@ -1,5 +1,7 @@
 #include "startup/singleinstance.h"
 
+#include "history/filelocks.h"
+
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -86,8 +88,11 @@ QString SingleInstance::defaultKey()
 bool SingleInstance::anotherIsRunning()
 {
     const QString lockPath = QDir(folder()).filePath(m_key + QStringLiteral(".lock"));
-    m_lock = std::make_unique<QLockFile>(lockPath);
-    if (m_lock->tryLock(0)) {
+    if (const auto lock = takeLock(lockPath, 0); lock || !lock.error().held) {
+        // A lock file that cannot be made (a read-only folder) stops no
+        // start: the editor runs without the check.
+        if (lock)
+            m_lock = *lock;
         listen();
         return false;
     }
@@ -95,7 +100,6 @@ bool SingleInstance::anotherIsRunning()
     // Puckdex after all (or it is hung); starting a second editor on the same
     // files is the worse choice, so this start ends either way.
     askRunningInstance(m_socketName);
-    m_lock.reset();
     return true;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -9,10 +8,13 @@
 
 namespace Puckdex {
 
+class FileLock;
+
 // Lets one instance of the program run per user and session. The first to start holds a
 // lock file and listens on a local socket; a later start finds the lock
 // taken, asks the running one (through the socket) to come to the front and
-// ends. A lock left by a crashed instance is stale and taken over.
+// ends. The lock ends with the process that holds it, so a crashed instance
+// leaves none.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -42,7 +44,7 @@ private:
 
     QString m_key;
     QString m_socketName;
-    std::unique_ptr<QLockFile> m_lock;
+    std::shared_ptr<FileLock> m_lock;
     QLocalServer m_server;
 };
 

@@ -13,7 +13,6 @@
 #include "puckdexversion.h"
 
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <algorithm>
 
@@ -178,6 +177,11 @@ bool Startup::makeBackupCopies(QWidget *parent)
             m_backupNotice = QStringLiteral("The older backups were kept as generation %1; "
                                             "\"puckdex-cli backups\" lists them.")
                                  .arg(*made->keptGeneration);
+        }
+        if (made->firstNotKept) {
+            m_backupNotice = QStringLiteral("The backups were made, but could not be kept in "
+                                            "the backup history: %1")
+                                 .arg(made->firstNotKept->fullMessage());
         }
         return true;
     }

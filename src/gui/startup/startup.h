@@ -8,11 +8,11 @@
 
 #include <memory>
 
-class QLockFile;
 class QWidget;
 
 namespace Puckdex {
 
+class FileLock;
 class MainWindow;
 struct ProgramState;
 
@@ -62,7 +62,7 @@ private:
     // for the base rosters.
     QString m_savedGameName;
     QString m_backupNotice; // for the main window's status line
-    std::shared_ptr<QLockFile> m_folderClaim; // while the window has the folder open
+    std::shared_ptr<FileLock> m_folderClaim; // while the window has the folder open
 };
 
 // Fills the main window's team list from the team file, sorted by city, each
