@@ -267,6 +267,37 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(snapshotOf(m_base), edited);
     }
 
+    // An import of every player is one write: listed as one line, undone
+    // in one step byte for byte. The first backups of the roster are kept
+    // at once, so the roster as it first was is there after one run.
+    void aWholeRosterImportIsOneStep()
+    {
+        freshHistory();
+        freshJournal();
+        const auto original = gameFiles(m_base);
+        const QList<QStringList> exported = expectedExport({});
+        const qsizetype weight = exported.first().indexOf("weight");
+        QList<QStringList> lines{{"offset", "weight"}};
+        for (const QStringList &row : exported.mid(1))
+            lines.append({row[2], row[weight] == "200" ? "201" : "200"});
+        QVERIFY(writeFile(file("all.csv"), csvText(lines).toUtf8()));
+        const QString players = QString::number(lines.size() - 1);
+
+        QCOMPARE(cli({"import", m_base, file("all.csv")}).status, 0);
+        const Outcome list = cli({"undo", m_base, "--list"});
+        QVERIFY2(list.out.startsWith("   1  import of all.csv, saved ") &&
+                     list.out.contains(": " + players + " players\n1 write to undo"),
+                 qPrintable(list.out));
+        const Outcome undo = cli({"undo", m_base});
+        QCOMPARE(undo.status, 0);
+        QCOMPARE(gameFiles(m_base), original);
+
+        QCOMPARE(cli({"import", m_base, file("all.csv"), "--no-backup"}).status, 0);
+        QVERIFY(gameFiles(m_base) != original);
+        QCOMPARE(cli({"restore", m_base, "--from", "first"}).status, 0);
+        QCOMPARE(gameFiles(m_base), original);
+    }
+
     // A restore that a read-only file stops halfway says what it wrote and
     // which generation takes it back, which puts the roster back whole.
     void restoreStoppedHalfway()

@@ -26,6 +26,9 @@ QStringList sampleFileNames(bool saved, const QList<int> &games)
     return names;
 }
 
+// A team has about 27 players and at most 100, one for each jersey number.
+constexpr int kMostExtraPlayers = 70;
+
 int writeSample(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
     const QString folder = line.argument(0);
@@ -39,6 +42,17 @@ int writeSample(const CommandLine &line, QTextStream &out, QTextStream &err)
                                             .arg(line.value("seed")));
         }
     }
+    int extra = 0;
+    if (line.isSet("extra-players")) {
+        bool ok = false;
+        extra = line.value("extra-players").toInt(&ok);
+        if (!ok || extra < 0 || extra > kMostExtraPlayers) {
+            return line.usageError(err, QStringLiteral("--extra-players needs a whole number "
+                                                       "from 0 to %1, not \"%2\"")
+                                            .arg(kMostExtraPlayers)
+                                            .arg(line.value("extra-players")));
+        }
+    }
     const bool saved = line.isSet("saved-game");
     const QList<int> games = Sample::defaultSavedGames();
     const QStringList names = sampleFileNames(saved, games);
@@ -50,7 +64,7 @@ int writeSample(const CommandLine &line, QTextStream &out, QTextStream &err)
         }
     }
     const Status written = saved ? Sample::writeSavedGames(folder, games, seedValue)
-                                 : Sample::writeBaseRosters(folder, seedValue);
+                                 : Sample::writeBaseRosters(folder, seedValue, extra);
     if (!written)
         return fail(err, written.error());
     out << QStringLiteral("Wrote %1 to %2.\n")
@@ -77,6 +91,11 @@ const Command &sampleCommand()
                     {"seed",
                      QStringLiteral("Seed of the invented data (default %1).")
                          .arg(Sample::kDefaultSeed),
+                     "N"},
+                    {"extra-players",
+                     QStringLiteral("Gives every team N more skaters (0 to %1), for a larger "
+                                    "league; base rosters only.")
+                         .arg(kMostExtraPlayers),
                      "N"}},
         .run = &writeSample,
     };

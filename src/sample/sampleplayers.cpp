@@ -334,7 +334,7 @@ Draft makeFreeAgent(Rng &rng)
                       freeAgentPosition(rng), static_cast<quint8>(rng.between(0, 99)));
 }
 
-QList<Draft> makeTeamPlayers(Rng &rng, int team)
+QList<Draft> makeTeamPlayers(Rng &rng, int team, int extra)
 {
     QList<char> positions;
     positions.fill('G', rng.between(2, 3));
@@ -343,6 +343,8 @@ QList<Draft> makeTeamPlayers(Rng &rng, int team)
         positions.append(QList<char>(5, forward));
     if (rng.chance(50))
         positions.append(QList<char>{'L', 'C', 'R'}.at(rng.between(0, 2)));
+    for (int i = 0; i < extra && positions.size() < 100; ++i)
+        positions.append(QList<char>{'D', 'L', 'C', 'R'}.at(i % 4));
 
     QList<int> jerseys(100);
     for (int i = 0; i < 100; ++i)

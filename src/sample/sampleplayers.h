@@ -26,8 +26,10 @@ struct Draft
 // with an abbreviation of its own.
 QList<TeamRecord> makeTeams(Rng &rng);
 
-// A team's players, in the order its block of the key file lists them.
-QList<Draft> makeTeamPlayers(Rng &rng, int team);
+// A team's players, in the order its block of the key file lists them;
+// extra more skaters than a team usually has (up to 100 in all, one for
+// each jersey number).
+QList<Draft> makeTeamPlayers(Rng &rng, int team, int extra = 0);
 
 // A player of no team.
 Draft makeFreeAgent(Rng &rng);

@@ -57,9 +57,9 @@ Status makeFolder(const QString &folder)
 }
 
 Status writeRoster(const QString &folder, const QString &teamName, const QString &keyName,
-                   const QString &attName, quint32 seed)
+                   const QString &attName, quint32 seed, int extraPerTeam = 0)
 {
-    const RosterImage roster = buildRoster(seed);
+    const RosterImage roster = buildRoster(seed, extraPerTeam);
     const QDir dir(folder);
     if (Status s = writeWholeFile(dir.filePath(teamName), roster.teamFile); !s)
         return s;
@@ -73,7 +73,7 @@ quint64 mix(quint64 value)
     return Rng(value).next();
 }
 } // namespace
-RosterImage buildRoster(quint32 seed)
+RosterImage buildRoster(quint32 seed, int extraPerTeam)
 {
     Rng rng(seed);
     RosterImage roster;
@@ -88,7 +88,7 @@ RosterImage buildRoster(quint32 seed)
     QList<QList<Draft>> blocks;
     QList<Draft> regionTwo;
     for (int t = 0; t < kTeamCount; ++t) {
-        QList<Draft> players = makeTeamPlayers(rng, t);
+        QList<Draft> players = makeTeamPlayers(rng, t, extraPerTeam);
         for (int moved = rng.between(2, 4); moved > 0; --moved)
             regionTwo.append(players.takeAt(rng.between(0, players.size() - 1)));
         blocks.append(players);
@@ -101,6 +101,11 @@ RosterImage buildRoster(quint32 seed)
     QList<Draft> regionOne;
     for (const QList<Draft> &block : std::as_const(blocks))
         regionOne.append(block);
+    // A league larger than the first region goes on in the second.
+    if (regionOne.size() > kRegionOneRecords) {
+        regionTwo = regionOne.mid(kRegionOneRecords) + regionTwo;
+        regionOne.resize(kRegionOneRecords);
+    }
     // Free agents between the teams' players fill the region to its last record.
     while (regionOne.size() < kRegionOneRecords)
         regionOne.insert(rng.between(0, regionOne.size()), makeFreeAgent(rng));
@@ -133,11 +138,12 @@ RosterImage buildRoster(quint32 seed)
     return roster;
 }
 
-Status writeBaseRosters(const QString &folder, quint32 seed)
+Status writeBaseRosters(const QString &folder, quint32 seed, int extraPerTeam)
 {
     if (Status s = makeFolder(folder); !s)
         return s;
-    return writeRoster(folder, FileNames::BaseTeams, FileNames::Key, FileNames::Att, seed);
+    return writeRoster(folder, FileNames::BaseTeams, FileNames::Key, FileNames::Att, seed,
+                       extraPerTeam);
 }
 
 QList<int> defaultSavedGames()

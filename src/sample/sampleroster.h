@@ -47,11 +47,14 @@ struct RosterImage
     QList<SamplePlayer> players;
 };
 
-// The roster that writeBaseRosters(folder, seed) writes.
-RosterImage buildRoster(quint32 seed = kDefaultSeed);
+// The roster that writeBaseRosters(folder, seed, extra) writes.
+RosterImage buildRoster(quint32 seed = kDefaultSeed, int extraPerTeam = 0);
 
 // "teams.db", "key.db" and "att.db" in folder, which is made when missing.
-Status writeBaseRosters(const QString &folder, quint32 seed = kDefaultSeed);
+// extraPerTeam more skaters in every team make a larger league (the key
+// file's first region holds what it can, the rest follows the gap).
+Status writeBaseRosters(const QString &folder, quint32 seed = kDefaultSeed,
+                        int extraPerTeam = 0);
 
 // The games a saved-game set holds unless told otherwise: 3, 7 and 12 (whose
 // prefix "012" has three characters).

@@ -387,13 +387,23 @@ Status WriteJournal::append(JournalEntry &entry)
 
 namespace {
 
-// How much of the journal's capacity a write takes: one for each player.
-qsizetype weightOf(const QList<JournalEntry> &writes)
+qsizetype playersOf(const QList<JournalEntry> &writes)
 {
-    qsizetype weight = 0;
+    qsizetype players = 0;
     for (const JournalEntry &entry : writes)
-        weight += entry.players.size();
-    return weight;
+        players += entry.players.size();
+    return players;
+}
+
+// The newest writes that fit the capacity, and always the newest.
+QList<JournalEntry> newestOf(const QList<JournalEntry> &writes)
+{
+    qsizetype first = writes.size() - 1;
+    qsizetype players = writes.last().players.size();
+    while (first > 0 && writes.size() - first < WriteJournal::Capacity
+           && players + writes[first - 1].players.size() <= WriteJournal::PlayerCapacity)
+        players += writes[--first].players.size();
+    return writes.mid(first);
 }
 
 } // namespace
@@ -409,7 +419,8 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
         if (!contents)
             return contents.error();
         m_knownLastSeq = contents->lastSeq;
-        m_knownWrites = weightOf(contents->writes);
+        m_knownWrites = contents->writes.size();
+        m_knownPlayers = playersOf(contents->writes);
         complete = contents->complete;
     }
     entry.seq = m_knownLastSeq + 1;
@@ -417,21 +428,18 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
     if (const Status added = appendLines(writeLine(entry), complete); !added)
         return added;
     m_knownLastSeq = entry.seq;
-    m_knownWrites += entry.players.size();
-    if (m_knownWrites > Capacity + Capacity / 10) {
+    ++m_knownWrites;
+    m_knownPlayers += entry.players.size();
+    if (m_knownWrites > Capacity + Capacity / 10
+        || m_knownPlayers > PlayerCapacity + PlayerCapacity / 10) {
         Result<Contents> kept = read();
         if (!kept)
             return kept.error();
-        // The newest writes that hold at most Capacity players between them,
-        // and always the newest.
-        qsizetype first = kept->writes.size() - 1;
-        qsizetype weight = kept->writes.last().players.size();
-        while (first > 0 && weight + kept->writes[first - 1].players.size() <= Capacity)
-            weight += kept->writes[--first].players.size();
-        kept->writes = kept->writes.mid(first);
+        kept->writes = newestOf(kept->writes);
         if (const Status rewritten = rewrite(*kept); !rewritten)
             return rewritten;
-        m_knownWrites = weight;
+        m_knownWrites = kept->writes.size();
+        m_knownPlayers = playersOf(kept->writes);
     }
     const QFileInfo written(m_path);
     m_knownSize = written.size();

@@ -60,7 +60,8 @@ QString fileSetId(const QString &gameFolder, const QString &keyFile, const QStri
 // further line is a write (its number, time, offsets, kind and the four
 // records in hex; a write of several players names what made it and lists
 // each player's) or the mark that an earlier write was undone. Only the
-// newest writes are kept: past Capacity plus a tenth, the oldest go.
+// newest writes are kept: past Capacity writes, or PlayerCapacity players
+// between them, plus a tenth, the oldest go (never the newest).
 // Processes that add to one journal take turns (filelocks.h), each holding
 // the journal's lock for the whole of one action. What a writer killed in the
 // middle of a line leaves (the line without its end) is not a write: it is
@@ -69,6 +70,7 @@ class WriteJournal
 {
 public:
     static constexpr int Capacity = 1000;
+    static constexpr int PlayerCapacity = 5000;
 
     // folder holds the journals; gameFolder, keyFile and attFile name the
     // set the journal belongs to.
@@ -125,6 +127,7 @@ private:
     QDateTime m_knownTime;
     int m_knownLastSeq = 0;
     qsizetype m_knownWrites = 0;
+    qsizetype m_knownPlayers = 0;
 };
 
 } // namespace Puckdex
