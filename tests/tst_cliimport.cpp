@@ -734,6 +734,40 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(gameFiles(m_base), before);
     }
 
+    // An import stopped after the first of its two files, with nothing to
+    // put back what it wrote (a kill, a power cut), is completed by running
+    // it again: the weight class that follows a new weight too.
+    void anImportStoppedBetweenItsFilesIsCompletedAgain()
+    {
+        const qint64 skater = firstSkater().keyOffset;
+        const QList<Change> changes{{skater, "weight", "200"}, {skater, "speed", "100"}};
+        const QString reference = m_dir.filePath("reference");
+        QDir(reference).removeRecursively();
+        QVERIFY(Sample::writeBaseRosters(reference).ok());
+        QCOMPARE(import(reference, changes, {"--no-backup"}).status, 0);
+
+        // The first file's writes get through; from the first write to the
+        // other file on, nothing does.
+        QString first;
+        bool stopped = false;
+        GameFiles::setWriteFaultHook(
+            [&](const QString &path, qint64 offset) -> std::optional<GameFiles::WriteFault> {
+                if (offset < 0)
+                    return std::nullopt;
+                if (first.isEmpty())
+                    first = path;
+                stopped = stopped || path != first;
+                if (stopped)
+                    return GameFiles::WriteFault{false, 0, QStringLiteral("the power went")};
+                return std::nullopt;
+            });
+        QCOMPARE(import(m_base, changes, {"--no-backup"}).status, 2);
+        QVERIFY(gameFiles(m_base) != gameFiles(reference));
+        GameFiles::setWriteFaultHook({});
+        QCOMPARE(import(m_base, changes, {"--no-backup"}).status, 0);
+        QCOMPARE(gameFiles(m_base), gameFiles(reference));
+    }
+
     void failedBackupWritesNothing()
     {
         QVERIFY(QDir(m_base).mkdir("att.bak")); // no file can take its place

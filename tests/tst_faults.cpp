@@ -442,9 +442,10 @@ private slots:
 
     // ---------------------------------------------------------------------
     // A record write that stops part of the way (a full disk, a device that
-    // fails): the key record's old bytes are put back, the message says what
-    // is on disk, the player is kept, and a later save completes him. When
-    // putting back fails too, the message says so.
+    // fails): the records written are put back (the attribute record is
+    // written first), the message says what is on disk, the player is kept,
+    // and a later save completes him. When putting back fails too, the
+    // message says so.
 
     void aWriteFailsHalfway_data()
     {
@@ -465,14 +466,15 @@ private slots:
         QTest::newRow("skater ratings, half") << "att.db" << false << 10 << false << unchanged;
         QTest::newRow("goalie ratings, all but the last byte")
             << "att.db" << true << 16 << false << unchanged;
-        QTest::newRow("key record half, not put back")
+        QTest::newRow("key record half, ratings not put back")
             << "key.db" << false << 30 << true
             << "On disk now, his record in key.db holds a mix of old and new bytes, and his "
-               "record in att.db holds what it held before.";
-        QTest::newRow("skater ratings not written, key not put back")
-            << "att.db" << false << 0 << true
-            << "On disk now, his record in key.db holds the new values, and his record in "
-               "att.db holds what it held before.";
+               "record in att.db holds the new values.";
+        // The edit changes none of the bytes after the first ten.
+        QTest::newRow("skater ratings cut short, not put back")
+            << "att.db" << false << 10 << true
+            << "On disk now, his record in key.db holds what it held before, and his record in "
+               "att.db holds the new values.";
     }
     void aWriteFailsHalfway()
     {
@@ -532,7 +534,7 @@ private slots:
             QByteArray torn = keyFile ? f.originalKey : f.originalAtt;
             torn.replace(at, written, (keyFile ? clean.key : clean.att).mid(at, written));
             COMPARE_BYTES(keyFile ? f.key() : f.att(), torn);
-            COMPARE_BYTES(keyFile ? f.att() : f.key(), keyFile ? f.originalAtt : clean.key);
+            COMPARE_BYTES(keyFile ? f.att() : f.key(), keyFile ? clean.att : f.originalKey);
         }
 
         GameFiles::setWriteFaultHook({});

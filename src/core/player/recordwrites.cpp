@@ -137,17 +137,17 @@ commit(const QString &keyFile, const QString &attFile, const QList<PlayerChange>
         keysBack.append({change.offset, change.keyBefore});
         attsBack.append({change.attribOffset, change.attBefore});
     }
-    Status saved = GameFiles::writePlayerRecords(keyFile, keys);
-    const bool attTried = saved.ok();
+    Status saved = GameFiles::writeAttribRecords(attFile, atts);
+    const bool keyTried = saved.ok();
     if (saved)
-        saved = GameFiles::writeAttribRecords(attFile, atts);
+        saved = GameFiles::writePlayerRecords(keyFile, keys);
     if (saved)
         return changes;
 
     // Put back what the records held; then say what they hold now, as read.
-    if (attTried)
-        GameFiles::writeAttribRecords(attFile, attsBack);
-    GameFiles::writePlayerRecords(keyFile, keysBack);
+    if (keyTried)
+        GameFiles::writePlayerRecords(keyFile, keysBack);
+    GameFiles::writeAttribRecords(attFile, attsBack);
     return afterFailure(keyFile, attFile, changes, saved.error());
 }
 
