@@ -319,6 +319,65 @@ private slots:
         QCOMPARE(QDir(history.path()).entryList({"*.bin"}).size(), 1 + 2 * generations->size());
     }
 
+    // The first backups of a roster are its first generation at once;
+    // backups that hold the game files' bytes already are not written again;
+    // a history that cannot be made stops no backup copy.
+    void theFirstBackupsAreTheFirstGeneration()
+    {
+        const FileSet files = *findFileSet(m_dir.path());
+        BackupHistory history(m_dir.filePath("history"), files);
+        const auto made = makeBackups(files, history);
+        QVERIFY(made.ok() && !made->keptGeneration && !made->firstNotKept);
+        QCOMPARE(history.generations()->size(), 1);
+        QCOMPARE(history.filesOf(*history.find("first"))->at(1), m_keyBefore);
+        const QString keyBak = m_dir.filePath("key.bak");
+        const QDateTime copied = QFileInfo(keyBak).lastModified();
+        QTest::qSleep(20);
+        QVERIFY(makeBackups(files, history).ok());
+        QCOMPARE(QFileInfo(keyBak).lastModified(), copied);
+        QCOMPARE(history.generations()->size(), 1);
+
+        for (const char *bak : {"teams.bak", "key.bak", "att.bak"})
+            QVERIFY(QFile::remove(m_dir.filePath(bak)));
+        QVERIFY(writeFile(m_dir.filePath("no-history"), "a file where its folder would be"));
+        BackupHistory none(m_dir.filePath("no-history"), files);
+        const auto without = makeBackups(files, none);
+        QVERIFY(without.ok());
+        QVERIFY(without->firstNotKept);
+        QCOMPARE(readFile(keyBak), m_keyBefore);
+    }
+
+    // Past its capacity in players the journal keeps the newest writes that
+    // fit, and always the newest, however large.
+    void largeWritesFillTheJournalByTheirPlayers()
+    {
+        WriteJournal j = journal();
+        const PlayerChange one = save(false, 1).players.first();
+        JournalEntry large;
+        large.time = QDateTime::currentDateTimeUtc();
+        large.label = QStringLiteral("import of large.csv");
+        for (int i = 0; i < WriteJournal::PlayerCapacity * 6 / 10; ++i) {
+            PlayerChange change = one;
+            const qint64 regionOne = GameFiles::KeyRegionOneEnd / PlayerRecord::Size;
+            change.offset = i < regionOne ? i * PlayerRecord::Size
+                                          : GameFiles::KeyRegionTwoStart
+                                                + (i - regionOne) * PlayerRecord::Size;
+            large.players.append(change);
+        }
+        JournalEntry small = large;
+        small.players.resize(1);
+        for (JournalEntry *entry : {&small, &large, &small, &large}) {
+            JournalEntry copy = *entry;
+            QVERIFY(j.append(copy).ok());
+        }
+        const auto pending = j.pending();
+        QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
+        QCOMPARE(pending->size(), 2);
+        QCOMPARE(pending->first().seq, 3);
+        QCOMPARE(pending->last().players.size(), large.players.size());
+        QCOMPARE(pending->last().label, large.label);
+    }
+
     // A generation whose files are not what was kept, and a history that is
     // damaged or another set's, are refused; nothing is added to them.
     void damagedHistoryRefused_data()
