@@ -45,7 +45,8 @@ std::optional<QString> misfit(const FileSet &files, const QStringList &names,
 }
 
 // Writes the kept files over the roster's, the roster as it was kept
-// first; only the files that differ are written.
+// first; only the files that differ are written, and their folder is put on
+// the disk once, after the last.
 int writeBack(const FileSet &files, BackupHistory &history, const BackupGeneration &generation,
               const QList<QByteArray> &kept, const QList<QByteArray> &now, QTextStream &out,
               QTextStream &err)
@@ -59,23 +60,27 @@ int writeBack(const FileSet &files, BackupHistory &history, const BackupGenerati
     const QStringList paths = files.gameFiles();
     const QStringList names = history.names();
     QStringList written;
+    const auto failed = [&](const FileError &error) {
+        err << kProgram << ": " << error.fullMessage() << "\n"
+            << kProgram << ": "
+            << (written.isEmpty()
+                    ? QStringLiteral("nothing was written")
+                    : QStringLiteral("only %1 written").arg(written.join(QStringLiteral(", "))))
+            << QStringLiteral("; the roster as it was is generation %1: \"%2 restore "
+                              "DIR --from %1\" puts it back.\n")
+                   .arg(before->number)
+                   .arg(kProgram);
+        return written.isEmpty() ? Failure : Partly;
+    };
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (kept[i] == now[i])
             continue;
-        if (const Status replaced = SafeFile::replace(paths[i], kept[i]); !replaced) {
-            err << kProgram << ": " << replaced.error().fullMessage() << "\n"
-                << kProgram << ": "
-                << (written.isEmpty()
-                        ? QStringLiteral("nothing was written")
-                        : QStringLiteral("only %1 written").arg(written.join(QStringLiteral(", "))))
-                << QStringLiteral("; the roster as it was is generation %1: \"%2 restore "
-                                  "DIR --from %1\" puts it back.\n")
-                       .arg(before->number)
-                       .arg(kProgram);
-            return written.isEmpty() ? Failure : Partly;
-        }
+        if (const Status replaced = SafeFile::replace(paths[i], kept[i], false); !replaced)
+            return failed(replaced.error());
         written.append(names[i]);
     }
+    if (const Status synced = SafeFile::putFolderOnDisk(paths.first()); !synced)
+        return failed(synced.error());
     out << QStringLiteral("Restored generation %1 over %2; the roster as it was is kept as "
                           "generation %3.\n")
                .arg(describe(generation), written.join(QStringLiteral(", ")))
@@ -126,7 +131,17 @@ int restore(const CommandLine &line, QTextStream &out, QTextStream &err)
     const auto claim = claimFolder(WriteJournal::defaultFolder(), files->folder);
     if (!claim)
         return fail(err, claim.error());
-    return writeBack(*files, history, *generation, *kept, *now, out, err);
+    // No import or undo of the roster runs while its files are replaced: the
+    // roster as it is is read again under the lock, and kept as it is then.
+    const auto writing = WriteJournal(WriteJournal::defaultFolder(), files->folder, files->keyFile,
+                                      files->attFile)
+                             .lock();
+    if (!writing)
+        return fail(err, writing.error());
+    const Result<QList<QByteArray>> locked = readGameFiles(*files);
+    if (!locked)
+        return fail(err, locked.error());
+    return writeBack(*files, history, *generation, *kept, *locked, out, err);
 }
 
 } // namespace

@@ -208,7 +208,7 @@ FileError failure(const QString &path, const QFileDevice &device, bool writing)
     return failure(path, device.errorString(), writing);
 }
 
-Status replace(const QString &requestedPath, const QByteArray &content)
+Status replace(const QString &requestedPath, const QByteArray &content, bool syncTheFolder)
 {
     // A link stays a link: the file it leads to is the one replaced.
     const Result<QString> followed = followLinks(requestedPath);
@@ -238,9 +238,19 @@ Status replace(const QString &requestedPath, const QByteArray &content)
         QFile::remove(*copy);
         return writeFailed(path, 0, reason);
     }
-    if (!syncFolder(folder) || (fault && fault->failFolderSync)) {
+    if (syncTheFolder && (!syncFolder(folder) || (fault && fault->failFolderSync))) {
         return FileError{path, QStringLiteral("the new file is in place, but its folder could not "
                                               "be put on the disk")};
+    }
+    return {};
+}
+
+Status putFolderOnDisk(const QString &path)
+{
+    const std::optional<WriteFault> fault = faultFor(path, 0);
+    if (!syncFolder(QFileInfo(path).absolutePath()) || (fault && fault->failFolderSync)) {
+        return FileError{path, QStringLiteral("the new files are in place, but their folder could "
+                                              "not be put on the disk")};
     }
     return {};
 }

@@ -41,7 +41,10 @@ bool isMarkedReadOnly(const QString &path);
 // new file. A link at path stays a link (a chain of them is followed): the
 // file it leads to is replaced, or created when its folder exists. A
 // read-only file or a folder at path is refused. The folder must exist.
-Status replace(const QString &path, const QByteArray &content);
+// With syncFolder false the folder is left for the caller to put on the
+// disk once, after several replacements (putFolderOnDisk()).
+Status replace(const QString &path, const QByteArray &content, bool syncFolder = true);
+Status putFolderOnDisk(const QString &path);
 
 // A fault to simulate in a write, for tests: the file layer behaves as if the
 // file were read-only, as if the device failed after some bytes, as if it
