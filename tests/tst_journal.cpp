@@ -269,6 +269,53 @@ private slots:
         QVERIFY(readFile(j.path()).endsWith('\n'));
     }
 
+    // A write of several players reads back as written; its packed records
+    // cut short, or not hex, make the journal damaged.
+    void aWriteOfSeveralPlayers_data()
+    {
+        QTest::addColumn<QByteArray>("find");
+        QTest::addColumn<QByteArray>("replace");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("as written") << QByteArray() << QByteArray() << QString();
+        QTest::newRow("a byte short") << QByteArray("00\",\"seq\"") << QByteArray("\",\"seq\"")
+                                      << "line 2 is damaged: player 2 is cut short";
+        QTest::newRow("not hex") << QByteArray("\"players\":\"") << QByteArray("\"players\":\"zz")
+                                 << "line 2 is damaged: players is not the players' records";
+        QTest::newRow("a label that is no text") << QByteArray("\"label\":\"import \\\"x\\\"\"")
+                                                 << QByteArray("\"label\":7")
+                                                 << "needs a label and its players";
+    }
+    void aWriteOfSeveralPlayers()
+    {
+        QFETCH(QByteArray, find);
+        QFETCH(QByteArray, replace);
+        QFETCH(QString, reason);
+        JournalEntry several = JournalEntry::of(QStringLiteral("import \"x\""),
+                                                {save(false, 1).players.first(),
+                                                 save(true, 2).players.first()});
+        several.players.last().attAfter[16] = '\0'; // his last byte, as the hex's last digits
+        WriteJournal j = journal();
+        QVERIFY(j.append(several).ok());
+        QByteArray bytes = readFile(j.path());
+        if (!find.isEmpty()) {
+            QVERIFY(bytes.contains(find));
+            QVERIFY(writeFile(j.path(), bytes.replace(find, replace)));
+        }
+        const auto pending = j.pending();
+        if (reason.isEmpty()) {
+            QVERIFY(pending.ok());
+            QCOMPARE(pending->size(), 1);
+            QCOMPARE(pending->first().label, several.label);
+            QCOMPARE(pending->first().players.size(), 2);
+            QCOMPARE(pending->first().players.last().attAfter, several.players.last().attAfter);
+            QCOMPARE(pending->first().players.first().keyBefore,
+                     several.players.first().keyBefore);
+            return;
+        }
+        QVERIFY(!pending.ok());
+        QVERIFY2(pending.error().reason.contains(reason), qPrintable(pending.error().reason));
+    }
+
     // Processes that add to one journal at once take turns: every write
     // gets a number of its own and the journal reads whole.
     void writersInTwoProcessesTakeTurns()

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QtEndian>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
@@ -45,23 +46,43 @@ QJsonObject playerObject(const PlayerChange &change)
             {QStringLiteral("att_after"), hex(change.attAfter)}};
 }
 
+// A write of several players keeps their records packed in one hex string,
+// player after player: his key record's offset and his attribute record's
+// (4 bytes each, little-endian), 1 for a goalie or 0, then his key record
+// before, his attribute record before, his key record after and his
+// attribute record after. One string is read and written far faster than an
+// object for each player of a whole league.
+QByteArray packPlayers(const QList<PlayerChange> &players)
+{
+    QByteArray packed;
+    for (const PlayerChange &change : players) {
+        char numbers[9];
+        qToLittleEndian<quint32>(quint32(change.offset), numbers);
+        qToLittleEndian<quint32>(quint32(change.attribOffset), numbers + 4);
+        numbers[8] = change.goalie ? 1 : 0;
+        packed.append(numbers, sizeof numbers);
+        packed += change.keyBefore + change.attBefore + change.keyAfter + change.attAfter;
+    }
+    return packed.toHex();
+}
+
 // A save of one player is a line of his records; a write of several names
-// what made it and lists each player's.
+// what made it and packs its players' records.
 QByteArray writeLine(const JournalEntry &entry)
 {
-    QJsonObject object;
+    const QString time = entry.time.toUTC().toString(Qt::ISODate);
     if (entry.label.isEmpty() && entry.players.size() == 1) {
-        object = playerObject(entry.players.first());
-    } else {
-        QJsonArray players;
-        for (const PlayerChange &change : entry.players)
-            players.append(playerObject(change));
-        object.insert(QStringLiteral("label"), entry.label);
-        object.insert(QStringLiteral("players"), players);
+        QJsonObject object = playerObject(entry.players.first());
+        object.insert(QStringLiteral("seq"), entry.seq);
+        object.insert(QStringLiteral("time"), time);
+        return lineOf(object);
     }
-    object.insert(QStringLiteral("seq"), entry.seq);
-    object.insert(QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODate));
-    return lineOf(object);
+    // Put together as JSON would write it, the keys in order; the label is
+    // the one text that may need escaping.
+    const QByteArray label = QJsonDocument(QJsonArray{entry.label}).toJson(QJsonDocument::Compact);
+    return "{\"label\":" + label.mid(1, label.size() - 2) + ",\"players\":\""
+           + packPlayers(entry.players) + "\",\"seq\":" + QByteArray::number(entry.seq)
+           + ",\"time\":\"" + time.toLatin1() + "\"}\n";
 }
 
 QByteArray undoneLine(int seq, const QDateTime &time)
@@ -93,7 +114,22 @@ std::optional<QString> readWhole(const QJsonObject &object, const char *name, qi
     return std::nullopt;
 }
 
-// One player's change, from a write's line or from its list of players.
+// What a write's change of one player must be: a player record's offset,
+// his key records pointing at his attribute record.
+std::optional<QString> checkChange(const PlayerChange &change)
+{
+    if (!GameFiles::isPlayerOffset(change.offset))
+        return QStringLiteral("no player record starts at offset %1").arg(change.offset);
+    for (const QByteArray *key : {&change.keyBefore, &change.keyAfter}) {
+        PlayerRecord record;
+        record.assign(*key);
+        if (record.attribOffset() != change.attribOffset)
+            return QStringLiteral("the key records point at another attribute record");
+    }
+    return std::nullopt;
+}
+
+// One player's change, from a save's line.
 std::optional<QString> readPlayer(const QJsonObject &object, PlayerChange &change)
 {
     if (auto problem = readWhole(object, "offset", change.offset))
@@ -115,16 +151,88 @@ std::optional<QString> readPlayer(const QJsonObject &object, PlayerChange &chang
         if (auto problem = readRecord(object, name, size, *bytes))
             return problem;
     }
-    for (const QByteArray *key : {&change.keyBefore, &change.keyAfter}) {
-        PlayerRecord record;
-        record.assign(*key);
-        if (record.attribOffset() != change.attribOffset)
-            return QStringLiteral("the key records point at another attribute record");
+    return checkChange(change);
+}
+
+// The bytes of lower-case hex digits, in one pass; none when a character is
+// not one (or one is missing).
+std::optional<QByteArray> fromHexDigits(const QByteArray &text)
+{
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    QByteArray bytes(text.size() / 2, Qt::Uninitialized);
+    const char *in = text.constData();
+    char *out = bytes.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int high = digit(in[2 * i]), low = digit(in[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        out[i] = char(high << 4 | low);
+    }
+    return bytes;
+}
+
+// The players of a write of several, from their packed records.
+std::optional<QString> unpackPlayers(const QByteArray &text, QList<PlayerChange> &players)
+{
+    const std::optional<QByteArray> bytes = fromHexDigits(text);
+    if (text.isEmpty() || !bytes)
+        return QStringLiteral("players is not the players' records in hex");
+    const QByteArray &packed = *bytes;
+    QSet<qint64> offsets;
+    for (qsizetype at = 0; at < packed.size();) {
+        PlayerChange change;
+        if (packed.size() - at < 9)
+            return QStringLiteral("player %1 is cut short").arg(players.size() + 1);
+        change.offset = qFromLittleEndian<quint32>(packed.constData() + at);
+        change.attribOffset = qFromLittleEndian<quint32>(packed.constData() + at + 4);
+        change.goalie = packed.at(at + 8) != 0;
+        const qsizetype attSize =
+            change.goalie ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+        const qsizetype size = 2 * (PlayerRecord::Size + attSize);
+        if (quint8(packed.at(at + 8)) > 1 || packed.size() - at - 9 < size)
+            return QStringLiteral("player %1 is cut short").arg(players.size() + 1);
+        at += 9;
+        for (QByteArray *bytes : {&change.keyBefore, &change.attBefore, &change.keyAfter,
+                                  &change.attAfter}) {
+            const qsizetype n = bytes == &change.keyBefore || bytes == &change.keyAfter
+                                    ? PlayerRecord::Size
+                                    : attSize;
+            *bytes = packed.mid(at, n);
+            at += n;
+        }
+        if (auto problem = checkChange(change))
+            return QStringLiteral("player %1: %2").arg(players.size() + 1).arg(*problem);
+        if (offsets.contains(change.offset))
+            return QStringLiteral("offset %1 is listed twice").arg(change.offset);
+        offsets.insert(change.offset);
+        players.append(change);
     }
     return std::nullopt;
 }
 
-std::optional<QString> readWrite(const QJsonObject &object, JournalEntry &entry)
+// The packed records of a write of several players, taken out of its line
+// before the rest is read as JSON (leaving "players":""): the one long value
+// would cost most of the parse, and holds hex digits only. No quote can come
+// before it unescaped but the keys' own, so the first "players":" is the key.
+QByteArray takePackedPlayers(QByteArray &line)
+{
+    static const QByteArray key = QByteArrayLiteral("\"players\":\"");
+    const qsizetype start = line.indexOf(key);
+    const qsizetype from = start + key.size();
+    const qsizetype end = start < 0 ? -1 : line.indexOf('"', from);
+    if (end < 0)
+        return {};
+    QByteArray packed = line.mid(from, end - from);
+    line.remove(from, end - from);
+    return packed;
+}
+
+std::optional<QString> readWrite(const QJsonObject &object, const QByteArray &packed,
+                                 JournalEntry &entry)
 {
     qint64 seq = 0;
     if (auto problem = readWhole(object, "seq", seq))
@@ -142,21 +250,11 @@ std::optional<QString> readWrite(const QJsonObject &object, JournalEntry &entry)
         return std::nullopt;
     }
     const QJsonValue label = object.value(QStringLiteral("label"));
-    const QJsonArray players = object.value(QStringLiteral("players")).toArray();
-    if (!label.isString() || players.isEmpty())
+    const QJsonValue players = object.value(QStringLiteral("players"));
+    if (!label.isString() || !players.isString() || !players.toString().isEmpty())
         return QStringLiteral("a write of several players needs a label and its players");
     entry.label = label.toString();
-    QSet<qint64> offsets;
-    for (const QJsonValue &player : players) {
-        PlayerChange change;
-        if (auto problem = readPlayer(player.toObject(), change))
-            return QStringLiteral("player %1: %2").arg(entry.players.size() + 1).arg(*problem);
-        if (offsets.contains(change.offset))
-            return QStringLiteral("offset %1 is listed twice").arg(change.offset);
-        offsets.insert(change.offset);
-        entry.players.append(change);
-    }
-    return std::nullopt;
+    return unpackPlayers(packed, entry.players);
 }
 
 } // namespace
@@ -292,8 +390,9 @@ Result<WriteJournal::Contents> WriteJournal::read() const
     for (qsizetype i = 1; i < lines.size(); ++i) {
         if (lines[i].isEmpty())
             return damaged(i, QStringLiteral("it is empty"));
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(lines[i], &error);
+        QByteArray rest = lines[i];
+        const QByteArray packed = takePackedPlayers(rest);
+        const QJsonDocument document = QJsonDocument::fromJson(rest);
         if (!document.isObject())
             return damaged(i, QStringLiteral("it is not a JSON object"));
         const QJsonObject object = document.object();
@@ -309,7 +408,7 @@ Result<WriteJournal::Contents> WriteJournal::read() const
             continue;
         }
         JournalEntry entry;
-        if (auto problem = readWrite(object, entry))
+        if (auto problem = readWrite(object, packed, entry))
             return damaged(i, *problem);
         if (entry.seq <= contents.lastSeq)
             return damaged(i, QStringLiteral("its number %1 does not follow %2")
@@ -317,6 +416,7 @@ Result<WriteJournal::Contents> WriteJournal::read() const
                                   .arg(contents.lastSeq));
         contents.lastSeq = entry.seq;
         contents.writes.append(entry);
+        contents.lines.append(lines[i]);
     }
     return contents;
 }
@@ -368,11 +468,12 @@ Status WriteJournal::appendLines(const QByteArray &lines, qint64 complete)
 
 Status WriteJournal::rewrite(const Contents &contents)
 {
+    // Each write's line as it was read, its undo mark after it.
     QByteArray bytes = headerLine();
-    for (const JournalEntry &entry : contents.writes) {
-        bytes += writeLine(entry);
-        if (contents.undone.contains(entry.seq))
-            bytes += undoneLine(entry.seq, QDateTime::currentDateTimeUtc());
+    for (qsizetype i = 0; i < contents.writes.size(); ++i) {
+        bytes += contents.lines[i] + '\n';
+        if (contents.undone.contains(contents.writes[i].seq))
+            bytes += undoneLine(contents.writes[i].seq, QDateTime::currentDateTimeUtc());
     }
     return SafeFile::replace(m_path, bytes);
 }
@@ -395,15 +496,16 @@ qsizetype playersOf(const QList<JournalEntry> &writes)
     return players;
 }
 
-// The newest writes that fit the capacity, and always the newest.
-QList<JournalEntry> newestOf(const QList<JournalEntry> &writes)
+// Where the newest writes that fit the capacity start; the newest always
+// fits.
+qsizetype newestFitting(const QList<JournalEntry> &writes)
 {
     qsizetype first = writes.size() - 1;
     qsizetype players = writes.last().players.size();
     while (first > 0 && writes.size() - first < WriteJournal::Capacity
            && players + writes[first - 1].players.size() <= WriteJournal::PlayerCapacity)
         players += writes[--first].players.size();
-    return writes.mid(first);
+    return first;
 }
 
 } // namespace
@@ -414,32 +516,43 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
     // appends: what another wrote before shows as another size or time.
     const QFileInfo info(m_path);
     qint64 complete = m_knownSize;
+    std::optional<Contents> known; // what was read, when it was
     if (!info.exists() || info.size() != m_knownSize || info.lastModified() != m_knownTime) {
-        const Result<Contents> contents = read();
+        Result<Contents> contents = read();
         if (!contents)
             return contents.error();
         m_knownLastSeq = contents->lastSeq;
         m_knownWrites = contents->writes.size();
         m_knownPlayers = playersOf(contents->writes);
         complete = contents->complete;
+        known = std::move(*contents);
     }
     entry.seq = m_knownLastSeq + 1;
     m_knownSize = -1;
-    if (const Status added = appendLines(writeLine(entry), complete); !added)
+    const QByteArray line = writeLine(entry);
+    if (const Status added = appendLines(line, complete); !added)
         return added;
     m_knownLastSeq = entry.seq;
     ++m_knownWrites;
     m_knownPlayers += entry.players.size();
     if (m_knownWrites > Capacity + Capacity / 10
         || m_knownPlayers > PlayerCapacity + PlayerCapacity / 10) {
-        Result<Contents> kept = read();
-        if (!kept)
-            return kept.error();
-        kept->writes = newestOf(kept->writes);
-        if (const Status rewritten = rewrite(*kept); !rewritten)
+        if (known) {
+            known->writes.append(entry);
+            known->lines.append(line.chopped(1));
+        } else {
+            Result<Contents> contents = read();
+            if (!contents)
+                return contents.error();
+            known = std::move(*contents);
+        }
+        const qsizetype first = newestFitting(known->writes);
+        known->writes = known->writes.mid(first);
+        known->lines = known->lines.mid(first);
+        if (const Status rewritten = rewrite(*known); !rewritten)
             return rewritten;
-        m_knownWrites = kept->writes.size();
-        m_knownPlayers = playersOf(kept->writes);
+        m_knownWrites = known->writes.size();
+        m_knownPlayers = playersOf(known->writes);
     }
     const QFileInfo written(m_path);
     m_knownSize = written.size();

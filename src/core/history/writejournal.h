@@ -108,6 +108,7 @@ private:
     struct Contents
     {
         QList<JournalEntry> writes;
+        QList<QByteArray> lines; // each write's line as read
         QList<int> undone;
         int lastSeq = 0;
         qint64 complete = 0; // the bytes up to the end of its last whole line
