@@ -293,6 +293,8 @@ def main():
           "against `cat` of the three files, as soon as the tool is built.")
     w("")
 
+    import_section(results, w, goals)
+
     w("## Goals")
     w("")
     w("| Goal | |")
@@ -305,6 +307,32 @@ def main():
         w(notes.read_text().rstrip())
         w("")
     report.write_text("\n".join(out))
+
+
+def import_section(results, w, goals):
+    """6. An import of a whole league against the same records written."""
+    league = gbench_medians(results / "import.json")
+    run, floor = league["import_league"], league["import_league_floor"]
+    ratio = run["real"] / floor["real"]
+    w("## 6. `puckdex-cli import` of a whole league")
+    w("")
+    w("An import, as `puckdex-cli import DIR FILE --no-backup` makes it (run as a "
+      "function of the command-line library), of a sheet that changes the weight and "
+      "first rating of every player of a league of some 1,500 (`puckdex-cli sample "
+      "--extra-players 31`): the sheet read, every row judged by the editor's rules, "
+      "the players' records written as one write and the journal entry. The league "
+      "goes back and forth between the same two states, so every round changes every "
+      "player. The floor writes the same records into the two files, already open, "
+      "and syncs each file once.")
+    w("")
+    w("| | Median | CPU time |")
+    w("|---|---:|---:|")
+    w(f"| Import | {us(run['real'])} | {us(run['cpu'])} |")
+    w(f"| Floor (the same records, one sync per file) | {us(floor['real'])} | "
+      f"{us(floor['cpu'])} |")
+    w(f"| Ratio | {ratio:.2f} | {run['cpu'] / floor['cpu']:.2f} |")
+    w("")
+    goals.append(("6. An import of a whole league at most 3 × the floor", ratio <= 3))
 
 
 if __name__ == "__main__":

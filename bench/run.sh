@@ -23,7 +23,7 @@ command -v ninja >/dev/null 2>&1 || GENERATOR="Unix Makefiles"
 cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DPUCKDEX_BENCHMARKS=ON >/dev/null
 # puckdex-cli writes the sample roster and is the export measure.
-targets="puckdex puckdex-cli bench_gamefiles bench_windows puckdex-bare-window"
+targets="puckdex puckdex-cli bench_gamefiles bench_import bench_windows puckdex-bare-window"
 cmake --build "$BUILD" --parallel --target $targets
 bin="$BUILD/bin"
 
@@ -62,6 +62,8 @@ echo "bench: the file layer (scans, leaving a player)"
 run_gbench gamefiles
 echo "bench: the main window (choosing a team, leaving a player)"
 run_gbench windows
+echo "bench: an import of a whole league"
+run_gbench import
 
 # Start-up, as a user starts the program on the sample roster; each window
 # against an empty window of its size (from its .ui definition).
