@@ -221,6 +221,11 @@ void MainWindow::renameListEntry(qint64 offset, const QString &firstName, const 
     for (int row = 0; row < list->count(); ++row) {
         QListWidgetItem *entry = list->item(row);
         if (entry->data(kOffsetRole).toLongLong() == offset) {
+            // Listed under these names already (every save of a player not
+            // renamed): his entry and his namesakes' stay as they are.
+            if (entry->data(kFirstNameRole).toString() == firstName
+                && entry->data(kLastNameRole).toString() == lastName)
+                return;
             entry->setData(kFirstNameRole, firstName);
             entry->setData(kLastNameRole, lastName);
             relistPlayers();

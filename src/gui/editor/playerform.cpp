@@ -20,11 +20,27 @@ namespace Puckdex {
 namespace {
 
 // Clearing an empty box still runs the whole of its text handling; a team
-// choice clears some twenty boxes, most of them empty already.
+// choice clears some twenty boxes, most of them empty already. A box is
+// emptied as setText() empties it, which is half the work of clear(): no
+// selection of the old text, nothing kept to take back. Only a box shown
+// again (setText() again) is typed into, so nothing could be taken back.
 void clearBox(QLineEdit *box)
 {
     if (!box->text().isEmpty())
-        box->clear();
+        box->setText(QString());
+}
+
+// Setting a box's text lays the text out anew even when it is the same. A
+// box that holds the text already and is as setText() would leave it (no
+// typing to take back, nothing selected, the cursor at the end) is left
+// alone: the same player's height, or a rating his predecessor had too.
+void showText(QLineEdit *box, const QString &text)
+{
+    if (box->text() == text && !box->isModified() && !box->isUndoAvailable()
+        && !box->isRedoAvailable() && !box->hasSelectedText()
+        && box->cursorPosition() == text.size())
+        return;
+    box->setText(text);
 }
 
 void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
@@ -129,15 +145,15 @@ void PlayerForm::show(const PlayerFields &fields, bool goalie)
         if (!w->isEnabled())
             w->setEnabled(true);
     }
-    m_ui.txtFirstName->setText(fields.firstName);
-    m_ui.txtLastName->setText(fields.lastName);
-    m_ui.txtRookie->setText(shownRookieFlag(fields.rookieFlag));
+    showText(m_ui.txtFirstName, fields.firstName);
+    showText(m_ui.txtLastName, fields.lastName);
+    showText(m_ui.txtRookie, shownRookieFlag(fields.rookieFlag));
     showKind(goalie);
     setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, fields.hand == Hand::Left ? 0 : 1);
     const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
     for (const PlayerField &field : kPlayerFields) {
         if (const std::optional<double> number = shown[std::size_t(field.id)])
-            box(field)->setText(QString::number(*number));
+            showText(box(field), QString::number(*number));
     }
 }
 
@@ -150,7 +166,7 @@ void PlayerForm::showKind(bool goalie)
     QGroupBox *other = goalie ? m_ui.fraFwdDef : m_ui.fraGoalies;
     const RatingGroup otherGroup = goalie ? RatingGroup::FwdDef : RatingGroup::Goalies;
     for (int i = 0; i < boxCount(otherGroup); ++i)
-        ratingBox(otherGroup, i)->clear();
+        clearBox(ratingBox(otherGroup, i));
     other->setEnabled(false);
     own->setEnabled(true);
     m_ui.fraHanded->setTitle(goalie ? QStringLiteral("Glove Hand:") : QStringLiteral("Shoots:"));
