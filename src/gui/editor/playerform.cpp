@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QHash>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -84,8 +85,13 @@ QPoint eventPosition(const QEvent *event)
 PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
     : QObject(window), m_window(window), m_ui(ui)
 {
+    // Every box by its name, from one walk over the window.
+    const QList<QLineEdit *> boxes = window->findChildren<QLineEdit *>();
+    QHash<QString, QLineEdit *> byName;
+    for (QLineEdit *box : boxes)
+        byName.insert(box->objectName(), box);
     for (const PlayerField &field : kPlayerFields) {
-        m_boxes[std::size_t(field.id)] = window->findChild<QLineEdit *>(boxName(field));
+        m_boxes[std::size_t(field.id)] = byName.value(boxName(field));
         Q_ASSERT(m_boxes[std::size_t(field.id)]);
     }
     m_editable = {m_ui.txtFirstName, m_ui.txtLastName};
@@ -108,7 +114,7 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
         box->installEventFilter(this);
         m_focus->watch(box);
     }
-    for (QWidget *w : window->findChildren<QLineEdit *>())
+    for (QWidget *w : boxes)
         w->setMouseTracking(true);
     for (QGroupBox *frame : {m_ui.fraAllPlayers, m_ui.fraFwdDef, m_ui.fraGoalies, m_ui.fraHanded}) {
         frame->setMouseTracking(true);
