@@ -84,6 +84,10 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
                    [this](int number) { jerseyTypedWorn(number); });
     connect(m_ui->cboPosition, &QComboBox::currentIndexChanged, this, &MainWindow::positionChanged);
     connect(m_ui->cboTeams, &QComboBox::activated, this, &MainWindow::teamChosen);
+    // Every entry is one line of the same font: the list takes the first
+    // entry's height for all, instead of asking each entry for its size
+    // whenever it works out where an entry is (a pick repaints two).
+    m_ui->lstPlayers->setUniformItemSizes(true);
     // The selection, not the current row: a list that gains the focus makes
     // its first entry current without choosing it.
     connect(m_ui->lstPlayers, &QListWidget::itemSelectionChanged, this, &MainWindow::playerChosen);
