@@ -16,14 +16,14 @@ RUNS=${BENCH_RUNS:-30}
 started=$(date +%s)
 
 # What the benchmarks need beyond the build's own packages.
-sh tools/install-deps.sh libbenchmark-dev hyperfine time python3
+sh tools/install-deps.sh libbenchmark-dev hyperfine time python3 valgrind
 
 GENERATOR=Ninja
 command -v ninja >/dev/null 2>&1 || GENERATOR="Unix Makefiles"
 cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DPUCKDEX_BENCHMARKS=ON >/dev/null
 # puckdex-cli writes the sample roster and is the export measure.
-targets="puckdex puckdex-cli bench_gamefiles bench_import bench_windows puckdex-bare-window"
+targets="puckdex puckdex-cli bench_gamefiles bench_import bench_windows puckdex-bare-window puckdex-ui-windows"
 cmake --build "$BUILD" --parallel --target $targets
 bin="$BUILD/bin"
 
@@ -93,6 +93,23 @@ echo "bench: start-up to the game-folder window ($folder_size)"
 startup folder "$folder_size" startup-folder
 echo "bench: start-up to the main window ($main_size)"
 startup main "$main_size" startup-main
+
+# The CPU time of start-up to the main window against the same two windows
+# with no logic (puckdex-ui-windows: their .ui definitions, the program's
+# look, shown in the same order, ended once the main window is painted), run
+# in turn so that the machine's load falls on both alike; and the
+# instructions of one run of each, which repeat exactly from run to run.
+echo "bench: start-up CPU time against the same windows without logic"
+if ! timeout 60 "$bin/puckdex-ui-windows" >/dev/null 2>&1; then
+    echo "bench: puckdex-ui-windows did not end by itself after painting its windows" >&2
+    exit 1
+fi
+PUCKDEX_QUIT_AFTER_PAINT=main python3 bench/cputime.py --runs $((RUNS * 2)) \
+    --out "$work/startup-cpu.json" "puckdex=$bin/puckdex" "floor=$bin/puckdex-ui-windows"
+for program in puckdex puckdex-ui-windows; do
+    PUCKDEX_QUIT_AFTER_PAINT=main valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+        "$bin/$program" 2>&1 >/dev/null | sed -n "s/.*Collected : \([0-9]*\).*/$program=\1/p"
+done >"$work/instructions.txt"
 
 # Peak memory: the largest resident set of each run, in KiB.
 peak() { # name, mode, command...

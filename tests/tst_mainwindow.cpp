@@ -9,6 +9,7 @@
 #include "player/ratings.h"
 #include "player/scales.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -192,6 +193,38 @@ private slots:
                  QStringLiteral("Number %1 is worn by %2 %3.")
                      .arg(twoDigitsWorn)
                      .arg(wearer->record.firstName(), wearer->record.lastName()));
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // The open jersey list takes typed numbers, however it was opened: F4,
+    // or the box's own showPopup() as assistive technology opens it. The
+    // entries read " 12", so the list's own search would not find them.
+    void theOpenJerseyListTakesTypedNumbers_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("F4") << true;
+        QTest::newRow("showPopup") << false;
+    }
+
+    void theOpenJerseyListTakesTypedNumbers()
+    {
+        QFETCH(bool, byKey);
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        QVERIFY(f.clickPlayer(firstOf(f.players(5), false)->offset));
+        QComboBox *jerseys = f.control<QComboBox>("cboJerseyNum");
+        jerseys->setFocus(Qt::TabFocusReason);
+        if (byKey)
+            QTest::keyClick(jerseys, Qt::Key_F4);
+        else
+            jerseys->showPopup();
+        QAbstractItemView *open = jerseys->view();
+        QTRY_VERIFY(open->isVisible());
+        QTest::keyClicks(open, QStringLiteral("12"));
+        QCOMPARE(open->currentIndex().row(), 12);
+        jerseys->hidePopup();
         QCOMPARE(messages.shown.size(), 0);
     }
 

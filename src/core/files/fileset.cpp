@@ -23,15 +23,35 @@ FileSet setIn(const QString &folder, FileSetKind kind, std::optional<int> game =
     return set;
 }
 
+// The files of a folder, hidden ones too, by name.
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// name as a folder's listing spells it: the name itself, or the first that
+// differs from it only in case; empty when there is none.
+QString spelledIn(const QStringList &files, const QString &name)
+{
+    if (files.contains(name))
+        return name;
+    for (const QString &file : files) {
+        if (file.compare(name, Qt::CaseInsensitive) == 0)
+            return file;
+    }
+    return {};
+}
+
 // Fills in the paths of the set's three files; the names of those that are
-// not there as files.
+// not there as files. The folder is listed once for the three.
 QStringList findFiles(FileSet &set)
 {
     const QStringList names = set.names();
+    const QStringList files = filesIn(set.folder);
     QString *paths[] = {&set.teamFile, &set.keyFile, &set.attFile};
     QStringList missing;
     for (int i = 0; i < names.size(); ++i) {
-        const QString found = GameFolder::findFile(set.folder, names[i]);
+        const QString found = spelledIn(files, names[i]);
         if (found.isEmpty())
             missing.append(names[i]);
         // A missing file keeps its asked-for name, so opening it fails with a
@@ -135,15 +155,7 @@ QString findFile(const QString &folder, const QString &name)
 {
     // The folder's own listing, not a look-up by name: Windows finds key.db
     // when the disk says KEY.DB, and the name as spelled on disk is wanted.
-    const QStringList files =
-        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    if (files.contains(name))
-        return name;
-    for (const QString &file : files) {
-        if (file.compare(name, Qt::CaseInsensitive) == 0)
-            return file;
-    }
-    return {};
+    return spelledIn(filesIn(folder), name);
 }
 
 QString findFirstMatch(const QString &folder, const QString &pattern)

@@ -152,6 +152,13 @@ void GameFolderWindow::setFolder(const QString &folder)
 {
     m_openFolder = QDir::cleanPath(QDir(folder).absolutePath());
     m_folders.clear();
+    // The list's header is hidden and its one column as wide as the names:
+    // a header size of nothing leaves the width to the names and the
+    // header's least width, as before, without the header measuring its
+    // caption in bold (a font of its own to load, for a header never shown).
+    auto *header = new QStandardItem;
+    header->setData(QSize(0, 0), Qt::SizeHintRole);
+    m_folders.setHorizontalHeaderItem(0, header);
 
     QStringList chain;
     for (QDir up(m_openFolder);;) {

@@ -10,9 +10,28 @@ namespace Puckdex {
 
 JerseyKeys::JerseyKeys(QComboBox *jerseys, QString wornText, std::function<void(int)> refused)
     : QObject(jerseys), m_jerseys(jerseys), m_wornText(std::move(wornText)),
-      m_refused(std::move(refused)), m_view(jerseys->view())
+      m_refused(std::move(refused))
 {
+    // The open list's keys are watched from the list's first opening on:
+    // asking the box for its list would build the list and its popup at
+    // start-up.
     jerseys->installEventFilter(this);
+}
+
+void JerseyKeys::watchOpenList(QEvent::Type reason)
+{
+    QAbstractItemView *view = nullptr;
+    if (reason == QEvent::ChildPolished) {
+        // The popup, about to be shown, whatever opened it: it is built
+        // already, with the list in it.
+        view = m_jerseys->findChild<QAbstractItemView *>();
+    } else if (reason == QEvent::KeyPress || reason == QEvent::MouseButtonPress) {
+        // Before the box answers a key or a click that may open the list.
+        view = m_jerseys->view();
+    }
+    if (!view)
+        return;
+    m_view = view;
     m_view->installEventFilter(this);
 }
 
@@ -39,6 +58,8 @@ void JerseyKeys::step(int from, int direction)
 
 bool JerseyKeys::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!m_view && watched == m_jerseys)
+        watchOpenList(event->type());
     const bool popupOpen = watched == m_view;
     if (event->type() == QEvent::Wheel && !popupOpen) {
         const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();

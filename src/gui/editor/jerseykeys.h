@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QObject>
 #include <QString>
 
@@ -25,6 +26,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Starts watching the open list's keys once the box has built its list.
+    void watchOpenList(QEvent::Type reason);
     bool isWorn(int index) const;
     // The next entry from index onwards in direction step (+1 or -1) that
     // is not worn, or -1.
@@ -35,7 +38,7 @@ private:
     QComboBox *m_jerseys;
     QString m_wornText;
     std::function<void(int)> m_refused;
-    QAbstractItemView *m_view; // the open list's
+    QAbstractItemView *m_view = nullptr; // the open list's, once it is built
     QString m_typed;
     int m_beforeTyping = -1; // the entry chosen when the number was begun
     QElapsedTimer m_sinceTyped;

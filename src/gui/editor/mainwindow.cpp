@@ -13,6 +13,7 @@
 #include "editor/programstate.h"
 #include "templates/templatewindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -57,7 +58,11 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
       m_ui(std::make_unique<Ui::MainWindow>())
 {
     m_ui->setupUi(this);
-    setWindowIcon(programIcon());
+    // The shield: the application's own icon once the program's look has
+    // set it (reading the picture again costs a fifth of a million
+    // instructions of every start), else read here.
+    const QIcon shield = QApplication::windowIcon();
+    setWindowIcon(shield.isNull() ? programIcon() : shield);
     setFixedDialogFrame(this);
     setWindowFlag(Qt::Dialog, false);
     setWindowFlag(Qt::Window, true);
@@ -79,6 +84,10 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
                    [this](int number) { jerseyTypedWorn(number); });
     connect(m_ui->cboPosition, &QComboBox::currentIndexChanged, this, &MainWindow::positionChanged);
     connect(m_ui->cboTeams, &QComboBox::activated, this, &MainWindow::teamChosen);
+    // Every entry is one line of the same font: the list takes the first
+    // entry's height for all, instead of asking each entry for its size
+    // whenever it works out where an entry is (a pick repaints two).
+    m_ui->lstPlayers->setUniformItemSizes(true);
     // The selection, not the current row: a list that gains the focus makes
     // its first entry current without choosing it.
     connect(m_ui->lstPlayers, &QListWidget::itemSelectionChanged, this, &MainWindow::playerChosen);
@@ -221,6 +230,11 @@ void MainWindow::renameListEntry(qint64 offset, const QString &firstName, const 
     for (int row = 0; row < list->count(); ++row) {
         QListWidgetItem *entry = list->item(row);
         if (entry->data(kOffsetRole).toLongLong() == offset) {
+            // Listed under these names already (every save of a player not
+            // renamed): his entry and his namesakes' stay as they are.
+            if (entry->data(kFirstNameRole).toString() == firstName
+                && entry->data(kLastNameRole).toString() == lastName)
+                return;
             entry->setData(kFirstNameRole, firstName);
             entry->setData(kLastNameRole, lastName);
             relistPlayers();

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QHash>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -20,11 +21,27 @@ namespace Puckdex {
 namespace {
 
 // Clearing an empty box still runs the whole of its text handling; a team
-// choice clears some twenty boxes, most of them empty already.
+// choice clears some twenty boxes, most of them empty already. A box is
+// emptied as setText() empties it, which is half the work of clear(): no
+// selection of the old text, nothing kept to take back. Only a box shown
+// again (setText() again) is typed into, so nothing could be taken back.
 void clearBox(QLineEdit *box)
 {
     if (!box->text().isEmpty())
-        box->clear();
+        box->setText(QString());
+}
+
+// Setting a box's text lays the text out anew even when it is the same. A
+// box that holds the text already and is as setText() would leave it (no
+// typing to take back, nothing selected, the cursor at the end) is left
+// alone: the same player's height, or a rating his predecessor had too.
+void showText(QLineEdit *box, const QString &text)
+{
+    if (box->text() == text && !box->isModified() && !box->isUndoAvailable()
+        && !box->isRedoAvailable() && !box->hasSelectedText()
+        && box->cursorPosition() == text.size())
+        return;
+    box->setText(text);
 }
 
 void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
@@ -68,8 +85,13 @@ QPoint eventPosition(const QEvent *event)
 PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
     : QObject(window), m_window(window), m_ui(ui)
 {
+    // Every box by its name, from one walk over the window.
+    const QList<QLineEdit *> boxes = window->findChildren<QLineEdit *>();
+    QHash<QString, QLineEdit *> byName;
+    for (QLineEdit *box : boxes)
+        byName.insert(box->objectName(), box);
     for (const PlayerField &field : kPlayerFields) {
-        m_boxes[std::size_t(field.id)] = window->findChild<QLineEdit *>(boxName(field));
+        m_boxes[std::size_t(field.id)] = byName.value(boxName(field));
         Q_ASSERT(m_boxes[std::size_t(field.id)]);
     }
     m_editable = {m_ui.txtFirstName, m_ui.txtLastName};
@@ -92,7 +114,7 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
         box->installEventFilter(this);
         m_focus->watch(box);
     }
-    for (QWidget *w : window->findChildren<QLineEdit *>())
+    for (QWidget *w : boxes)
         w->setMouseTracking(true);
     for (QGroupBox *frame : {m_ui.fraAllPlayers, m_ui.fraFwdDef, m_ui.fraGoalies, m_ui.fraHanded}) {
         frame->setMouseTracking(true);
@@ -129,15 +151,15 @@ void PlayerForm::show(const PlayerFields &fields, bool goalie)
         if (!w->isEnabled())
             w->setEnabled(true);
     }
-    m_ui.txtFirstName->setText(fields.firstName);
-    m_ui.txtLastName->setText(fields.lastName);
-    m_ui.txtRookie->setText(shownRookieFlag(fields.rookieFlag));
+    showText(m_ui.txtFirstName, fields.firstName);
+    showText(m_ui.txtLastName, fields.lastName);
+    showText(m_ui.txtRookie, shownRookieFlag(fields.rookieFlag));
     showKind(goalie);
     setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, fields.hand == Hand::Left ? 0 : 1);
     const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
     for (const PlayerField &field : kPlayerFields) {
         if (const std::optional<double> number = shown[std::size_t(field.id)])
-            box(field)->setText(QString::number(*number));
+            showText(box(field), QString::number(*number));
     }
 }
 
@@ -150,7 +172,7 @@ void PlayerForm::showKind(bool goalie)
     QGroupBox *other = goalie ? m_ui.fraFwdDef : m_ui.fraGoalies;
     const RatingGroup otherGroup = goalie ? RatingGroup::FwdDef : RatingGroup::Goalies;
     for (int i = 0; i < boxCount(otherGroup); ++i)
-        ratingBox(otherGroup, i)->clear();
+        clearBox(ratingBox(otherGroup, i));
     other->setEnabled(false);
     own->setEnabled(true);
     m_ui.fraHanded->setTitle(goalie ? QStringLiteral("Glove Hand:") : QStringLiteral("Shoots:"));

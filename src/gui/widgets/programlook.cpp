@@ -79,14 +79,16 @@ public:
         if (control != CC_GroupBox || !frame)
             return QProxyStyle::subControlRect(control, option, part, widget);
         const QRect box = frame->rect;
-        const QRect title = titleRect(*frame);
         switch (part) {
         case SC_GroupBoxFrame:
             return box.adjusted(0, kBorderTop, 0, 0);
         case SC_GroupBoxLabel:
             return labelRect(*frame);
         case SC_GroupBoxContents:
-            return box.adjusted(1, std::max(kBorderTop + 1, title.bottom() + 1), -1, -1);
+            // Below the title (titleRect()), whose height is the font's: its
+            // width, which takes laying out the text, does not matter here.
+            return box.adjusted(1, std::max(kBorderTop + 1, box.top() + frame->fontMetrics.height()),
+                                -1, -1);
         default:
             return {};
         }
