@@ -439,7 +439,7 @@ Result<std::shared_ptr<FileLock>> WriteJournal::lock() const
     return lockForWriting(m_path);
 }
 
-Status WriteJournal::appendLines(const QByteArray &lines, qint64 complete)
+Status WriteJournal::appendLines(const QByteArray &lines, qint64 complete, bool durable)
 {
     const bool fresh = complete == 0;
     const QString folder = QFileInfo(m_path).absolutePath();
@@ -461,7 +461,7 @@ Status WriteJournal::appendLines(const QByteArray &lines, qint64 complete)
         file.resize(complete);
         return error;
     }
-    if (!syncToDisk(file) || (fresh && !syncFolder(folder)))
+    if (durable && (!syncToDisk(file) || (fresh && !syncFolder(folder))))
         return FileError{m_path, QStringLiteral("the journal could not be put on the disk")};
     return {};
 }
@@ -530,7 +530,14 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
     entry.seq = m_knownLastSeq + 1;
     m_knownSize = -1;
     const QByteArray line = writeLine(entry);
-    if (const Status added = appendLines(line, complete); !added)
+    // A save of one player in the window goes to the disk with the system's
+    // next flush: his records were synced before it, the window keeps the
+    // run's saves for undo itself, and a sync more would double the cost of
+    // leaving a player. A power cut in between loses at most that line (its
+    // undo from the command line), never a record. Every other write (an
+    // import, whose journal entry is its only way back) is put on the disk.
+    const bool durable = entry.players.size() > 1 || !entry.label.isEmpty();
+    if (const Status added = appendLines(line, complete, durable); !added)
         return added;
     m_knownLastSeq = entry.seq;
     ++m_knownWrites;
@@ -589,7 +596,7 @@ Status WriteJournal::markUndone(const QList<int> &seqs, const FileLock &)
     m_knownSize = -1;
     if (lines.isEmpty())
         return {};
-    return appendLines(lines, contents->complete);
+    return appendLines(lines, contents->complete, true);
 }
 
 } // namespace Puckdex

@@ -83,8 +83,9 @@ public:
     // written and its entry added (lockForWriting()).
     Result<std::shared_ptr<FileLock>> lock() const;
 
-    // Adds a write and gives it its number; the journal is on the disk when
-    // it returns. A journal that cannot be read is left alone and the write
+    // Adds a write and gives it its number; for a write of several players
+    // (or one that names what made it) the journal is on the disk when it
+    // returns, a save of one player goes with the system's next flush. A journal that cannot be read is left alone and the write
     // not recorded. The file is read again whenever another run may have
     // added writes since this one's last. The first takes the lock itself;
     // the second is called with it held.
@@ -114,7 +115,7 @@ private:
         qint64 complete = 0; // the bytes up to the end of its last whole line
     };
     Result<Contents> read() const;
-    Status appendLines(const QByteArray &lines, qint64 complete);
+    Status appendLines(const QByteArray &lines, qint64 complete, bool durable);
     Status rewrite(const Contents &contents);
     QByteArray headerLine() const;
 
