@@ -21,6 +21,9 @@ struct Player
     PlayerFields diskFields;
     PlayerFields fields; // after the rows accepted so far
     PlayerRecord record; // his key record with fields set, for the name rules
+    Row diskShown;       // shown(diskFields), made once
+    Row fieldsShown;     // shown(fields), made again whenever a row is accepted
+    bool ordered = false; // in m_order already
 
     int team() const { return disk.record.teamNumber(); }
     Row shown(const PlayerFields &f) const
@@ -115,9 +118,12 @@ private:
             }
         }
         player->fields = next;
+        player->fieldsShown = player->shown(next);
         applyFields(next, player->record);
-        if (!m_order.contains(player->disk.offset))
+        if (!player->ordered) {
+            player->ordered = true;
             m_order.append(player->disk.offset);
+        }
         return true;
     }
 
@@ -156,6 +162,8 @@ private:
         loaded.ratingsError = read.ratingsError;
         loaded.fields = loaded.diskFields;
         loaded.record = known->record;
+        loaded.diskShown = loaded.shown(loaded.diskFields);
+        loaded.fieldsShown = loaded.diskShown;
         player = &*m_players.insert(offset, loaded);
         return std::nullopt;
     }
@@ -170,7 +178,7 @@ private:
         InputRow trimmed = row;
         if (m_options.keepBlanks)
             return trimmed;
-        const Row shown = player.shown(player.fields);
+        const Row &shown = player.fieldsShown;
         for (const int c : {FirstNameColumn, LastNameColumn}) {
             std::optional<QString> &cell = trimmed.cells[c];
             if (!cell || *cell == shown[c] || cell->trimmed() == *cell)
@@ -190,7 +198,7 @@ private:
     struct RowView
     {
         const InputRow &row;
-        Row shown;
+        const Row &shown;
 
         const std::optional<QString> &given(int column) const { return row.cells[column]; }
         bool differs(int column) const { return given(column) && *given(column) != shown[column]; }
@@ -218,7 +226,7 @@ private:
     std::optional<QString> judge(const InputRow &row, const Player &player, PlayerFields &next,
                                  bool &renamed, QStringList &warnings)
     {
-        const RowView view{row, player.shown(player.fields)};
+        const RowView view{row, player.fieldsShown};
         if (view.numberDiffers(TeamColumn)) {
             return QStringLiteral("team %1: a player cannot change teams here; he plays for "
                                   "team %2")
@@ -365,7 +373,7 @@ private:
     QStringList changesOf(const Player &player) const
     {
         QStringList changes =
-            cellChanges(player.shown(player.diskFields), player.shown(player.fields));
+            cellChanges(player.diskShown, player.fieldsShown);
         if (!changes.isEmpty() && player.fields.unlinkPicture)
             changes.append(QStringLiteral("picture unlinked"));
         return changes;
@@ -373,10 +381,27 @@ private:
 
     void printChange(const Player &player, const QStringList &changes)
     {
-        m_out << QStringLiteral("%1, team %2: %3\n")
-                     .arg(describePlayer(player.disk.offset, player.disk.record))
-                     .arg(player.team())
-                     .arg(changes.join(QStringLiteral(", ")));
+        const QString described = describePlayer(player.disk.offset, player.disk.record);
+        // A name with a % in it is read by the later arg() calls as theirs;
+        // only then is the line made through them, as it always was.
+        if (described.contains(u'%')) {
+            m_out << QStringLiteral("%1, team %2: %3\n")
+                         .arg(described)
+                         .arg(player.team())
+                         .arg(changes.join(QStringLiteral(", ")));
+            return;
+        }
+        QString line = described;
+        line += u", team ";
+        line += QString::number(player.team());
+        line += u": ";
+        for (qsizetype i = 0; i < changes.size(); ++i) {
+            if (i > 0)
+                line += u", ";
+            line += changes[i];
+        }
+        line += u'\n';
+        m_out << line;
     }
 
     void refuse(const InputRow &row, const QString &offset, const QString &reason)

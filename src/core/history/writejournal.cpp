@@ -17,6 +17,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 
 namespace Puckdex {
 
@@ -160,15 +161,19 @@ std::optional<QByteArray> fromHexDigits(const QByteArray &text)
 {
     if (text.size() % 2 != 0)
         return std::nullopt;
-    const auto digit = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    };
+    static const std::array<qint8, 256> digits = [] {
+        std::array<qint8, 256> table;
+        table.fill(-1);
+        for (int d = 0; d < 16; ++d)
+            table[uchar("0123456789abcdef"[d])] = qint8(d);
+        return table;
+    }();
     QByteArray bytes(text.size() / 2, Qt::Uninitialized);
-    const char *in = text.constData();
+    const auto *in = reinterpret_cast<const uchar *>(text.constData());
     char *out = bytes.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const int high = digit(in[2 * i]), low = digit(in[2 * i + 1]);
-        if (high < 0 || low < 0)
+        const int high = digits[in[2 * i]], low = digits[in[2 * i + 1]];
+        if ((high | low) < 0)
             return std::nullopt;
         out[i] = char(high << 4 | low);
     }
@@ -209,7 +214,7 @@ std::optional<QString> unpackPlayers(const QByteArray &text, QList<PlayerChange>
         if (offsets.contains(change.offset))
             return QStringLiteral("offset %1 is listed twice").arg(change.offset);
         offsets.insert(change.offset);
-        players.append(change);
+        players.append(std::move(change));
     }
     return std::nullopt;
 }

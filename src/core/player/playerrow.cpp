@@ -18,6 +18,19 @@ Column number(const PlayerField &field)
     return {field.column, CellKind::Number, &field};
 }
 
+// A number as a cell shows it. The small ones, which are most cells, are
+// made once and shared by every row rather than made again for each.
+QString numberText(qint64 n)
+{
+    static const std::array<QString, 256> small = [] {
+        std::array<QString, 256> texts;
+        for (int i = 0; i < int(texts.size()); ++i)
+            texts[std::size_t(i)] = QString::number(i);
+        return texts;
+    }();
+    return n >= 0 && n < qint64(small.size()) ? small[std::size_t(n)] : QString::number(n);
+}
+
 } // namespace
 
 const std::array<Column, kColumnCount> &columns()
@@ -51,13 +64,13 @@ const std::array<Column, kColumnCount> &columns()
 Row shownRow(const Place &place, bool goalie, const PlayerFields &fields, bool withRatings)
 {
     Row row;
-    row[TeamColumn] = QString::number(place.team);
+    row[TeamColumn] = numberText(place.team);
     row[CityColumn] = place.city;
-    row[OffsetColumn] = QString::number(place.offset);
+    row[OffsetColumn] = numberText(place.offset);
     row[FirstNameColumn] = fields.firstName;
     row[LastNameColumn] = fields.lastName;
     if (fields.jerseyNumber)
-        row[JerseyColumn] = QString::number(*fields.jerseyNumber);
+        row[JerseyColumn] = numberText(*fields.jerseyNumber);
     if (fields.position)
         row[PositionColumn] = CodePage::decode(QByteArray(1, *fields.position));
     row[RookieColumn] = shownRookieFlag(fields.rookieFlag);
@@ -65,7 +78,7 @@ Row shownRow(const Place &place, bool goalie, const PlayerFields &fields, bool w
     const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
     for (int c = 0; c < kColumnCount; ++c) {
         if (const PlayerField *field = columns()[c].field; field && shown[std::size_t(field->id)])
-            row[c] = QString::number(qint64(*shown[std::size_t(field->id)]));
+            row[c] = numberText(qint64(*shown[std::size_t(field->id)]));
     }
     if (!withRatings)
         clearRatings(row);
