@@ -768,6 +768,22 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(gameFiles(m_base), gameFiles(reference));
     }
 
+    // A name with a % in it is printed as it is, not taken for a place of
+    // the line's own.
+    void aNameWithAPercentSign()
+    {
+        const Sample::SamplePlayer &skater = firstSkater();
+        QCOMPARE(import(m_base, {{skater.keyOffset, "first_name", "Ed%2"}}, {"--no-backup"}).status,
+                 0);
+        const Outcome outcome =
+            import(m_base, {{skater.keyOffset, "speed", "100"}}, {"--no-backup"});
+        QCOMPARE(outcome.status, 0);
+        const QString expected = "offset " + QString::number(skater.keyOffset) + " (Ed%2 "
+                                 + skater.lastName + "), team "
+                                 + QString::number(keyByte(skater, 0)) + ": speed ";
+        QVERIFY2(outcome.out.startsWith(expected), qPrintable(outcome.out));
+    }
+
     void failedBackupWritesNothing()
     {
         QVERIFY(QDir(m_base).mkdir("att.bak")); // no file can take its place

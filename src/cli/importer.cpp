@@ -381,17 +381,8 @@ private:
 
     void printChange(const Player &player, const QStringList &changes)
     {
-        const QString described = describePlayer(player.disk.offset, player.disk.record);
-        // A name with a % in it is read by the later arg() calls as theirs;
-        // only then is the line made through them, as it always was.
-        if (described.contains(u'%')) {
-            m_out << QStringLiteral("%1, team %2: %3\n")
-                         .arg(described)
-                         .arg(player.team())
-                         .arg(changes.join(QStringLiteral(", ")));
-            return;
-        }
-        QString line = described;
+        // Put together piece by piece: a name may hold a % of its own.
+        QString line = describePlayer(player.disk.offset, player.disk.record);
         line += u", team ";
         line += QString::number(player.team());
         line += u": ";
