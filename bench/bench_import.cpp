@@ -51,24 +51,6 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A sheet that changes every team player's weight and first rating, made
-// from the league's own export.
-QByteArray changingEveryone(const QByteArray &exported)
-{
-    const QList<QByteArray> lines = exported.split('\n');
-    const QList<QByteArray> header = lines.first().trimmed().split(',');
-    const qsizetype offset = header.indexOf("offset"), weight = header.indexOf("weight"),
-                    speed = header.indexOf("speed");
-    QByteArray sheet = "offset,weight,speed\r\n";
-    for (const QByteArray &line : lines.mid(1)) {
-        const QList<QByteArray> cells = line.trimmed().split(',');
-        if (cells.size() == header.size())
-            sheet += cells[offset] + ',' + (cells[weight] == "200" ? "201" : "200") + ','
-                     + (cells[speed] == "60" ? "80" : "60") + "\r\n";
-    }
-    return sheet;
-}
-
 // The league in both of its states, and the records that differ between them.
 League makeLeague(const QTemporaryDir &dir)
 {
@@ -87,8 +69,8 @@ League makeLeague(const QTemporaryDir &dir)
     league.sheets[0] = dir.filePath(QStringLiteral("changed.csv"));
     league.sheets[1] = exported;
     QFile sheet(league.sheets[0]);
-    requireOk(sheet.open(QIODevice::WriteOnly) && sheet.write(changingEveryone(readAll(exported))) > 0,
-              "writing the sheet");
+    const QByteArray changed = Sample::sheetChangingEveryone(readAll(exported));
+    requireOk(sheet.open(QIODevice::WriteOnly) && sheet.write(changed) > 0, "writing the sheet");
     sheet.close();
     requireOk(cli({QStringLiteral("import"), league.folder, league.sheets[0],
                    QStringLiteral("--no-backup")})

@@ -22,25 +22,6 @@ namespace {
 // players in all.
 constexpr int kExtraPlayers = 31;
 
-// A sheet that changes every team player's weight and first rating (speed
-// or a goalie's first), read from the roster's own export.
-QByteArray sheetChangingEveryone(const QByteArray &exported)
-{
-    const QList<QByteArray> lines = exported.split('\n');
-    const QList<QByteArray> header = lines.first().trimmed().split(',');
-    const qsizetype offset = header.indexOf("offset"), weight = header.indexOf("weight"),
-                    speed = header.indexOf("speed");
-    QByteArray sheet = "offset,weight,speed\r\n";
-    for (const QByteArray &line : lines.mid(1)) {
-        const QList<QByteArray> cells = line.trimmed().split(',');
-        if (cells.size() != header.size())
-            continue;
-        sheet += cells[offset] + ',' + (cells[weight] == "200" ? "201" : "200") + ','
-                 + (cells[speed] == "60" ? "80" : "60") + "\r\n";
-    }
-    return sheet;
-}
-
 } // namespace
 
 // The import as a real process, killed (as a crash, a power cut or a closed
@@ -133,7 +114,7 @@ private slots:
         QVERIFY(Sample::writeBaseRosters(m_original, Sample::kDefaultSeed, kExtraPlayers).ok());
         QByteArray exported;
         QCOMPARE(cli({"export", m_original}, &exported), 0);
-        m_sheet = sheetChangingEveryone(exported);
+        m_sheet = Sample::sheetChangingEveryone(exported);
         QVERIFY(m_sheet.count('\n') > 1400);
         QVERIFY(writeFile(m_dir.filePath("season.csv"), m_sheet));
         m_before = recordFiles(m_original);

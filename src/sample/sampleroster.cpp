@@ -258,4 +258,21 @@ Status writeKeyFile(const QString &path, qint64 recordCount, quint32 seed)
     return {};
 }
 
+
+QByteArray sheetChangingEveryone(const QByteArray &exported)
+{
+    const QList<QByteArray> lines = exported.split('\n');
+    const QList<QByteArray> header = lines.first().trimmed().split(',');
+    const qsizetype offset = header.indexOf("offset"), weight = header.indexOf("weight"),
+                    speed = header.indexOf("speed");
+    QByteArray sheet = "offset,weight,speed\r\n";
+    for (const QByteArray &line : lines.mid(1)) {
+        const QList<QByteArray> cells = line.trimmed().split(',');
+        if (cells.size() == header.size())
+            sheet += cells[offset] + ',' + (cells[weight] == "200" ? "201" : "200") + ','
+                     + (cells[speed] == "60" ? "80" : "60") + "\r\n";
+    }
+    return sheet;
+}
+
 } // namespace Puckdex::Sample

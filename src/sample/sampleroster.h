@@ -78,4 +78,9 @@ Status writeKeyFile(const QString &path, qint64 recordCount, quint32 seed = kDef
 // The file size writeKeyFile() gives for recordCount records.
 qint64 keyFileSize(qint64 recordCount);
 
+// A sheet that changes every player of a roster's export (puckdex-cli
+// export, CSV): each one's weight and first rating, to values both kinds
+// of player take. For the tests and benchmarks of a whole league's import.
+QByteArray sheetChangingEveryone(const QByteArray &exported);
+
 } // namespace Puckdex::Sample
