@@ -6,8 +6,15 @@ BUILD ?= build
 SAMPLE := $(BUILD)/sample
 SAMPLE_INI := $(BUILD)/PUCKDEX.INI
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+# One compile per core (JOBS=N to change it); the scripts of the other builds
+# (test-asan, windows, bench) take the same number from the environment.
+JOBS ?= $(or $(CMAKE_BUILD_PARALLEL_LEVEL),$(shell nproc 2>/dev/null),2)
+export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
+# What `make run` starts, built alone: the window program and puckdex-cli,
+# which writes the sample roster (and the libraries they link).
+RUN_TARGETS := puckdex puckdex-cli
 
-.PHONY: all deps configure build run test clean screenshots
+.PHONY: all deps configure build build-run run test clean screenshots
 
 all: build
 
@@ -21,7 +28,11 @@ configure: deps
 		|| cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: configure
-	@cmake --build $(BUILD) --parallel
+	@cmake --build $(BUILD) --parallel $(JOBS)
+
+# Only what `make run` needs, not the suites, tools and benchmarks.
+build-run: configure
+	@cmake --build $(BUILD) --parallel $(JOBS) --target $(RUN_TARGETS)
 
 # The display is asked first, so that a machine without one learns it in one
 # line (make's own error, no second line) instead of after the whole build.
@@ -33,7 +44,7 @@ endif
 endif
 
 run:
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build-run
 	@test -d $(SAMPLE) || $(BUILD)/bin/puckdex-cli sample $(SAMPLE)
 	@test -f $(SAMPLE_INI) || printf '[Puckdex]\r\nNHL96Path=%s\r\n' "$(abspath $(SAMPLE))" > $(SAMPLE_INI)
 	PUCKDEX_INI="$(abspath $(SAMPLE_INI))" $(BUILD)/bin/puckdex

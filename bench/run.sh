@@ -24,7 +24,7 @@ cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD
     -DPUCKDEX_BENCHMARKS=ON >/dev/null
 # puckdex-cli writes the sample roster and is the export measure.
 targets="puckdex puckdex-cli bench_gamefiles bench_import bench_windows puckdex-bare-window puckdex-ui-windows"
-cmake --build "$BUILD" --parallel --target $targets
+cmake --build "$BUILD" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" --target $targets
 bin="$BUILD/bin"
 
 work=$(mktemp -d)

@@ -20,7 +20,7 @@ if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
     cmake -S . -B "$BUILD" -G "$GENERATOR" -DCMAKE_BUILD_TYPE=Debug -DPUCKDEX_SANITIZE=ON \
         >/dev/null || exit 1
 fi
-cmake --build "$BUILD" --parallel || exit 1
+cmake --build "$BUILD" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" || exit 1
 
 reports="$(pwd)/$BUILD/sanitizer-reports"
 rm -rf "$reports"

@@ -19,4 +19,4 @@ if [ ! -f "$BUILD/build.ninja" ] || [ "$(sed -n 's/^PUCKDEX_QT_WINDOWS:PATH=//p'
         -DCMAKE_TOOLCHAIN_FILE="$(pwd)/cmake/windows-toolchain.cmake" \
         -DPUCKDEX_QT_WINDOWS="$qt" >/dev/null
 fi
-cmake --build "$BUILD" --parallel
+cmake --build "$BUILD" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
