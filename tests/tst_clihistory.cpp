@@ -364,6 +364,33 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(snapshotOf(history.path()), kept);
     }
 
+    // A changed picture code, A or B, is a difference of its own.
+    void diffNamesPictureChanges_data()
+    {
+        QTest::addColumn<int>("at"); // the code's place in the key record
+        QTest::newRow("code A") << 48;
+        QTest::newRow("code B") << 52;
+    }
+    void diffNamesPictureChanges()
+    {
+        QFETCH(int, at);
+        const Sample::SamplePlayer &skater = firstSkater();
+        const QString other = file("pictures");
+        QDir(other).removeRecursively();
+        QVERIFY(Sample::writeBaseRosters(other).ok());
+        const QString key = QDir(other).filePath("key.db");
+        QByteArray bytes = readFile(key);
+        bytes.replace(skater.keyOffset + at, 4, "ZZZZ");
+        QVERIFY(writeFile(key, bytes));
+        const QString a = skater.record.pictureCodeA(), b = skater.record.pictureCodeB();
+        const QString line = QStringLiteral("picture %1 %2 -> %3 %4")
+                                 .arg(a, b, at == 48 ? "ZZZZ" : a, at == 52 ? "ZZZZ" : b);
+
+        const Outcome diff = cli({"diff", m_base, other});
+        QCOMPARE(diff.status, 1);
+        QVERIFY2(diff.out.contains(line), qPrintable(diff.out));
+    }
+
     void diffOfUnlikeRosters()
     {
         freshJournal();

@@ -599,6 +599,8 @@ private slots:    void init() { freshRosters(); }
             "line 1: \"spead\" is no column name");
         add("column twice", "a.csv", "offset,speed,speed\r\n",
             "line 1: the column speed appears twice");
+        add("first column twice", "a.csv", "team,offset,team\r\n",
+            "line 1: the column team appears twice");
         add("no offset column", "a.csv", "speed\r\n100\r\n", "the header has no offset column");
         add("text in a number cell", "a.csv", csv + "60,fast,Ada\r\n",
             "line 3, column speed: \"fast\" is not a number");

@@ -228,6 +228,15 @@ private slots:
         QCOMPARE(pending->last().seq, writes);
         QVERIFY(std::none_of(pending->cbegin(), pending->cend(),
                              [&](const JournalEntry &e) { return e.seq == writes - 2; }));
+
+        // The numbers go on after the oldest went, also for a journal
+        // opened afresh: a number used again would read as damage.
+        JournalEntry next = a;
+        QVERIFY(journal().append(next).ok());
+        QCOMPARE(next.seq, writes + 1);
+        pending = journal().pending();
+        QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
+        QCOMPARE(pending->last().seq, writes + 1);
     }
 
     // A writer killed in the middle of a line leaves the line without its
@@ -436,6 +445,9 @@ private slots:
         QTest::newRow("a file changed") << "blob" << QByteArray("key-old") << QByteArray("kex")
                                         << "generation 1 is damaged: its copy of key.db is not "
                                            "what was kept";
+        QTest::newRow("a file changed, its size kept")
+            << "blob" << QByteArray("key-old") << QByteArray("kez-old")
+            << "generation 1 is damaged: its copy of key.db is not what was kept";
         QTest::newRow("a file gone") << "blob" << QByteArray("key-old") << QByteArray()
                                      << "its copy of key.db cannot be read";
         QTest::newRow("list garbled") << "generations.json" << QByteArray("\"history\"")

@@ -1,4 +1,5 @@
 #include "dialogs/aboutwindow.h"
+#include "dialogs/savedgamewindow.h"
 #include "widgets/programlook.h"
 #include "widgets/windowsetup.h"
 #include "editor/mainwindow.h"
@@ -291,6 +292,36 @@ private slots:
         QApplication::setFont(program, "QComboBox");
         QCOMPARE(list, program);
         QCOMPARE(teams, program);
+    }
+
+    // The team list and the saved games sort as the user's language does:
+    // case and accents do not put a name after Z.
+    void listsSortByTheCollator()
+    {
+        const QStringList names{"Zug", "\u00C9dmonton", "boston", "Calgary"};
+        const QStringList sorted{"boston", "Calgary", "\u00C9dmonton", "Zug"};
+        QList<TeamRecord> teams;
+        for (const QString &name : names) {
+            TeamRecord team;
+            QCOMPARE(team.setCity(name), TextFit::Ok);
+            teams.append(team);
+        }
+        m_window->setTeams(teams);
+        QComboBox *list = control<QComboBox>(m_window.get(), "cboTeams");
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown.append(list->itemText(i));
+        QCOMPARE(shown, sorted);
+        QCOMPARE(list->itemData(0).toInt(), 2);
+
+        SavedGameWindow games;
+        for (int i = 0; i < names.size(); ++i)
+            games.addGame(names[i], i + 1);
+        QListWidget *entries = control<QListWidget>(&games, "lstSeasonToEdit");
+        shown.clear();
+        for (int i = 0; i < entries->count(); ++i)
+            shown.append(entries->item(i)->text().section(" (game", 0, 0));
+        QCOMPARE(shown, sorted);
     }
 
     void mainWindow_isFixedAndTitled()

@@ -217,8 +217,12 @@ private slots:
         QCOMPARE(w.undone().size(), 1);
         const qint64 att = GameFiles::readPlayer(m_key, a.offset)->attribOffset();
         QVERIFY(touch(m_att, att + 15));
+        const QByteArray journal = readFile(w.journalPath());
         QVERIFY(!w.redoLastUndo()->ok());
         QCOMPARE(w.undone().size(), 1);
+        QVERIFY(w.saves().isEmpty());
+        // Nothing was made again, so the journal records nothing.
+        QCOMPARE(readFile(w.journalPath()), journal);
         QVERIFY(w.save(b.offset, b.goalie, b.fields).ok());
         QVERIFY(w.undone().isEmpty());
         QVERIFY(!w.redoLastUndo());
