@@ -138,9 +138,7 @@ private slots:
         const qint64 offset = f.shownOffset();
         const PlayerRecord before = f.player(offset);
         typeAndTab(f.control<QLineEdit>("txtWeight"), QString::number(pounds));
-        const int inMemory = goalie ? f.window->currentGoalieAttribs().weightClass()
-                                    : f.window->currentSkaterAttribs().weightClass();
-        QCOMPARE(inMemory, weightClass);
+        QCOMPARE(f.window->draft()->fields().weightClass, std::optional<quint8>(weightClass));
         // Nothing reaches the files before the player is left.
         QCOMPARE(f.att(), f.originalAtt);
         QVERIFY(f.chooseTeam(6));
@@ -471,7 +469,7 @@ private slots:
         jerseys->setCurrentIndex(taken);
         QCOMPARE(messages.shown.size(), 2);
         QCOMPARE(jerseys->currentIndex(), free);
-        QCOMPARE(f.window->currentPlayer().jerseyNumber(), free);
+        QCOMPARE(f.window->draft()->fields().jerseyNumber, std::optional<quint8>(free));
     }
 
     void goaliesAndSkatersKeepTheirKind()
@@ -721,7 +719,7 @@ private slots:
         QVERIFY(f.clickPlayer(a));
         QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
         QVERIFY(f.clickPlayer(b));
-        QTRY_COMPARE(f.window->currentPlayerPos(), b);
+        QTRY_COMPARE(f.window->draft()->offset(), b);
         EditorFixture::type(f.control<QLineEdit>("txtAllPlayers_0"), QStringLiteral("101"));
         QTest::mouseClick(f.control<QLineEdit>("txtLastName"), Qt::LeftButton);
         QCOMPARE(messages.shown.size(), 1);
@@ -742,7 +740,7 @@ private slots:
         QTRY_COMPARE(listed(list), expected);
         QCOMPARE(list->item(list->count() - 1)->data(Qt::UserRole).toLongLong(), b);
         QCOMPARE(f.shownOffset(), thenAnotherPlayer ? c : b);
-        QCOMPARE(f.window->currentPlayerPos(), thenAnotherPlayer ? c : b);
+        QCOMPARE(f.window->draft()->offset(), thenAnotherPlayer ? c : b);
         if (thenAnotherPlayer)
             QCOMPARE(f.player(b).lastName(), QStringLiteral("Zzyzx"));
         QCOMPARE(f.key().mid(a, PlayerRecord::Size), f.originalKey.mid(a, PlayerRecord::Size));

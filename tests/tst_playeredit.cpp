@@ -58,7 +58,7 @@ private slots:
         if (rule.step > 1) {
             const PlayerEdit::CheckedNumber off =
                 PlayerEdit::checkNumber(QString::number(rule.lower + 1), rule);
-            QCOMPARE(off.message.isEmpty(), rule.mode != 1);
+            QCOMPARE(off.message.isEmpty(), rule.mode != MessageMode::Every);
         }
 
         if (!field->isRating())

@@ -280,7 +280,7 @@ private:
     void randomEdit()
     {
         const bool goalie = m_f->control<QGroupBox>("fraGoalies")->isEnabled();
-        const bool goalieRules = m_f->window->currentPlayer().isGoalie();
+        const bool goalieRules = m_f->window->draft()->isGoalie();
         switch (m_rng.bounded(13)) {
         case 0:
         case 1:

@@ -276,7 +276,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(AdjustReason, reason);
         QFETCH(bool, shown);
-        QCOMPARE(adjustMessageAllowed(mode, reason), shown);
+        QCOMPARE(adjustMessageAllowed(MessageMode(mode), reason), shown);
     }
 
     void messageText_data()
@@ -362,7 +362,7 @@ private slots:
         QFETCH(int, upper);
         QFETCH(double, step);
         QFETCH(QString, help);
-        QCOMPARE(rule->mode, mode);
+        QCOMPARE(int(rule->mode), mode);
         QCOMPARE(rule->lower, lower);
         QCOMPARE(rule->upper, upper);
         QCOMPARE(rule->step, step); // the decimal constant itself, not 20/3

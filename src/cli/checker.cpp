@@ -83,8 +83,8 @@ void checkRatings(CheckReport &report, const QString &who, const PlayerEdit::Att
 // What is unsound in a player's key record alone.
 void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecord &player)
 {
-    const int shortest = heightFeetRule().lower * 12 + heightInchesRule().lower;
-    const int tallest = heightFeetRule().upper * 12 + heightInchesRule().upper;
+    const int shortest = shortestHeight();
+    const int tallest = tallestHeight();
     if (!isJerseyNumber(player.jerseyNumber())) {
         report.findings.append(QStringLiteral("%1: jersey %2 is above %3")
                                    .arg(inKey)

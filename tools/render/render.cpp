@@ -123,7 +123,7 @@ Result<bool> choosePlayer(MainWindow &window, const ProgramState &state, Shown s
         list->setFocus();
         list->setCurrentRow(row);
         list->scrollToItem(list->item(row));
-        return window.isPlayerShown() && window.currentPlayerPos() == offset;
+        return window.draft() && window.draft()->offset() == offset;
     }
     return false;
 }

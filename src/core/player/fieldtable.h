@@ -21,11 +21,22 @@ enum class RatingGroup {
     Goalies,    // the five ratings of goalies
 };
 
+// Which messages a check owes the user when it moves a number: every one,
+// those of the limits only (a grid too coarse to bother the user about), or
+// none (values read back from the settings file). The numbers are the
+// modes' own; a mode below Every counts as Limits, one above Silent as
+// Silent.
+enum class MessageMode {
+    Every = 1,
+    Limits = 2,
+    Silent = 3,
+};
+
 // One numeric field's rule: message mode, limits, step, and the text the
 // status line shows while the mouse is over the field.
 struct FieldRule
 {
-    int mode;
+    MessageMode mode;
     int lower;
     int upper;
     double step;
@@ -41,18 +52,18 @@ inline constexpr double kFightingStep = 16.6666;
 
 inline constexpr QStringView kHeightHelp = u"Must be between 5 feet and 6 feet 11 inches";
 
-inline constexpr FieldRule kHeightFeet{1, 5, 6, 1, kHeightHelp};
-inline constexpr FieldRule kHeightInches{1, 0, 11, 1, kHeightHelp};
-inline constexpr FieldRule kGoalieWeight{1, 155, 239, 1, u"Must be between 155 and 239 pounds"};
-inline constexpr FieldRule kSkaterWeight{1, 160, 254, 1, u"Must be between 160 and 254 pounds"};
-inline constexpr FieldRule kGoalieRating{1, 25, 100, 5,
+inline constexpr FieldRule kHeightFeet{MessageMode::Every, 5, 6, 1, kHeightHelp};
+inline constexpr FieldRule kHeightInches{MessageMode::Every, 0, 11, 1, kHeightHelp};
+inline constexpr FieldRule kGoalieWeight{MessageMode::Every, 155, 239, 1, u"Must be between 155 and 239 pounds"};
+inline constexpr FieldRule kSkaterWeight{MessageMode::Every, 160, 254, 1, u"Must be between 160 and 254 pounds"};
+inline constexpr FieldRule kGoalieRating{MessageMode::Every, 25, 100, 5,
                                          u"Must be between 25 and 100 and a multiple of 5"};
-inline constexpr FieldRule kSkaterRating{1, 40, 100, 4,
+inline constexpr FieldRule kSkaterRating{MessageMode::Every, 40, 100, 4,
                                          u"Must be between 40 and 100 and a multiple of 4"};
-// Mode 2: the game's bias and fighting grids are too coarse to bother the
+// Limits only: the game's bias and fighting grids are too coarse to bother the
 // user about the step; only the limits are reported.
-inline constexpr FieldRule kBias{2, 0, 100, kBiasStep, u"Must be between 0 and 100"};
-inline constexpr FieldRule kFighting{2, 0, 100, kFightingStep, u"Must be between 0 and 100"};
+inline constexpr FieldRule kBias{MessageMode::Limits, 0, 100, kBiasStep, u"Must be between 0 and 100"};
+inline constexpr FieldRule kFighting{MessageMode::Limits, 0, 100, kFightingStep, u"Must be between 0 and 100"};
 
 } // namespace Rules
 

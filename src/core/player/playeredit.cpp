@@ -86,7 +86,7 @@ CheckedNumber checkNumber(QStringView text, const FieldRule &rule)
     return checkValue(readNumber(text), rule, rule.mode);
 }
 
-CheckedNumber checkValue(double value, const FieldRule &rule, int mode)
+CheckedNumber checkValue(double value, const FieldRule &rule, MessageMode mode)
 {
     const AttributeAdjustment a = adjustValue(value, rule.upper, rule.lower, rule.step);
     return {a.value, adjustMessageAllowed(mode, a.reason)

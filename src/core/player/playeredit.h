@@ -69,9 +69,8 @@ struct CheckedNumber
     QString message;
 };
 CheckedNumber checkNumber(QStringView text, const FieldRule &rule);
-// The same for a number already read, with the messages the mode allows
-// (1 every message, 2 the limits only, 3 none).
-CheckedNumber checkValue(double value, const FieldRule &rule, int mode);
+// The same for a number already read, with the messages the mode allows.
+CheckedNumber checkValue(double value, const FieldRule &rule, MessageMode mode);
 
 // The position letters the editor offers, goalie first.
 inline constexpr QStringView kPositionLetters = u"GDLCR";

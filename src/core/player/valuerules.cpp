@@ -237,14 +237,14 @@ AttributeAdjustment adjustValue(double value, int upper, int lower, double step)
     return {toInt16(r), AdjustReason::None, 0};
 }
 
-bool adjustMessageAllowed(int mode, AdjustReason reason)
+bool adjustMessageAllowed(MessageMode mode, AdjustReason reason)
 {
     switch (reason) {
     case AdjustReason::AboveUpper:
     case AdjustReason::BelowLower:
-        return mode <= 2;
+        return int(mode) <= int(MessageMode::Limits);
     case AdjustReason::OffGrid:
-        return mode == 1;
+        return mode == MessageMode::Every;
     case AdjustReason::None:
         break;
     }
@@ -275,6 +275,16 @@ QString adjustMessageText(AdjustReason reason, double number)
 const FieldRule &heightFeetRule() { return *playerField(FieldId::HeightFeet).skater.rule; }
 const FieldRule &heightInchesRule() { return *playerField(FieldId::HeightInches).skater.rule; }
 const FieldRule &weightRule(bool goalie) { return *playerField(FieldId::Weight).of(goalie).rule; }
+
+int shortestHeight()
+{
+    return heightFeetRule().lower * 12 + heightInchesRule().lower;
+}
+
+int tallestHeight()
+{
+    return heightFeetRule().upper * 12 + heightInchesRule().upper;
+}
 
 quint8 weightClass(int pounds)
 {
@@ -350,16 +360,6 @@ QString jerseyEntryText(int number)
     if (number < 0)
         return QString::number(number);
     return QLatin1Char(' ') + QString::number(number);
-}
-
-QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset)
-{
-    QSet<int> taken;
-    for (const PlayerEntry &player : team) {
-        if (player.offset != shownOffset)
-            taken.insert(player.record.jerseyNumber());
-    }
-    return taken;
 }
 
 QMap<int, QList<PlayerEntry>> jerseysWornTwice(const QList<PlayerEntry> &team)

@@ -58,10 +58,9 @@ struct AttributeAdjustment
 AttributeAdjustment adjustValue(double value, int upper, int lower, double step);
 
 // Whether the message mode lets the message of a reason be shown: the limit
-// messages when the mode is not above 2, the step message only in mode 1.
-// Mode 1 shows everything, 2 the limits only, 3 (and anything else above 2)
-// nothing. AdjustReason::None never has a message.
-bool adjustMessageAllowed(int mode, AdjustReason reason);
+// messages unless the mode is silent, the step message only when it shows
+// every one. AdjustReason::None never has a message.
+bool adjustMessageAllowed(MessageMode mode, AdjustReason reason);
 
 // The two-line message text for a reason and its number ("Attribute may not be
 // greater than 100\r\nThe attribute will be adjusted"); empty for None.
@@ -74,6 +73,10 @@ const FieldRule &heightFeetRule();
 const FieldRule &heightInchesRule();
 // The weight box follows the position combo: goalie or not.
 const FieldRule &weightRule(bool goalie);
+// The shortest and the tallest height the two height boxes let stand, in
+// inches.
+int shortestHeight();
+int tallestHeight();
 
 // ---------------------------------------------------------------------------
 // Weight class
@@ -159,10 +162,6 @@ QStringList listedNames(const QList<ListedName> &team);
 
 // The jersey-list entry of a number a teammate wears.
 inline const QString TakenJerseyText = QStringLiteral("**");
-
-// The numbers the jersey list marks taken while the player at shownOffset is
-// shown: those his teammates wear (team holds the whole team, him included).
-QSet<int> takenJerseys(const QList<PlayerEntry> &team, qint64 shownOffset);
 
 // The numbers that two or more players of a team wear, each with its
 // wearers in team order.

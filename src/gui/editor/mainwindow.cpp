@@ -76,7 +76,6 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     m_form = new PlayerForm(this, *m_ui);
     connect(m_form, &PlayerForm::lastNameEntered, this, &MainWindow::lastNameEntered);
     connect(m_form, &PlayerForm::lastNameLeft, this, &MainWindow::lastNameLeftBy);
-    connect(m_form, &PlayerForm::weightSet, this, &MainWindow::updateWeightClass);
     actLikeClicks(this);
 
     connect(m_ui->cboJerseyNum, &QComboBox::currentIndexChanged, this, &MainWindow::jerseyChanged);
@@ -166,6 +165,7 @@ void MainWindow::teamChosen(int index)
 
     m_form->clear();
     m_form->disable();
+    m_draft.reset();
     clearIdentityLists();
     setIdentityEnabled(false);
     {
@@ -205,6 +205,7 @@ void MainWindow::LoadTeamPlayers(int teamNumber)
     const Result<QList<PlayerEntry>> players =
         GameFiles::scanPlayers(m_state.keyFilePath(), teamNumber);
     if (!players) {
+        m_team = TeamJerseys();
         FillJerseyList();
         reportFailure(QStringLiteral("The team's players could not be read."), players.error());
         return;
@@ -221,6 +222,7 @@ void MainWindow::LoadTeamPlayers(int teamNumber)
         taken.append(player.record.jerseyNumber());
     }
     relistPlayers();
+    m_team = TeamJerseys(*players);
     FillJerseyList(taken);
 }
 
@@ -317,10 +319,11 @@ void MainWindow::FillJerseyList(const QList<int> &taken)
 void MainWindow::MarkJerseyTaken(int jerseyNumber)
 {
     // A number above 99 has no entry to mark.
-    if (jerseyNumber < 0 || jerseyNumber >= m_ui->cboJerseyNum->count())
+    const int entry = m_ui->cboJerseyNum->findData(jerseyNumber);
+    if (entry < 0)
         return;
     const QSignalBlocker blocker(m_ui->cboJerseyNum);
-    m_ui->cboJerseyNum->setItemText(jerseyNumber, TakenJerseyText);
+    m_ui->cboJerseyNum->setItemText(entry, TakenJerseyText);
 }
 
 void MainWindow::playerChosen()
@@ -334,10 +337,10 @@ void MainWindow::playerChosen()
     const qint64 offset = selected.first()->data(kOffsetRole).toLongLong();
     if (isPlayerShown()) {
         if (!WritePlayerData()) {
-            selectPlayerRow(CurrentPlayerPos);
+            selectPlayerRow(shownOffset());
             return;
         }
-        MarkJerseyTaken(CurrentPlayer.jerseyNumber());
+        MarkJerseyTaken(*m_draft->fields().jerseyNumber);
     }
     loadPlayer(offset);
 }
@@ -362,32 +365,28 @@ void MainWindow::loadPlayer(qint64 offset)
                       records.error());
         return;
     }
-    CurrentPlayerPos = offset;
-    showPlayer(*player, *records);
-    rememberShownPlayer();
+    showPlayer(offset, *player, *records);
 }
 
-void MainWindow::showPlayer(const PlayerRecord &player, const PlayerEdit::AttribRecords &records)
+void MainWindow::showPlayer(qint64 offset, const PlayerRecord &player,
+                            const PlayerEdit::AttribRecords &records)
 {
-    CurrentPlayer = player;
-    CurrentGoalieAttribs = records.goalieAttribs;
-    CurrentSkaterAttribs = records.skaterAttribs;
-    m_weightClass.reset();
-    m_pictureUnlinked = false;
+    m_draft.emplace(offset, player, records, m_team);
     setIdentityEnabled(true);
-    m_form->show(records.fields, records.goalie);
-    CurrentPlayerName = m_form->shownName();
-    {
-        QComboBox *jerseys = m_ui->cboJerseyNum;
-        const QSignalBlocker blocker(jerseys);
-        const int jersey = CurrentPlayer.jerseyNumber();
-        if (jersey < jerseys->count()) {
-            jerseys->setItemText(jersey, jerseyEntryText(jersey));
-            jerseys->setCurrentIndex(jersey);
-        } else {
-            jerseys->setCurrentIndex(-1);
-        }
-    }
+    m_form->show(*m_draft);
+    showIdentity();
+}
+
+void MainWindow::showIdentity()
+{
+    QComboBox *jerseys = m_ui->cboJerseyNum;
+    const QSignalBlocker blocker(jerseys);
+    // A number above 99 has no entry: none is selected.
+    const int jersey = *m_draft->fields().jerseyNumber;
+    const int entry = jerseys->findData(jersey);
+    if (entry >= 0) // his own number is no teammate's
+        jerseys->setItemText(entry, jerseyEntryText(jersey));
+    jerseys->setCurrentIndex(entry);
     SetPositionCombo();
 }
 
@@ -396,7 +395,7 @@ void MainWindow::SetPositionCombo()
     // A letter the game does not know selects nothing.
     const QSignalBlocker blocker(m_ui->cboPosition);
     m_ui->cboPosition->setCurrentIndex(
-        int(PlayerEdit::kPositionLetters.indexOf(QLatin1Char(CurrentPlayer.position()))));
+        int(PlayerEdit::kPositionLetters.indexOf(QLatin1Char(*m_draft->fields().position))));
 }
 
 void MainWindow::setIdentityEnabled(bool enabled)
@@ -433,15 +432,13 @@ void MainWindow::showNoPlayer()
 {
     // The numbers the team wears stay marked: the next player shown must
     // not take one of them.
-    QList<int> taken;
-    for (int number = 0; number < m_ui->cboJerseyNum->count(); ++number) {
-        if (m_ui->cboJerseyNum->itemText(number) == TakenJerseyText)
-            taken.append(number);
-    }
+    const QSet<int> worn = m_team.takenBesides(-1);
+    const QList<int> taken(worn.cbegin(), worn.cend());
     m_form->clear();
     clearIdentityLists();
     FillJerseyList(taken);
     m_form->disable();
+    m_draft.reset();
     setIdentityEnabled(false);
     const QSignalBlocker blocker(m_ui->lstPlayers);
     m_ui->lstPlayers->clearSelection();

@@ -3,8 +3,10 @@
 #include "files/fileerror.h"
 #include "files/records.h"
 #include "history/playerwrites.h"
+#include "player/playerdraft.h"
 #include "player/playeredit.h"
 #include "player/ratings.h"
+#include "player/teamjerseys.h"
 
 #include <QWidget>
 
@@ -44,12 +46,9 @@ public:
     // Whether a player is shown, and so is written back before the next
     // team, player or the end.
     bool isPlayerShown() const;
-    // The shown player's records as read (and as changed meanwhile), and
-    // where his key record lies.
-    const PlayerRecord &currentPlayer() const { return CurrentPlayer; }
-    const GoalieAttribRecord &currentGoalieAttribs() const { return CurrentGoalieAttribs; }
-    const SkaterAttribRecord &currentSkaterAttribs() const { return CurrentSkaterAttribs; }
-    qint64 currentPlayerPos() const { return CurrentPlayerPos; }
+    // The shown player's edit: his fields as loaded and as changed since,
+    // and where his key record lies. None while no player is shown.
+    const PlayerDraft *draft() const { return m_draft ? &*m_draft : nullptr; }
 
     // Writes the shown player's fields into his key and attribute records on
     // disk; reports what failed, having told the user.
@@ -79,8 +78,11 @@ private:
     void MarkJerseyTaken(int jerseyNumber);
     void playerChosen();
     void loadPlayer(qint64 offset);
-    void showPlayer(const PlayerRecord &player, const PlayerEdit::AttribRecords &records);
+    void showPlayer(qint64 offset, const PlayerRecord &player,
+                    const PlayerEdit::AttribRecords &records);
+    void showIdentity();
     void SetPositionCombo();
+    qint64 shownOffset() const { return m_draft ? m_draft->offset() : -1; }
     void showNoPlayer();
     void selectPlayerRow(qint64 offset);
     int selectedRow() const;
@@ -100,7 +102,6 @@ private:
     QString jerseyWearerText(int number) const;
     void jerseyTypedWorn(int number);
     void positionChanged(int index);
-    void updateWeightClass(int pounds);
 
     // The buttons, write-back and the end (mainwindowedit.cpp).
     void exitClicked();
@@ -119,15 +120,10 @@ private:
     // unloaded when the user closes it, so it reads the settings afresh.
     std::unique_ptr<TemplateWindow> m_templates;
 
-    PlayerRecord CurrentPlayer;
-    GoalieAttribRecord CurrentGoalieAttribs;
-    SkaterAttribRecord CurrentSkaterAttribs;
-    qint64 CurrentPlayerPos = -1;
-    QString CurrentPlayerName;
-    // What the user changed beyond the boxes: the weight class that goes
-    // with a new weight, and a renamed player's picture let go.
-    std::optional<quint8> m_weightClass;
-    bool m_pictureUnlinked = false;
+    // The numbers the chosen team wears, and the shown player's edit, which
+    // checks his jersey against them.
+    TeamJerseys m_team;
+    std::optional<PlayerDraft> m_draft;
     // The last-name box has the focus: a pick in the player list waits
     // until the rename is done.
     bool m_renaming = false;
@@ -146,7 +142,6 @@ private:
     bool restoreLoadedFields();
     void undoLastSave();
     void redoLastUndo();
-    void rememberShownPlayer();
     PlayerWrites &writes();
     void recordSave(const PlayerWrites::Done &done);
     void refreshAfterUndo(const JournalEntry &entry);

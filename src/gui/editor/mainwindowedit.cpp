@@ -25,36 +25,22 @@ namespace Puckdex {
 
 bool MainWindow::WritePlayerData()
 {
-    PlayerFields fields;
-    m_form->collect(fields);
-    // No entry selected (a letter the game does not know): the stored letter stays.
-    if (m_ui->cboPosition->currentIndex() >= 0)
-        fields.position = m_ui->cboPosition->currentText().at(0).toLatin1();
-    // No entry selected (a number above 99): the stored number stays.
-    const int jersey = m_ui->cboJerseyNum->currentIndex();
-    if (jersey >= 0 && m_ui->cboJerseyNum->currentText() != TakenJerseyText)
-        fields.jerseyNumber = quint8(jersey);
-    fields.weightClass = m_weightClass;
-    fields.unlinkPicture = m_pictureUnlinked;
-
-    const bool goalie = m_form->isGoalie();
+    const FieldsWrite write = m_draft->write();
     const Result<PlayerWrites::Done, PlayerWriteError> written =
-        writes().save(CurrentPlayerPos, goalie, fields);
+        writes().save(write.offset, write.goalie, write.fields);
     if (!written) {
         MessageBox::show(this,
                          QStringLiteral("%1 %2 could not be saved.\n\n%3")
-                             .arg(m_ui->txtFirstName->text(), m_ui->txtLastName->text(),
+                             .arg(write.fields.firstName, write.fields.lastName,
                                   written.error().fullMessage()),
                          MessageStyle::Warning);
         return false;
     }
-    CurrentPlayer = written->written.key;
+    m_draft->saved(written->written);
+    m_team.setNumber(write.offset, *write.fields.jerseyNumber);
     // A new first name may tell him from a namesake in the list.
-    renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
-    if (goalie)
-        CurrentGoalieAttribs = written->written.goalie;
-    else
-        CurrentSkaterAttribs = written->written.skater;
+    const PlayerRecord &key = written->written.key;
+    renameListEntry(write.offset, key.firstName(), key.lastName());
     recordSave(*written);
     return true;
 }
@@ -116,11 +102,10 @@ void MainWindow::templatesClicked()
 
 void MainWindow::applyTemplateClicked()
 {
-    const bool goalie = m_form->isGoalie();
+    const bool goalie = m_draft->isGoalie();
     TemplateWindow &window = templates();
-    m_form->applyTemplate(goalie, [&window, goalie](int index) {
-        return window.fieldText(goalie, index);
-    });
+    m_draft->applyTemplate([&window, goalie](int index) { return window.fieldText(goalie, index); });
+    m_form->show(*m_draft);
     m_ui->lstPlayers->setFocus();
 }
 
@@ -151,17 +136,16 @@ void MainWindow::lastNameLeft()
     QListWidget *list = m_ui->lstPlayers;
     const int exitIndex = selectedRow();
 
-    const QString name = PlayerEdit::lastName(m_ui->txtLastName->text()).name;
-    m_ui->txtLastName->setText(name);
+    const PlayerDraft::Rename rename = m_draft->setLastName(m_ui->txtLastName->text());
+    if (!rename.name.refusal.isEmpty())
+        MessageBox::show(this, rename.name.refusal, MessageStyle::Warning);
+    m_ui->txtLastName->setText(m_draft->fields().lastName);
     const qint64 exitOffset =
         exitIndex >= 0 ? list->item(exitIndex)->data(kOffsetRole).toLongLong() : -1;
-    const bool changed = lastNameChanged(name, CurrentPlayer.lastNameField());
+    const bool changed = rename.askAboutPicture;
     if (changed) {
         askAboutPicture();
-        // In memory the field is padded with blanks; the write pads with NULs.
-        CurrentPlayer.setLastName(
-            name.leftJustified(PlayerRecord::LastName.width, QLatin1Char(' '), true));
-        renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), name);
+        renameListEntry(m_draft->offset(), m_draft->fields().firstName, m_draft->fields().lastName);
         list->update();
     }
 
@@ -174,7 +158,7 @@ void MainWindow::lastNameLeft()
     }
     if (changed) {
         // The renamed player stays shown, his entry selected at its new place.
-        selectPlayerRow(CurrentPlayerPos);
+        selectPlayerRow(m_draft->offset());
     }
 }
 
@@ -183,48 +167,39 @@ void MainWindow::askAboutPicture()
     bool unlink = m_state.Pictures == PictureChoice::AlwaysDelete;
     if (m_state.Pictures == PictureChoice::AlwaysAsk) {
         QApplication::beep();
-        PicturePrompt prompt(picturePromptText(CurrentPlayerName, m_form->shownName()), this);
+        PicturePrompt prompt(picturePromptText(m_draft->loadedName(), m_form->shownName()), this);
         prompt.exec();
         activateWindow();
         unlink = prompt.answer().unlinkPicture;
         m_state.Pictures = prompt.answer().from;
     }
-    if (unlink) {
-        CurrentPlayer.unlinkPicture();
-        m_pictureUnlinked = true;
-    }
+    if (unlink)
+        m_draft->unlinkPicture();
 }
 
 void MainWindow::jerseyChanged(int index)
 {
     QComboBox *jerseys = m_ui->cboJerseyNum;
-    if (index < 0)
+    if (index < 0 || !m_draft)
         return;
-    if (jerseys->itemText(index) == TakenJerseyText) {
-        QString refusal = QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.");
-        if (const QString wearer = jerseyWearerText(index); !wearer.isEmpty())
-            refusal += QStringLiteral("\n\n") + wearer;
-        MessageBox::show(this, refusal, MessageStyle::Warning);
-        const int last = CurrentPlayer.jerseyNumber();
-        jerseys->setCurrentIndex(last < jerseys->count() ? last : -1);
+    const int number = jerseys->itemData(index).toInt();
+    if (m_draft->setJersey(number)) {
+        MessageBox::show(this,
+                         QStringLiteral("Sorry, you cannot use \"**\" as a jersey number.\n\n")
+                             + jerseyWearerText(number),
+                         MessageStyle::Warning);
+        const QSignalBlocker blocker(jerseys);
+        showIdentity();
         jerseys->setFocus();
-        return;
     }
-    CurrentPlayer.setJerseyNumber(quint8(index));
 }
 
 QString MainWindow::jerseyWearerText(int number) const
 {
-    if (m_teamIndex < 0)
-        return {};
-    const int team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
-    const Result<QList<PlayerEntry>> players = GameFiles::scanPlayers(m_state.keyFilePath(), team);
-    if (!players)
-        return {};
-    const PlayerEntry *mate = PlayerEdit::jerseyWearer(*players, CurrentPlayerPos, number);
+    const TeamJerseys::Wearer *mate = m_team.wearer(number, shownOffset());
     return mate ? QStringLiteral("Number %1 is worn by %2 %3.")
                       .arg(number)
-                      .arg(mate->record.firstName(), mate->record.lastName())
+                      .arg(mate->firstName, mate->lastName)
                 : QString();
 }
 
@@ -237,30 +212,16 @@ void MainWindow::jerseyTypedWorn(int number)
                                  : wearer);
 }
 
-void MainWindow::updateWeightClass(int pounds)
-{
-    m_weightClass = weightClass(pounds);
-    if (m_form->isGoalie())
-        CurrentGoalieAttribs.setWeightClass(*m_weightClass);
-    else
-        CurrentSkaterAttribs.setWeightClass(*m_weightClass);
-}
-
 void MainWindow::positionChanged(int index)
 {
     // Every change the program makes is silent, so this is always the user's
     // pick; a goalie stays a goalie, and a skater a skater.
-    QComboBox *positions = m_ui->cboPosition;
-    const bool goalie = CurrentPlayer.isGoalie();
-    if (index < 0 || PlayerEdit::positionRefusal(positions->itemText(index), goalie).isEmpty())
+    if (index < 0 || !m_draft
+        || m_draft->setPosition(m_ui->cboPosition->itemText(index)).isEmpty())
         return;
-    MessageBox::show(this, PlayerEdit::positionRefusalMessage(goalie), MessageStyle::Warning);
-    if (goalie) {
-        const QSignalBlocker blocker(positions);
-        positions->setCurrentIndex(0);
-    } else {
-        SetPositionCombo();
-    }
+    MessageBox::show(this, PlayerEdit::positionRefusalMessage(m_draft->isGoalie()),
+                     MessageStyle::Warning);
+    SetPositionCombo();
 }
 
 } // namespace Puckdex

@@ -25,30 +25,11 @@ struct MainWindow::UndoState
     std::unique_ptr<PlayerWrites> writes; // made at the first save
     bool journalFailureReported = false;
 
-    // The shown player as he was loaded.
-    bool loaded = false;
-    qint64 offset = -1;
-    QStringList texts;
-    int jersey = -1;
-    int position = -1;
-    bool leftHand = false;
-    PlayerRecord player;
-    GoalieAttribRecord goalie;
-    SkaterAttribRecord skater;
-
     QAction *undoSave = nullptr;
     QAction *redoSave = nullptr;
 };
 
 namespace {
-
-QStringList textsOf(const QList<QLineEdit *> &boxes)
-{
-    QStringList texts;
-    for (const QLineEdit *box : boxes)
-        texts.append(box->text());
-    return texts;
-}
 
 // A box takes Ctrl+Z (and redo) for its own typing first, as every text box
 // does; once it has nothing left to take back, the key goes on to the
@@ -111,51 +92,20 @@ void MainWindow::setUpUndo()
     updateUndoActions();
 }
 
-void MainWindow::rememberShownPlayer()
-{
-    UndoState &undo = *m_undo;
-    undo.loaded = true;
-    undo.offset = CurrentPlayerPos;
-    undo.texts = textsOf(m_form->editableBoxes());
-    undo.jersey = m_ui->cboJerseyNum->currentIndex();
-    undo.position = m_ui->cboPosition->currentIndex();
-    undo.leftHand = m_ui->optShootsLeft->isChecked();
-    undo.player = CurrentPlayer;
-    undo.goalie = CurrentGoalieAttribs;
-    undo.skater = CurrentSkaterAttribs;
-}
-
 bool MainWindow::restoreLoadedFields()
 {
-    UndoState &undo = *m_undo;
-    if (!isPlayerShown() || !undo.loaded || undo.offset != CurrentPlayerPos)
+    if (!isPlayerShown() || !m_draft->changed())
         return false;
-    const QList<QLineEdit *> boxes = m_form->editableBoxes();
-    if (textsOf(boxes) == undo.texts && m_ui->cboJerseyNum->currentIndex() == undo.jersey &&
-        m_ui->cboPosition->currentIndex() == undo.position &&
-        m_ui->optShootsLeft->isChecked() == undo.leftHand && !m_pictureUnlinked)
-        return false;
-
-    for (int i = 0; i < boxes.size(); ++i)
-        boxes[i]->setText(undo.texts[i]);
-    {
-        const QSignalBlocker jerseys(m_ui->cboJerseyNum);
-        m_ui->cboJerseyNum->setCurrentIndex(undo.jersey);
-        const QSignalBlocker positions(m_ui->cboPosition);
-        m_ui->cboPosition->setCurrentIndex(undo.position);
-    }
-    (undo.leftHand ? m_ui->optShootsLeft : m_ui->optShootsRight)->setChecked(true);
-    CurrentPlayer = undo.player;
-    CurrentGoalieAttribs = undo.goalie;
-    CurrentSkaterAttribs = undo.skater;
-    m_weightClass.reset();
-    m_pictureUnlinked = false;
+    m_draft->revert();
+    m_form->show(*m_draft);
+    showIdentity();
 
     // A rename moved his entry in the list; it goes back under his name.
-    renameListEntry(CurrentPlayerPos, CurrentPlayer.firstName(), CurrentPlayer.lastName());
-    selectPlayerRow(CurrentPlayerPos);
-    m_ui->lblStatus->setText(
-        QStringLiteral("The fields of %1 are back as they were loaded.").arg(CurrentPlayerName));
+    const PlayerFields &loaded = m_draft->loaded();
+    renameListEntry(m_draft->offset(), loaded.firstName, loaded.lastName);
+    selectPlayerRow(m_draft->offset());
+    m_ui->lblStatus->setText(QStringLiteral("The fields of %1 are back as they were loaded.")
+                                 .arg(m_draft->loadedName()));
     return true;
 }
 
@@ -262,26 +212,23 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
         return;
     // His name and number changed back: the list and the taken numbers
     // follow the files.
-    const bool shown = isPlayerShown();
-    const qint64 shownOffset = CurrentPlayerPos;
-    const int jersey = m_ui->cboJerseyNum->currentIndex();
+    const qint64 shown = shownOffset();
     LoadTeamPlayers(team);
-    if (!shown)
+    if (shown < 0)
         return;
-    if (shownOffset == entry.players.first().offset) {
+    selectPlayerRow(shown);
+    if (shown == entry.players.first().offset) {
         // He is shown: show him as he is on disk now.
-        selectPlayerRow(shownOffset);
-        loadPlayer(shownOffset);
+        loadPlayer(shown);
         return;
     }
-    selectPlayerRow(shownOffset);
-    QComboBox *jerseys = m_ui->cboJerseyNum;
-    const QSignalBlocker blocker(jerseys);
-    for (const int number : {int(m_undo->player.jerseyNumber()), jersey}) {
-        if (number >= 0 && number < jerseys->count())
-            jerseys->setItemText(number, jerseyEntryText(number));
-    }
-    jerseys->setCurrentIndex(jersey);
+    // The list marks the team's numbers as the files have them, his own
+    // among them: it shows his as his again.
+    const int loadedNumber = *m_draft->loaded().jerseyNumber;
+    const QSignalBlocker blocker(m_ui->cboJerseyNum);
+    m_ui->cboJerseyNum->setItemText(m_ui->cboJerseyNum->findData(loadedNumber),
+                                    jerseyEntryText(loadedNumber));
+    showIdentity();
 }
 
 void MainWindow::updateUndoActions()

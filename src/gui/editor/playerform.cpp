@@ -8,6 +8,7 @@
 #include "widgets/codepagevalidator.h"
 #include "player/valuerules.h"
 #include "player/playeredit.h"
+#include "player/playerdraft.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -47,6 +48,8 @@ void showText(QLineEdit *box, const QString &text)
 void setRadioChecked(QRadioButton *left, QRadioButton *right, int which)
 {
     // Auto-exclusive buttons cannot be cleared both; switch that off a moment.
+    const QSignalBlocker blockLeft(left);
+    const QSignalBlocker blockRight(right);
     left->setAutoExclusive(false);
     right->setAutoExclusive(false);
     left->setChecked(which == 0);
@@ -123,6 +126,9 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
     window->setMouseTracking(true);
     window->installEventFilter(this);
     m_ui.txtFirstName->setValidator(new CodePageValidator(m_ui.txtFirstName));
+    // The program sets the hand with the buttons' signals blocked
+    // (setRadioChecked()): a toggle is the user's.
+    connect(m_ui.optShootsLeft, &QRadioButton::toggled, this, &PlayerForm::handChosen);
     m_ui.txtLastName->setValidator(new CodePageValidator(m_ui.txtLastName));
 }
 
@@ -137,9 +143,10 @@ QLineEdit *PlayerForm::ratingBox(RatingGroup group, int box) const
     return field ? this->box(*field) : nullptr;
 }
 
-void PlayerForm::show(const PlayerFields &fields, bool goalie)
+void PlayerForm::show(PlayerDraft &draft)
 {
-    m_hasPlayer = true;
+    m_draft = &draft;
+    const PlayerFields &fields = draft.fields();
     for (QWidget *w : {static_cast<QWidget *>(m_ui.txtFirstName),
                        static_cast<QWidget *>(m_ui.txtLastName),
                        static_cast<QWidget *>(m_ui.txtWeight),
@@ -154,11 +161,10 @@ void PlayerForm::show(const PlayerFields &fields, bool goalie)
     showText(m_ui.txtFirstName, fields.firstName);
     showText(m_ui.txtLastName, fields.lastName);
     showText(m_ui.txtRookie, shownRookieFlag(fields.rookieFlag));
-    showKind(goalie);
+    showKind(draft.isGoalie());
     setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, fields.hand == Hand::Left ? 0 : 1);
-    const PlayerEdit::ShownNumbers shown = PlayerEdit::shownNumbers(fields, goalie);
     for (const PlayerField &field : kPlayerFields) {
-        if (const std::optional<double> number = shown[std::size_t(field.id)])
+        if (const std::optional<double> number = draft.number(field))
             showText(box(field), QString::number(*number));
     }
 }
@@ -188,7 +194,7 @@ void PlayerForm::clear()
 
 void PlayerForm::disable()
 {
-    m_hasPlayer = false;
+    m_draft = nullptr;
     for (QWidget *w :
          {static_cast<QWidget *>(m_ui.txtFirstName), static_cast<QWidget *>(m_ui.txtLastName),
           static_cast<QWidget *>(m_ui.txtWeight), static_cast<QWidget *>(m_ui.txtHeightFeet),
@@ -198,37 +204,9 @@ void PlayerForm::disable()
         w->setEnabled(false);
 }
 
-void PlayerForm::collect(PlayerFields &fields) const
-{
-    fields.firstName = m_ui.txtFirstName->text();
-    fields.lastName = m_ui.txtLastName->text();
-    const QString rookie = m_ui.txtRookie->text();
-    fields.rookieFlag = rookie.isEmpty() ? ' ' : rookie.at(0).toLatin1();
-    fields.hand = m_ui.optShootsLeft->isChecked() ? Hand::Left : Hand::Right;
-    PlayerEdit::ShownNumbers shown;
-    for (const PlayerField &field : kPlayerFields)
-        shown[std::size_t(field.id)] = readNumber(box(field)->text());
-    PlayerEdit::storeShownNumbers(fields, shown, m_goalie);
-}
-
 QString PlayerForm::shownName() const
 {
     return m_ui.txtFirstName->text() + QLatin1Char(' ') + m_ui.txtLastName->text();
-}
-
-void PlayerForm::applyTemplate(bool goalie, const std::function<QString(int index)> &textOf)
-{
-    for (const PlayerField &field : kPlayerFields) {
-        if (!field.of(goalie).applies())
-            continue;
-        const QString text = textOf(field.of(goalie).templateIndex);
-        if (text == QLatin1String("*"))
-            continue;
-        box(field)->setText(text);
-        // The weight class goes with the weight, as when the box is left.
-        if (field.id == FieldId::Weight)
-            emit weightSet(int(readNumber(text)));
-    }
 }
 
 const PlayerField *PlayerForm::fieldOf(const QObject *box) const
@@ -248,7 +226,7 @@ const FieldRule *PlayerForm::ruleOf(const QObject *box) const
 
 bool PlayerForm::countsLeaving(const QWidget *field) const
 {
-    return field->isEnabled() && m_hasPlayer;
+    return field->isEnabled() && m_draft;
 }
 
 void PlayerForm::fieldEntered(QLineEdit *box)
@@ -270,7 +248,7 @@ void PlayerForm::fieldLeft(QLineEdit *box, Qt::FocusReason reason)
     if (!countsLeaving(box))
         return;
     if (box == m_ui.txtFirstName)
-        box->setText(PlayerEdit::firstName(box->text()).name);
+        firstNameLeft();
     else if (box == m_ui.txtRookie)
         rookieLeft();
     else if (ruleOf(box))
@@ -289,24 +267,41 @@ void PlayerForm::leaveFocusedField()
         m_focus->reenter(box);
 }
 
+void PlayerForm::firstNameLeft()
+{
+    const PlayerEdit::StoredName name = m_draft->setFirstName(m_ui.txtFirstName->text());
+    if (!name.refusal.isEmpty())
+        MessageBox::show(m_window, name.refusal, MessageStyle::Warning);
+    m_ui.txtFirstName->setText(m_draft->fields().firstName);
+}
+
 void PlayerForm::checkNumber(QLineEdit *box)
 {
-    const FieldRule &rule = *ruleOf(box);
-    const qint16 value = AdjustAttribute(m_window, rule.mode, readNumber(box->text()), rule);
-    box->setText(QString::number(value));
-    if (box == this->box(playerField(FieldId::Weight)))
-        emit weightSet(value);
+    const PlayerField &field = *fieldOf(box);
+    const PlayerEdit::CheckedNumber checked = m_draft->enterNumber(field, box->text());
+    showAdjustment(m_window, checked);
+    box->setText(QString::number(checked.value));
 }
 
 void PlayerForm::rookieLeft()
 {
     QLineEdit *box = m_ui.txtRookie;
     box->setText(rookieText(box->text()));
-    if (PlayerEdit::rookieFlag(box->text()))
+    if (m_draft->setRookie(box->text()))
         return;
     const MessageAnswer answer = MessageBox::show(m_window, QStringLiteral(" Is this player a Rookie ?"),
                                         MessageStyle::Question);
-    box->setText(answer == MessageAnswer::Yes ? QStringLiteral("Y") : QStringLiteral("N"));
+    // The window may have let the player go meanwhile.
+    if (!m_draft)
+        return;
+    m_draft->setRookieAnswer(answer == MessageAnswer::Yes);
+    box->setText(shownRookieFlag(m_draft->fields().rookieFlag));
+}
+
+void PlayerForm::handChosen()
+{
+    if (m_draft)
+        m_draft->setHand(m_ui.optShootsLeft->isChecked() ? Hand::Left : Hand::Right);
 }
 
 bool PlayerForm::eventFilter(QObject *watched, QEvent *event)

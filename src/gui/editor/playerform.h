@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 
 class QLineEdit;
 class QWidget;
@@ -19,15 +18,15 @@ class MainWindow;
 namespace Puckdex {
 
 class FieldFocus;
-struct PlayerFields;
+class PlayerDraft;
 
 // The shown player's boxes in the editor window: names, height, weight,
 // rookie flag, hand and the three groups of rating boxes, with their frames
-// and the status line. It fills them from a player's fields and reads them
-// back, checks a box when the user leaves it (each numeric box by its rule
-// in the field table), and shows a box's rule on the status line while the
-// mouse is over it. The jersey and position lists, the team and the player
-// list belong to the window.
+// and the status line. It shows a player's draft and hands the draft each
+// box the user leaves (each numeric box checked by its rule in the field
+// table), and shows a box's rule on the status line while the mouse is over
+// it. The jersey and position lists, the team and the player list belong to
+// the window.
 class PlayerForm : public QObject
 {
     Q_OBJECT
@@ -40,26 +39,21 @@ public:
     // The rating box of a group ("txtFwdDef" 3 is ratingBox(FwdDef, 3)).
     QLineEdit *ratingBox(RatingGroup group, int box) const;
 
-    // Fills the boxes with a player's fields, the frames of his kind enabled
-    // and the other kind's boxes emptied. From here on the boxes are checked
-    // as the user leaves them.
-    void show(const PlayerFields &fields, bool goalie);
-    // Empties every box and the hand, and turns the form off: no player is
-    // shown.
+    // Fills the boxes with the draft's fields, the frames of his kind enabled
+    // and the other kind's boxes emptied; shown again after the draft was
+    // changed other than through the boxes. From here on each box the user
+    // leaves is checked and set into the draft, which must outlive the
+    // showing (until clear()).
+    void show(PlayerDraft &draft);
+    // Empties every box and the hand; disable() turns the form off: no player
+    // is shown, and no draft is held.
     void clear();
     void disable();
-    bool hasPlayer() const { return m_hasPlayer; }
+    bool hasPlayer() const { return m_draft != nullptr; }
     bool isGoalie() const { return m_goalie; }
 
-    // The fields as the boxes hold them now: names, height, weight, rookie
-    // flag, hand and the ratings of the kind shown.
-    void collect(PlayerFields &fields) const;
     // "First Last" as the name boxes hold them.
     QString shownName() const;
-
-    // Sets a rating template into the boxes of the kind it is for; textOf
-    // gives a template field's text by its index, and "*" leaves a box alone.
-    void applyTemplate(bool goalie, const std::function<QString(int index)> &textOf);
 
     // The boxes the user types into, in a fixed order, for taking back what
     // was typed.
@@ -77,8 +71,6 @@ signals:
     // The last-name box is the window's: it moves the player's list entry.
     void lastNameEntered();
     void lastNameLeft(Qt::FocusReason reason);
-    // A weight was left or set by a template; its weight class goes with it.
-    void weightSet(int pounds);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -89,7 +81,9 @@ private:
     void fieldEntered(QLineEdit *box);
     void fieldLeft(QLineEdit *box, Qt::FocusReason reason);
     void checkNumber(QLineEdit *box);
+    void firstNameLeft();
     void rookieLeft();
+    void handChosen();
     void showKind(bool goalie);
     void showStatusHelp(QObject *watched, QEvent *event);
     void showFocusHelp(const QWidget *focused);
@@ -101,7 +95,7 @@ private:
     std::array<QLineEdit *, kPlayerFields.size()> m_boxes{};
     // Every box the user types into, in the order editableBoxes() gives.
     QList<QLineEdit *> m_editable;
-    bool m_hasPlayer = false;
+    PlayerDraft *m_draft = nullptr;
     bool m_goalie = false;
 };
 

@@ -6,6 +6,7 @@
 #include "widgets/fieldfocus.h"
 #include "widgets/messagebox.h"
 #include "widgets/windowsetup.h"
+#include "player/ratingtemplates.h"
 #include "player/valuerules.h"
 #include "settings/profilefile.h"
 
@@ -15,17 +16,6 @@
 
 
 namespace Puckdex {
-
-namespace {
-
-// "*" leaves the player's value alone; the settings file holds it as 999.
-const QString kUnchanged = QStringLiteral("*");
-constexpr int kStoredUnchanged = 999;
-
-// Stored values are put right without telling the user at every opening.
-constexpr int kSilentMode = 3;
-
-} // namespace
 
 TemplateWindow::TemplateWindow(const QString &settingsPath, QWidget *parent)
     : QDialog(parent), m_settingsPath(settingsPath), m_ui(std::make_unique<Ui::TemplateWindow>())
@@ -139,10 +129,7 @@ void TemplateWindow::load()
     for (const TemplateBox &field : m_boxes) {
         const int stored =
             settings.readInt(SettingsSection, field.key, field.field->templateDefault);
-        field.box->setText(
-            stored == kStoredUnchanged
-                ? kUnchanged
-                : QString::number(AdjustAttribute(this, kSilentMode, stored, *field.field->rule)));
+        field.box->setText(RatingTemplates::shownText(stored, *field.field->rule));
     }
 }
 
@@ -153,8 +140,7 @@ void TemplateWindow::save()
     // the window stays open with the user's values.
     QList<std::pair<QString, QString>> entries;
     for (const TemplateBox &field : m_boxes) {
-        const QString text = field.box->text();
-        entries.append({field.key, text == kUnchanged ? QString::number(kStoredUnchanged) : text});
+        entries.append({field.key, RatingTemplates::storedText(field.box->text())});
     }
     ProfileFile settings(m_settingsPath);
     if (!settings.writeStrings(SettingsSection, entries)) {
@@ -170,9 +156,8 @@ void TemplateWindow::save()
 void TemplateWindow::checkField(const TemplateBox &field)
 {
     QLineEdit *box = field.box;
-    // "7*" or "*5" is as clear a "leave it alone" as a lone "*".
-    if (box->text().contains(kUnchanged)) {
-        box->setText(kUnchanged);
+    if (RatingTemplates::leavesAlone(box->text())) {
+        box->setText(RatingTemplates::kUnchanged.toString());
         return;
     }
     const FieldRule &rule = *field.field->rule;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/playeredit.h"
 #include "player/valuerules.h"
 
 class QWidget;
@@ -8,6 +9,9 @@ namespace Puckdex {
 
 // Moves value onto the rule's limits and grid (PlayerEdit::checkValue()),
 // showing the message the rule owes in a message box titled "Puckdex".
-qint16 AdjustAttribute(QWidget *parent, int mode, double value, const FieldRule &rule);
+qint16 AdjustAttribute(QWidget *parent, MessageMode mode, double value, const FieldRule &rule);
+
+// The message of a number checked already, when it has one.
+void showAdjustment(QWidget *parent, const PlayerEdit::CheckedNumber &checked);
 
 } // namespace Puckdex
