@@ -177,14 +177,6 @@ private slots:
 
     void identity()
     {
-        // A teammate's number is taken; his own and another team's are not.
-        const QList<PlayerEntry> team = {entry(9300, 4, 33), entry(9360, 4, 5)};
-        const PlayerEntry *wearer = PlayerEdit::jerseyWearer(team, 9300, 5);
-        QVERIFY(wearer);
-        QCOMPARE(wearer->offset, 9360);
-        QCOMPARE(PlayerEdit::jerseyWearer(team, 9300, 33), nullptr);
-        QCOMPARE(PlayerEdit::jerseyWearer(team, 9300, 7), nullptr);
-
         QCOMPARE(PlayerEdit::firstName(u"JEAN-LUC").name, QStringLiteral("Jean-luc"));
         QCOMPARE(PlayerEdit::lastName(u"mcDonald").name, QStringLiteral("McDonald"));
         QCOMPARE(PlayerEdit::firstName(u"Bartholomew-Maximilian").refusal,

@@ -1,12 +1,14 @@
 #include "importer.h"
 
 #include "history/playerwrites.h"
+#include "player/playerdraft.h"
 #include "player/playeredit.h"
 #include "player/valuerules.h"
 
 #include <QHash>
 
 #include <cmath>
+#include <map>
 
 namespace Puckdex::Cli {
 
@@ -15,20 +17,18 @@ namespace {
 struct Player
 {
     PlayerEntry disk;
-    bool goalie = false;
     QString city;
     std::optional<FileError> ratingsError; // his attribute record cannot be read
-    PlayerFields diskFields;
-    PlayerFields fields; // after the rows accepted so far
-    PlayerRecord record; // his key record with fields set, for the name rules
-    Row diskShown;       // shown(diskFields), made once
-    Row fieldsShown;     // shown(fields), made again whenever a row is accepted
+    PlayerDraft draft;    // his edit after the rows accepted so far
+    Row diskShown;        // shown(draft.loaded()), made once
+    Row fieldsShown;      // shown(draft.fields()), made again whenever a row is accepted
     bool ordered = false; // in m_order already
 
     int team() const { return disk.record.teamNumber(); }
+    bool goalie() const { return draft.isGoalie(); }
     Row shown(const PlayerFields &f) const
     {
-        return shownRow({team(), city, disk.offset}, goalie, f, !ratingsError);
+        return shownRow({team(), city, disk.offset}, goalie(), f, !ratingsError);
     }
 };
 
@@ -44,10 +44,13 @@ public:
         : m_roster(roster), m_options(options), m_out(out), m_err(err),
           m_writes(WriteJournal::defaultFolder(), roster.files)
     {
+        QHash<int, QList<PlayerEntry>> teams;
         for (const PlayerEntry &player : roster.teamPlayers()) {
             m_teamPlayers.insert(player.offset, player);
-            m_teams[player.record.teamNumber()].append(player);
+            teams[player.record.teamNumber()].append(player);
         }
+        for (auto it = teams.cbegin(); it != teams.cend(); ++it)
+            m_teams.emplace(it.key(), TeamJerseys(it.value()));
     }
 
     ImportStatus run(const QList<InputRow> &rows)
@@ -60,7 +63,7 @@ public:
 
         QList<std::pair<Player *, QStringList>> changed;
         for (const qint64 offset : std::as_const(m_order)) {
-            Player &player = m_players[offset];
+            Player &player = m_players.at(offset);
             const QStringList changes = changesOf(player);
             if (!changes.isEmpty())
                 changed.append({&player, changes});
@@ -100,7 +103,8 @@ private:
         const QString where = QString::number(player->disk.offset);
         QStringList warnings;
         bool renamed = false;
-        PlayerFields next = player->fields;
+        // The row's edit, kept only when the whole row is accepted.
+        PlayerDraft next = player->draft;
         const InputRow given = withNamesTrimmed(row, *player, warnings);
         if (const std::optional<QString> problem = judge(given, *player, next, renamed, warnings)) {
             refuse(row, where, *problem);
@@ -110,16 +114,11 @@ private:
             m_err << QStringLiteral("warning: %1, offset %2: %3\n").arg(row.where, where, warning);
 
         if (renamed && m_options.unlinkRenamedPictures)
-            next.unlinkPicture = true;
-        if (next.jerseyNumber != player->fields.jerseyNumber) {
-            for (PlayerEntry &mate : m_teams[player->team()]) {
-                if (mate.offset == player->disk.offset)
-                    mate.record.setJerseyNumber(*next.jerseyNumber);
-            }
-        }
-        player->fields = next;
-        player->fieldsShown = player->shown(next);
-        applyFields(next, player->record);
+            next.unlinkPicture();
+        if (next.fields().jerseyNumber != player->draft.fields().jerseyNumber)
+            m_teams.at(player->team()).setNumber(player->disk.offset, *next.fields().jerseyNumber);
+        player->draft = next;
+        player->fieldsShown = player->shown(next.fields());
         if (!player->ordered) {
             player->ordered = true;
             m_order.append(player->disk.offset);
@@ -136,7 +135,7 @@ private:
         if (!isWhole(value) || !GameFiles::isPlayerOffset(offset))
             return QStringLiteral("no player record starts at that offset");
         if (const auto it = m_players.find(offset); it != m_players.end()) {
-            player = &*it;
+            player = &it->second;
             return std::nullopt;
         }
         const auto known = m_teamPlayers.constFind(offset);
@@ -152,19 +151,29 @@ private:
                 .arg(fileNameOf(m_roster.files.keyFile));
         }
 
-        Player loaded;
-        loaded.disk = *known;
-        loaded.goalie = known->record.isGoalie();
-        loaded.city = m_roster.teams.at(known->record.teamNumber()).city();
-        const PlayerEdit::ShownFields read =
-            PlayerEdit::readForShowing(m_roster.files.attFile, known->record);
-        loaded.diskFields = read.fields;
-        loaded.ratingsError = read.ratingsError;
-        loaded.fields = loaded.diskFields;
-        loaded.record = known->record;
-        loaded.diskShown = loaded.shown(loaded.diskFields);
+        // A player whose ratings cannot be read is shown by his key record
+        // alone; a row may change that, not his ratings.
+        const PlayerRecord &key = known->record;
+        const Result<PlayerEdit::AttribRecords> read =
+            PlayerEdit::readAttribs(m_roster.files.attFile, key);
+        PlayerEdit::AttribRecords records;
+        if (read) {
+            records = *read;
+        } else {
+            records.goalie = key.isGoalie();
+            records.fields = PlayerEdit::keyRecordFields(key);
+        }
+        Player loaded{*known,
+                      m_roster.teams.at(key.teamNumber()).city(),
+                      read ? std::nullopt : std::optional<FileError>(read.error()),
+                      PlayerDraft(offset, key, records, m_teams.at(key.teamNumber()),
+                                  PlayerDraft::Untouched::KeepStored),
+                      {},
+                      {},
+                      false};
+        loaded.diskShown = loaded.shown(loaded.draft.loaded());
         loaded.fieldsShown = loaded.diskShown;
-        player = &*m_players.insert(offset, loaded);
+        player = &m_players.emplace(offset, std::move(loaded)).first->second;
         return std::nullopt;
     }
 
@@ -209,11 +218,11 @@ private:
     };
 
     // The editor's check of a number leaving its box, its message a warning.
-    static int adjust(const RowView &view, int column, const FieldRule &rule,
-                      QStringList &warnings)
+    static int adjust(const RowView &view, int column, const PlayerDraft &draft,
+                      const PlayerField &field, QStringList &warnings)
     {
         const QString &cell = *view.given(column);
-        const PlayerEdit::CheckedNumber checked = PlayerEdit::checkNumber(cell, rule);
+        const PlayerEdit::CheckedNumber checked = draft.check(field, cell);
         if (!checked.message.isEmpty()) {
             warnings.append(QStringLiteral("%1 %2: %3")
                                 .arg(columns()[column].name, cell.trimmed(),
@@ -223,7 +232,7 @@ private:
     }
 
     // Sets into next what the row changes, or says why the row is refused.
-    std::optional<QString> judge(const InputRow &row, const Player &player, PlayerFields &next,
+    std::optional<QString> judge(const InputRow &row, const Player &player, PlayerDraft &next,
                                  bool &renamed, QStringList &warnings)
     {
         const RowView view{row, player.fieldsShown};
@@ -238,36 +247,33 @@ private:
                                   "team's is \"%2\"")
                 .arg(*view.given(CityColumn), view.shown[CityColumn]);
         }
-        if (auto refusal = judgeIdentity(view, player, next, renamed))
+        if (auto refusal = judgeIdentity(view, next, renamed))
             return refusal;
-        if (auto refusal = judgeBody(view, player, next, warnings))
+        if (auto refusal = judgeBody(view, next, warnings))
             return refusal;
         if (auto refusal = judgeRatings(view, player, next, warnings))
             return refusal;
         // The editor writes a player whole: his attribute record must be there.
-        if (player.ratingsError && player.shown(next) != view.shown)
+        if (player.ratingsError && player.shown(next.fields()) != view.shown)
             return QStringLiteral("his ratings cannot be read: %1")
                 .arg(player.ratingsError->reason);
         return std::nullopt;
     }
 
     // Names, jersey and position.
-    std::optional<QString> judgeIdentity(const RowView &view, const Player &player,
-                                         PlayerFields &next, bool &renamed)
+    static std::optional<QString> judgeIdentity(const RowView &view, PlayerDraft &next,
+                                                bool &renamed)
     {
         if (view.differs(FirstNameColumn)) {
-            const PlayerEdit::StoredName first =
-                PlayerEdit::firstName(*view.given(FirstNameColumn));
+            const PlayerEdit::StoredName first = next.setFirstName(*view.given(FirstNameColumn));
             if (!first.refusal.isEmpty())
                 return first.refusal;
-            next.firstName = first.name;
         }
         if (view.differs(LastNameColumn)) {
-            const PlayerEdit::StoredName last = PlayerEdit::lastName(*view.given(LastNameColumn));
-            if (!last.refusal.isEmpty())
-                return last.refusal;
-            next.lastName = last.name;
-            renamed = lastNameChanged(next.lastName, player.record.lastNameField());
+            const PlayerDraft::Rename last = next.setLastName(*view.given(LastNameColumn));
+            if (!last.name.refusal.isEmpty())
+                return last.name.refusal;
+            renamed = last.askAboutPicture;
         }
         if (view.numberDiffers(JerseyColumn)) {
             const double number = readNumber(*view.given(JerseyColumn));
@@ -277,62 +283,48 @@ private:
                     .arg(kLowestJersey)
                     .arg(kHighestJersey);
             }
-            if (const PlayerEntry *mate = PlayerEdit::jerseyWearer(
-                    m_teams[player.team()], player.disk.offset, int(number))) {
+            if (const TeamJerseys::Wearer *mate = next.setJersey(int(number))) {
                 return QStringLiteral("jersey %1 is worn by his teammate %2 %3 (offset %4)")
                     .arg(int(number))
-                    .arg(mate->record.firstName(), mate->record.lastName())
+                    .arg(mate->firstName, mate->lastName)
                     .arg(mate->offset);
             }
-            next.jerseyNumber = quint8(number);
         }
         if (view.differs(PositionColumn)) {
             const QString typed = *view.given(PositionColumn);
-            const QString letter = PlayerEdit::positionLetter(typed);
-            if (letter != view.shown[PositionColumn]) {
-                const QString refusal = PlayerEdit::positionRefusal(typed, player.goalie);
-                if (!refusal.isEmpty())
+            if (PlayerEdit::positionLetter(typed) != view.shown[PositionColumn]) {
+                if (const QString refusal = next.setPosition(typed); !refusal.isEmpty())
                     return refusal;
-                next.position = letter.at(0).toLatin1();
             }
         }
         return std::nullopt;
     }
 
     // Height, weight and rookie flag.
-    static std::optional<QString> judgeBody(const RowView &view, const Player &player,
-                                            PlayerFields &next, QStringList &warnings)
+    static std::optional<QString> judgeBody(const RowView &view, PlayerDraft &next,
+                                            QStringList &warnings)
     {
-        if (view.numberDiffers(HeightFeetColumn) || view.numberDiffers(HeightInchesColumn)) {
-            double feet = readNumber(view.shown[HeightFeetColumn]);
-            double inches = readNumber(view.shown[HeightInchesColumn]);
-            if (view.numberDiffers(HeightFeetColumn))
-                feet = adjust(view, HeightFeetColumn, heightFeetRule(), warnings);
-            if (view.numberDiffers(HeightInchesColumn))
-                inches = adjust(view, HeightInchesColumn, heightInchesRule(), warnings);
-            next.heightInches = heightFromFeetAndInches(feet, inches);
+        for (const int column : {HeightFeetColumn, HeightInchesColumn}) {
+            if (view.numberDiffers(column)) {
+                const PlayerField &field = *columns()[column].field;
+                next.setNumber(field, adjust(view, column, next, field, warnings));
+            }
         }
         if (view.numberDiffers(WeightColumn)) {
-            const int pounds = adjust(view, WeightColumn, weightRule(player.goalie), warnings);
-            if (pounds != next.weightPounds) {
-                next.weightPounds = quint8(pounds);
-                next.weightClass = weightClass(pounds);
-            }
+            const PlayerField &weight = playerField(FieldId::Weight);
+            // The weight class follows a weight the row changes, and only then.
+            const int pounds = adjust(view, WeightColumn, next, weight, warnings);
+            if (pounds != next.fields().weightPounds)
+                next.setNumber(weight, pounds);
         }
-        if (view.differs(RookieColumn)) {
-            const char flag = PlayerEdit::rookieFlag(*view.given(RookieColumn));
-            if (!flag) {
-                return QStringLiteral("rookie \"%1\" is neither Y nor N")
-                    .arg(*view.given(RookieColumn));
-            }
-            next.rookieFlag = flag;
-        }
+        if (view.differs(RookieColumn) && !next.setRookie(*view.given(RookieColumn)))
+            return QStringLiteral("rookie \"%1\" is neither Y nor N").arg(*view.given(RookieColumn));
         return std::nullopt;
     }
 
     // Hand and ratings.
     static std::optional<QString> judgeRatings(const RowView &view, const Player &player,
-                                               PlayerFields &next, QStringList &warnings)
+                                               PlayerDraft &next, QStringList &warnings)
     {
         const bool ratingsGiven = view.given(HandColumn) || [&] {
             for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
@@ -350,22 +342,22 @@ private:
                 return QStringLiteral("hand \"%1\" is neither %2 nor %3")
                     .arg(*view.given(HandColumn), handLetter(Hand::Left), handLetter(Hand::Right));
             }
-            next.hand = *hand;
+            next.setHand(*hand);
         }
         for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
             if (!view.given(c))
                 continue;
             const PlayerField &field = *columns()[c].field;
-            if (!field.of(player.goalie).applies()) {
-                return QLatin1String(player.goalie ? "%1 is a skater's rating; he is a goalie"
-                                                   : "%1 is a goalie's rating; he is a skater")
+            if (!field.of(player.goalie()).applies()) {
+                return QLatin1String(player.goalie() ? "%1 is a skater's rating; he is a goalie"
+                                                     : "%1 is a goalie's rating; he is a skater")
                     .arg(field.column);
             }
             if (!view.numberDiffers(c))
                 continue;
-            const int value = adjust(view, c, *field.of(player.goalie).rule, warnings);
+            const int value = adjust(view, c, next, field, warnings);
             if (value != readNumber(view.shown[c]))
-                PlayerEdit::storeRating(next, field, player.goalie, value);
+                next.setNumber(field, value);
         }
         return std::nullopt;
     }
@@ -374,7 +366,7 @@ private:
     {
         QStringList changes =
             cellChanges(player.diskShown, player.fieldsShown);
-        if (!changes.isEmpty() && player.fields.unlinkPicture)
+        if (!changes.isEmpty() && player.draft.fields().unlinkPicture)
             changes.append(QStringLiteral("picture unlinked"));
         return changes;
     }
@@ -408,7 +400,7 @@ private:
     {
         QList<FieldsWrite> writes;
         for (const auto &[player, changes] : changed)
-            writes.append({player->disk.offset, player->goalie, player->fields});
+            writes.append(player->draft.write());
         const QString label = m_options.source.isEmpty()
                                   ? QStringLiteral("import")
                                   : QStringLiteral("import of %1").arg(m_options.source);
@@ -458,8 +450,10 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     QHash<qint64, PlayerEntry> m_teamPlayers;
-    QHash<int, QList<PlayerEntry>> m_teams; // jerseys as the accepted rows left them
-    QHash<qint64, Player> m_players;        // the players the rows name
+    // Jerseys as the accepted rows left them; the drafts hold on to them, so
+    // they stay where they are (a map's nodes do not move).
+    std::map<int, TeamJerseys> m_teams;
+    std::map<qint64, Player> m_players; // the players the rows name
     QList<qint64> m_order;                  // in the order the rows first changed them
     PlayerWrites m_writes; // the backups, the writes and their journal
 };

@@ -127,15 +127,6 @@ QString positionRefusalMessage(bool goalie)
                   : QStringLiteral("Sorry, a Forward or Defenseman can not play Goal.");
 }
 
-const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number)
-{
-    for (const PlayerEntry &mate : team) {
-        if (mate.offset != shownOffset && mate.record.jerseyNumber() == number)
-            return &mate;
-    }
-    return nullptr;
-}
-
 StoredName firstName(QStringView typed)
 {
     return stored("first name", properCase(typed), &PlayerRecord::setFirstName,

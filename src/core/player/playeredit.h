@@ -87,10 +87,6 @@ QString positionRefusal(QStringView typed, bool goalie);
 // The editor's message when it refuses a position for a goalie or a skater.
 QString positionRefusalMessage(bool goalie);
 
-// The teammate who wears number while the player at shownOffset is shown;
-// none when no one does.
-const PlayerEntry *jerseyWearer(const QList<PlayerEntry> &team, qint64 shownOffset, int number);
-
 // A typed name as it is stored (first name in proper case, the last name's
 // first character raised), and why it cannot be stored when it cannot.
 struct StoredName
