@@ -2,27 +2,27 @@
 
 #include "ui_mainwindow.h"
 
+#include "dialogs/aboutwindow.h"
+#include "dialogs/confirmexit.h"
+#include "dialogs/pictureprompt.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/messagebox.h"
 #include "widgets/programlook.h"
 #include "widgets/windowsetup.h"
-#include "editor/jerseykeys.h"
+#include "editor/identitylists.h"
 #include "editor/playerform.h"
-#include "player/valuerules.h"
-#include "files/gamefiles.h"
+#include "editor/playerlist.h"
 #include "editor/programstate.h"
+#include "editor/savehistory.h"
+#include "files/gamefiles.h"
 #include "templates/templatewindow.h"
 
 #include <QApplication>
-#include <QCoreApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QSignalBlocker>
-#include <QStandardItemModel>
-
-#include <algorithm>
-#include <numeric>
+#include <QTimer>
 
 namespace Puckdex {
 
@@ -37,19 +37,6 @@ public:
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
-
-// The texts of the jersey entries, one per number a player may wear, made
-// once: every team choice refills the list.
-const QStringList &jerseyEntryTexts()
-{
-    static const QStringList texts = [] {
-        QStringList list;
-        for (int number = kLowestJersey; number <= kHighestJersey; ++number)
-            list.append(jerseyEntryText(number));
-        return list;
-    }();
-    return texts;
-}
 
 } // namespace
 
@@ -66,27 +53,16 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     setFixedDialogFrame(this);
     setWindowFlag(Qt::Dialog, false);
     setWindowFlag(Qt::Window, true);
-
-    // Load: centre the window, fill the position list.
     centreOnScreen(this);
-    for (const QChar letter : PlayerEdit::kPositionLetters)
-        m_ui->cboPosition->addItem(QString(letter));
-    m_ui->cboPosition->setCurrentIndex(-1);
 
     m_form = new PlayerForm(this, *m_ui);
     connect(m_form, &PlayerForm::lastNameEntered, this, &MainWindow::lastNameEntered);
     connect(m_form, &PlayerForm::lastNameLeft, this, &MainWindow::lastNameLeftBy);
     actLikeClicks(this);
 
-    connect(m_ui->cboJerseyNum, &QComboBox::currentIndexChanged, this, &MainWindow::jerseyChanged);
-    new JerseyKeys(m_ui->cboJerseyNum, TakenJerseyText,
-                   [this](int number) { jerseyTypedWorn(number); });
-    connect(m_ui->cboPosition, &QComboBox::currentIndexChanged, this, &MainWindow::positionChanged);
+    m_identity = new IdentityLists(this, m_ui->cboJerseyNum, m_ui->cboPosition, m_ui->lblStatus);
+    m_players = new PlayerList(m_ui->lstPlayers);
     connect(m_ui->cboTeams, &QComboBox::activated, this, &MainWindow::teamChosen);
-    // Every entry is one line of the same font: the list takes the first
-    // entry's height for all, instead of asking each entry for its size
-    // whenever it works out where an entry is (a pick repaints two).
-    m_ui->lstPlayers->setUniformItemSizes(true);
     // The selection, not the current row: a list that gains the focus makes
     // its first entry current without choosing it.
     connect(m_ui->lstPlayers, &QListWidget::itemSelectionChanged, this, &MainWindow::playerChosen);
@@ -94,36 +70,11 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &MainWindow::aboutClicked);
     connect(m_ui->cmdStdAttrib, &QPushButton::clicked, this, &MainWindow::templatesClicked);
     connect(m_ui->cmdApplyStd, &QPushButton::clicked, this, &MainWindow::applyTemplateClicked);
-    m_ui->lstPlayers->installEventFilter(this);
-    m_ui->lstPlayers->viewport()->installEventFilter(this);
-    setUpUndo();
-}
 
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    QListWidget *list = m_ui->lstPlayers;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        // The right button opens the list's menu, which acts on the saves;
-        // it does not pick the row under it (and so save the shown player).
-        return watched == list->viewport()
-               && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
-    case QEvent::KeyPress: {
-        // With no player picked yet, the first Up or Down picks the entry
-        // that has the focus frame, instead of the one after it.
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (watched != list || key->modifiers() != Qt::NoModifier
-            || (key->key() != Qt::Key_Down && key->key() != Qt::Key_Up)
-            || !list->selectedItems().isEmpty() || list->count() == 0)
-            return false;
-        list->setCurrentRow(std::max(list->currentRow(), 0), QItemSelectionModel::ClearAndSelect);
-        return true;
-    }
-    default:
-        return QWidget::eventFilter(watched, event);
-    }
+    m_saves = new SaveHistory(this, m_ui->lstPlayers, m_ui->lblStatus, m_state,
+                              QFileInfo(m_settingsPath).absolutePath(),
+                              [this] { return restoreLoadedFields(); });
+    connect(m_saves, &SaveHistory::takenBack, this, &MainWindow::refreshAfterUndo);
 }
 
 MainWindow::~MainWindow() = default;
@@ -136,11 +87,6 @@ void MainWindow::setTeams(const QList<TeamRecord> &teams)
     // No team is chosen until the user picks one; the first entry added would
     // otherwise stand in the box as if chosen.
     list->setCurrentIndex(-1);
-}
-
-bool MainWindow::isPlayerShown() const
-{
-    return m_form->hasPlayer();
 }
 
 void MainWindow::showNotice(const QString &text)
@@ -166,12 +112,9 @@ void MainWindow::teamChosen(int index)
     m_form->clear();
     m_form->disable();
     m_draft.reset();
-    clearIdentityLists();
-    setIdentityEnabled(false);
-    {
-        const QSignalBlocker blocker(m_ui->lstPlayers);
-        m_ui->lstPlayers->clear();
-    }
+    m_identity->clear();
+    m_ui->cmdApplyStd->setEnabled(false);
+    m_players->clear();
     // The cleared fields on screen before the scan: only what the clearing
     // changed is painted now, the rest of the window is showing already.
     QEvent paintNow(QEvent::UpdateRequest);
@@ -200,130 +143,16 @@ void MainWindow::teamChosen(int index)
 
 void MainWindow::LoadTeamPlayers(int teamNumber)
 {
-    const QSignalBlocker blocker(m_ui->lstPlayers);
-    m_ui->lstPlayers->clear();
     const Result<QList<PlayerEntry>> players =
         GameFiles::scanPlayers(m_state.keyFilePath(), teamNumber);
     if (!players) {
-        m_team = TeamJerseys();
-        FillJerseyList();
+        m_players->clear();
+        m_identity->showTeam(TeamJerseys());
         reportFailure(QStringLiteral("The team's players could not be read."), players.error());
         return;
     }
-    // The team's numbers are marked taken as the jersey list is filled: the
-    // same entries as marking each after the fill, without a change apiece.
-    QList<int> taken;
-    taken.reserve(players->size());
-    for (const PlayerEntry &player : *players) {
-        auto *entry = new QListWidgetItem(m_ui->lstPlayers);
-        entry->setData(kOffsetRole, player.offset);
-        entry->setData(kFirstNameRole, player.record.firstName());
-        entry->setData(kLastNameRole, player.record.lastName());
-        taken.append(player.record.jerseyNumber());
-    }
-    relistPlayers();
-    m_team = TeamJerseys(*players);
-    FillJerseyList(taken);
-}
-
-void MainWindow::renameListEntry(qint64 offset, const QString &firstName, const QString &lastName)
-{
-    QListWidget *list = m_ui->lstPlayers;
-    for (int row = 0; row < list->count(); ++row) {
-        QListWidgetItem *entry = list->item(row);
-        if (entry->data(kOffsetRole).toLongLong() == offset) {
-            // Listed under these names already (every save of a player not
-            // renamed): his entry and his namesakes' stay as they are.
-            if (entry->data(kFirstNameRole).toString() == firstName
-                && entry->data(kLastNameRole).toString() == lastName)
-                return;
-            entry->setData(kFirstNameRole, firstName);
-            entry->setData(kLastNameRole, lastName);
-            relistPlayers();
-            return;
-        }
-    }
-}
-
-void MainWindow::relistPlayers()
-{
-    // Each entry's text from the names it holds, namesakes told apart; then
-    // the entries in order, the selected and the current one kept.
-    QListWidget *list = m_ui->lstPlayers;
-    const QSignalBlocker blocker(list);
-    QList<ListedName> names;
-    for (int row = 0; row < list->count(); ++row) {
-        const QListWidgetItem *entry = list->item(row);
-        names.append({entry->data(kFirstNameRole).toString(),
-                      entry->data(kLastNameRole).toString()});
-    }
-    const QStringList texts = listedNames(names);
-    QList<int> order(list->count());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&texts](int a, int b) { return sortsBefore(texts[a], texts[b]); });
-
-    QListWidgetItem *current = list->currentItem();
-    QListWidgetItem *selected =
-        list->selectedItems().isEmpty() ? nullptr : list->selectedItems().first();
-    QList<QListWidgetItem *> entries;
-    for (const int row : std::as_const(order)) {
-        QListWidgetItem *entry = list->item(row);
-        entry->setText(texts[row]);
-        entries.append(entry);
-    }
-    bool moved = false;
-    for (int row = 0; row < entries.size(); ++row)
-        moved = moved || list->item(row) != entries[row];
-    if (!moved)
-        return;
-    while (list->count() > 0)
-        list->takeItem(0);
-    for (QListWidgetItem *entry : std::as_const(entries))
-        list->addItem(entry);
-    if (selected)
-        list->setCurrentItem(selected);
-    else if (current)
-        list->setCurrentItem(current, QItemSelectionModel::NoUpdate);
-}
-
-void MainWindow::FillJerseyList(const QList<int> &taken)
-{
-    QComboBox *jerseys = m_ui->cboJerseyNum;
-    const QSignalBlocker blocker(jerseys);
-    jerseys->clear();
-    // Refilled at every team choice: the 100 entries go into the list's model
-    // at once, as addItem() would make them one by one.
-    QStringList texts = jerseyEntryTexts();
-    for (const int number : taken) {
-        // A number above 99 has no entry to mark.
-        if (number >= 0 && number < texts.size())
-            texts[number] = TakenJerseyText;
-    }
-    if (auto *model = qobject_cast<QStandardItemModel *>(jerseys->model())) {
-        QList<QStandardItem *> entries;
-        entries.reserve(texts.size());
-        for (int number = 0; number < texts.size(); ++number) {
-            auto *entry = new QStandardItem(texts[number]);
-            entry->setData(number, Qt::UserRole);
-            entries.append(entry);
-        }
-        model->invisibleRootItem()->appendRows(entries);
-    } else {
-        for (int number = 0; number < texts.size(); ++number)
-            jerseys->addItem(texts[number], number);
-    }
-    jerseys->setCurrentIndex(-1);
-}
-
-void MainWindow::MarkJerseyTaken(int jerseyNumber)
-{
-    // A number above 99 has no entry to mark.
-    const int entry = m_ui->cboJerseyNum->findData(jerseyNumber);
-    if (entry < 0)
-        return;
-    const QSignalBlocker blocker(m_ui->cboJerseyNum);
-    m_ui->cboJerseyNum->setItemText(entry, TakenJerseyText);
+    m_players->fill(*players);
+    m_identity->showTeam(TeamJerseys(*players));
 }
 
 void MainWindow::playerChosen()
@@ -331,16 +160,15 @@ void MainWindow::playerChosen()
     // While a last name is being edited, the pick waits for its leave step.
     if (m_renaming)
         return;
-    const QList<QListWidgetItem *> selected = m_ui->lstPlayers->selectedItems();
-    if (selected.isEmpty())
+    const qint64 offset = m_players->offsetAt(m_players->selectedRow());
+    if (offset < 0)
         return;
-    const qint64 offset = selected.first()->data(kOffsetRole).toLongLong();
     if (isPlayerShown()) {
         if (!WritePlayerData()) {
-            selectPlayerRow(shownOffset());
+            m_players->select(m_draft->offset());
             return;
         }
-        MarkJerseyTaken(*m_draft->fields().jerseyNumber);
+        m_identity->markWorn(*m_draft->fields().jerseyNumber);
     }
     loadPlayer(offset);
 }
@@ -371,101 +199,220 @@ void MainWindow::loadPlayer(qint64 offset)
 void MainWindow::showPlayer(qint64 offset, const PlayerRecord &player,
                             const PlayerEdit::AttribRecords &records)
 {
-    m_draft.emplace(offset, player, records, m_team);
-    setIdentityEnabled(true);
+    m_draft.emplace(offset, player, records, m_identity->team());
+    if (!m_ui->cmdApplyStd->isEnabled())
+        m_ui->cmdApplyStd->setEnabled(true);
     m_form->show(*m_draft);
-    showIdentity();
-}
-
-void MainWindow::showIdentity()
-{
-    QComboBox *jerseys = m_ui->cboJerseyNum;
-    const QSignalBlocker blocker(jerseys);
-    // A number above 99 has no entry: none is selected.
-    const int jersey = *m_draft->fields().jerseyNumber;
-    const int entry = jerseys->findData(jersey);
-    if (entry >= 0) // his own number is no teammate's
-        jerseys->setItemText(entry, jerseyEntryText(jersey));
-    jerseys->setCurrentIndex(entry);
-    SetPositionCombo();
-}
-
-void MainWindow::SetPositionCombo()
-{
-    // A letter the game does not know selects nothing.
-    const QSignalBlocker blocker(m_ui->cboPosition);
-    m_ui->cboPosition->setCurrentIndex(
-        int(PlayerEdit::kPositionLetters.indexOf(QLatin1Char(*m_draft->fields().position))));
-}
-
-void MainWindow::setIdentityEnabled(bool enabled)
-{
-    for (QWidget *w : {static_cast<QWidget *>(m_ui->cboJerseyNum),
-                       static_cast<QWidget *>(m_ui->cboPosition),
-                       static_cast<QWidget *>(m_ui->cmdApplyStd)}) {
-        if (w->isEnabled() != enabled)
-            w->setEnabled(enabled);
-    }
-}
-
-void MainWindow::clearIdentityLists()
-{
-    {
-        const QSignalBlocker jerseys(m_ui->cboJerseyNum);
-        m_ui->cboJerseyNum->clear();
-    }
-    clearPosition();
-}
-
-void MainWindow::clearPosition()
-{
-    // The combo box repaints itself even when nothing was selected; every
-    // team choice clears it, mostly when it is clear already.
-    if (m_ui->cboPosition->currentIndex() == -1)
-        return;
-    const QSignalBlocker positions(m_ui->cboPosition);
-    m_ui->cboPosition->setCurrentIndex(-1);
+    m_identity->show(*m_draft);
 }
 
 // The state right after a team was chosen: its players listed, none shown.
 void MainWindow::showNoPlayer()
 {
-    // The numbers the team wears stay marked: the next player shown must
-    // not take one of them.
-    const QSet<int> worn = m_team.takenBesides(-1);
-    const QList<int> taken(worn.cbegin(), worn.cend());
     m_form->clear();
-    clearIdentityLists();
-    FillJerseyList(taken);
     m_form->disable();
     m_draft.reset();
-    setIdentityEnabled(false);
-    const QSignalBlocker blocker(m_ui->lstPlayers);
-    m_ui->lstPlayers->clearSelection();
-}
-
-void MainWindow::selectPlayerRow(qint64 offset)
-{
-    QListWidget *list = m_ui->lstPlayers;
-    const QSignalBlocker blocker(list);
-    for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->data(kOffsetRole).toLongLong() == offset) {
-            list->setCurrentRow(row);
-            return;
-        }
-    }
-}
-
-int MainWindow::selectedRow() const
-{
-    const QList<QListWidgetItem *> selected = m_ui->lstPlayers->selectedItems();
-    return selected.isEmpty() ? -1 : m_ui->lstPlayers->row(selected.first());
+    // The numbers the team wears stay marked: the next player shown must
+    // not take one of them.
+    m_identity->showNoPlayer();
+    m_ui->cmdApplyStd->setEnabled(false);
+    m_players->clearSelection();
 }
 
 void MainWindow::reportFailure(const QString &what, const FileError &error)
 {
     MessageBox::show(this, QStringLiteral("%1\n\n%2").arg(what, error.fullMessage()),
                      MessageStyle::Warning);
+}
+
+bool MainWindow::WritePlayerData()
+{
+    const FieldsWrite write = m_draft->write();
+    const Result<PlayerWrites::Done, PlayerWriteError> written = m_saves->save(write);
+    if (!written) {
+        MessageBox::show(this,
+                         QStringLiteral("%1 %2 could not be saved.\n\n%3")
+                             .arg(write.fields.firstName, write.fields.lastName,
+                                  written.error().fullMessage()),
+                         MessageStyle::Warning);
+        return false;
+    }
+    m_draft->saved(written->written);
+    m_identity->numberSaved(write.offset, *write.fields.jerseyNumber);
+    // A new first name may tell him from a namesake in the list.
+    const PlayerRecord &key = written->written.key;
+    m_players->rename(write.offset, key.firstName(), key.lastName());
+    return true;
+}
+
+void MainWindow::lastNameEntered()
+{
+    LastNameEntryIndex = m_players->selectedRow();
+    m_renaming = true;
+}
+
+void MainWindow::lastNameLeftBy(Qt::FocusReason reason)
+{
+    if (reason == Qt::MouseFocusReason && QApplication::focusWidget() == m_ui->lstPlayers) {
+        // A click into the player list: let it pick its entry first (the
+        // list leaves the pick alone while the name is being edited), then
+        // rename and move on to the picked player.
+        QTimer::singleShot(0, this, &MainWindow::lastNameLeft);
+        return;
+    }
+    lastNameLeft();
+}
+
+void MainWindow::lastNameLeft()
+{
+    m_renaming = false;
+    // A box emptied and disabled by a team change is not being left by the user.
+    if (!m_form->countsLeaving(m_ui->txtLastName))
+        return;
+    // The entry picked meanwhile, if any, before the rename moves entries.
+    const int exitIndex = m_players->selectedRow();
+    const qint64 exitOffset = m_players->offsetAt(exitIndex);
+    const PlayerDraft::Rename rename = m_draft->setLastName(m_ui->txtLastName->text());
+    if (!rename.name.refusal.isEmpty())
+        MessageBox::show(this, rename.name.refusal, MessageStyle::Warning);
+    m_ui->txtLastName->setText(m_draft->fields().lastName);
+    if (rename.askAboutPicture) {
+        askAboutPicture();
+        m_players->rename(m_draft->offset(), m_draft->fields().firstName,
+                          m_draft->fields().lastName);
+        m_ui->lstPlayers->update();
+    }
+
+    if (exitIndex != LastNameEntryIndex && exitOffset >= 0) {
+        // The user picked another player while renaming this one: write this
+        // player back and load that one, once.
+        m_players->select(exitOffset);
+        playerChosen();
+        return;
+    }
+    // The renamed player stays shown, his entry selected at its new place.
+    if (rename.askAboutPicture)
+        m_players->select(m_draft->offset());
+}
+
+void MainWindow::askAboutPicture()
+{
+    bool unlink = m_state.Pictures == PictureChoice::AlwaysDelete;
+    if (m_state.Pictures == PictureChoice::AlwaysAsk) {
+        QApplication::beep();
+        PicturePrompt prompt(picturePromptText(m_draft->loadedName(), m_form->shownName()), this);
+        prompt.exec();
+        activateWindow();
+        unlink = prompt.answer().unlinkPicture;
+        m_state.Pictures = prompt.answer().from;
+    }
+    if (unlink)
+        m_draft->unlinkPicture();
+}
+
+bool MainWindow::endWithoutSaving()
+{
+    return MessageBox::show(this,
+                            QStringLiteral("Do you want to exit without saving this player ?"),
+                            MessageStyle::QuestionNoDefault)
+           == MessageAnswer::Yes;
+}
+
+void MainWindow::exitClicked()
+{
+    m_form->leaveFocusedField();
+    if (isPlayerShown() && !WritePlayerData() && !endWithoutSaving())
+        return;
+    if (ConfirmExit(this, QString(), ExitConfirmation::WithoutAsking)) {
+        m_ending = true;
+        close();
+        QCoreApplication::quit();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing through the frame leaves the field being edited without a
+    // focus change: check it first, so no unchecked entry reaches the files.
+    if (!m_ending)
+        m_form->leaveFocusedField();
+    if (!m_ending && isPlayerShown() && !WritePlayerData() && !endWithoutSaving()) {
+        event->ignore();
+        return;
+    }
+    m_ending = true;
+    event->accept();
+}
+
+void MainWindow::aboutClicked()
+{
+    AboutWindow about(QStringLiteral("Puckdex"), m_state.VersionText, this);
+    about.exec();
+    activateWindow();
+}
+
+TemplateWindow &MainWindow::templates()
+{
+    if (!m_templates)
+        m_templates = std::make_unique<TemplateWindow>(m_settingsPath, this);
+    return *m_templates;
+}
+
+void MainWindow::templatesClicked()
+{
+    templates().exec();
+    m_templates.reset();
+    activateWindow();
+}
+
+void MainWindow::applyTemplateClicked()
+{
+    const bool goalie = m_draft->isGoalie();
+    TemplateWindow &window = templates();
+    m_draft->applyTemplate([&window, goalie](int index) { return window.fieldText(goalie, index); });
+    m_form->show(*m_draft);
+    m_ui->lstPlayers->setFocus();
+}
+
+bool MainWindow::restoreLoadedFields()
+{
+    if (!isPlayerShown() || !m_draft->changed())
+        return false;
+    m_draft->revert();
+    m_form->show(*m_draft);
+    m_identity->show(*m_draft);
+
+    // A rename moved his entry in the list; it goes back under his name.
+    const PlayerFields &loaded = m_draft->loaded();
+    m_players->rename(m_draft->offset(), loaded.firstName, loaded.lastName);
+    m_players->select(m_draft->offset());
+    m_ui->lblStatus->setText(QStringLiteral("The fields of %1 are back as they were loaded.")
+                                 .arg(m_draft->loadedName()));
+    return true;
+}
+
+void MainWindow::refreshAfterUndo(const JournalEntry &entry)
+{
+    if (m_teamIndex < 0)
+        return;
+    const int team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
+    PlayerRecord record;
+    record.assign(entry.players.first().keyBefore);
+    if (record.teamNumber() != team)
+        return;
+    // His name and number changed back: the list and the numbers worn
+    // follow the files.
+    const qint64 shown = isPlayerShown() ? m_draft->offset() : -1;
+    LoadTeamPlayers(team);
+    if (shown < 0)
+        return;
+    m_players->select(shown);
+    if (shown == entry.players.first().offset) {
+        // He is shown: show him as he is on disk now.
+        loadPlayer(shown);
+        return;
+    }
+    m_identity->show(*m_draft);
 }
 
 } // namespace Puckdex

@@ -2,18 +2,12 @@
 
 #include "files/fileerror.h"
 #include "files/records.h"
-#include "history/playerwrites.h"
 #include "player/playerdraft.h"
-#include "player/playeredit.h"
-#include "player/ratings.h"
-#include "player/teamjerseys.h"
 
 #include <QWidget>
 
-#include <optional>
 #include <memory>
-
-class QLineEdit;
+#include <optional>
 
 namespace Ui {
 class MainWindow;
@@ -22,15 +16,19 @@ class MainWindow;
 namespace Puckdex {
 
 struct JournalEntry;
+class IdentityLists;
 class PlayerForm;
+class PlayerList;
 struct ProgramState;
-struct WrittenPlayer;
+class SaveHistory;
 class TemplateWindow;
 
-// The editor itself: the team list, the chosen team's players,
-// the jersey and position lists, and the buttons; the shown player's boxes
-// are its PlayerForm's. Choosing a team or a player writes the shown player
-// back first; so do Exit and closing the window.
+// The editor itself: the team list, the chosen team's players and the
+// shown player's edit, with the buttons. The shown player is a draft in
+// the core; his boxes are the PlayerForm's, his jersey and position the
+// IdentityLists', the list of players the PlayerList's, and the saves and
+// their undo the SaveHistory's. Choosing a team or a player writes the
+// shown player back first; so do Exit and closing the window.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -45,7 +43,7 @@ public:
 
     // Whether a player is shown, and so is written back before the next
     // team, player or the end.
-    bool isPlayerShown() const;
+    bool isPlayerShown() const { return m_draft.has_value(); }
     // The shown player's edit: his fields as loaded and as changed since,
     // and where his key record lies. None while no player is shown.
     const PlayerDraft *draft() const { return m_draft ? &*m_draft : nullptr; }
@@ -60,50 +58,25 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Team and player choice (mainwindow.cpp).
+    // The team and the player chosen.
     void teamChosen(int index);
     void LoadTeamPlayers(int teamNumber);
-    // The player list's entries hold each player's offset and names; their
-    // texts and order follow from the names.
-    static constexpr int kOffsetRole = Qt::UserRole;
-    static constexpr int kFirstNameRole = Qt::UserRole + 1;
-    static constexpr int kLastNameRole = Qt::UserRole + 2;
-    void renameListEntry(qint64 offset, const QString &firstName, const QString &lastName);
-    void relistPlayers();
-    // The 100 jersey entries, the numbers in taken marked as worn.
-    void FillJerseyList(const QList<int> &taken = {});
-    void MarkJerseyTaken(int jerseyNumber);
     void playerChosen();
     void loadPlayer(qint64 offset);
     void showPlayer(qint64 offset, const PlayerRecord &player,
                     const PlayerEdit::AttribRecords &records);
-    void showIdentity();
-    void SetPositionCombo();
-    qint64 shownOffset() const { return m_draft ? m_draft->offset() : -1; }
     void showNoPlayer();
-    void selectPlayerRow(qint64 offset);
-    int selectedRow() const;
-    void setIdentityEnabled(bool enabled);
-    void clearIdentityLists();
-    void clearPosition();
     void reportFailure(const QString &what, const FileError &error);
 
-    // Identity rules beyond the form's boxes (mainwindowedit.cpp).
+    // The last name: a pick in the player list waits for its rename.
     void lastNameEntered();
     void lastNameLeftBy(Qt::FocusReason reason);
     void lastNameLeft();
     void askAboutPicture();
-    void jerseyChanged(int index);
-    // "Number 12 is worn by First Last." for a teammate's number; empty
-    // when the team cannot be read or no teammate wears it.
-    QString jerseyWearerText(int number) const;
-    void jerseyTypedWorn(int number);
-    void positionChanged(int index);
 
-    // The buttons, write-back and the end (mainwindowedit.cpp).
+    // The buttons and the end.
     void exitClicked();
     void aboutClicked();
     void templatesClicked();
@@ -112,17 +85,24 @@ private:
     // After a write that failed as the program ends: true to end all the same.
     bool endWithoutSaving();
 
+    // Esc and the first Ctrl+Z: the shown player's fields back as he was
+    // loaded; false when nothing had changed.
+    bool restoreLoadedFields();
+    // A save undone or redone: the list, the numbers worn and the shown
+    // player follow the files.
+    void refreshAfterUndo(const JournalEntry &entry);
+
     ProgramState &m_state;
     QString m_settingsPath;
     std::unique_ptr<Ui::MainWindow> m_ui;
     PlayerForm *m_form = nullptr;
+    PlayerList *m_players = nullptr;
+    IdentityLists *m_identity = nullptr;
+    SaveHistory *m_saves = nullptr;
     // Loaded when first needed (shown, or read by the apply step) and
     // unloaded when the user closes it, so it reads the settings afresh.
     std::unique_ptr<TemplateWindow> m_templates;
 
-    // The numbers the chosen team wears, and the shown player's edit, which
-    // checks his jersey against them.
-    TeamJerseys m_team;
     std::optional<PlayerDraft> m_draft;
     // The last-name box has the focus: a pick in the player list waits
     // until the rename is done.
@@ -131,24 +111,6 @@ private:
     int LastNameEntryIndex = -1;
     int m_teamIndex = -1;
     bool m_ending = false;
-
-    // Taking back what the user did (mainwindowundo.cpp): Ctrl+Z first sets
-    // the shown player's fields back to the values he was loaded with (so
-    // does Esc in the player list), then undoes this run's saves, newest
-    // first, through the write journal; Ctrl+Y redoes them.
-    void setUpUndo();
-    void undoPressed();
-    void redoPressed();
-    bool restoreLoadedFields();
-    void undoLastSave();
-    void redoLastUndo();
-    PlayerWrites &writes();
-    void recordSave(const PlayerWrites::Done &done);
-    void refreshAfterUndo(const JournalEntry &entry);
-    void updateUndoActions();
-    void reportJournalFailure(const QString &name, const FileError &error);
-    struct UndoState;
-    std::shared_ptr<UndoState> m_undo;
 };
 
 } // namespace Puckdex
