@@ -591,7 +591,6 @@ private slots:
         QTest::newRow("0") << 0 << " 0";
         QTest::newRow("7") << 7 << " 7";
         QTest::newRow("99") << 99 << " 99";
-        QTest::newRow("negative") << -7 << "-7";
     }
     void jerseyEntryText()
     {

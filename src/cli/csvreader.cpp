@@ -200,11 +200,4 @@ bool isBlank(const QStringList &cells)
                        [](const QString &cell) { return cell.trimmed().isEmpty(); });
 }
 
-QString separatorName(QChar separator)
-{
-    return separator == u'\t' ? QStringLiteral("tabs")
-           : separator == u';' ? QStringLiteral("semicolons")
-                               : QStringLiteral("commas");
-}
-
 } // namespace Puckdex::Cli::Csv

@@ -56,7 +56,5 @@ std::optional<QString> plainNumber(QStringView cell, QChar separator);
 // Whether every cell is empty or blanks only.
 bool isBlank(const QStringList &cells);
 
-// The separator as the messages show it.
-QString separatorName(QChar separator);
 
 } // namespace Puckdex::Cli::Csv

@@ -14,8 +14,9 @@
 namespace Puckdex {
 
 // The writes of players to one roster, as every front end makes them: the
-// backups before the first change, players' fields checked and written to
-// their records, each write that changed anything recorded in the write
+// backups before the first change, players' fields written to their records
+// as given (the editor's rules are the draft's; a write refuses only a name
+// the records cannot hold, or records that cannot be read or written), each write that changed anything recorded in the write
 // journal, and writes taken back and made again. Each is one transaction:
 // the journal's lock is taken once, every record is written with each file
 // put on the disk once, and the journal entry follows the records.

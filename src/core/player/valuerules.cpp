@@ -357,8 +357,6 @@ bool isJerseyNumber(double number)
 
 QString jerseyEntryText(int number)
 {
-    if (number < 0)
-        return QString::number(number);
     return QLatin1Char(' ') + QString::number(number);
 }
 

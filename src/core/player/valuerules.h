@@ -145,8 +145,7 @@ inline constexpr int kHighestJersey = 99;
 // Whether a number is one of them: whole, from 0 to 99.
 bool isJerseyNumber(double number);
 
-// A jersey-list entry: one blank then the digits (" 7"); a negative number
-// has its minus sign in place of the blank.
+// A jersey-list entry: one blank then the digits (" 7").
 QString jerseyEntryText(int number);
 
 // A team's player-list entries, one per (first name, last name) in the order

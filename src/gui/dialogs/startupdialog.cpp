@@ -8,7 +8,7 @@ namespace Puckdex {
 
 void StartupDialog::askExit()
 {
-    if (ConfirmExit(this, ExitQuestion, ExitConfirmation::Ask)) {
+    if (ConfirmExit(this, ExitQuestion)) {
         m_ended = true;
         done(Rejected);
         return;

@@ -52,7 +52,7 @@ void IdentityLists::showTeam(const TeamJerseys &team)
 {
     m_team = team;
     const QSet<int> worn = m_team.takenBesides(-1);
-    fillJerseys(QList<int>(worn.cbegin(), worn.cend()));
+    FillJerseyList(QList<int>(worn.cbegin(), worn.cend()));
 }
 
 void IdentityLists::numberSaved(qint64 offset, int number)
@@ -60,7 +60,7 @@ void IdentityLists::numberSaved(qint64 offset, int number)
     m_team.setNumber(offset, number);
 }
 
-void IdentityLists::fillJerseys(const QList<int> &worn)
+void IdentityLists::FillJerseyList(const QList<int> &worn)
 {
     const QSignalBlocker blocker(m_jerseys);
     m_jerseys->clear();
@@ -89,7 +89,7 @@ void IdentityLists::fillJerseys(const QList<int> &worn)
     m_jerseys->setCurrentIndex(-1);
 }
 
-void IdentityLists::markWorn(int number)
+void IdentityLists::MarkJerseyTaken(int number)
 {
     // A number above 99 has no entry to mark.
     const int entry = m_jerseys->findData(number);
@@ -112,10 +112,10 @@ void IdentityLists::show(PlayerDraft &draft)
     }
     // A number above 99 has no entry: none is selected.
     m_jerseys->setCurrentIndex(m_jerseys->findData(jersey));
-    showPosition();
+    SetPositionCombo();
 }
 
-void IdentityLists::showPosition()
+void IdentityLists::SetPositionCombo()
 {
     // A letter the game does not know selects nothing.
     const QSignalBlocker blocker(m_positions);
@@ -202,7 +202,7 @@ void IdentityLists::positionChosen(int index)
         return;
     MessageBox::show(m_window, PlayerEdit::positionRefusalMessage(m_draft->isGoalie()),
                      MessageStyle::Warning);
-    showPosition();
+    SetPositionCombo();
 }
 
 } // namespace Puckdex

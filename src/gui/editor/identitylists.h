@@ -31,7 +31,7 @@ public:
     void numberSaved(qint64 offset, int number);
     // Marks a number worn: the number of the player let go, as the next one
     // is shown.
-    void markWorn(int number);
+    void MarkJerseyTaken(int number);
 
     // The shown player's number and position, his own numbers (as loaded
     // and as now) no teammate's; his picks go to the draft, which must
@@ -43,9 +43,9 @@ public:
     void clear();
 
 private:
-    void fillJerseys(const QList<int> &worn);
+    void FillJerseyList(const QList<int> &worn);
     void setEnabled(bool enabled);
-    void showPosition();
+    void SetPositionCombo();
     void clearPosition();
     void jerseyChosen(int index);
     void positionChosen(int index);

@@ -3,7 +3,6 @@
 #include "ui_mainwindow.h"
 
 #include "dialogs/aboutwindow.h"
-#include "dialogs/confirmexit.h"
 #include "dialogs/pictureprompt.h"
 #include "widgets/fieldfocus.h"
 #include "widgets/messagebox.h"
@@ -168,7 +167,7 @@ void MainWindow::playerChosen()
             m_players->select(m_draft->offset());
             return;
         }
-        m_identity->markWorn(*m_draft->fields().jerseyNumber);
+        m_identity->MarkJerseyTaken(*m_draft->fields().jerseyNumber);
     }
     loadPlayer(offset);
 }
@@ -323,11 +322,9 @@ void MainWindow::exitClicked()
     m_form->leaveFocusedField();
     if (isPlayerShown() && !WritePlayerData() && !endWithoutSaving())
         return;
-    if (ConfirmExit(this, QString(), ExitConfirmation::WithoutAsking)) {
-        m_ending = true;
-        close();
-        QCoreApplication::quit();
-    }
+    m_ending = true;
+    close();
+    QCoreApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
