@@ -113,7 +113,7 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
     m_focus = new FieldFocus(
         window, [this](QLineEdit *box, Qt::FocusReason) { fieldEntered(box); },
         [this](QLineEdit *box, Qt::FocusReason reason) { fieldLeft(box, reason); });
-    for (QLineEdit *box : editableBoxes()) {
+    for (QLineEdit *box : m_editable) {
         box->installEventFilter(this);
         m_focus->watch(box);
     }
@@ -186,7 +186,7 @@ void PlayerForm::showKind(bool goalie)
 
 void PlayerForm::clear()
 {
-    for (QLineEdit *box : editableBoxes())
+    for (QLineEdit *box : m_editable)
         clearBox(box);
     setRadioChecked(m_ui.optShootsLeft, m_ui.optShootsRight, -1);
     m_ui.fraHanded->setTitle(QString());

@@ -49,15 +49,9 @@ public:
     // is shown, and no draft is held.
     void clear();
     void disable();
-    bool hasPlayer() const { return m_draft != nullptr; }
-    bool isGoalie() const { return m_goalie; }
 
     // "First Last" as the name boxes hold them.
     QString shownName() const;
-
-    // The boxes the user types into, in a fixed order, for taking back what
-    // was typed.
-    const QList<QLineEdit *> &editableBoxes() const { return m_editable; }
 
     // Runs the leave check of the box being edited, as if the user left it,
     // and keeps it in the box: used before a write that no focus change
@@ -93,7 +87,7 @@ private:
     FieldFocus *m_focus = nullptr;
     // The box of each row of the field table.
     std::array<QLineEdit *, kPlayerFields.size()> m_boxes{};
-    // Every box the user types into, in the order editableBoxes() gives.
+    // Every box the user types into.
     QList<QLineEdit *> m_editable;
     PlayerDraft *m_draft = nullptr;
     bool m_goalie = false;
