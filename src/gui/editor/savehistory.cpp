@@ -117,48 +117,42 @@ void SaveHistory::undoPressed()
 
 void SaveHistory::undoLastSave()
 {
-    const auto back = writes().undoLastSave();
-    if (!back) {
-        m_status->setText(QStringLiteral("Nothing to undo: no player was saved in this "
-                                         "run, or every save is undone."));
-        return;
-    }
-    if (!*back) {
-        MessageBox::show(m_window,
-                         QStringLiteral("The last save of %1 was not undone.\n\n%2")
-                             .arg(writes().saves().last().playerName(),
-                                  back->error().fullMessage()),
-                         MessageStyle::Warning);
-        return;
-    }
-    const JournalEntry &entry = (*back)->entry;
-    if (!(*back)->journaled)
-        reportJournalFailure(entry.playerName(), (*back)->journaled.error());
-    emit takenBack(entry);
-    m_status->setText(QStringLiteral("Undone: the last save of %1.").arg(entry.playerName()));
-    updateActions();
+    finishStep(writes().undoLastSave(),
+               {QStringLiteral("Nothing to undo: no player was saved in this run, or every "
+                               "save is undone."),
+                QStringLiteral("The last save of %1 was not undone.\n\n%2"),
+                QStringLiteral("Undone: the last save of %1.")},
+               writes().saves());
 }
 
 void SaveHistory::redoLastUndo()
 {
-    const auto again = writes().redoLastUndo();
-    if (!again) {
-        m_status->setText(QStringLiteral("Nothing to redo."));
+    finishStep(writes().redoLastUndo(),
+               {QStringLiteral("Nothing to redo."),
+                QStringLiteral("The save of %1 was not redone.\n\n%2"),
+                QStringLiteral("Redone: the save of %1.")},
+               writes().undone());
+}
+
+void SaveHistory::finishStep(const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> &step,
+                             const StepTexts &texts, const QList<JournalEntry> &waiting)
+{
+    if (!step) {
+        m_status->setText(texts.nothing);
         return;
     }
-    if (!*again) {
+    if (!*step) {
+        // A step refused stays where it was: the newest of those waiting.
         MessageBox::show(m_window,
-                         QStringLiteral("The save of %1 was not redone.\n\n%2")
-                             .arg(writes().undone().last().playerName(),
-                                  again->error().fullMessage()),
+                         texts.refused.arg(waiting.last().playerName(), step->error().fullMessage()),
                          MessageStyle::Warning);
         return;
     }
-    const JournalEntry &entry = (*again)->entry;
-    if (!(*again)->journaled)
-        reportJournalFailure(entry.playerName(), (*again)->journaled.error());
+    const JournalEntry &entry = (*step)->entry;
+    if (!(*step)->journaled)
+        reportJournalFailure(entry.playerName(), (*step)->journaled.error());
     emit takenBack(entry);
-    m_status->setText(QStringLiteral("Redone: the save of %1.").arg(entry.playerName()));
+    m_status->setText(texts.done.arg(entry.playerName()));
     updateActions();
 }
 

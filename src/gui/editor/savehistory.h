@@ -47,6 +47,18 @@ private:
     void undoPressed();
     void undoLastSave();
     void redoLastUndo();
+    // What a step says: that there was none, that it was refused (%1 the
+    // player, %2 why), that it was done (%1 the player).
+    struct StepTexts
+    {
+        QString nothing;
+        QString refused;
+        QString done;
+    };
+    // Says how a step ended; waiting holds the steps of its kind still to
+    // take (the saves for an undo, the undos for a redo).
+    void finishStep(const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> &step,
+                    const StepTexts &texts, const QList<JournalEntry> &waiting);
     void updateActions();
     void reportJournalFailure(const QString &name, const FileError &error);
 
