@@ -161,7 +161,7 @@ void leavePlayerInWindow(benchmark::State &state, MainWindow *window)
     int rows[2] = {-1, -1};
     for (int row = 0; row < list->count() && (rows[0] < 0 || rows[1] < 0); ++row) {
         list->setCurrentRow(row);
-        const int kind = window->currentPlayer().isGoalie() ? 1 : 0;
+        const int kind = window->draft()->isGoalie() ? 1 : 0;
         if (rows[kind] < 0)
             rows[kind] = row;
     }
