@@ -60,7 +60,7 @@ void openEditor(Editor &editor, const QString &folder)
     Result<FileSet> files = findFileSet(folder);
     requireOk(files ? Status() : Status(files.error()), "finding the roster");
     editor.state.GamePath = QDir::toNativeSeparators(folder);
-    editor.state.Files = std::move(files).value();
+    editor.state.files = std::move(files).value();
     editor.window = std::make_unique<MainWindow>(
         editor.state, QDir(folder).filePath(QStringLiteral("PUCKDEX.INI")));
     requireOk(LoadTeamList(editor.state, *editor.window), "filling the team list");

@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(opened, (QStringList{root + "/Games", root + "/Games/NHL96",
                                       root + "/Games/NHL96/DATA"}));
         QCOMPARE(highlighted, opened);
-        QCOMPARE(state.Files.folder, root + "/Games/NHL96/DATA");
+        QCOMPARE(state.files.folder, root + "/Games/NHL96/DATA");
         QCOMPARE(messages.shown.size(), 0);
     }
 
@@ -425,9 +425,9 @@ private slots:
         QCOMPARE(bool(window), accepted);
         if (accepted) {
             QCOMPARE(messages.shown.size(), 0);
-            QCOMPARE(state.Files.names().first(), state.Files.prefix + teamFile);
+            QCOMPARE(state.files.names().first(), state.files.prefix + teamFile);
             QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), 26);
-            QCOMPARE(state.Files.prefix, teamFile == "tem.db" ? QStringLiteral("03") : QString());
+            QCOMPARE(state.files.prefix, teamFile == "tem.db" ? QStringLiteral("03") : QString());
         } else {
             QCOMPARE(messages.texts().first(),
                      QStringLiteral("One or more files are missing from the\n\r directory"));

@@ -130,7 +130,7 @@ private slots:
 
         // Smith becomes a Hollisenson ("L."); then Stig, renamed Karl and
         // saved, shares Kalle's initial, and Sven is the only S.
-        f.state.Pictures = PictureChoice::NeverDelete;
+        f.state.pictures = PictureChoice::NeverDelete;
         QVERIFY(f.clickPlayer(offsets[7]));
         EditorFixture::type(f.control<QLineEdit>("txtLastName"), QStringLiteral("Hollisenson"));
         QTest::keyClick(f.control<QLineEdit>("txtLastName"), Qt::Key_Tab);

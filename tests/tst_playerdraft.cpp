@@ -141,6 +141,35 @@ private slots:
         QCOMPARE(skater.fields().heightInches, quint8(5 * 12 + 11));
     }
 
+    // A weight within his kind's limits brings its class.
+    void weightClassOfHisKind_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<int>("pounds");
+        QTest::addColumn<int>("weightClass");
+        QTest::newRow("goalie 155") << true << 155 << 0;
+        QTest::newRow("goalie 160") << true << 160 << 0;
+        QTest::newRow("goalie 164") << true << 164 << 0;
+        QTest::newRow("goalie 165") << true << 165 << 1;
+        QTest::newRow("goalie 239") << true << 239 << 15;
+        QTest::newRow("skater 160") << false << 160 << 0;
+        QTest::newRow("skater 170") << false << 170 << 2;
+        QTest::newRow("skater 254") << false << 254 << 18;
+    }
+    void weightClassOfHisKind()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(int, pounds);
+        QFETCH(int, weightClass);
+        PlayerDraft draft = draftOf(goalie);
+        const PlayerEdit::CheckedNumber checked =
+            draft.enterNumber(playerField(FieldId::Weight), QString::number(pounds));
+        QCOMPARE(checked.value, pounds);
+        QCOMPARE(checked.message, QString());
+        QCOMPARE(draft.fields().weightPounds, quint8(pounds));
+        QCOMPARE(draft.fields().weightClass, std::optional<quint8>(weightClass));
+    }
+
     // The weight box left without a change recomputes the class: a change
     // when the class stored was another (9 is not 180 pounds' class).
     void weightClassFollowsEveryWeightSet()

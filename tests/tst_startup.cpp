@@ -132,8 +132,8 @@ private slots:
         // The build's own width: " 64-bit" from a 64-bit build.
         QCOMPARE(state.VersionText, QStringLiteral(" v1.0 %1-bit").arg(QSysInfo::WordSize));
         QCOMPARE(window->windowTitle(), QStringLiteral("Puckdex"));
-        QCOMPARE(state.Files.kind, FileSetKind::BaseRosters);
-        QCOMPARE(state.Files.prefix, QString());
+        QCOMPARE(state.files.kind, FileSetKind::BaseRosters);
+        QCOMPARE(state.files.prefix, QString());
         QCOMPARE(state.teamFilePath(), m_base + "/teams.db");
         QCOMPARE(readFile(m_ini),
                  "[Puckdex]\r\nNHL96Path=" + QDir::toNativeSeparators(m_base).toUtf8() + "\r\n");
@@ -358,8 +358,8 @@ private slots:
         QVERIFY(listed != inFileOrder);
         QCOMPARE(window->windowTitle(), QStringLiteral("Puckdex - ") + listed.at(numbers.indexOf(12)));
 
-        QCOMPARE(state.Files.prefix, QStringLiteral("012"));
-        QCOMPARE(state.Files.indexFile, m_saved + "/" + Sample::IndexFileName);
+        QCOMPARE(state.files.prefix, QStringLiteral("012"));
+        QCOMPARE(state.files.indexFile, m_saved + "/" + Sample::IndexFileName);
         QCOMPARE(state.teamFilePath(), m_saved + "/012tem.db");
         QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), 26);
     }
@@ -467,9 +467,9 @@ private slots:
             QCOMPARE(selectedFirst, QStringList{QStringLiteral("Base rosters")});
             QCOMPARE(focus, QStringLiteral("lstSeasonToEdit"));
         }
-        QCOMPARE(state.Files.prefix, prefix);
-        QCOMPARE(state.Files.kind, prefix.isEmpty() ? FileSetKind::BaseRosters : FileSetKind::SavedGame);
-        QCOMPARE(state.Files.indexFile.isEmpty(), prefix.isEmpty());
+        QCOMPARE(state.files.prefix, prefix);
+        QCOMPARE(state.files.kind, prefix.isEmpty() ? FileSetKind::BaseRosters : FileSetKind::SavedGame);
+        QCOMPARE(state.files.indexFile.isEmpty(), prefix.isEmpty());
         QCOMPARE(window->windowTitle(), title);
         QCOMPARE(messages.shown.size(), 0);
 

@@ -380,7 +380,7 @@ private slots:
         } else {
             QVERIFY(window);
             QCOMPARE(messages.shown.size(), 0);
-            QCOMPARE(state.Files.prefix, prefix);
+            QCOMPARE(state.files.prefix, prefix);
             QCOMPARE(control<QComboBox>(window.get(), "cboTeams")->count(), Sample::kTeamCount);
         }
         QCOMPARE(snapshotOf(folder), before);

@@ -44,7 +44,7 @@ public:
         if (!files)
             return false;
         state.GamePath = QDir::toNativeSeparators(dir.path());
-        state.Files = *files;
+        state.files = *files;
         state.VersionText = QStringLiteral(" v1.0 32-bit");
         window = std::make_unique<Puckdex::MainWindow>(state, settingsPath());
         if (!Puckdex::LoadTeamList(state, *window))

@@ -103,7 +103,7 @@ Status setBaseRosters(ProgramState &state, const QString &gameFolder)
     if (!files)
         return files.error();
     state.GamePath = QDir::toNativeSeparators(gameFolder);
-    state.Files = std::move(files).value();
+    state.files = std::move(files).value();
     state.VersionText = kVersionText;
     return {};
 }

@@ -296,14 +296,14 @@ void MainWindow::lastNameLeft()
 
 void MainWindow::askAboutPicture()
 {
-    bool unlink = m_state.Pictures == PictureChoice::AlwaysDelete;
-    if (m_state.Pictures == PictureChoice::AlwaysAsk) {
+    bool unlink = m_state.pictures == PictureChoice::AlwaysDelete;
+    if (m_state.pictures == PictureChoice::AlwaysAsk) {
         QApplication::beep();
         PicturePrompt prompt(picturePromptText(m_draft->loadedName(), m_form->shownName()), this);
         prompt.exec();
         activateWindow();
         unlink = prompt.answer().unlinkPicture;
-        m_state.Pictures = prompt.answer().from;
+        m_state.pictures = prompt.answer().from;
     }
     if (unlink)
         m_draft->unlinkPicture();

@@ -19,18 +19,18 @@ struct ProgramState
     // it (native separators).
     QString GamePath;
     // The roster edited in it: the base rosters, or the saved game chosen.
-    FileSet Files;
+    FileSet files;
 
     bool BackupsWanted = false;
     // The folder window has recorded the user's backups choice in this run.
-    bool BackupsChosen = false;
+    bool backupsChosen = false;
     // Whether a renamed player's picture is asked about, unlinked or kept.
-    PictureChoice Pictures = PictureChoice::AlwaysAsk;
+    PictureChoice pictures = PictureChoice::AlwaysAsk;
 
     // The files of the set being edited, as spelled on disk.
-    QString teamFilePath() const { return Files.teamFile; }
-    QString keyFilePath() const { return Files.keyFile; }
-    QString attFilePath() const { return Files.attFile; }
+    QString teamFilePath() const { return files.teamFile; }
+    QString keyFilePath() const { return files.keyFile; }
+    QString attFilePath() const { return files.attFile; }
 };
 
 } // namespace Puckdex

@@ -78,7 +78,7 @@ SaveHistory::SaveHistory(QWidget *window, QListWidget *players, QLabel *status,
 PlayerWrites &SaveHistory::writes()
 {
     if (!m_writes)
-        m_writes = std::make_unique<PlayerWrites>(m_folder, m_state.Files);
+        m_writes = std::make_unique<PlayerWrites>(m_folder, m_state.files);
     return *m_writes;
 }
 

@@ -38,7 +38,7 @@ Startup::~Startup() = default;
 std::unique_ptr<MainWindow> Startup::run()
 {
     m_state.VersionText = versionText();
-    m_state.Pictures = PictureChoice::AlwaysAsk;
+    m_state.pictures = PictureChoice::AlwaysAsk;
     ReadSettings();
 
     if (m_instance.anotherIsRunning())
@@ -49,7 +49,7 @@ std::unique_ptr<MainWindow> Startup::run()
     for (;;) {
         {
             GameFolderWindow folderWindow(m_state.GamePath,
-                                          m_state.BackupsChosen
+                                          m_state.backupsChosen
                                               ? std::optional<bool>(m_state.BackupsWanted)
                                               : std::nullopt);
             m_front = &folderWindow;
@@ -57,12 +57,12 @@ std::unique_ptr<MainWindow> Startup::run()
             if (folderWindow.programEnded())
                 return nullptr;
             m_state.BackupsWanted = folderWindow.backupsWanted();
-            m_state.BackupsChosen = true;
+            m_state.backupsChosen = true;
             if (const std::optional<QString> tried = folderWindow.triedFolder())
                 m_state.GamePath = *tried;
             if (folderWindow.result() != QDialog::Accepted)
                 continue;
-            m_state.Files = folderWindow.chosenFiles();
+            m_state.files = folderWindow.chosenFiles();
         }
         WriteSetting(GamePathKey, m_state.GamePath);
 
@@ -80,7 +80,7 @@ std::unique_ptr<MainWindow> Startup::run()
         // open. Without the lock (its folder cannot be made) the roster is
         // still edited.
         const auto claim = claimFolder(QFileInfo(m_settings.path()).absolutePath(),
-                                       m_state.Files.folder);
+                                       m_state.files.folder);
         m_folderClaim = claim ? *claim : nullptr;
         if (m_state.BackupsWanted && !makeBackupCopies(nullptr))
             return nullptr;
@@ -121,7 +121,7 @@ void Startup::WriteSetting(const QString &key, const QString &value)
 Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 {
     m_savedGameName.clear();
-    const FileSet &offered = m_state.Files;
+    const FileSet &offered = m_state.files;
     const bool baseOffered = offered.kind == FileSetKind::BaseRosters;
     // The folder window found the base rosters whole, and no saved game
     // beside them.
@@ -156,7 +156,7 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
     Result<FileSet> files = findFileSet(folder, game);
     if (!files)
         return FileSetChoice::Missing;
-    m_state.Files = std::move(files).value();
+    m_state.files = std::move(files).value();
     if (game) {
         const auto entry = std::find_if(games.begin(), games.end(), [&](const SeasonIndexEntry &e) {
             return e.gameNumber() == *game;
@@ -171,7 +171,7 @@ bool Startup::makeBackupCopies(QWidget *parent)
 {
     m_backupNotice.clear();
     const Result<BackupOutcome, BackupFailure> made =
-        PlayerWrites(QFileInfo(m_settings.path()).absolutePath(), m_state.Files).makeBackups();
+        PlayerWrites(QFileInfo(m_settings.path()).absolutePath(), m_state.files).makeBackups();
     if (made) {
         if (made->keptGeneration) {
             m_backupNotice = QStringLiteral("The older backups were kept as generation %1; "
