@@ -120,7 +120,7 @@ void checkRule(double value, const FieldRule &rule)
     FUZZ_CHECK(again.reason == AdjustReason::None && again.value == a.value);
     FUZZ_CHECK(
         adjustMessageAllowed(rule.mode, a.reason) ==
-        (a.reason != AdjustReason::None && (a.reason != AdjustReason::OffGrid || rule.mode == 1)));
+        (a.reason != AdjustReason::None && (a.reason != AdjustReason::OffGrid || rule.mode == MessageMode::Every)));
 }
 
 // A rule made up from the input: whatever the numbers, the limits come first.
