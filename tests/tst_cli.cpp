@@ -115,6 +115,12 @@ private slots:    void init() { freshRosters(); }
             << sheetBytes({';', "windows-1252", {}, {{"last_name", name}}, 0, {}, {}, 0, {0, 3}});
         QTest::newRow("tabs") << QStringList{"--separator", "tab"} << "Tab\tbed"
                               << sheetBytes({'\t', "utf-8", {}, {{"last_name", "Tab\tbed"}}});
+        // As cmd passes them on: the quotes stay in the arguments.
+        QTest::newRow("quoted as in cmd")
+            << QStringList{"--separator", "';'", "--encoding", "\"windows-1252\"", "--team", "'3'"}
+            << name << sheetBytes({';', "windows-1252", {}, {{"last_name", name}}, 0, {}, {}, 0, {3}});
+        QTest::newRow("by name") << QStringList{"--separator", "SEMICOLON"} << name
+                                 << sheetBytes({';', "utf-8", {}, {{"last_name", name}}});
     }
 
     void exportFlavours()
@@ -440,7 +446,7 @@ private slots:    void init() { freshRosters(); }
         add("unknown format", "export %DIR% --format xml", 2,
             "--format is csv or json, not \"xml\"");
         add("unknown separator", "export %DIR% --separator |", 2,
-            "--separator is \",\", \";\" or tab, not \"|\"");
+            "--separator is \",\" (comma), \";\" (semicolon) or tab, not \"|\"");
         add("unknown encoding", "export %DIR% --encoding latin-9", 2,
             "--encoding is utf-8 or windows-1252, not \"latin-9\"");
         add("separator for JSON", "export %DIR% --format json --separator ;", 2,

@@ -53,11 +53,11 @@ std::optional<int> CommandLine::checkArguments(QTextStream &err)
                                    .arg(given));
     }
     if (m_command.game && m_parser.isSet(m_gameOption)) {
-        m_game = gameNumber(m_parser.value(m_gameOption));
+        m_game = gameNumber(unquoted(m_parser.value(m_gameOption)));
         if (!m_game) {
             return usageError(err, QStringLiteral("--game needs a saved game's number from 0 "
                                                   "to 9999, not \"%1\"")
-                                       .arg(m_parser.value(m_gameOption)));
+                                       .arg(unquoted(m_parser.value(m_gameOption))));
         }
     }
     return std::nullopt;
@@ -78,6 +78,35 @@ QString CommandLine::helpText() const
     return QStringLiteral("Usage: %1 %2 %3")
                .arg(kProgram, QLatin1String(m_command.name), QLatin1String(m_command.usage))
            + text.mid(text.indexOf(QLatin1Char('\n')));
+}
+
+QString unquoted(const QString &value)
+{
+    if (value.size() >= 2 && (value.front() == u'\'' || value.front() == u'"')
+        && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+QStringList CommandLine::arguments() const
+{
+    QStringList given = m_parser.positionalArguments();
+    for (QString &argument : given)
+        argument = unquoted(argument);
+    return given;
+}
+
+QString CommandLine::value(const char *option) const
+{
+    return unquoted(m_parser.value(QLatin1String(option)));
+}
+
+QStringList CommandLine::values(const char *option) const
+{
+    QStringList given = m_parser.values(QLatin1String(option));
+    for (QString &value : given)
+        value = unquoted(value);
+    return given;
 }
 
 std::optional<int> gameNumber(const QString &given)

@@ -79,14 +79,13 @@ public:
     // command line is wrong); none when it is to run.
     std::optional<int> parse(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
-    QStringList arguments() const { return m_parser.positionalArguments(); }
+    // The arguments and option values as typed, one pair of quotes around
+    // each taken off (unquoted()).
+    QStringList arguments() const;
     QString argument(int i) const { return arguments().at(i); }
     bool isSet(const char *option) const { return m_parser.isSet(QLatin1String(option)); }
-    QString value(const char *option) const { return m_parser.value(QLatin1String(option)); }
-    QStringList values(const char *option) const
-    {
-        return m_parser.values(QLatin1String(option));
-    }
+    QString value(const char *option) const;
+    QStringList values(const char *option) const;
     std::optional<int> game() const { return m_game; }
 
     // Says what is wrong with the line and where its help is; the exit
@@ -107,6 +106,11 @@ private:
                                     QStringLiteral("N")};
     std::optional<int> m_game;
 };
+
+// A value without one pair of quotes, single or double, around the whole of
+// it: cmd passes --separator ';' on with its quotes, and a path that a user
+// quoted for the shell may reach the program quoted all the same.
+QString unquoted(const QString &value);
 
 // A saved game's number as --game gives it, or none when it is no number
 // from 0 to 9999 (the index holds a game's number in four characters).

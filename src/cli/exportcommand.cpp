@@ -36,8 +36,8 @@ std::optional<int> csvFlavour(const CommandLine &line, bool json, CsvFlavour &fl
     if (line.isSet("separator")) {
         const auto found = separators.constFind(line.value("separator").toLower());
         if (found == separators.constEnd())
-            return line.usageError(err, QStringLiteral("--separator is \",\", \";\" or tab, not "
-                                                       "\"%1\"")
+            return line.usageError(err, QStringLiteral("--separator is \",\" (comma), \";\" "
+                                                       "(semicolon) or tab, not \"%1\"")
                                             .arg(line.value("separator")));
         flavour.separator = *found;
     }
@@ -166,7 +166,8 @@ const Command &exportCommand()
                      "Only the players of team T, its number or abbreviation; may be given "
                      "again.",
                      "T"},
-                    {"separator", "The CSV cells' separator: \",\" (the default), \";\" or tab.",
+                    {"separator", "The CSV cells' separator: \",\" (the default), \";\" or tab; also by "
+                               "name: comma, semicolon, tab.",
                      ",|;|tab"},
                     {"encoding", "The CSV text's encoding: utf-8 (the default) or windows-1252.",
                      "utf-8|windows-1252"}},
