@@ -272,6 +272,36 @@ private slots:
     }
 
     // Each command the manual page gives is one the program knows.
+    // The window program answers --help and --version on the terminal with
+    // no display to open a window on (and a platform that would need one).
+    void windowProgramAnswersWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("--version") << "--version" << QStringLiteral("puckdex %1\n").arg(kVersion);
+        QTest::newRow("-v") << "-v" << QStringLiteral("puckdex %1\n").arg(kVersion);
+        QTest::newRow("--help") << "--help" << "Usage: puckdex [--help] [--version]\n";
+        QTest::newRow("-h") << "-h" << "Usage: puckdex [--help] [--version]\n";
+    }
+    void windowProgramAnswersWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, expected);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(kBuildDir + QStringLiteral("/bin/puckdex"), {option});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        QVERIFY2(out.startsWith(expected), qPrintable(out));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+    }
+
     void cliManPageNamesItsCommands()
     {
         if (!kHasCli)

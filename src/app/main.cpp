@@ -2,14 +2,29 @@
 #include "editor/mainwindow.h"
 #include "settings/profilefile.h"
 #include "editor/programstate.h"
+#include "startup/programanswers.h"
 #include "startup/startup.h"
+#include "files/platformsync.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 using namespace Puckdex;
 
 int main(int argc, char *argv[])
 {
+    // --help and --version are answered before Qt looks for a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const std::optional<QString> answer = answerWithoutWindow(arguments)) {
+        attachParentConsole();
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        std::fflush(stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Puckdex"));
     // Lets desktops match the window to the installed menu entry and icon.

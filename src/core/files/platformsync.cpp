@@ -276,6 +276,18 @@ QString processName(qint64)
 
 #endif
 
+void attachParentConsole()
+{
+#if defined(Q_OS_WIN)
+    // Output sent to a file or a pipe already has its way out.
+    const HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((given == nullptr || given == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
+
 void useBinaryStandardOutput()
 {
 #if defined(Q_OS_WIN)

@@ -48,4 +48,9 @@ QString processName(qint64 pid);
 // write every "\n" as "\r\n", and so an export's own "\r\n" as "\r\r\n".
 void useBinaryStandardOutput();
 
+// A window program's standard output and error reach the console it was
+// started from, if any: on Windows such a program has none of its own (the
+// answers to --help and --version are then shown in the Command Prompt).
+void attachParentConsole();
+
 } // namespace Puckdex
