@@ -145,6 +145,34 @@ private slots:
         QCOMPARE(messages.shown.size(), 0);
     }
 
+    // A name the list cuts shows whole as its tooltip; one it shows whole
+    // has none.
+    void aCutNameShowsWholeAsItsTooltip()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        f.state.pictures = PictureChoice::NeverDelete;
+        QVERIFY(f.chooseTeam(5));
+        const qint64 offset = firstOf(f.players(5), false)->offset;
+        QVERIFY(f.clickPlayer(offset));
+        const QString longName = QStringLiteral("Wahlgren-Wiklund");
+        EditorFixture::type(f.control<QLineEdit>("txtLastName"), longName);
+        QTest::keyClick(f.control<QLineEdit>("txtLastName"), Qt::Key_Tab);
+        QListWidget *list = f.control<QListWidget>("lstPlayers");
+        for (int row = 0; row < list->count(); ++row) {
+            const QListWidgetItem *entry = list->item(row);
+            const int width = list->fontMetrics().horizontalAdvance(entry->text());
+            if (entry->data(Qt::UserRole).toLongLong() == offset) {
+                QVERIFY(width > list->viewport()->width());
+                QCOMPARE(entry->toolTip(), longName);
+            } else if (width < list->viewport()->width() / 2) {
+                QCOMPARE(entry->toolTip(), QString());
+            }
+        }
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
     // Up and Down step over the numbers teammates wear; typed digits pick a
     // number, or say who wears it, without a message box.
     void theJerseyListAnswersTheKeyboard()

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -116,10 +117,15 @@ void PlayerList::relist()
     QListWidgetItem *current = m_list->currentItem();
     QListWidgetItem *selected =
         m_list->selectedItems().isEmpty() ? nullptr : m_list->selectedItems().first();
+    // A name the list's width cuts shows whole as its entry's tooltip.
+    const QFontMetrics metrics(m_list->font());
+    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+    const int room = m_list->viewport()->width() - 2 * margin;
     QList<QListWidgetItem *> entries;
     for (const int row : std::as_const(order)) {
         QListWidgetItem *entry = m_list->item(row);
         entry->setText(texts[row]);
+        entry->setToolTip(metrics.horizontalAdvance(texts[row]) > room ? texts[row] : QString());
         entries.append(entry);
     }
     bool moved = false;

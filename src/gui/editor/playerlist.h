@@ -11,7 +11,8 @@ namespace Puckdex {
 
 // The editor's list of the chosen team's players: one entry per player,
 // holding where his key record lies and his names, its text and place
-// following from the names (namesakes told apart). It also keeps the list's
+// following from the names (namesakes told apart), and a text the list
+// cuts shown whole as its tooltip. It also keeps the list's
 // own keys and clicks: the right button opens its menu without picking the
 // row under it, and with no player picked the first Up or Down picks the
 // entry that has the focus frame. Every change it makes is silent; a pick
