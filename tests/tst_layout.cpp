@@ -21,6 +21,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QAbstractItemView>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QStyleOptionGroupBox>
@@ -292,6 +294,38 @@ private slots:
         QApplication::setFont(program, "QComboBox");
         QCOMPARE(list, program);
         QCOMPARE(teams, program);
+    }
+
+    // The jersey list opens wide enough for its entries beside its scroll
+    // bar, under each style the machine has.
+    void jerseyDropDownFitsItsEntries_data()
+    {
+        QTest::addColumn<QString>("styleName");
+        for (const QString &key : QStyleFactory::keys())
+            QTest::newRow(qPrintable(key)) << key;
+    }
+    void jerseyDropDownFitsItsEntries()
+    {
+        QFETCH(QString, styleName);
+        const QString before = QApplication::style()->name();
+        QApplication::setStyle(styleName);
+        {
+            MainWindow window(*m_state, QString());
+            window.show();
+            QComboBox *jerseys = control<QComboBox>(&window, "cboJerseyNum");
+            jerseys->addItems({QStringLiteral(" 99"), QStringLiteral("**")});
+            jerseys->showPopup();
+            QAbstractItemView *view = jerseys->view();
+            QTRY_VERIFY(view->isVisible());
+            const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+            QVERIFY2(view->width() >= view->fontMetrics().horizontalAdvance(QStringLiteral(" 99"))
+                                          + scrollBar + 4,
+                     qPrintable(QStringLiteral("%1 px").arg(view->width())));
+            QVERIFY(view->width() > jerseys->width());
+            jerseys->hidePopup();
+        }
+        QApplication::setStyle(before);
+        applyProgramLook(*qApp);
     }
 
     // The team list and the saved games sort as the user's language does:

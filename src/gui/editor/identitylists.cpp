@@ -2,6 +2,7 @@
 
 #include "editor/jerseykeys.h"
 #include "widgets/messagebox.h"
+#include "widgets/windowsetup.h"
 #include "player/playerdraft.h"
 #include "player/valuerules.h"
 
@@ -38,6 +39,7 @@ IdentityLists::IdentityLists(QWidget *window, QComboBox *jerseys, QComboBox *pos
     for (const QChar letter : PlayerEdit::kPositionLetters)
         m_positions->addItem(QString(letter));
     m_positions->setCurrentIndex(-1);
+    fitDropDownTo(m_jerseys, jerseyEntryTexts() + QStringList{TakenJerseyText});
     connect(m_jerseys, &QComboBox::currentIndexChanged, this, &IdentityLists::jerseyChosen);
     new JerseyKeys(m_jerseys, TakenJerseyText, [this](int number) { typedWorn(number); });
     connect(m_positions, &QComboBox::currentIndexChanged, this, &IdentityLists::positionChosen);

@@ -3,7 +3,11 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QAbstractItemView>
 #include <QListWidget>
+#include <QStyle>
+
+#include <algorithm>
 #include <QScreen>
 #include <QWidget>
 
@@ -60,6 +64,23 @@ void centreOnScreen(QWidget *window)
     const QSize size = window->frameGeometry().size().expandedTo(window->size());
     window->move(area.left() + (area.width() - size.width()) / 2,
                  area.top() + (area.height() - size.height()) / 2);
+}
+
+void fitDropDownTo(QComboBox *combo, const QStringList &texts)
+{
+    QAbstractItemView *view = combo->view();
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (const QString &text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    const QStyle *style = view->style();
+    // The entry's own margins (as the list draws an entry), the scroll bar
+    // and the popup's frame on both sides.
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1)
+                        + 2 * metrics.averageCharWidth();
+    const int frame = 2 * (view->frameWidth() + 2);
+    view->setMinimumWidth(widest + margins + frame
+                          + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view));
 }
 
 bool sortsBefore(const QString &a, const QString &b)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class QComboBox;
@@ -22,6 +23,11 @@ void setFixedDialogFrame(QWidget *window);
 
 // Left = (screen width - window width) / 2, and likewise the top.
 void centreOnScreen(QWidget *window);
+
+// A drop-down list opens at least wide enough for the widest of texts and
+// its scroll bar, whatever the style: some styles open it as narrow as its
+// box, which a scroll bar then half fills.
+void fitDropDownTo(QComboBox *combo, const QStringList &texts);
 
 // The lists that keep their entries sorted: alphabetical in the user's
 // language without regard to case, a new entry after the entries equal to
