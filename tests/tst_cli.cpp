@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -168,6 +169,47 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(outcome.status, 2);
         QVERIFY2(outcome.err.contains("out.csv: the disk is full"), qPrintable(outcome.err));
         QCOMPARE(readFile(output), QByteArray("an earlier export"));
+    }
+
+    // A file another program holds (the seam stands in for the hold, which
+    // Linux has not): the command says which, and what to do, and writes
+    // nothing.
+    void aHeldFileIsNamed_data()
+    {
+        QTest::addColumn<QString>("held");
+        QTest::newRow("export over a sheet open in a spreadsheet") << "out.csv";
+        QTest::newRow("import into a key file DOSBox holds") << "key.db";
+    }
+    void aHeldFileIsNamed()
+    {
+        QFETCH(QString, held);
+        GameFiles::setWriteFaultHook(
+            [&](const QString &path, qint64) -> std::optional<GameFiles::WriteFault> {
+                if (QFileInfo(path).fileName() != held)
+                    return std::nullopt;
+                GameFiles::WriteFault fault;
+                fault.held = true;
+                return fault;
+            });
+        const auto removeHook = qScopeGuard([] { GameFiles::setWriteFaultHook({}); });
+        QVERIFY(writeFile(file("out.csv"), "an earlier export"));
+        QVERIFY(writeFile(file("rows.csv"), QStringLiteral("offset,speed\r\n%1,100\r\n")
+                                                .arg(firstSkater().keyOffset)
+                                                .toUtf8()));
+        const auto before = gameFiles(m_base);
+        const Outcome outcome =
+            held == QLatin1String("out.csv")
+                ? cli({"export", m_base, "--output", file("out.csv")})
+                : cli({"import", m_base, file("rows.csv"), "--no-backup"});
+        QCOMPARE(outcome.status, 2);
+        const QString path = QDir::toNativeSeparators(held == QLatin1String("out.csv")
+                                                          ? file("out.csv")
+                                                          : base("key.db"));
+        QVERIFY2(outcome.err.contains(path + ": it is open in another program (DOSBox or a "
+                                             "spreadsheet?). Close it there and try again"),
+                 qPrintable(outcome.err));
+        QCOMPARE(readFile(file("out.csv")), QByteArray("an earlier export"));
+        QCOMPARE(gameFiles(m_base), before);
     }
 
     void checkFindsNothingInTheSample_data()

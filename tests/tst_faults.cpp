@@ -382,26 +382,31 @@ private slots:
     }
 
     // ---------------------------------------------------------------------
-    // A game file turns read-only while a player is shown (the write hook
-    // stands in for the mark, which root would write through).
+    // A game file turns read-only, or another program takes hold of it,
+    // while a player is shown (the write hook stands in for the mark, which
+    // root would write through, and for the hold, which Linux has not).
 
     void aFileTurnsReadOnlyWhileShown_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("goalie");
         QTest::addColumn<QString>("leave");
-        QTest::newRow("key.db, left for a teammate") << "key.db" << false << "player";
-        QTest::newRow("key.db, left for another team") << "key.db" << true << "team";
-        QTest::newRow("key.db, left by Exit") << "key.db" << false << "exit";
-        QTest::newRow("att.db, left for a teammate") << "att.db" << true << "player";
-        QTest::newRow("att.db, left for another team") << "att.db" << false << "team";
-        QTest::newRow("att.db, left by Exit") << "att.db" << true << "exit";
+        QTest::addColumn<bool>("held");
+        QTest::newRow("key.db, left for a teammate") << "key.db" << false << "player" << false;
+        QTest::newRow("key.db, left for another team") << "key.db" << true << "team" << false;
+        QTest::newRow("key.db, left by Exit") << "key.db" << false << "exit" << false;
+        QTest::newRow("att.db, left for a teammate") << "att.db" << true << "player" << false;
+        QTest::newRow("att.db, left for another team") << "att.db" << false << "team" << false;
+        QTest::newRow("att.db, left by Exit") << "att.db" << true << "exit" << false;
+        QTest::newRow("att.db held, left for a teammate") << "att.db" << false << "player" << true;
+        QTest::newRow("key.db held, left by Exit") << "key.db" << true << "exit" << true;
     }
     void aFileTurnsReadOnlyWhileShown()
     {
         QFETCH(QString, file);
         QFETCH(bool, goalie);
         QFETCH(QString, leave);
+        QFETCH(bool, held);
         EditorFixture f;
         QVERIFY(f.open());
         const Targets t = targetsOf(f, goalie);
@@ -413,12 +418,17 @@ private slots:
         QVERIFY(f.clickPlayer(t.shown));
         editShownPlayer(f);
 
-        WriteFaultOn readOnly(file, {true, -1, {}});
+        GameFiles::WriteFault fault{!held, -1, {}};
+        fault.held = held;
+        WriteFaultOn readOnly(file, fault);
         if (leave == QLatin1String("exit"))
             messages.answer(MessageAnswer::No);
         leaveBy(f, leave, t.next);
         QCOMPARE(messages.shown.size(), leave == QLatin1String("exit") ? 2 : 1);
-        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)), kReadOnly);
+        checkFaultMessage(messages.shown.first(), f.path(qPrintable(file)),
+                          held ? QStringLiteral("it is open in another program (DOSBox or a "
+                                                "spreadsheet?). Close it there and try again")
+                               : kReadOnly);
         QVERIFY(messages.shown.first().text.startsWith(QStringLiteral("Zed ")));
         QVERIFY(f.window->isVisible());
         QVERIFY(messages.shown.first().text.endsWith(QStringLiteral("Nothing was written.")));

@@ -15,6 +15,7 @@
 
 #include "files/fileset.h"
 #include "files/gamefiles.h"
+#include "player/playeredit.h"
 #include "player/recordwrites.h"
 #include "files/safefile.h"
 #include "sampleroster.h"
@@ -29,7 +30,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#if !defined(Q_OS_WIN)
+#include <utility>
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -467,6 +472,66 @@ private slots:
         if (file != QLatin1String("att.db") || fault == QLatin1String("read-only")
             || fault == QLatin1String("bad read-back") || fault == QLatin1String("file sync fails"))
             COMPARE_BYTES(readFile(att), attBefore);
+    }
+
+    // A game file another program holds open without sharing it, or with a
+    // part of it locked (as DOSBox and spreadsheets do on Windows): reading
+    // a player, writing him and replacing the file are each refused with
+    // what to do, and the file keeps its bytes.
+    void aFileHeldByAnotherProgram_data()
+    {
+        QTest::addColumn<bool>("rangeLock");
+        QTest::newRow("opened without sharing") << false;
+        QTest::newRow("a range locked") << true;
+    }
+    void aFileHeldByAnotherProgram()
+    {
+#if defined(Q_OS_WIN)
+        QFETCH(bool, rangeLock);
+        QTemporaryDir dir;
+        QVERIFY(Sample::writeBaseRosters(dir.path()).ok());
+        const QString key = dir.filePath(QStringLiteral("key.db"));
+        const QString att = dir.filePath(QStringLiteral("att.db"));
+        const QByteArray before = readFile(att);
+        const PlayerEntry player = GameFiles::scanPlayers(key, 0)->first();
+        const PlayerRecord record = player.record;
+        const std::wstring name = QDir::toNativeSeparators(att).toStdWString();
+        const HANDLE other =
+            CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        rangeLock ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(other != INVALID_HANDLE_VALUE);
+        OVERLAPPED whole{};
+        if (rangeLock)
+            QVERIFY(LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
+        bool released = false;
+        const auto release = [&] {
+            if (std::exchange(released, true))
+                return;
+            if (rangeLock)
+                UnlockFileEx(other, 0, MAXDWORD, MAXDWORD, &whole);
+            CloseHandle(other);
+        };
+        const auto releaseAtTheEnd = qScopeGuard(release);
+        const QString held = SafeFile::heldFileReason();
+
+        const Result<PlayerEdit::AttribRecords> read = PlayerEdit::readAttribs(att, record);
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error().reason, held);
+        const Status replaced = SafeFile::replace(att, "other bytes");
+        QVERIFY(!replaced.ok());
+        QCOMPARE(replaced.error().reason, held);
+        PlayerFields fields = fieldsOf(record, SkaterAttribRecord());
+        fields.firstName = QStringLiteral("Zed");
+        const auto written = writePlayerFields(key, att, player.offset, record.isGoalie(), fields);
+        QVERIFY(!written.ok());
+        QVERIFY2(written.error().error.reason.contains(held), qPrintable(written.error().error.reason));
+        QVERIFY(written.error().diskUnchanged);
+        release();
+        COMPARE_BYTES(readFile(att), before);
+#else
+        QSKIP("a file held open by another program stops a read or write on Windows only");
+#endif
     }
 };
 

@@ -121,6 +121,8 @@ Status refuseUnwritable(const QString &path, const std::optional<WriteFault> &fa
         return writeErrorOf(file);
     if (SafeFile::isMarkedReadOnly(path) || (fault && fault->readOnly))
         return error(file, QStringLiteral("the file is read-only"));
+    if (fault && fault->held)
+        return error(file, SafeFile::heldFileReason());
     return {};
 }
 
@@ -134,13 +136,13 @@ Status writeRecordsAt(const QString &path, const QList<RecordWrite> &records, co
 {
     QFile file(path);
     QList<std::optional<WriteFault>> faults;
-    std::optional<WriteFault> readOnly;
+    std::optional<WriteFault> unwritable; // read-only or held: refused before opening
     for (const RecordWrite &record : records) {
         faults.append(SafeFile::faultFor(path, record.offset));
-        if (faults.last() && faults.last()->readOnly)
-            readOnly = faults.last();
+        if (faults.last() && (faults.last()->readOnly || faults.last()->held))
+            unwritable = faults.last();
     }
-    if (const Status writable = refuseUnwritable(path, readOnly); !writable)
+    if (const Status writable = refuseUnwritable(path, unwritable); !writable)
         return writable;
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return writeErrorOf(file);

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <string>
 #else
 #include <cerrno>
 #include <cstdio>
@@ -275,6 +277,38 @@ QString processName(qint64)
 #endif
 
 #endif
+
+bool heldByAnotherProgram(const QString &path, bool writing)
+{
+#if defined(Q_OS_WIN)
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    const DWORD access = writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    const HANDLE file = CreateFileW(name.c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            return true;
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        return error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES
+               && !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    }
+    // Open, but a part of it locked by another program.
+    OVERLAPPED whole{};
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (writing ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    const bool locked = LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole);
+    const bool held = !locked && GetLastError() == ERROR_LOCK_VIOLATION;
+    if (locked)
+        UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+    CloseHandle(file);
+    return held;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(writing);
+    return false;
+#endif
+}
 
 void attachParentConsole()
 {

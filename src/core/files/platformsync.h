@@ -48,6 +48,13 @@ QString processName(qint64 pid);
 // write every "\n" as "\r\n", and so an export's own "\r\n" as "\r\r\n".
 void useBinaryStandardOutput();
 
+// Whether another program holds the file so that this one cannot read it
+// (or, with writing, write it): on Windows a program that opened it without
+// sharing (DOSBox, a spreadsheet) or locked part of it, or one whose open
+// denies access to a file that is not marked read-only. Never elsewhere,
+// where a file open in another program can still be read and written.
+bool heldByAnotherProgram(const QString &path, bool writing);
+
 // A window program's standard output and error reach the console it was
 // started from, if any: on Windows such a program has none of its own (the
 // answers to --help and --version are then shown in the Command Prompt).

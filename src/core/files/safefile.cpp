@@ -58,6 +58,8 @@ FileError writeFailed(const QString &path, qint64 stillNeeded, const QString &sy
         return FileError{path, folderGone()};
     if (!folderInfo.isWritable())
         return FileError{path, QStringLiteral("its folder is read-only")};
+    if (heldByAnotherProgram(path, true))
+        return FileError{path, heldFileReason()};
     return FileError{path, systemReason};
 }
 
@@ -191,11 +193,19 @@ FileError failure(const QString &path, const QString &systemReason, bool writing
         reason = QStringLiteral("the file is read-only");
     else if (writing && diskFull(info.absolutePath(), 0))
         reason = QStringLiteral("the disk is full");
+    else if (heldByAnotherProgram(path, writing))
+        reason = heldFileReason();
     else if (!systemReason.isEmpty())
         reason = systemReason;
     else
         reason = QStringLiteral("the system gave no reason");
     return {path, reason};
+}
+
+QString heldFileReason()
+{
+    return QStringLiteral("it is open in another program (DOSBox or a spreadsheet?). Close it "
+                          "there and try again");
 }
 
 FileError creationFailure(const QString &path, const QString &systemReason)
@@ -229,6 +239,8 @@ Status replace(const QString &requestedPath, const QByteArray &content, bool syn
     }
     if (isMarkedReadOnly(path) || (fault && fault->readOnly))
         return FileError{path, QStringLiteral("the file is read-only")};
+    if (fault && fault->held)
+        return FileError{path, heldFileReason()};
 
     const Result<QString> copy = writeNewCopy(path, content, fault);
     if (!copy)

@@ -58,7 +58,12 @@ struct WriteFault
     bool badReadBack = false;    // the read-back differs from what was written
     bool failFileSync = false;   // putting the written bytes on the disk fails
     bool failFolderSync = false; // putting the renamed file's entry on the disk fails
+    bool held = false;           // another program holds the file (heldByAnotherProgram())
 };
+// What is said of a file another program holds (heldByAnotherProgram()):
+// which program may, and what to do.
+QString heldFileReason();
+
 // offset is the record's offset, or 0 for a whole file.
 using WriteFaultHook = std::function<std::optional<WriteFault>(const QString &path, qint64 offset)>;
 // Installs the hook every write asks first; an empty hook removes it.
