@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QClipboard>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 
 using namespace Puckdex;
@@ -221,6 +223,37 @@ private slots:
                  QStringLiteral("Number %1 is worn by %2 %3.")
                      .arg(twoDigitsWorn)
                      .arg(wearer->record.firstName(), wearer->record.lastName()));
+        // The refusal goes with the next thing the user does.
+        QTest::keyClick(jerseys, Qt::Key_Tab);
+        QCOMPARE(f.control<QLabel>("lblStatus")->text(), QString());
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // Apply Standard Attributes says how many values it changed; a letter
+    // the game cannot store is left out of a name, and said.
+    void theStatusLineSaysWhatWasDone()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        MessageScript messages;
+        QVERIFY(f.chooseTeam(5));
+        QVERIFY(f.clickPlayer(firstOf(f.players(5), false)->offset));
+        QLabel *status = f.control<QLabel>("lblStatus");
+        QTest::mouseClick(f.control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
+        static const QRegularExpression applied(
+            QStringLiteral("^Standard forward attributes applied: ([2-9]|1[0-9]) values changed\\.$"));
+        QVERIFY2(applied.match(status->text()).hasMatch(), qPrintable(status->text()));
+        QTest::mouseClick(f.control<QPushButton>("cmdApplyStd"), Qt::LeftButton);
+        QCOMPARE(status->text(),
+                 QStringLiteral("Standard forward attributes applied: no value changed."));
+
+        QLineEdit *first = f.control<QLineEdit>("txtFirstName");
+        first->setFocus(Qt::TabFocusReason);
+        first->selectAll();
+        QGuiApplication::clipboard()->setText(QStringLiteral("\u0141ukasz"));
+        QTest::keySequence(first, QKeySequence::Paste);
+        QCOMPARE(first->text(), QStringLiteral("ukasz"));
+        QCOMPARE(status->text(), QStringLiteral("\"\u0141\" was left out: the game cannot store it."));
         QCOMPARE(messages.shown.size(), 0);
     }
 

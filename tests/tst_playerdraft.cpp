@@ -279,7 +279,8 @@ private slots:
         QStringList texts(templateFieldCount(false), QStringLiteral("*"));
         texts[playerField(FieldId::Weight).skater.templateIndex] = QStringLiteral("200");
         texts[playerField(FieldId::Speed).skater.templateIndex] = QStringLiteral("80");
-        skater.applyTemplate([&texts](int index) { return texts.at(index); });
+        QCOMPARE(skater.applyTemplate([&texts](int index) { return texts.at(index); }), 2);
+        QCOMPARE(skater.applyTemplate([&texts](int index) { return texts.at(index); }), 0);
         QCOMPARE(skater.fields().weightPounds, quint8(200));
         QCOMPARE(skater.fields().weightClass, std::optional<quint8>(weightClass(200)));
         QCOMPARE(skater.number(playerField(FieldId::Speed)), std::optional<double>(80));

@@ -152,16 +152,20 @@ void PlayerDraft::setHand(Hand hand)
     m_fields.hand = hand;
 }
 
-void PlayerDraft::applyTemplate(const std::function<QString(int index)> &textOf)
+int PlayerDraft::applyTemplate(const std::function<QString(int index)> &textOf)
 {
+    int changed = 0;
     for (const PlayerField &field : kPlayerFields) {
         if (!field.of(m_goalie).applies())
             continue;
         const QString text = textOf(field.of(m_goalie).templateIndex);
         if (text == RatingTemplates::kUnchanged)
             continue;
-        setNumber(field, readNumber(text));
+        const double number = readNumber(text);
+        changed += number != m_numbers[std::size_t(field.id)];
+        setNumber(field, number);
     }
+    return changed;
 }
 
 bool PlayerDraft::changed() const

@@ -88,7 +88,8 @@ public:
     // gives the text of a place of his kind's template, and one that leaves
     // the value alone ("*") changes nothing. Its numbers are taken as they
     // stand (the template window checked them); a weight brings its class.
-    void applyTemplate(const std::function<QString(int index)> &textOf);
+    // Returns how many values it changed.
+    int applyTemplate(const std::function<QString(int index)> &textOf);
 
     // Whether writing him would change anything, and his fields set back to
     // how they were loaded.

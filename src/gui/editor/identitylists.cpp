@@ -43,6 +43,10 @@ IdentityLists::IdentityLists(QWidget *window, QComboBox *jerseys, QComboBox *pos
     connect(m_jerseys, &QComboBox::currentIndexChanged, this, &IdentityLists::jerseyChosen);
     new JerseyKeys(m_jerseys, TakenJerseyText, [this](int number) { typedWorn(number); });
     connect(m_positions, &QComboBox::currentIndexChanged, this, &IdentityLists::positionChosen);
+    // A refusal on the status line holds until the next thing the user does:
+    // another number, or the focus moving on.
+    connect(m_jerseys, &QComboBox::currentIndexChanged, this, &IdentityLists::clearRefusal);
+    connect(qApp, &QApplication::focusChanged, this, &IdentityLists::clearRefusal);
 }
 
 qint64 IdentityLists::shownOffset() const
@@ -191,9 +195,16 @@ void IdentityLists::typedWorn(int number)
 {
     QApplication::beep();
     const QString wearer = wearerText(number);
-    m_status->setText(wearer.isEmpty()
-                          ? QStringLiteral("Number %1 is worn by a teammate.").arg(number)
-                          : wearer);
+    m_refusal = wearer.isEmpty() ? QStringLiteral("Number %1 is worn by a teammate.").arg(number)
+                                 : wearer;
+    m_status->setText(m_refusal);
+}
+
+void IdentityLists::clearRefusal()
+{
+    if (!m_refusal.isEmpty() && m_status->text() == m_refusal)
+        m_status->clear();
+    m_refusal.clear();
 }
 
 void IdentityLists::positionChosen(int index)

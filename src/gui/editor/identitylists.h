@@ -50,6 +50,7 @@ private:
     void jerseyChosen(int index);
     void positionChosen(int index);
     void typedWorn(int number);
+    void clearRefusal();
     // "Number 12 is worn by First Last." for a teammate's number; empty
     // when no teammate wears it.
     QString wearerText(int number) const;
@@ -61,6 +62,9 @@ private:
     QLabel *m_status;
     TeamJerseys m_team;
     PlayerDraft *m_draft = nullptr;
+    // What the status line was given to say of a worn number typed, until
+    // the next action clears it.
+    QString m_refusal;
 };
 
 } // namespace Puckdex

@@ -366,9 +366,16 @@ void MainWindow::applyTemplateClicked()
 {
     const bool goalie = m_draft->isGoalie();
     TemplateWindow &window = templates();
-    m_draft->applyTemplate([&window, goalie](int index) { return window.fieldText(goalie, index); });
+    const int changed = m_draft->applyTemplate(
+        [&window, goalie](int index) { return window.fieldText(goalie, index); });
     m_form->show(*m_draft);
     m_ui->lstPlayers->setFocus();
+    m_ui->lblStatus->setText(
+        QStringLiteral("Standard %1 attributes applied: %2.")
+            .arg(goalie ? QStringLiteral("goalie") : QStringLiteral("forward"),
+                 changed == 0   ? QStringLiteral("no value changed")
+                 : changed == 1 ? QStringLiteral("1 value changed")
+                                : QStringLiteral("%1 values changed").arg(changed)));
 }
 
 bool MainWindow::restoreLoadedFields()

@@ -125,11 +125,16 @@ PlayerForm::PlayerForm(QWidget *window, Ui::MainWindow &ui)
     }
     window->setMouseTracking(true);
     window->installEventFilter(this);
-    m_ui.txtFirstName->setValidator(new CodePageValidator(m_ui.txtFirstName));
+    // A character the game cannot store is left out of a name, and said.
+    const auto leftOut = [this](const QString &characters) {
+        m_ui.lblStatus->setText(
+            QStringLiteral("\"%1\" was left out: the game cannot store it.").arg(characters));
+    };
+    m_ui.txtFirstName->setValidator(new CodePageValidator(m_ui.txtFirstName, leftOut));
+    m_ui.txtLastName->setValidator(new CodePageValidator(m_ui.txtLastName, leftOut));
     // The program sets the hand with the buttons' signals blocked
     // (setRadioChecked()): a toggle is the user's.
     connect(m_ui.optShootsLeft, &QRadioButton::toggled, this, &PlayerForm::handChosen);
-    m_ui.txtLastName->setValidator(new CodePageValidator(m_ui.txtLastName));
 }
 
 QLineEdit *PlayerForm::box(const PlayerField &field) const
