@@ -534,7 +534,10 @@ private slots:
         QVERIFY(qAbs(window.geometry().center().x() - middle.x()) <= 2);
     }
 
-    void aChosenSavedGameWithoutItsFilesGoesBackToTheFolder()
+    // A listed game whose files are not all there is shown with what it
+    // lacks and cannot be chosen, by keys or OK; a double-click opens a
+    // whole one.
+    void aSavedGameWithoutItsFilesIsShownButNotChosen()
     {
         const QString folder = freshFolder(QStringLiteral("partial"));
         for (const QString &name : QDir(m_saved).entryList(QDir::Files)) {
@@ -542,37 +545,40 @@ private slots:
                 QVERIFY(QFile::copy(m_saved + "/" + name, folder + "/" + name));
         }
         MessageScript messages;
-        int folderWindows = 0;
-        bool backupsOnReturn = true;
-        std::function<void(QWidget *)> onFolder = [&](QWidget *w) {
-            ++folderWindows;
-            auto *backups = control<QCheckBox>(w, "chkBackupsRequired");
-            if (folderWindows == 1) {
-                static_cast<GameFolderWindow *>(w)->setFolder(folder);
-                QTest::mouseClick(backups, Qt::LeftButton);
-                click(w, "cmdOK");
-                whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
-            } else {
-                backupsOnReturn = backups->isChecked();
-                messages.answer(MessageAnswer::Yes);
-                click(w, "cmdExit");
-            }
-        };
-        whenModalShown(QStringLiteral("frmGetFileLocation"), onFolder);
+        chooseFolder(folder);
+        QString lacking;
+        bool stayedAfterOk = false;
         whenModalShown(QStringLiteral("frmSeasonToEdit"), [&](QWidget *w) {
             auto *list = control<QListWidget>(w, "lstSeasonToEdit");
+            QListWidgetItem *whole = nullptr;
             for (int i = 0; i < list->count(); ++i) {
-                if (list->item(i)->data(Qt::UserRole).toInt() == 7)
-                    list->item(i)->setSelected(true);
+                QListWidgetItem *item = list->item(i);
+                if (item->data(Qt::UserRole).toInt() == 7) {
+                    lacking = item->text();
+                    QVERIFY(!(item->flags() & Qt::ItemIsSelectable));
+                    item->setSelected(true); // as a program might; OK still refuses it
+                } else if (item->data(Qt::UserRole).toInt() == 3) {
+                    whole = item;
+                }
             }
             click(w, "cmdOK");
+            stayedAfterOk = w->isVisible();
+            const QRect place = list->visualItemRect(whole);
+            // A double-click comes after the press of its first click.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+            if (w->isVisible()) { // not opened: end here rather than wait
+                messages.answer(MessageAnswer::Yes);
+                click(w, "cmdCancel");
+            }
         });
         ProgramState state;
-        QVERIFY(!runStartup(state));
-        QCOMPARE(folderWindows, 2);
-        QCOMPARE(messages.texts().first(), MissingFilesMessage);
-        // The user's backups choice stands for the run.
-        QVERIFY(!backupsOnReturn);
+        const std::unique_ptr<MainWindow> window = runStartup(state);
+        QVERIFY(window);
+        QVERIFY2(lacking.endsWith(QStringLiteral(" (game 7): 07att.db missing")), qPrintable(lacking));
+        QVERIFY(stayedAfterOk);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please select a game to edit.")});
+        QCOMPARE(state.files.prefix, QStringLiteral("03"));
     }
 
     void backups_data()

@@ -151,6 +151,13 @@ QStringList FileSet::names() const
 
 namespace GameFolder {
 
+QString savedGameGaps(const QString &folder, int game)
+{
+    FileSet set = setIn(folder, FileSetKind::SavedGame, game);
+    const QStringList missing = findFiles(set);
+    return missing.isEmpty() ? QString() : missingNames(folder, missing);
+}
+
 QString findFile(const QString &folder, const QString &name)
 {
     // The folder's own listing, not a look-up by name: Windows finds key.db

@@ -92,6 +92,11 @@ Result<SavedGameIndex> savedGames(const QString &folder);
 // edit. Kind None when the folder holds neither.
 FileSet check(const QString &folder);
 
+// What keeps saved game N of folder from being edited: its files that are
+// missing ("07att.db missing"), or that a folder stands in place of; empty
+// when all three are there.
+QString savedGameGaps(const QString &folder, int game);
+
 } // namespace GameFolder
 
 // The base rosters in folder, or the saved game whose index entry carries

@@ -38,6 +38,7 @@ SavedGameWindow::SavedGameWindow(QWidget *parent)
     setFixedDialogFrame(this);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &SavedGameWindow::choose);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &SavedGameWindow::askExit);
+    connect(m_ui->lstSeasonToEdit, &QListWidget::itemDoubleClicked, this, &SavedGameWindow::choose);
     fitWidth();
     centreOnScreen(this);
 }
@@ -50,9 +51,9 @@ void SavedGameWindow::offerBaseRosters()
     fillList();
 }
 
-void SavedGameWindow::addGame(const QString &description, int gameNumber)
+void SavedGameWindow::addGame(const QString &description, int gameNumber, const QString &gaps)
 {
-    m_games.append({description, gameNumber});
+    m_games.append({description, gameNumber, gaps});
     fillList();
 }
 
@@ -66,7 +67,16 @@ void SavedGameWindow::fillList()
         insertSorted(list, game.description, game.number);
     for (int row = 0; row < list->count(); ++row) {
         QListWidgetItem *item = list->item(row);
-        item->setText(savedGameName(item->text(), item->data(Qt::UserRole).toInt()));
+        const int number = item->data(Qt::UserRole).toInt();
+        QString text = savedGameName(item->text(), number);
+        const auto game = std::find_if(m_games.cbegin(), m_games.cend(),
+                                       [number](const Game &g) { return g.number == number; });
+        if (game != m_games.cend() && !game->gaps.isEmpty()) {
+            // Shown, so the user sees why it is not offered, but not chosen.
+            text += QStringLiteral(": ") + game->gaps;
+            item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+        }
+        item->setText(text);
     }
     // The base rosters carry no game number. Chosen from the start, so that
     // Enter edits them, as it did before saved games beside them were offered.
@@ -131,6 +141,7 @@ void SavedGameWindow::showEvent(QShowEvent *event)
 
 void SavedGameWindow::choose()
 {
+    // A game that cannot be chosen cannot be selected either.
     const QList<QListWidgetItem *> selected = m_ui->lstSeasonToEdit->selectedItems();
     if (selected.isEmpty()) {
         MessageBox::show(this, QStringLiteral("Please select a game to edit."),

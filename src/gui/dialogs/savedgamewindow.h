@@ -20,7 +20,9 @@ QString savedGameName(const QString &description, int gameNumber);
 // Asks which saved game to edit: when the index lists more
 // than one, or when the base rosters lie beside the saved games. The games
 // are sorted by description, each named with its number; the base rosters,
-// when offered, come first and are chosen unless the user picks a game.
+// when offered, come first and are chosen unless the user picks a game. A
+// game whose files are not all there is listed with what is missing and
+// cannot be chosen. A double-click opens a game, as OK does.
 class SavedGameWindow : public StartupDialog
 {
     Q_OBJECT
@@ -30,7 +32,8 @@ public:
     ~SavedGameWindow() override;
 
     void offerBaseRosters();
-    void addGame(const QString &description, int gameNumber);
+    // gaps: what keeps the game from being edited (GameFolder::savedGameGaps()).
+    void addGame(const QString &description, int gameNumber, const QString &gaps = {});
     // The number of the game chosen with OK; none for the base rosters.
     std::optional<int> chosenGame() const { return m_game; }
 
@@ -43,6 +46,7 @@ private:
     {
         QString description;
         int number = 0;
+        QString gaps;
     };
 
     void fillList();

@@ -70,7 +70,13 @@ std::unique_ptr<MainWindow> Startup::run()
         case FileSetChoice::Ended:
             return nullptr;
         case FileSetChoice::Missing:
-            MessageBox::show(nullptr, MissingFilesMessage, MessageStyle::Warning);
+            // What the files lack, then which ones.
+            MessageBox::show(nullptr,
+                             m_missing.isEmpty() ? MissingFilesMessage
+                                                 : MissingFilesMessage + QStringLiteral("\n\n")
+                                                       + m_missing,
+                             MessageStyle::Warning);
+            m_missing.clear();
             continue;
         case FileSetChoice::Chosen:
             break;
@@ -137,14 +143,28 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
     else if (!baseOffered)
         return FileSetChoice::Missing;
 
+    // Without the base rosters, an index none of whose games is whole has
+    // nothing to offer: what each lacks is said instead.
+    QStringList gaps;
+    for (const SeasonIndexEntry &entry : games)
+        gaps.append(GameFolder::savedGameGaps(folder, entry.gameNumber()));
+    if (!baseOffered && !gaps.isEmpty()
+        && std::none_of(gaps.cbegin(), gaps.cend(), [](const QString &g) { return g.isEmpty(); })) {
+        QStringList said;
+        for (qsizetype i = 0; i < games.size(); ++i)
+            said.append(QStringLiteral("saved game %1: %2").arg(games[i].gameNumber()).arg(gaps[i]));
+        m_missing = said.join(QLatin1Char('\n'));
+        return FileSetChoice::Missing;
+    }
+
     // A single saved game is taken without asking, unless the base rosters
     // lie beside it.
     if (baseOffered ? !games.isEmpty() : games.size() > 1) {
         SavedGameWindow savedGames(parent);
         if (baseOffered)
             savedGames.offerBaseRosters();
-        for (const SeasonIndexEntry &entry : games)
-            savedGames.addGame(entry.description(), entry.gameNumber());
+        for (qsizetype i = 0; i < games.size(); ++i)
+            savedGames.addGame(games[i].description(), games[i].gameNumber(), gaps[i]);
         m_front = &savedGames;
         savedGames.exec();
         if (savedGames.programEnded() || savedGames.result() != QDialog::Accepted)
@@ -154,8 +174,10 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
 
     // The index may list a game whose files are not (or no longer) there.
     Result<FileSet> files = findFileSet(folder, game);
-    if (!files)
+    if (!files) {
+        m_missing = files.error().reason;
         return FileSetChoice::Missing;
+    }
     m_state.files = std::move(files).value();
     if (game) {
         const auto entry = std::find_if(games.begin(), games.end(), [&](const SeasonIndexEntry &e) {

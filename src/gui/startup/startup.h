@@ -61,6 +61,8 @@ private:
     // The saved game chosen, as the main window's caption names it; empty
     // for the base rosters.
     QString m_savedGameName;
+    // What ChooseFileSet found missing, for the message that says so.
+    QString m_missing;
     QString m_backupNotice; // for the main window's status line
     std::shared_ptr<FileLock> m_folderClaim; // while the window has the folder open
 };
