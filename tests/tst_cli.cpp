@@ -347,6 +347,45 @@ private slots:    void init() { freshRosters(); }
         }
     }
 
+    // An attribute file cut short is one line with its count, each player
+    // only with --verbose; the count of findings is the same either way.
+    void checkGroupsFindingsOfOneKind_data()
+    {
+        QTest::addColumn<bool>("verbose");
+        QTest::newRow("grouped") << false;
+        QTest::newRow("verbose") << true;
+    }
+    void checkGroupsFindingsOfOneKind()
+    {
+        QFETCH(bool, verbose);
+        const QByteArray att = readFile(base("att.db"));
+        const qsizetype kept = att.size() / 2;
+        QVERIFY(writeFile(base("att.db"), att.left(kept)));
+        int beyond = 0;
+        for (const Sample::SamplePlayer &p : sample().players) // free agents too
+            beyond += attribOffsetOf(p) + (p.record.isGoalie() ? 17 : 21) > kept;
+        QVERIFY(beyond > 1);
+
+        QStringList arguments{"check", m_base};
+        if (verbose)
+            arguments.append("--verbose");
+        const Outcome outcome = cli(arguments);
+        QCOMPARE(outcome.status, 1);
+        const QStringList lines = findingLines(outcome.out);
+        QVERIFY2(outcome.out.contains(QStringLiteral("%1 findings (").arg(beyond)),
+                 qPrintable(outcome.out));
+        if (verbose) {
+            QCOMPARE(lines.size(), beyond);
+        } else {
+            QCOMPARE(lines,
+                     QStringList{QStringLiteral("key.db: the attribute records of %1 players lie "
+                                                "outside att.db, which ends at byte %2: their "
+                                                "ratings cannot be read (--verbose lists each)")
+                                     .arg(beyond)
+                                     .arg(kept)});
+        }
+    }
+
     void checkFindsATornIndex()
     {
         QFile index(QDir(m_saved).filePath(Sample::IndexFileName));

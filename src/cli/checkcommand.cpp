@@ -16,7 +16,7 @@ int checkFolder(const CommandLine &line, QTextStream &out, QTextStream &err)
     const Result<CheckReport> report = checkRoster(*roster, options);
     if (!report)
         return fail(err, report.error());
-    for (const QString &finding : report->findings)
+    for (const QString &finding : report->lines(line.isSet("verbose")))
         out << finding << "\n";
     for (const QString &note : report->notes)
         out << "note: " << note << "\n";
@@ -45,7 +45,10 @@ const Command &checkCommand()
         .arguments = {kDirArgument},
         .game = true,
         .options = {{"strict", "Counts each player whose team number matches no team (a free "
-                               "agent) as a finding."}},
+                               "agent) as a finding."},
+                    {"verbose", "Lists every finding on a line of its own; without it, findings "
+                                "of one kind (many players' records past the end of a file) "
+                                "are one line with their count."}},
         .run = &checkFolder,
     };
     return command;

@@ -35,7 +35,7 @@ void checkTail(CheckReport &report, const QString &path, qint64 tail, const char
 {
     if (tail == 0)
         return;
-    report.findings.append(QStringLiteral("%1: the last %2 bytes are no complete %3 record "
+    report.add(QStringLiteral("%1: the last %2 bytes are no complete %3 record "
                                           "(one has %4)")
                                .arg(fileNameOf(path))
                                .arg(tail)
@@ -48,7 +48,7 @@ void checkTail(CheckReport &report, const QString &path, qint64 tail, const char
 void checkRatings(CheckReport &report, const QString &who, const PlayerEdit::AttribRecords &records)
 {
     if (!isHandByte(records.handByte())) {
-        report.findings.append(QStringLiteral("%1: hand byte %2 is neither %3 (left) nor %4 (right)")
+        report.add(QStringLiteral("%1: hand byte %2 is neither %3 (left) nor %4 (right)")
                                    .arg(who)
                                    .arg(records.handByte())
                                    .arg(handByte(Hand::Left))
@@ -63,19 +63,26 @@ void checkRatings(CheckReport &report, const QString &who, const PlayerEdit::Att
         if (!stray)
             continue;
         if (stray->readsBack) {
-            report.findings.append(QStringLiteral("%1: %2 shows %3 (byte %4), above %5")
-                                       .arg(who, field.column)
-                                       .arg(stray->shown)
-                                       .arg(stored)
-                                       .arg(ruleFor(field, goalie).upper));
+            report.add(QStringLiteral("%1: %2 shows %3 (byte %4), above %5")
+                           .arg(who, field.column)
+                           .arg(stray->shown)
+                           .arg(stored)
+                           .arg(ruleFor(field, goalie).upper),
+                       QStringLiteral("%1: %2 of %n players shows above %3")
+                           .arg(who.section(u':', 0, 0), field.column)
+                           .arg(ruleFor(field, goalie).upper));
         } else {
             // It reads back as another byte, and the editor never writes it.
-            report.findings.append(QStringLiteral("%1: %2 byte %3 (shows %4); the game's range "
+            report.add(QStringLiteral("%1: %2 byte %3 (shows %4); the game's range "
                                                   "is 0 to %5")
-                                       .arg(who, field.column)
-                                       .arg(stored)
-                                       .arg(stray->shown)
-                                       .arg(PlayerEdit::highestStoredRating(field, goalie)));
+                           .arg(who, field.column)
+                           .arg(stored)
+                           .arg(stray->shown)
+                           .arg(PlayerEdit::highestStoredRating(field, goalie)),
+                       QStringLiteral("%1: the %2 byte of %n players lies outside the game's "
+                                      "range, 0 to %3")
+                           .arg(who.section(u':', 0, 0), field.column)
+                           .arg(PlayerEdit::highestStoredRating(field, goalie)));
         }
     }
 }
@@ -86,24 +93,24 @@ void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecor
     const int shortest = shortestHeight();
     const int tallest = tallestHeight();
     if (!isJerseyNumber(player.jerseyNumber())) {
-        report.findings.append(QStringLiteral("%1: jersey %2 is above %3")
+        report.add(QStringLiteral("%1: jersey %2 is above %3")
                                    .arg(inKey)
                                    .arg(player.jerseyNumber())
                                    .arg(kHighestJersey));
     }
     if (!PlayerEdit::kPositionLetters.contains(QLatin1Char(player.position()))) {
-        report.findings.append(QStringLiteral("%1: position %2 is none of %3")
+        report.add(QStringLiteral("%1: position %2 is none of %3")
                                    .arg(inKey, letterByte(quint8(player.position())),
                                         PlayerEdit::positionLetterList()));
     }
     if (!isRookieFlag(player.rookieFlag())) {
-        report.findings.append(QStringLiteral("%1: rookie flag %2 is neither %3 nor %4")
+        report.add(QStringLiteral("%1: rookie flag %2 is neither %3 nor %4")
                                    .arg(inKey, letterByte(quint8(player.rookieFlag())),
                                         shownRookieFlag(rookieFlagOf(true)),
                                         shownRookieFlag(rookieFlagOf(false))));
     }
     if (player.heightInches() < shortest || player.heightInches() > tallest) {
-        report.findings.append(QStringLiteral("%1: height %2 (%3 inches) is outside %4 to %5")
+        report.add(QStringLiteral("%1: height %2 (%3 inches) is outside %4 to %5")
                                    .arg(inKey, feetAndInches(player.heightInches()))
                                    .arg(player.heightInches())
                                    .arg(feetAndInches(shortest), feetAndInches(tallest)));
@@ -111,7 +118,7 @@ void checkKeyRecord(CheckReport &report, const QString &inKey, const PlayerRecor
     const bool goalie = player.isGoalie();
     const FieldRule &weight = weightRule(goalie);
     if (player.weightPounds() < weight.lower || player.weightPounds() > weight.upper) {
-        report.findings.append(
+        report.add(
             QStringLiteral("%1: weight %2 pounds is outside %3 to %4 for a "
                            "%5")
                 .arg(inKey)
@@ -131,7 +138,7 @@ void checkJerseys(CheckReport &report, const Roster &roster, const QString &keyN
             QStringList wearers;
             for (const PlayerEntry &entry : it.value())
                 wearers.append(describePlayer(entry.offset, entry.record));
-            report.findings.append(QStringLiteral("%1: team %2 (%3): jersey %4 is worn by %5")
+            report.add(QStringLiteral("%1: team %2 (%3): jersey %4 is worn by %5")
                                        .arg(keyName)
                                        .arg(team)
                                        .arg(roster.teams[team].abbrev())
@@ -175,7 +182,7 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
             ++unattached;
             unattachedTeams.insert(player.teamNumber());
             if (options.strict) {
-                report.findings.append(QStringLiteral("%1: team number %2 matches no team")
+                report.add(QStringLiteral("%1: team number %2 matches no team")
                                            .arg(inKey)
                                            .arg(player.teamNumber()));
             }
@@ -185,13 +192,17 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
         const qint64 attribOffset = player.attribOffset();
         const int attribSize = PlayerEdit::attribRecordSize(goalie);
         if (attribOffset < 0 || attribOffset > attSize - attribSize) {
-            report.findings.append(QStringLiteral("%1: his attribute record at %2 (%3 bytes) lies "
+            report.add(QStringLiteral("%1: his attribute record at %2 (%3 bytes) lies "
                                                   "outside %4, which ends at byte %5")
                                        .arg(inKey)
                                        .arg(attribOffset)
                                        .arg(attribSize)
                                        .arg(attName)
-                                       .arg(attSize));
+                                       .arg(attSize),
+                       QStringLiteral("%1: the attribute records of %n players lie outside %2, "
+                                      "which ends at byte %3: their ratings cannot be read")
+                           .arg(keyName, attName)
+                           .arg(attSize));
             continue;
         }
         const Result<PlayerEdit::AttribRecords> records =
@@ -214,6 +225,25 @@ Result<CheckReport> checkRoster(const Roster &roster, const CheckOptions &option
                                 .arg(numbers.last()));
     }
     return report;
+}
+
+QStringList CheckReport::lines(bool verbose) const
+{
+    if (verbose)
+        return findings;
+    QStringList lines;
+    QStringList said;
+    for (qsizetype i = 0; i < findings.size(); ++i) {
+        if (said.contains(kinds[i]))
+            continue;
+        said.append(kinds[i]);
+        const qsizetype count = kinds.count(kinds[i]);
+        lines.append(count == 1 ? findings[i]
+                                : QString(kinds[i]).replace(QLatin1String("%n"),
+                                                            QString::number(count))
+                                      + QStringLiteral(" (--verbose lists each)"));
+    }
+    return lines;
 }
 
 } // namespace Puckdex::Cli
