@@ -630,12 +630,17 @@ private slots:
         QFETCH(qint32, attribOffset);
         EditorFixture f;
         qint64 offset = -1;
+        MessageScript messages;
         QVERIFY(f.open([&](EditorFixture &fx) {
             offset = firstOf(fx.players(1), false)->offset;
             const qint32 value = attribOffset == -1 ? qint32(fx.att().size() - 5) : attribOffset;
             fx.patchPlayer(offset, [&](PlayerRecord &p) { p.setAttribOffset(value); });
         }));
-        MessageScript messages;
+        // Said once as the roster opens, then when he is picked.
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.texts().first().contains(QStringLiteral("ends before the ratings of 1 player:")),
+                 qPrintable(messages.texts().first()));
+        messages.shown.clear();
         QVERIFY(f.chooseTeam(1));
         const std::optional<PlayerEntry> good = firstOf(f.players(1), true);
         QVERIFY(f.clickPlayer(good->offset));

@@ -323,6 +323,50 @@ private slots:
     // ---------------------------------------------------------------------
     // Saved-game indexes that list nothing usable.
 
+    // An attribute file cut short is said once as the roster opens, with how
+    // many players' ratings it lacks; the window opens all the same.
+    void aCutShortAttributeFileIsSaidOnce_data()
+    {
+        QTest::addColumn<int>("kept"); // bytes of att.db left, -1 all
+        QTest::newRow("whole") << -1;
+        QTest::newRow("cut in half") << 4000;
+    }
+    void aCutShortAttributeFileIsSaidOnce()
+    {
+        QFETCH(int, kept);
+        const QString folder = freshFolder(QStringLiteral("cut"));
+        QVERIFY(Sample::writeBaseRosters(folder).ok());
+        const QString att = QDir(folder).filePath(QStringLiteral("att.db"));
+        if (kept >= 0)
+            QVERIFY(writeFile(att, readFile(att).left(kept)));
+        const Sample::RosterImage sample = Sample::buildRoster();
+        int without = 0;
+        for (const Sample::SamplePlayer &p : sample.players) {
+            const int size = p.record.isGoalie() ? GoalieAttribRecord::Size : SkaterAttribRecord::Size;
+            without += kept >= 0 && p.record.teamNumber() < sample.teams.size()
+                       && p.record.attribOffset() + size > kept;
+        }
+        MessageScript messages;
+        chooseFolder(folder, messages);
+        ProgramState state;
+        const std::unique_ptr<MainWindow> window =
+            runStartup(state, freshFolder("ini") + QStringLiteral("/PUCKDEX.INI"));
+        QVERIFY(window);
+        if (kept < 0) {
+            QCOMPARE(messages.shown.size(), 0);
+            return;
+        }
+        QVERIFY(without > 1);
+        QCOMPARE(messages.texts(),
+                 QStringList{QStringLiteral("%1 ends before the ratings of %2 players: they are "
+                                            "listed, but cannot be shown or changed. Every other "
+                                            "player can be edited; \"puckdex-cli check\" lists "
+                                            "them.")
+                                 .arg(QDir::toNativeSeparators(att))
+                                 .arg(without)});
+        QCOMPARE(messages.shown.first().style, MessageStyle::Warning);
+    }
+
     void aGarbageSavedGameIndex_data()
     {
         QTest::addColumn<QByteArray>("index");

@@ -3,6 +3,7 @@
 #include "player/valuerules.h"
 #include "files/codepage.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace Puckdex::PlayerEdit {
@@ -66,6 +67,21 @@ Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &pl
     if (!bytes)
         return bytes.error();
     return attribsOf(player, player.isGoalie(), *bytes);
+}
+
+Result<int> playersWithoutRatings(const QString &keyFile, const QString &attFile, int teamCount)
+{
+    const Result<QList<PlayerEntry>> players = GameFiles::scanAllPlayers(keyFile);
+    if (!players)
+        return players.error();
+    const qint64 size = QFileInfo(attFile).size();
+    int without = 0;
+    for (const PlayerEntry &player : *players) {
+        const qint64 at = player.record.attribOffset();
+        without += player.record.teamNumber() < teamCount
+                   && (at < 0 || at > size - attribRecordSize(player.record.isGoalie()));
+    }
+    return without;
 }
 
 PlayerFields keyRecordFields(const PlayerRecord &player)

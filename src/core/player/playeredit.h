@@ -47,6 +47,11 @@ AttribRecords attribsOf(const PlayerRecord &player, bool goalie, QByteArrayView 
 // His attribute record, read by the kind his position letter says.
 Result<AttribRecords> readAttribs(const QString &attFile, const PlayerRecord &player);
 
+// How many players of the teams (team numbers below teamCount) have no
+// whole attribute record of their kind within attFile (one cut short): their
+// ratings cannot be read.
+Result<int> playersWithoutRatings(const QString &keyFile, const QString &attFile, int teamCount);
+
 // What his key record alone holds, as his fields: hand and ratings at their
 // defaults. What is shown of a player whose attribute record cannot be read.
 PlayerFields keyRecordFields(const PlayerRecord &player);

@@ -9,9 +9,11 @@
 #include "history/filelocks.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
+#include "player/playeredit.h"
 #include "editor/programstate.h"
 #include "puckdexversion.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -236,6 +238,21 @@ bool LoadTeamList(const ProgramState &state, MainWindow &window)
         return false;
     }
     window.setTeams(*teams);
+    // A cut-short attribute file is said once, as the roster opens, rather
+    // than only player by player.
+    const Result<int> without = PlayerEdit::playersWithoutRatings(
+        state.keyFilePath(), state.attFilePath(), int(teams->size()));
+    if (without && *without > 0) {
+        MessageBox::show(nullptr,
+                         QStringLiteral("%1 ends before the ratings of %2 %3: they are listed, "
+                                        "but cannot be shown or changed. Every other player "
+                                        "can be edited; \"puckdex-cli check\" lists them.")
+                             .arg(QDir::toNativeSeparators(state.attFilePath()))
+                             .arg(*without)
+                             .arg(*without == 1 ? QStringLiteral("player")
+                                                : QStringLiteral("players")),
+                         MessageStyle::Warning);
+    }
     return true;
 }
 
