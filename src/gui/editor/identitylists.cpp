@@ -57,6 +57,11 @@ qint64 IdentityLists::shownOffset() const
 void IdentityLists::showTeam(const TeamJerseys &team)
 {
     m_team = team;
+    showTeamWorn();
+}
+
+void IdentityLists::showTeamWorn()
+{
     const QSet<int> worn = m_team.takenBesides(-1);
     FillJerseyList(QList<int>(worn.cbegin(), worn.cend()));
 }
@@ -132,7 +137,7 @@ void IdentityLists::SetPositionCombo()
 void IdentityLists::showNoPlayer()
 {
     m_draft = nullptr;
-    showTeam(m_team);
+    showTeamWorn();
     clearPosition();
     setEnabled(false);
 }

@@ -44,6 +44,8 @@ public:
 
 private:
     void FillJerseyList(const QList<int> &worn);
+    // The jersey list afresh, every number the team wears marked.
+    void showTeamWorn();
     void setEnabled(bool enabled);
     void SetPositionCombo();
     void clearPosition();
