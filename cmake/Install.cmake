@@ -69,6 +69,10 @@ if(UNIX AND NOT APPLE)
     # The user guide with its pictures, so that it reads the same offline.
     set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/puckdex)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md DESTINATION ${doc_dir})
+    # The page F1 opens, found from /usr/bin as ../share/doc/puckdex.
+    if(PUCKDEX_GUIDE_PAGE)
+        install(FILES ${PUCKDEX_GUIDE_PAGE} DESTINATION ${doc_dir})
+    endif()
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${doc_dir}
         FILES_MATCHING PATTERN "*.png")
 endif()

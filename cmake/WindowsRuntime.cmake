@@ -46,15 +46,18 @@ foreach(plugin ${_shipped_plugins} ${_test_plugins})
 endforeach()
 
 # The zip: the programs, these DLLs and plugins, the licence, README and the
-# user guide, all in one folder. The DLLs are stripped once installed.
+# user guide page, all in one folder. The DLLs are stripped once installed.
 install(FILES ${_runtime_dlls} DESTINATION .)
 foreach(plugin ${_shipped_plugins})
     get_filename_component(_folder "${plugin}" DIRECTORY)
     install(FILES "${_qt_plugins}/${plugin}" DESTINATION ${_folder})
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/user-guide.md
-    DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+# The guide as a page, beside the programs where F1 finds it.
+if(PUCKDEX_GUIDE_PAGE)
+    install(FILES ${PUCKDEX_GUIDE_PAGE} DESTINATION .)
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION .
     FILES_MATCHING PATTERN "*.png")
 install(CODE "

@@ -11,12 +11,14 @@
 #include "controls.h"
 #include "messagescript.h"
 #include "modalhelper.h"
+#include "shellscript.h"
 #include "startupfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -241,6 +243,87 @@ private slots:
         QCOMPARE(messages.shown.size(), 0);
     }
 
+    // Browse... (by Tab and Enter, by its access key, by a click) opens the
+    // system's folder dialog at the highlighted folder; the folder chosen
+    // there opens in the list, where Enter runs OK. Cancel changes nothing.
+    void browseOpensTheSystemsDialog_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("chooses");
+        QTest::newRow("Tab, Enter, chosen") << "tab" << true;
+        QTest::newRow("Alt+B, chosen") << "alt" << true;
+        QTest::newRow("click, cancelled") << "click" << false;
+    }
+    void browseOpensTheSystemsDialog()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, chooses);
+        const QString root = keyFolders();
+        ShellScript shell;
+        if (chooses)
+            shell.folders.append(root + QStringLiteral("/Games/NHL96/DATA"));
+        MessageScript messages;
+        QString openAfter;
+        QString focusAfter;
+        QString tabbedTo = QStringLiteral("cmdBrowse");
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            auto *window = static_cast<GameFolderWindow *>(w);
+            window->setFolder(root + QStringLiteral("/Music"));
+            if (how == QLatin1String("tab")) {
+                pressKeys({QKeySequence(Qt::Key_Tab), QKeySequence(Qt::Key_Tab)});
+                tabbedTo = QApplication::focusWidget()->objectName();
+                pressKeys({QKeySequence(Qt::Key_Return)});
+            } else if (how == QLatin1String("alt")) {
+                // An access key clicks its button a moment later, as a
+                // button drawn pressed and let go.
+                pressKeys({QKeySequence(Qt::ALT | Qt::Key_B)});
+                QTest::qWaitFor([&] { return !shell.folderDialogsFrom.isEmpty(); });
+            } else {
+                click(w, "cmdBrowse");
+            }
+            openAfter = window->openFolder();
+            focusAfter = QApplication::focusWidget()->objectName();
+            if (!chooses)
+                window->setFolder(m_base);
+            enterOrLeave(w, messages, "cmdExit");
+        });
+        ProgramState state;
+        const bool opened = bool(runStartup(state));
+        QCOMPARE(tabbedTo, QStringLiteral("cmdBrowse"));
+        QCOMPARE(shell.folderDialogsFrom, QStringList{root + QStringLiteral("/Music")});
+        QCOMPARE(openAfter, chooses ? root + QStringLiteral("/Games/NHL96/DATA")
+                                    : root + QStringLiteral("/Music"));
+        QCOMPARE(focusAfter, QStringLiteral("dirFileLocationDirectory"));
+        QVERIFY(opened);
+        QCOMPARE(messages.shown.size(), 0);
+    }
+
+    // The window opens at its designed size, the least it takes; made
+    // larger, the folder list takes the room and the controls below move
+    // down with the bottom edge and widen.
+    void theWindowGrowsWithItsFolderList()
+    {
+        MessageScript messages;
+        QSize designed, least;
+        QRect list, ok, exit;
+        whenModalShown(QStringLiteral("frmGetFileLocation"), [&](QWidget *w) {
+            designed = w->size();
+            least = w->minimumSize();
+            w->resize(designed + QSize(200, 300));
+            list = control<QTreeView>(w, "dirFileLocationDirectory")->geometry();
+            ok = control<QPushButton>(w, "cmdOK")->geometry();
+            exit = control<QPushButton>(w, "cmdExit")->geometry();
+            enterOrLeave(w, messages, "cmdExit");
+        });
+        ProgramState state;
+        runStartup(state);
+        QCOMPARE(designed, QSize(169, 251));
+        QCOMPARE(least, designed);
+        QCOMPARE(list, QRect(8, 8, 153 + 200, 77 + 300));
+        QCOMPARE(ok, QRect(8, 184 + 300, 153 + 200, 25));
+        QCOMPARE(exit, QRect(8, 216 + 300, 153 + 200, 25));
+    }
+
     // Type a folder's name, Enter, the next, Enter, and Enter on the game's
     // folder: with no pause between, as a quick typist or a script types.
     void aFolderIsReachedByKeysAlone()
@@ -345,9 +428,9 @@ private slots:
         QTest::addColumn<QString>("focused");
         QTest::addColumn<bool>("asksToExit");
         QTest::newRow("drive list") << 1 << "drvFileLocationDrive" << false;
-        QTest::newRow("check box") << 2 << "chkBackupsRequired" << false;
-        QTest::newRow("OK button") << 3 << "cmdOK" << false;
-        QTest::newRow("Exit button") << 4 << "cmdExit" << true;
+        QTest::newRow("check box") << 3 << "chkBackupsRequired" << false;
+        QTest::newRow("OK button") << 4 << "cmdOK" << false;
+        QTest::newRow("Exit button") << 5 << "cmdExit" << true;
     }
     void enterOnTheOtherControls()
     {

@@ -154,6 +154,7 @@ private slots:
         for (const QString &program : programs())
             expected.append(QStringLiteral("share/man/man1/%1.1.gz").arg(program));
         expected.append(QStringLiteral("share/doc/puckdex/user-guide.md"));
+        expected.append(QStringLiteral("share/doc/puckdex/user-guide.html"));
         const QDir pictures(kSourceDir + QStringLiteral("/docs/images"));
         for (const QString &picture : pictures.entryList({QStringLiteral("*.png")}, QDir::Files))
             expected.append(QStringLiteral("share/doc/puckdex/images/") + picture);
@@ -386,6 +387,32 @@ private slots:
             QVERIFY2(QFile::exists(pictureRoot + QLatin1Char('/') + file), qPrintable(file));
         }
         QVERIFY(count > 0);
+    }
+
+    // The page F1 opens, where the program looks for it beside the
+    // installed programs: every picture it shows is installed beside it and
+    // every link of its contents leads to a heading.
+    void installedGuidePageHoldsItsPicturesAndAnchors()
+    {
+        needFreedesktop();
+        const QString page = installed(QStringLiteral("bin/../share/doc/puckdex/user-guide.html"));
+        const QString html = QString::fromUtf8(readFile(page));
+        QVERIFY2(html.startsWith(QLatin1String("<!DOCTYPE html>")), qPrintable(page));
+        static const QRegularExpression picture(QStringLiteral("<img src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = picture.globalMatch(html); it.hasNext(); ++pictures) {
+            const QString file = it.next().captured(1);
+            QVERIFY2(QFile::exists(QFileInfo(page).absolutePath() + QLatin1Char('/') + file),
+                     qPrintable(file));
+        }
+        static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+        int links = 0;
+        for (auto it = link.globalMatch(html); it.hasNext(); ++links) {
+            const QString anchor = it.next().captured(1);
+            QVERIFY2(html.contains(QStringLiteral(" id=\"%1\"").arg(anchor)), qPrintable(anchor));
+        }
+        QVERIFY(pictures > 0);
+        QVERIFY(links > 10);
     }
 };
 

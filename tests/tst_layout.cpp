@@ -640,7 +640,7 @@ private slots:
                           m_window.get());
         QCOMPARE(about.objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(about.windowTitle(), QStringLiteral("About Puckdex"));
-        QCOMPARE(about.size(), QSize(twips(4728), twips(1236)));
+        QCOMPARE(about.size(), QSize(twips(4728), twips(1470)));
         QCOMPARE(about.minimumSize(), about.maximumSize());
         QVERIFY(!(about.windowFlags() & Qt::WindowMinMaxButtonsHint));
 
@@ -649,6 +649,7 @@ private slots:
             {control<QLabel>(&about, "lblAppName"), {960, 120, 3615, 240}},
             {control<QLabel>(&about, "lblCompanyName"), {960, 360, 3615, 240}},
             {control<QLabel>(&about, "lblEmail"), {360, 840, 3015, 195}},
+            {control<QLabel>(&about, "lblGuide"), {360, 1200, 4215, 195}},
             {control<QPushButton>(&about, "cmdOK"), {3840, 720, 735, 375}}};
         for (const auto &[control, place] : places)
             QCOMPARE(control->geometry(), place.pixels());

@@ -1,5 +1,7 @@
 #include "editorfixture.h"
 #include "messagescript.h"
+#include "shellscript.h"
+#include "widgets/userguide.h"
 #include "messagetexts.h"
 #include "modalhelper.h"
 #include "players.h"
@@ -69,6 +71,9 @@ class TstMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    // As the program does at its start.
+    void initTestCase() { installHelpKey(*qApp); }
+
     void cleanup()
     {
         QCOMPARE(dropPendingModalActions(), 0);
@@ -799,6 +804,51 @@ private slots:
         });
         QTest::mouseClick(f.control<QPushButton>("cmdAbout"), Qt::LeftButton);
         QCOMPARE(name, QStringLiteral("Puckdex v1.0 32-bit"));
+    }
+
+    // F1 opens the guide installed with the program (in the build, as from
+    // an install), from the main window and from the modal windows above
+    // it; a guide no program opens is said with where it is.
+    void f1OpensTheUserGuide_data()
+    {
+        QTest::addColumn<QString>("modal");
+        QTest::addColumn<QString>("caller");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("main window") << QString() << QString() << true;
+        QTest::newRow("About") << "frmAbout" << "cmdAbout" << true;
+        QTest::newRow("templates") << "frmStdPlayerAttrib" << "cmdStdAttrib" << true;
+        QTest::newRow("no program opens it") << QString() << QString() << false;
+    }
+    void f1OpensTheUserGuide()
+    {
+        QFETCH(QString, modal);
+        QFETCH(QString, caller);
+        QFETCH(bool, opens);
+        EditorFixture f;
+        QVERIFY(f.open());
+        ShellScript shell;
+        shell.opens = opens;
+        MessageScript messages;
+        const QString guide = QFileInfo(QCoreApplication::applicationDirPath() +
+                                        QStringLiteral("/../share/doc/puckdex/user-guide.html"))
+                                  .canonicalFilePath();
+        QVERIFY2(!guide.isEmpty(), "the build makes the guide page");
+        if (modal.isEmpty()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        } else {
+            whenModalShown(modal, [&](QWidget *w) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+                w->close();
+            });
+            QTest::mouseClick(f.control<QPushButton>(caller.toLatin1().constData()),
+                              Qt::LeftButton);
+        }
+        QCOMPARE(shell.opened, QStringList{guide});
+        QCOMPARE(messages.texts(),
+                 opens ? QStringList()
+                       : QStringList{QStringLiteral("No program could open the user guide. Open "
+                                                    "%1 in a web browser.")
+                                         .arg(QDir::toNativeSeparators(guide))});
     }
 };
 

@@ -171,9 +171,9 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::newRow("main window") << Render::MainWindowFile << QSize(565, 425);
         QTest::newRow("main window, goalie") << Render::MainWindowGoalieFile << QSize(565, 425);
-        QTest::newRow("game folder") << Render::GameFolderFile << QSize(169, 219);
+        QTest::newRow("game folder") << Render::GameFolderFile << QSize(169, 251);
         QTest::newRow("saved game") << Render::SavedGameFile << savedGameWindowSize();
-        QTest::newRow("about") << Render::AboutFile << QSize(315, 82);
+        QTest::newRow("about") << Render::AboutFile << QSize(315, 98);
         QTest::newRow("template window") << Render::TemplateWindowFile << QSize(595, 235);
         QTest::newRow("picture prompt") << Render::PicturePromptFile << QSize(258, 179);
     }

@@ -15,6 +15,8 @@ PACKAGES="$PACKAGES appstream desktop-file-utils groff-base"
 PACKAGES="$PACKAGES util-linux"
 # universal-ctags, with which the code_size test finds every function and its lines.
 PACKAGES="$PACKAGES universal-ctags"
+# cmark-gfm, which makes the user guide into the page F1 opens.
+PACKAGES="$PACKAGES cmark-gfm"
 PACKAGES="$PACKAGES $*"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then

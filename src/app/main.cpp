@@ -1,4 +1,5 @@
 #include "widgets/programlook.h"
+#include "widgets/userguide.h"
 #include "editor/mainwindow.h"
 #include "settings/profilefile.h"
 #include "editor/programstate.h"
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
     // Lets desktops match the window to the installed menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.puckdex.puckdex"));
     applyProgramLook(app);
+    installHelpKey(app);
 
     ProgramState state;
     Startup startup(state, settingsFilePath(), SingleInstance::defaultKey());

@@ -3,6 +3,7 @@
 #include "ui_aboutwindow.h"
 
 #include "widgets/programlook.h"
+#include "widgets/userguide.h"
 #include "widgets/windowsetup.h"
 
 namespace Puckdex {
@@ -24,6 +25,7 @@ AboutWindow::AboutWindow(const QString &mainCaption, const QString &versionText,
     m_ui->picAppIcon->setPixmap(programIcon().pixmap(32, 32));
     m_ui->lblAppName->setText(mainCaption + versionText);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->lblGuide, &QLabel::linkActivated, this, [this] { openUserGuide(this); });
 
     centreOnScreen(this);
 }

@@ -4,6 +4,7 @@
 
 #include "widgets/fieldfocus.h"
 #include "widgets/messagebox.h"
+#include "widgets/systemshell.h"
 #include "widgets/windowsetup.h"
 #include "files/fileset.h"
 
@@ -47,7 +48,8 @@ GameFolderWindow::GameFolderWindow(const QString &storedFolder, std::optional<bo
     : StartupDialog(parent), m_ui(std::make_unique<Ui::GameFolderWindow>())
 {
     m_ui->setupUi(this);
-    setFixedDialogFrame(this);
+    // As designed at the least; larger, the folder list takes the room.
+    setGrowingDialogFrame(this, m_ui->dirFileLocationDirectory);
     actLikeClicks(this);
 
     // A folder list of the classic kind: the folders on the way down to
@@ -74,6 +76,7 @@ GameFolderWindow::GameFolderWindow(const QString &storedFolder, std::optional<bo
 
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &GameFolderWindow::checkFolder);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &GameFolderWindow::askExit);
+    connect(m_ui->cmdBrowse, &QPushButton::clicked, this, &GameFolderWindow::browse);
     connect(m_ui->drvFileLocationDrive, &QComboBox::currentIndexChanged, this,
             &GameFolderWindow::driveChosen);
 
@@ -202,6 +205,18 @@ void GameFolderWindow::keepOpenFolderInView()
     QScrollBar *across = tree->horizontalScrollBar();
     const QRect shown = tree->visualRect(open);
     across->setValue(across->value() + shown.left() - 2);
+}
+
+void GameFolderWindow::browse()
+{
+    // The system's own folder dialog, for those who know it better than the
+    // list; the folder chosen there is opened in the list, where Enter then
+    // runs OK.
+    const QString chosen = SystemShell::chooseFolder(
+        this, QStringLiteral("Choose the folder of NHL 96's data files"), currentFolder());
+    if (!chosen.isEmpty())
+        setFolder(chosen);
+    m_ui->dirFileLocationDirectory->setFocus();
 }
 
 bool GameFolderWindow::backupsWanted() const

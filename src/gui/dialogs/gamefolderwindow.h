@@ -55,6 +55,7 @@ protected:
 
 private:
     void checkFolder();
+    void browse();
     void fillDriveList();
     void selectDriveOf(const QString &folder);
     void driveChosen(int index);

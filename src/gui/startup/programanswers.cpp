@@ -16,7 +16,7 @@ std::optional<QString> answerWithoutWindow(const QStringList &arguments)
                 "teams and players. Every change is written back to the game's own files.\n\n"
                 "PUCKDEX_INI names a settings file to use instead of the usual one.\n"
                 "\"puckdex-cli --help\" lists what the command-line tool does; the user guide\n"
-                "tells the rest.\n");
+                "(F1 in any window) tells the rest.\n");
         }
     }
     return std::nullopt;

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QListWidget>
+#include <QPointer>
 #include <QStyle>
 
 #include <algorithm>
@@ -46,7 +48,71 @@ int sortedPosition(int count, const QString &text, TextAt textAt)
     return low;
 }
 
+// Keeps a window's controls where they were designed as the window grows:
+// the grower takes the extra width and height, the controls below it move
+// down by the extra height and all of them widen by the extra width.
+class GrowWithWindow : public QObject
+{
+public:
+    GrowWithWindow(QWidget *window, QWidget *grower) : QObject(window), m_window(window)
+    {
+        m_designed = window->size();
+        const int growerBottom = grower->geometry().bottom();
+        for (QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QRect place = child->geometry();
+            m_places.append({child, place,
+                             child == grower ? Grows
+                                             : (place.top() > growerBottom ? MovesDown : Widens)});
+        }
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Resize)
+            arrange();
+        return false;
+    }
+
+private:
+    enum Way { Grows, MovesDown, Widens };
+    struct Place
+    {
+        QPointer<QWidget> control;
+        QRect designed;
+        Way way;
+    };
+
+    void arrange()
+    {
+        const QSize extra = (m_window->size() - m_designed).expandedTo(QSize(0, 0));
+        for (const Place &place : std::as_const(m_places)) {
+            if (!place.control)
+                continue;
+            QRect now = place.designed.adjusted(0, 0, extra.width(), 0);
+            if (place.way == Grows)
+                now.setHeight(now.height() + extra.height());
+            else if (place.way == MovesDown)
+                now.translate(0, extra.height());
+            place.control->setGeometry(now);
+        }
+    }
+
+    QWidget *m_window;
+    QSize m_designed;
+    QList<Place> m_places;
+};
+
 } // namespace
+
+void setGrowingDialogFrame(QWidget *window, QWidget *grower)
+{
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowCloseButtonHint);
+    window->setMinimumSize(window->size());
+    new GrowWithWindow(window, grower);
+}
 
 void setFixedDialogFrame(QWidget *window)
 {

@@ -21,6 +21,12 @@ constexpr int twips(int t)
 // maximize buttons.
 void setFixedDialogFrame(QWidget *window);
 
+// A dialog frame without minimize and maximize buttons that the user may
+// make larger than designed, never smaller: the grower (a list) takes the
+// extra room, the controls below it move down, and every control of the
+// window widens with it.
+void setGrowingDialogFrame(QWidget *window, QWidget *grower);
+
 // Left = (screen width - window width) / 2, and likewise the top.
 void centreOnScreen(QWidget *window);
 
