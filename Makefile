@@ -94,12 +94,17 @@ bench:
 # README, Windows): the programs and every test suite in build-windows, the
 # zip a Windows user unpacks, and the suites run under Wine. The Qt is found
 # or built once by tools/windows/find-qt.sh.
-.PHONY: windows windows-zip test-windows
+.PHONY: windows windows-zip windows-installer test-windows
 windows:
 	@sh tools/windows/build.sh
 
 windows-zip:
 	@sh tools/windows/zip.sh
+
+# The installer beside the zip (NSIS, per user, Start menu, uninstaller),
+# checked by a silent install, a run and an uninstall under Wine.
+windows-installer:
+	@sh tools/windows/installer.sh
 
 test-windows: windows
 	@sh tools/windows/test.sh

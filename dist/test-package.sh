@@ -273,7 +273,8 @@ excluded_by_dpkg() {
 }
 manuals_in_place() {
     local page
-    for page in /usr/share/man/man1/puckdex.1.gz /usr/share/doc/puckdex/user-guide.md /usr/share/doc/puckdex/copyright; do
+    for page in /usr/share/man/man1/puckdex.1.gz /usr/share/doc/puckdex/user-guide.md \
+        /usr/share/doc/puckdex/user-guide.html /usr/share/doc/puckdex/copyright; do
         if excluded_by_dpkg "$page"; then
             echo "skipped $page (excluded by this machine's dpkg configuration)"
         else

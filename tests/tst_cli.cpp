@@ -6,6 +6,7 @@
 #include "fulldisk.h"
 #include "files/gamefiles.h"
 #include "sampleroster.h"
+#include "standardstream.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -137,6 +138,33 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(outcome.err, QString());
         QCOMPARE(outcome.status, 0);
         QCOMPARE(readFile(file("out.csv")), bytes);
+    }
+
+    // A console gets text, not bytes: a character whose bytes come in two
+    // writes shows whole, and an export in Windows-1252 shows the same
+    // letters as one in UTF-8.
+    void aConsoleGetsText()
+    {
+        QString shown;
+        Cli::StandardStream console([&shown](QStringView text) {
+            shown += text;
+            return true;
+        });
+        const QString name = QStringLiteral("Perël Kviströmann, Łukasz \U0001F3D2\n");
+        for (const char byte : name.toUtf8())
+            console.write(&byte, 1);
+        QCOMPARE(shown, name);
+
+        shown.clear();
+        QTextStream out(&console);
+        QString errors;
+        QTextStream err(&errors);
+        QCOMPARE(Cli::run({"export", m_base, "--encoding", "windows-1252"}, out, err), 0);
+        out.flush();
+        const Outcome utf8 = cli({"export", m_base});
+        QCOMPARE(errors, QString());
+        QVERIFY(utf8.out.contains(QChar(0xEB))); // ë: the sample has accented names
+        QCOMPARE(shown, utf8.out);
     }
 
     // A command's output file on a real full disk: refused with the reason,

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "playertable.h"
+#include "standardstream.h"
 
 #include "files/codepage.h"
 
@@ -67,13 +68,14 @@ std::optional<int> isJson(const CommandLine &line, bool &json, QTextStream &err)
     return std::nullopt;
 }
 
-// Bytes to standard output as they are; a string stream (the tests') gets
-// their text.
+// Bytes to standard output as they are; a string stream (the tests') and a
+// console get their text.
 void writeBytes(QTextStream &out, const QByteArray &bytes, bool windows1252)
 {
+    const auto *standard = qobject_cast<const StandardStream *>(out.device());
     if (!windows1252) {
         out << QString::fromUtf8(bytes);
-    } else if (!out.device()) {
+    } else if (!out.device() || (standard && standard->showsText())) {
         out << CodePage::decode(bytes);
     } else {
         out.flush();

@@ -5,7 +5,9 @@
 #  - unpacked into a fresh Wine prefix, under a folder name with a space and
 #    a non-ASCII letter, puckdex-cli.exe writes the sample roster and exports
 #    it, and the CSV is byte for byte what the Linux build exports (when
-#    build/bin/puckdex-cli is there).
+#    build/bin/puckdex-cli is there);
+#  - in a console, it takes a folder named with accents and shows accented
+#    names as they are.
 #
 #   sh tools/windows/check-zip.sh ZIP
 set -eu
@@ -23,7 +25,7 @@ folder=$(ls "$work/unpacked")
 root="$work/unpacked/$folder"
 for needed in puckdex.exe puckdex-cli.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll \
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
-    styles/qwindowsvistastyle.dll LICENSE.txt README.md user-guide.md images/main-window.png; do
+    styles/qwindowsvistastyle.dll LICENSE.txt README.md user-guide.html images/main-window.png; do
     [ -f "$root/$needed" ] || fail "$needed is missing"
 done
 stray=$(cd "$root" && find . -iname 'tst_*' -o -iname 'Qt6Test.dll' -o -iname '*render*' \
@@ -52,6 +54,21 @@ wine "$cli" sample 'C:\users\Public\Spiele Zoë\NHL96' >/dev/null 2>&1 \
 wine "$cli" export 'C:\users\Public\Spiele Zoë\NHL96' >"$work/windows.csv" 2>"$work/err" \
     || { cat "$work/err" >&2; fail "puckdex-cli.exe export did not run from a fresh prefix"; }
 [ -s "$work/windows.csv" ] || fail "puckdex-cli.exe export wrote nothing"
+# In a console, as in cmd (Wine makes a terminal one, with code page 437): a
+# folder named with accents is found, and the players' accented names show
+# as they are, not as their UTF-8 bytes read in the console's code page.
+game='C:\users\Public\NHL 96 Öberg édition'
+LANG=C.UTF-8 wine "$cli" sample "$game" >/dev/null 2>&1 \
+    || fail "puckdex-cli.exe sample did not write into a folder named with accents"
+# A name with a letter beyond ASCII, as a file gets it (UTF-8).
+LANG=C.UTF-8 wine "$cli" players "$game" --team 0 >"$work/players.txt" 2>&1 \
+    || { cat "$work/players.txt" >&2; fail "puckdex-cli.exe players did not take a folder named with accents"; }
+accented=$(perl -ne 'if (/([A-Za-z]*[\x80-\xff]+[A-Za-z\x80-\xff]*)/) { print "$1\n"; exit }' "$work/players.txt")
+[ -n "$accented" ] || fail "the sample's first team has no accented name to look for"
+LANG=C.UTF-8 script -qec "wine '$cli' players '$game' --team 0" /dev/null >"$work/console.txt" 2>&1 \
+    || { cat "$work/console.txt" >&2; fail "puckdex-cli.exe players did not run in a console"; }
+grep -qF "$accented" "$work/console.txt" \
+    || { cat "$work/console.txt" >&2; fail "puckdex-cli.exe players shows \"$accented\" garbled in a console"; }
 if [ -x "$top/build/bin/puckdex-cli" ]; then
     "$top/build/bin/puckdex-cli" sample "$work/linux" >/dev/null
     "$top/build/bin/puckdex-cli" export "$work/linux" >"$work/linux.csv"

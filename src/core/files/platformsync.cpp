@@ -5,6 +5,8 @@
 #include <QFileDevice>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #if defined(Q_OS_WIN)
 #include <cstdio>
 #include <fcntl.h>
@@ -319,6 +321,44 @@ void attachParentConsole()
         std::freopen("CONOUT$", "w", stdout);
         std::freopen("CONOUT$", "w", stderr);
     }
+#endif
+}
+
+bool isWindowsConsole(std::FILE *stream)
+{
+#if defined(Q_OS_WIN)
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+#else
+    Q_UNUSED(stream);
+    return false;
+#endif
+}
+
+bool writeToConsole(std::FILE *stream, QStringView text)
+{
+#if defined(Q_OS_WIN)
+    std::fflush(stream);
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    // A console takes a limited amount at once: in pieces, each ending
+    // before a surrogate pair's second half.
+    constexpr qsizetype kPiece = 8192;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype length = std::min(kPiece, text.size() - at);
+        if (at + length < text.size() && text.at(at + length).isLowSurrogate())
+            --length;
+        DWORD written = 0;
+        if (!WriteConsoleW(handle, text.utf16() + at, DWORD(length), &written, nullptr) ||
+            written == 0)
+            return false;
+        at += qsizetype(written);
+    }
+    return true;
+#else
+    Q_UNUSED(stream);
+    Q_UNUSED(text);
+    return false;
 #endif
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+
+#include <cstdio>
 
 class QFileDevice;
 
@@ -59,5 +62,14 @@ bool heldByAnotherProgram(const QString &path, bool writing);
 // started from, if any: on Windows such a program has none of its own (the
 // answers to --help and --version are then shown in the Command Prompt).
 void attachParentConsole();
+
+// Whether stream (stdout or stderr) is a Windows console. A console shows
+// bytes in its own code page (437 in much of the world), not UTF-8, so text
+// for it goes through writeToConsole. Always false elsewhere: a terminal
+// there takes UTF-8 as it is.
+bool isWindowsConsole(std::FILE *stream);
+// Writes text to that console in its own characters (UTF-16); false when
+// the console took none of it.
+bool writeToConsole(std::FILE *stream, QStringView text);
 
 } // namespace Puckdex
