@@ -39,6 +39,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Found by no library lookup: the windows are laid out for DejaVu Sans.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# xdg-open, with which F1 opens the user guide in the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "dosbox")
 
 # What every Debian package carries beside its files, and a plain install

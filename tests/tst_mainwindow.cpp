@@ -847,7 +847,7 @@ private slots:
         QCOMPARE(messages.texts(),
                  opens ? QStringList()
                        : QStringList{QStringLiteral("No program could open the user guide. Open "
-                                                    "%1 in a web browser.")
+                                                    "it in a web browser:\n%1")
                                          .arg(QDir::toNativeSeparators(guide))});
     }
 };

@@ -67,8 +67,8 @@ void openUserGuide(QWidget *parent)
     }
     if (!SystemShell::openDocument(guide)) {
         MessageBox::show(parent,
-                         QStringLiteral("No program could open the user guide. Open %1 in a web "
-                                        "browser.")
+                         QStringLiteral("No program could open the user guide. Open it in a "
+                                        "web browser:\n%1")
                              .arg(QDir::toNativeSeparators(guide)),
                          MessageStyle::Warning);
     }
