@@ -186,8 +186,9 @@ if [ -z "$window" ]; then
     exit 1
 fi
 echo "window $window: $(xwininfo -id "$window" | grep -E 'Width|Height' | tr -s ' ' | tr '\n' ' ')"
-# OK sits 8 pixels in, below the folder list, drive list and check box.
-xdotool mousemove --window "$window" 80 164 click 1
+# OK sits 8 pixels in, below the folder list, drive list, Browse... and the
+# check box (its designed place: the window opens at its designed size).
+xdotool mousemove --window "$window" 80 196 click 1
 for _ in $(seq 1 100); do
     [ -f "$GAME/att.bak" ] && break
     sleep 0.2
