@@ -20,7 +20,7 @@ app     core sample cli gui
 '
 # The folders of a library, lowest first.
 FOLDERS='
-core    files settings player history
+core    files settings player history table
 gui     widgets dialogs templates editor startup
 '
 # Known exceptions, to go: wrong-way includes that are being taken out, one

@@ -1,0 +1,585 @@
+#include "table/rostertable.h"
+
+#include "files/gamefiles.h"
+#include "player/playeredit.h"
+#include "player/valuerules.h"
+
+#include <QLocale>
+
+namespace Puckdex {
+
+using PlayerRow::columns;
+
+namespace {
+
+constexpr int kRatingColumns = PlayerRow::kColumnCount - PlayerRow::FirstRatingColumn;
+constexpr int kColumns = RosterTable::FirstRating + kRatingColumns;
+
+// The player row's column a table column shows.
+int rowColumn(int column)
+{
+    static constexpr std::array<int, RosterTable::FirstRating> identity = {
+        PlayerRow::LastNameColumn, PlayerRow::FirstNameColumn, PlayerRow::TeamColumn,
+        PlayerRow::JerseyColumn,   PlayerRow::PositionColumn,  PlayerRow::HeightFeetColumn,
+        PlayerRow::HeightInchesColumn, PlayerRow::WeightColumn, PlayerRow::RookieColumn,
+        PlayerRow::HandColumn,
+    };
+    return column < RosterTable::FirstRating
+               ? identity[std::size_t(column)]
+               : PlayerRow::FirstRatingColumn + column - RosterTable::FirstRating;
+}
+
+// A label of the editor without its colon.
+QString caption(const char *label)
+{
+    QString text = QString::fromLatin1(label);
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text;
+}
+
+QString columnCaption(int column)
+{
+    switch (column) {
+    case RosterTable::Team:
+        return QStringLiteral("Team");
+    case RosterTable::Hand:
+        return QStringLiteral("Shoots");
+    case RosterTable::HeightFeet:
+        return QStringLiteral("Height (ft)");
+    case RosterTable::HeightInches:
+        return QStringLiteral("Height (in)");
+    default:
+        break;
+    }
+    const PlayerRow::Column &shown = columns()[std::size_t(rowColumn(column))];
+    return caption(shown.field ? shown.field->caption : shown.caption);
+}
+
+// The status-line help of a number's box, for a kind of player or for both.
+QString columnHelp(int column)
+{
+    const PlayerField *field = columns()[std::size_t(rowColumn(column))].field;
+    if (!field)
+        return {};
+    const FieldKind &skater = field->skater;
+    const FieldKind &goalie = field->goalie;
+    if (!goalie.applies())
+        return QStringLiteral("Skaters: %1").arg(skater.rule->help);
+    if (!skater.applies())
+        return QStringLiteral("Goalies: %1").arg(goalie.rule->help);
+    if (skater.rule->help == goalie.rule->help)
+        return skater.rule->help.toString();
+    return QStringLiteral("Skaters: %1\nGoalies: %2").arg(skater.rule->help, goalie.rule->help);
+}
+
+QString upperFirst(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+// A refusal as the status line says it: a sentence.
+RosterTable::Entry refused(const QString &why)
+{
+    QString text = upperFirst(why);
+    if (!text.endsWith(u'.'))
+        text += u'.';
+    return {RosterTable::Entry::Refused, text, false};
+}
+
+std::optional<double> typedNumber(QStringView text)
+{
+    bool ok = false;
+    const double number = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
+} // namespace
+
+struct RosterTable::TableRow
+{
+    qint64 offset = 0;
+    int team = 0;
+    // None when his ratings cannot be read: he is shown, not changed.
+    std::optional<PlayerDraft> draft;
+    QString unreadable;
+    PlayerRow::Row cells;
+};
+
+RosterTable::RosterTable(QObject *parent) : QAbstractTableModel(parent) {}
+
+RosterTable::~RosterTable() = default;
+
+Status RosterTable::load(const FileSet &files, std::optional<int> team)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_jerseys.clear();
+    m_files = files;
+    m_team = team;
+    const auto finish = [this](Status status) {
+        endResetModel();
+        return status;
+    };
+    Result<QList<TeamRecord>> teams = GameFiles::listTeams(files.teamFile);
+    if (!teams)
+        return finish(teams.error());
+    m_teamRecords = *teams;
+    const Result<QList<PlayerEntry>> players = team
+                                                   ? GameFiles::scanPlayers(files.keyFile, *team)
+                                                   : GameFiles::scanAllPlayers(files.keyFile);
+    if (!players)
+        return finish(players.error());
+    // The attribute file read once: each player's record is a slice of it.
+    const Result<QByteArray> att = GameFiles::readWholeFile(files.attFile);
+    if (!att)
+        return finish(att.error());
+
+    std::map<int, QList<PlayerEntry>> byTeam;
+    for (const PlayerEntry &player : *players) {
+        const int number = player.record.teamNumber();
+        if (number >= 0 && number < m_teamRecords.size())
+            byTeam[number].append(player);
+    }
+    for (const auto &[number, mates] : byTeam)
+        m_jerseys[number] = std::make_unique<TeamJerseys>(mates);
+    for (const PlayerEntry &player : *players) {
+        const int number = player.record.teamNumber();
+        if (number < 0 || number >= m_teamRecords.size())
+            continue; // free agents: the editor does not reach them
+        auto row = std::make_unique<TableRow>();
+        row->offset = player.offset;
+        row->team = number;
+        const qint64 at = player.record.attribOffset();
+        const int size = PlayerEdit::attribRecordSize(player.record.isGoalie());
+        if (at < 0 || at > att->size() - size) {
+            row->unreadable = QStringLiteral("his attribute record lies past the end of %1")
+                                  .arg(files.attFile);
+        } else {
+            row->draft.emplace(player.offset, player.record,
+                               PlayerEdit::attribsOf(player.record, player.record.isGoalie(),
+                                                     QByteArrayView(*att).sliced(at, size)),
+                               jerseys(number));
+        }
+        readRow(*row, player);
+        m_rows.push_back(std::move(row));
+    }
+    return finish(Status());
+}
+
+TeamJerseys &RosterTable::jerseys(int team)
+{
+    std::unique_ptr<TeamJerseys> &mates = m_jerseys[team];
+    if (!mates)
+        mates = std::make_unique<TeamJerseys>();
+    return *mates;
+}
+
+void RosterTable::readRow(TableRow &row, const PlayerEntry &entry)
+{
+    const PlayerRow::Place place{row.team, m_teamRecords.value(row.team).city(), row.offset};
+    row.cells = row.draft ? PlayerRow::shownRow(place, row.draft->isGoalie(), row.draft->fields())
+                          : PlayerRow::unreadableRow(place, entry.record);
+    row.cells[PlayerRow::TeamColumn] = m_teamRecords.value(row.team).abbrev().trimmed();
+}
+
+void RosterTable::refresh(int row)
+{
+    TableRow &shown = *m_rows[std::size_t(row)];
+    if (!shown.draft)
+        return;
+    const QString team = shown.cells[PlayerRow::TeamColumn];
+    shown.cells = PlayerRow::shownRow({shown.team, QString(), shown.offset},
+                                      shown.draft->isGoalie(), shown.draft->fields());
+    shown.cells[PlayerRow::TeamColumn] = team;
+    emit dataChanged(index(row, 0), index(row, kColumns - 1));
+}
+
+int RosterTable::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int RosterTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant RosterTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const TableRow &row = *m_rows[std::size_t(index.row())];
+    const int shown = rowColumn(index.column());
+    const PlayerRow::Column &column = columns()[std::size_t(shown)];
+    const QString &text = row.cells[std::size_t(shown)];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text;
+    case SortRole:
+        if (column.kind == PlayerRow::CellKind::Number && index.column() != Team)
+            return text.isEmpty() ? -1.0 : QLocale::c().toDouble(text);
+        return text;
+    case Qt::TextAlignmentRole:
+        return column.kind == PlayerRow::CellKind::Number && index.column() != Team
+                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::ToolTipRole:
+        if (!row.draft)
+            return QStringLiteral("His ratings cannot be read: %1.").arg(row.unreadable);
+        if (column.field && column.field->of(row.draft->isGoalie()).applies())
+            return column.field->of(row.draft->isGoalie()).rule->help.toString();
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant RosterTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return columnCaption(section);
+    if (role == Qt::ToolTipRole) {
+        const QString help = columnHelp(section);
+        return help.isEmpty() ? QVariant() : QVariant(help);
+    }
+    return {};
+}
+
+Qt::ItemFlags RosterTable::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const TableRow &row = *m_rows[std::size_t(index.row())];
+    if (!row.draft || index.column() == Team)
+        return flags;
+    const PlayerField *field = columns()[std::size_t(rowColumn(index.column()))].field;
+    if (field && !field->of(row.draft->isGoalie()).applies())
+        return flags;
+    return flags | Qt::ItemIsEditable;
+}
+
+bool RosterTable::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole)
+        return false;
+    const Entry entry = enter(index, value.toString());
+    if (!entry.message.isEmpty())
+        emit said(entry.message);
+    return entry.kind == Entry::Changed || entry.kind == Entry::Adjusted;
+}
+
+RosterTable::Entry RosterTable::enter(const QModelIndex &index, QStringView text)
+{
+    if (!index.isValid() || index.model() != this)
+        return {Entry::NotEditable, {}, false};
+    TableRow &row = *m_rows[std::size_t(index.row())];
+    if (!(flags(index) & Qt::ItemIsEditable)) {
+        const QString name = row.cells[PlayerRow::FirstNameColumn] + QLatin1Char(' ') +
+                             row.cells[PlayerRow::LastNameColumn];
+        if (!row.draft)
+            return {Entry::NotEditable,
+                    QStringLiteral("The ratings of %1 cannot be read (%2): he is not changed here.")
+                        .arg(name, row.unreadable),
+                    false};
+        if (index.column() == Team)
+            return {Entry::NotEditable, QStringLiteral("A player's team is not changed here."),
+                    false};
+        return {Entry::NotEditable,
+                QStringLiteral("%1 is not a rating of %2, a %3.")
+                    .arg(columnCaption(index.column()), name,
+                         QLatin1String(row.draft->isGoalie() ? "goalie" : "skater")),
+                false};
+    }
+    const PlayerRow::Row before = row.cells;
+    Entry entry = index.column() < HeightFeet || index.column() == Rookie || index.column() == Hand
+                      ? enterIdentity(row, index.column(), text)
+                      : enterNumber(row, index.column(), text);
+    refresh(index.row());
+    if (entry.kind == Entry::Changed && row.cells == before)
+        entry.kind = Entry::Unchanged;
+    return entry;
+}
+
+RosterTable::Entry RosterTable::enterIdentity(TableRow &row, int column, QStringView text)
+{
+    PlayerDraft &draft = *row.draft;
+    switch (column) {
+    case FirstName: {
+        const PlayerEdit::StoredName name = draft.setFirstName(text);
+        return name.refusal.isEmpty() ? Entry{Entry::Changed, {}, false} : refused(name.refusal);
+    }
+    case LastName: {
+        const PlayerDraft::Rename rename = draft.setLastName(text);
+        if (!rename.name.refusal.isEmpty())
+            return refused(rename.name.refusal);
+        return {Entry::Changed, {}, rename.askAboutPicture};
+    }
+    case Jersey: {
+        const std::optional<double> number = typedNumber(text);
+        if (!number || !isJerseyNumber(*number)) {
+            return refused(QStringLiteral("jersey number \"%1\" is not a whole number from %2 to %3")
+                               .arg(text.trimmed())
+                               .arg(kLowestJersey)
+                               .arg(kHighestJersey));
+        }
+        if (const TeamJerseys::Wearer *mate = draft.setJersey(int(*number))) {
+            return refused(QStringLiteral("Number %1 is worn by %2 %3.")
+                               .arg(int(*number))
+                               .arg(mate->firstName, mate->lastName));
+        }
+        jerseys(row.team).setNumber(row.offset, int(*number));
+        return {Entry::Changed, {}, false};
+    }
+    case Position: {
+        const QString refusal = draft.setPosition(text);
+        return refusal.isEmpty() ? Entry{Entry::Changed, {}, false} : refused(refusal);
+    }
+    case Rookie:
+        if (!draft.setRookie(text))
+            return refused(QStringLiteral("rookie is Y or N, not \"%1\"").arg(text.trimmed()));
+        return {Entry::Changed, {}, false};
+    case Hand: {
+        const std::optional<Puckdex::Hand> hand = handOfLetter(text);
+        if (!hand) {
+            return refused(QStringLiteral("shoots is %1 or %2, not \"%3\"")
+                               .arg(handLetter(Puckdex::Hand::Left),
+                                    handLetter(Puckdex::Hand::Right),
+                                    text.trimmed()));
+        }
+        draft.setHand(*hand);
+        return {Entry::Changed, {}, false};
+    }
+    default:
+        return {Entry::NotEditable, {}, false};
+    }
+}
+
+RosterTable::Entry RosterTable::enterNumber(TableRow &row, int column, QStringView text)
+{
+    const PlayerField &field = *columns()[std::size_t(rowColumn(column))].field;
+    const PlayerEdit::CheckedNumber checked = row.draft->enterNumber(field, text);
+    const std::optional<double> typed = typedNumber(text);
+    if (checked.message.isEmpty() && typed && *typed == checked.value)
+        return {Entry::Changed, {}, false};
+    // Moved onto the limits or the grid: said, never refused.
+    const QString why = checked.message.isEmpty()
+                            ? QStringLiteral("the nearest value the game keeps")
+                            : checked.message.section(QStringLiteral("\r\n"), 0, 0);
+    return {Entry::Adjusted,
+            QStringLiteral("%1: %2 became %3 (%4).")
+                .arg(columnCaption(column), text.trimmed().toString())
+                .arg(checked.value)
+                .arg(why),
+            false};
+}
+
+RosterTable::Paste RosterTable::paste(const QList<QList<QModelIndex>> &cells,
+                                      const QList<QStringList> &block)
+{
+    Paste done;
+    for (qsizetype r = 0; r < block.size(); ++r) {
+        for (qsizetype c = 0; c < block[r].size(); ++c) {
+            const QModelIndex index =
+                r < cells.size() && c < cells[r].size() ? cells[r][c] : QModelIndex();
+            if (!index.isValid()) {
+                ++done.skipped;
+                continue;
+            }
+            const Entry entry = enter(index, block[r][c]);
+            switch (entry.kind) {
+            case Entry::Adjusted:
+                ++done.adjusted;
+                [[fallthrough]];
+            case Entry::Changed:
+                ++done.changed;
+                if (!done.changedRows.contains(index.row()))
+                    done.changedRows.append(index.row());
+                if (entry.renamed && !done.renamedRows.contains(index.row()))
+                    done.renamedRows.append(index.row());
+                break;
+            case Entry::Refused:
+                ++done.refused;
+                done.refusals.append(entry.message);
+                break;
+            case Entry::NotEditable:
+                ++done.skipped;
+                break;
+            case Entry::Unchanged:
+                break;
+            }
+        }
+    }
+    return done;
+}
+
+QString RosterTable::Paste::summary() const
+{
+    QString text = QStringLiteral("Pasted: %1 %2 changed")
+                       .arg(changed)
+                       .arg(QLatin1String(changed == 1 ? "value" : "values"));
+    if (adjusted > 0)
+        text += QStringLiteral(", %1 of them moved onto the game's limits and steps").arg(adjusted);
+    if (refused > 0)
+        text += QStringLiteral(", %1 refused (%2)").arg(refused).arg(refusals.first().chopped(1));
+    if (skipped > 0)
+        text += QStringLiteral(", %1 left out (not editable or past the table's edge)").arg(skipped);
+    return text + u'.';
+}
+
+QString RosterTable::blockText(const QList<QStringList> &block)
+{
+    QStringList lines;
+    for (const QStringList &row : block)
+        lines.append(row.join(u'\t'));
+    return lines.join(u'\n') + u'\n';
+}
+
+QList<QStringList> RosterTable::parseBlock(const QString &text)
+{
+    QList<QStringList> block;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    bool cellStarted = false;
+    const auto endCell = [&] {
+        row.append(cell);
+        cell.clear();
+        cellStarted = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                cell += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == u'"' && !cellStarted) {
+            quoted = true;
+            cellStarted = true;
+        } else if (c == u'\t') {
+            endCell();
+        } else if (c == u'\n' || c == u'\r') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            endCell();
+            block.append(row);
+            row.clear();
+        } else {
+            cell += c;
+            cellStarted = true;
+        }
+    }
+    if (cellStarted || !row.isEmpty()) {
+        endCell();
+        block.append(row);
+    }
+    return block;
+}
+
+int RosterTable::rowOf(qint64 offset) const
+{
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        if (m_rows[r]->offset == offset)
+            return int(r);
+    }
+    return -1;
+}
+
+qint64 RosterTable::offsetAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_rows[std::size_t(row)]->offset : -1;
+}
+
+bool RosterTable::isRowChanged(int row) const
+{
+    return row >= 0 && row < rowCount() && m_rows[std::size_t(row)]->draft &&
+           m_rows[std::size_t(row)]->draft->changed();
+}
+
+bool RosterTable::revertRow(int row)
+{
+    if (!isRowChanged(row))
+        return false;
+    TableRow &shown = *m_rows[std::size_t(row)];
+    shown.draft->revert();
+    jerseys(shown.team).setNumber(shown.offset, *shown.draft->fields().jerseyNumber);
+    refresh(row);
+    return true;
+}
+
+void RosterTable::unlinkPicture(int row)
+{
+    if (row >= 0 && row < rowCount() && m_rows[std::size_t(row)]->draft)
+        m_rows[std::size_t(row)]->draft->unlinkPicture();
+}
+
+std::optional<Result<PlayerWrites::Done, PlayerWriteError>>
+RosterTable::saveRow(int row, PlayerWrites &writes)
+{
+    if (!isRowChanged(row))
+        return std::nullopt;
+    const FieldsWrite write = m_rows[std::size_t(row)]->draft->write();
+    Result<PlayerWrites::Done, PlayerWriteError> done =
+        writes.save(write.offset, write.goalie, write.fields);
+    // Shown from then on as the files hold him, with nothing left to write.
+    if (done)
+        reload({write.offset});
+    return done;
+}
+
+std::optional<Result<PlayerWrites::Saved, PlayerWriteError>>
+RosterTable::saveRows(const QList<int> &rows, PlayerWrites &writes, const QString &label)
+{
+    QList<FieldsWrite> changed;
+    QList<qint64> offsets;
+    for (const int row : rows) {
+        if (isRowChanged(row)) {
+            changed.append(m_rows[std::size_t(row)]->draft->write());
+            offsets.append(m_rows[std::size_t(row)]->offset);
+        }
+    }
+    if (changed.isEmpty())
+        return std::nullopt;
+    Result<PlayerWrites::Saved, PlayerWriteError> saved = writes.saveAll(changed, label);
+    if (saved)
+        reload(offsets);
+    return saved;
+}
+
+void RosterTable::reload(const QList<qint64> &offsets)
+{
+    for (const qint64 offset : offsets) {
+        const int at = rowOf(offset);
+        if (at < 0)
+            continue;
+        TableRow &row = *m_rows[std::size_t(at)];
+        const Result<PlayerRecord> key = GameFiles::readPlayer(m_files.keyFile, offset);
+        if (!key)
+            continue;
+        const Result<PlayerEdit::AttribRecords> records =
+            PlayerEdit::readAttribs(m_files.attFile, *key);
+        row.draft.reset();
+        if (records) {
+            row.draft.emplace(offset, *key, *records, jerseys(row.team));
+            row.unreadable.clear();
+        } else {
+            row.unreadable = records.error().reason;
+        }
+        jerseys(row.team).setNumber(offset, key->jerseyNumber());
+        readRow(row, {offset, *key});
+        emit dataChanged(index(at, 0), index(at, kColumns - 1));
+    }
+}
+
+} // namespace Puckdex

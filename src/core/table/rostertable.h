@@ -1,0 +1,149 @@
+#pragma once
+
+#include "files/fileerror.h"
+#include "files/fileset.h"
+#include "history/playerwrites.h"
+#include "player/playerdraft.h"
+#include "player/playerrow.h"
+#include "player/teamjerseys.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace Puckdex {
+
+// The players of one team, or of the whole league, as one table: a row a
+// player, a column for each value the editor shows. Every entry goes
+// through the player's draft, so the table keeps the editor's rules: a
+// number is moved onto its limits and grid, never refused; a name is stored
+// as the editor stores it; a worn number and a position that would make a
+// goalie a skater are refused. What each entry did is said (said()), never
+// asked. A player whose ratings cannot be read is shown and cannot be
+// changed. Rows are written through the roster's PlayerWrites: one row as
+// the user leaves it, a paste as one write.
+class RosterTable : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column {
+        LastName,
+        FirstName,
+        Team,
+        Jersey,
+        Position,
+        HeightFeet,
+        HeightInches,
+        Weight,
+        Rookie,
+        Hand,
+        FirstRating,
+    };
+    // The value a column sorts by: a number by its value (an empty cell
+    // below every number), a text as it is shown.
+    static constexpr int SortRole = Qt::UserRole;
+    // How many of the first columns name the player.
+    static constexpr int kNameColumns = 2;
+
+    explicit RosterTable(QObject *parent = nullptr);
+    ~RosterTable() override;
+
+    // Reads the players of a team (every team's with none) from the files;
+    // the table stays empty when they cannot be read.
+    Status load(const FileSet &files, std::optional<int> team);
+    std::optional<int> team() const { return m_team; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // An edit as the view makes it: said(), and true when the cell changed.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // What one entry did.
+    struct Entry
+    {
+        enum Kind { Unchanged, Changed, Adjusted, Refused, NotEditable };
+        Kind kind = Unchanged;
+        // Why it was refused or adjusted; empty otherwise.
+        QString message;
+        // A new last name: the game shows his picture unless it is let go.
+        bool renamed = false;
+    };
+    // A typed or pasted text into a cell, through the rules of his draft.
+    Entry enter(const QModelIndex &index, QStringView text);
+
+    // A block of cells, rows of texts, entered from a cell on: each through
+    // enter(), row after row of the table's order given (the view's).
+    struct Paste
+    {
+        int changed = 0;  // entries that changed a value, adjusted ones among them
+        int adjusted = 0; // of those, moved onto the limits or grid
+        int refused = 0;
+        int skipped = 0;  // cells not editable or beyond the table's edge
+        QStringList refusals;
+        QList<int> renamedRows;
+        QList<int> changedRows;
+        // The status line's words.
+        QString summary() const;
+    };
+    Paste paste(const QList<QList<QModelIndex>> &cells, const QList<QStringList> &block);
+
+    // Tab-separated text, as a spreadsheet pastes it, and back; quotes a
+    // spreadsheet puts around a cell holding a tab or a line break are
+    // taken off.
+    static QString blockText(const QList<QStringList> &block);
+    static QList<QStringList> parseBlock(const QString &text);
+
+    // A player's row: his key record's offset, and whether it holds entries
+    // not yet written.
+    int rowOf(qint64 offset) const;
+    qint64 offsetAt(int row) const;
+    bool isRowChanged(int row) const;
+    // His entries set back to what was loaded; false when there were none.
+    bool revertRow(int row);
+    // His picture let go, after a rename (the question is the window's).
+    void unlinkPicture(int row);
+
+    // Writes a row whose entries changed it; nothing for one that holds
+    // none.
+    std::optional<Result<PlayerWrites::Done, PlayerWriteError>> saveRow(int row,
+                                                                       PlayerWrites &writes);
+    // Writes the rows as one write, labelled in the journal; each row read
+    // again from the files after.
+    std::optional<Result<PlayerWrites::Saved, PlayerWriteError>>
+    saveRows(const QList<int> &rows, PlayerWrites &writes, const QString &label);
+    // The players at the offsets read again from the files (after an undo).
+    void reload(const QList<qint64> &offsets);
+
+signals:
+    // What an entry through setData() did, for the status line.
+    void said(const QString &text);
+
+private:
+    struct TableRow;
+    void readRow(TableRow &row, const PlayerEntry &entry);
+    void refresh(int row);
+    Entry enterIdentity(TableRow &row, int column, QStringView text);
+    Entry enterNumber(TableRow &row, int column, QStringView text);
+    TeamJerseys &jerseys(int team);
+
+    FileSet m_files;
+    std::optional<int> m_team;
+    QList<TeamRecord> m_teamRecords;
+    // Each team's numbers as the table's rows wear them; the drafts hold on
+    // to them, so a team's stays where it is.
+    std::map<int, std::unique_ptr<TeamJerseys>> m_jerseys;
+    std::vector<std::unique_ptr<TableRow>> m_rows;
+};
+
+} // namespace Puckdex

@@ -1,0 +1,301 @@
+// The roster table's model: the cells it shows, each entry through the
+// editor's rules, a pasted block, and rows written and taken back.
+
+#include "bytecompare.h"
+#include "players.h"
+#include "sampleroster.h"
+#include "table/rostertable.h"
+#include "testfiles.h"
+
+#include "files/fileset.h"
+#include "files/gamefiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Puckdex;
+
+class TstRosterTable : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    FileSet m_files;
+    RosterTable m_table;
+    QList<PlayerEntry> m_team;
+
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QByteArray bytes(const char *name) const { return readFile(path(name)); }
+
+    // The row of the first skater or goalie of the team shown.
+    int rowOf(bool goalie, int skip = 0) const
+    {
+        return m_table.rowOf(firstOf(m_team, goalie, skip)->offset);
+    }
+    QString cell(int row, int column) const { return m_table.index(row, column).data().toString(); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(Sample::writeBaseRosters(m_dir.path()).ok());
+        m_files = *findFileSet(m_dir.path());
+        QVERIFY(m_table.load(m_files, 0).ok());
+        m_team = *GameFiles::scanPlayers(m_files.keyFile, 0);
+    }
+
+    // A row a player of the team; the other kind's ratings blank and not
+    // editable; the team by its abbreviation; captions and help from the
+    // editor's labels and rules.
+    void cellsShown()
+    {
+        QCOMPARE(m_table.rowCount(), m_team.size());
+        QCOMPARE(m_table.columnCount(), RosterTable::FirstRating + 19);
+        const int skater = rowOf(false);
+        const int goalie = rowOf(true);
+        const PlayerRecord first = firstOf(m_team, false)->record;
+        QCOMPARE(cell(skater, RosterTable::LastName), first.lastName());
+        QCOMPARE(cell(skater, RosterTable::Team),
+                 (*GameFiles::listTeams(m_files.teamFile))[0].abbrev().trimmed());
+        const auto header = [&](int column, int role) {
+            return m_table.headerData(column, Qt::Horizontal, role).toString();
+        };
+        QCOMPARE(header(RosterTable::LastName, Qt::DisplayRole), QStringLiteral("Last Name"));
+        QCOMPARE(header(RosterTable::FirstRating, Qt::DisplayRole), QStringLiteral("Speed"));
+        QCOMPARE(header(RosterTable::FirstRating, Qt::ToolTipRole),
+                 QStringLiteral("Skaters: Must be between 40 and 100 and a multiple of 4\n"
+                                "Goalies: Must be between 25 and 100 and a multiple of 5"));
+        int skaterOnly = 0;
+        int goalieOnly = 0;
+        for (int c = RosterTable::FirstRating; c < m_table.columnCount(); ++c) {
+            const bool skaterCell = m_table.flags(m_table.index(skater, c)) & Qt::ItemIsEditable;
+            const bool goalieCell = m_table.flags(m_table.index(goalie, c)) & Qt::ItemIsEditable;
+            QCOMPARE(cell(skater, c).isEmpty(), !skaterCell);
+            QCOMPARE(cell(goalie, c).isEmpty(), !goalieCell);
+            skaterOnly += skaterCell && !goalieCell;
+            goalieOnly += goalieCell && !skaterCell;
+        }
+        QCOMPARE(skaterOnly, 10);
+        QCOMPARE(goalieOnly, 5);
+        QVERIFY(!(m_table.flags(m_table.index(skater, RosterTable::Team)) & Qt::ItemIsEditable));
+        // Numbers sort by value, an empty cell below them all.
+        QCOMPARE(m_table.index(goalie, RosterTable::FirstRating + 4)
+                     .data(RosterTable::SortRole)
+                     .toDouble(),
+                 -1.0);
+    }
+
+    // Each entry through the editor's rules: numbers moved onto the limits
+    // and grid and said, names stored as the editor stores them, refusals
+    // said with the cell left as it was.
+    void entries_data()
+    {
+        QTest::addColumn<bool>("goalie");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("shown"); // empty: as before
+        QTest::addColumn<QString>("said");  // a part of the message
+        using E = RosterTable::Entry;
+        const int speed = RosterTable::FirstRating;
+        QTest::newRow("speed off the grid") << false << speed << "93" << int(E::Adjusted) << "92"
+                                            << "Speed: 93 became 92 (Attribute must be a multiple of 4).";
+        QTest::newRow("speed above the top") << false << speed << "200" << int(E::Adjusted)
+                                             << "100" << "may not be greater than 100";
+        QTest::newRow("goalie speed") << true << speed << "93" << int(E::Adjusted) << "95"
+                                      << "multiple of 5";
+        QTest::newRow("speed on the grid") << false << speed << " 64 " << int(E::Changed) << "64"
+                                           << "";
+        QTest::newRow("weight") << false << int(RosterTable::Weight) << "300" << int(E::Adjusted)
+                                << "254" << "Weight: 300 became 254";
+        QTest::newRow("first name") << false << int(RosterTable::FirstName) << "jEAN"
+                                    << int(E::Changed) << "Jean" << "";
+        QTest::newRow("a name too long") << false << int(RosterTable::LastName)
+                                         << "Abcdefghijklmnopqrstuvwxyz" << int(E::Refused) << ""
+                                         << "characters";
+        QTest::newRow("position") << false << int(RosterTable::Position) << "c" << int(E::Changed)
+                                  << "C" << "";
+        QTest::newRow("skater to goal") << false << int(RosterTable::Position) << "G"
+                                        << int(E::Refused) << "" << "cannot play goal";
+        QTest::newRow("no jersey") << false << int(RosterTable::Jersey) << "1a"
+                                   << int(E::Refused) << "" << "not a whole number from 0 to 99";
+        QTest::newRow("rookie") << false << int(RosterTable::Rookie) << "y" << int(E::Changed)
+                                << "Y" << "";
+        QTest::newRow("no rookie flag") << false << int(RosterTable::Rookie) << "maybe"
+                                        << int(E::Refused) << "" << "Rookie is Y or N";
+        QTest::newRow("hand") << false << int(RosterTable::Hand) << "r" << int(E::Changed) << "R"
+                              << "";
+        QTest::newRow("a goalie's rating") << false << int(RosterTable::FirstRating + 14) << "50"
+                                           << int(E::NotEditable) << "" << "a skater";
+        QTest::newRow("team") << false << int(RosterTable::Team) << "3" << int(E::NotEditable)
+                              << "" << "team is not changed";
+    }
+    void entries()
+    {
+        QFETCH(bool, goalie);
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(int, kind);
+        QFETCH(QString, shown);
+        QFETCH(QString, said);
+        const int row = rowOf(goalie);
+        const QString before = cell(row, column);
+        const RosterTable::Entry entry = m_table.enter(m_table.index(row, column), typed);
+        QCOMPARE(int(entry.kind), kind);
+        QCOMPARE(cell(row, column), shown.isEmpty() ? before : shown);
+        QVERIFY2(entry.message.contains(said), qPrintable(entry.message));
+        QCOMPARE(entry.message.isEmpty(), said.isEmpty());
+        QCOMPARE(m_table.isRowChanged(row), cell(row, column) != before);
+    }
+
+    // A teammate's number is refused with his name; once a row takes a
+    // number, the team's other rows cannot take it too before it is written.
+    void aWornNumberIsRefused()
+    {
+        const int first = rowOf(false);
+        const int second = rowOf(false, 1);
+        const QString worn = cell(second, RosterTable::Jersey);
+        RosterTable::Entry entry = m_table.enter(m_table.index(first, RosterTable::Jersey), worn);
+        QCOMPARE(int(entry.kind), int(RosterTable::Entry::Refused));
+        QCOMPARE(entry.message, QStringLiteral("Number %1 is worn by %2 %3.")
+                                    .arg(worn, cell(second, RosterTable::FirstName),
+                                         cell(second, RosterTable::LastName)));
+        int free = 0;
+        while (m_table.rowCount() && [&] {
+            for (int r = 0; r < m_table.rowCount(); ++r)
+                if (cell(r, RosterTable::Jersey) == QString::number(free))
+                    return true;
+            return false;
+        }())
+            ++free;
+        entry = m_table.enter(m_table.index(first, RosterTable::Jersey), QString::number(free));
+        QCOMPARE(int(entry.kind), int(RosterTable::Entry::Changed));
+        entry = m_table.enter(m_table.index(second, RosterTable::Jersey), QString::number(free));
+        QCOMPARE(int(entry.kind), int(RosterTable::Entry::Refused));
+        // Set back, the number is free again.
+        QVERIFY(m_table.revertRow(first));
+        entry = m_table.enter(m_table.index(second, RosterTable::Jersey), QString::number(free));
+        QCOMPARE(int(entry.kind), int(RosterTable::Entry::Changed));
+    }
+
+    // A block as a spreadsheet copies it: CRLF lines, a quoted cell holding
+    // a tab, a trailing line end; and back to text.
+    void blocksFromASpreadsheet()
+    {
+        const QList<QStringList> block =
+            RosterTable::parseBlock(QStringLiteral("64\t\"a\tb\"\t\r\n\"say \"\"hi\"\"\"\t2\t3\r\n"));
+        QCOMPARE(block, (QList<QStringList>{{"64", "a\tb", ""}, {"say \"hi\"", "2", "3"}}));
+        QCOMPARE(RosterTable::parseBlock(RosterTable::blockText({{"1", "2"}, {"3", ""}})),
+                 (QList<QStringList>{{"1", "2"}, {"3", ""}}));
+    }
+
+    // A 3 x 4 block pasted over three skaters' speed to offensive
+    // awareness and one column past: each cell through the rules, counted.
+    void aPastedBlock()
+    {
+        QList<QList<QModelIndex>> cells;
+        QList<int> rows;
+        for (int skip = 0; skip < 3; ++skip) {
+            rows.append(rowOf(false, skip));
+            QList<QModelIndex> line;
+            for (int c = 0; c < 4; ++c)
+                line.append(m_table.index(rows.last(), RosterTable::FirstRating + c));
+            cells.append(line);
+        }
+        const QList<QStringList> block = {{"64", "93", "60", "60"},
+                                          {"64", "64", "64", "64"},
+                                          {"100", "40", "44", "48", "52"}};
+        for (const int row : rows)
+            QVERIFY(m_table.enter(m_table.index(row, RosterTable::FirstRating), u"44").kind !=
+                    RosterTable::Entry::Refused);
+        const RosterTable::Paste done = m_table.paste(cells, block);
+        QCOMPARE(done.adjusted, 1);
+        QCOMPARE(done.skipped, 1);
+        QCOMPARE(done.refused, 0);
+        QCOMPARE(done.changedRows, rows);
+        QCOMPARE(cell(rows[0], RosterTable::FirstRating + 1), QStringLiteral("92"));
+        QVERIFY2(done.summary().contains(QStringLiteral("1 of them moved onto the game's limits")),
+                 qPrintable(done.summary()));
+    }
+
+    // A row written changes that player's records and nothing else; a paste
+    // is one write, and taking it back restores the three files byte for
+    // byte.
+    void rowsWrittenAndTakenBack()
+    {
+        const QByteArray team = bytes("teams.db");
+        const QByteArray key = bytes("key.db");
+        const QByteArray att = bytes("att.db");
+        PlayerWrites writes(m_dir.filePath(QStringLiteral("journal")), m_files);
+
+        const int row = rowOf(false);
+        const PlayerEntry player = *firstOf(m_team, false);
+        QVERIFY(!m_table.saveRow(row, writes));
+        QCOMPARE(m_table.enter(m_table.index(row, RosterTable::FirstRating), u"100").kind,
+                 RosterTable::Entry::Changed);
+        const auto saved = m_table.saveRow(row, writes);
+        QVERIFY(saved && *saved);
+        QVERIFY(!m_table.isRowChanged(row));
+        QCOMPARE(bytes("key.db"), key);
+        QByteArray expectedAtt = att;
+        const qint64 at = player.record.attribOffset();
+        QByteArray changed = bytes("att.db");
+        expectedAtt.replace(at, SkaterAttribRecord::Size, changed.mid(at, SkaterAttribRecord::Size));
+        COMPARE_BYTES(changed, expectedAtt);
+        QVERIFY(changed != att);
+
+        const QByteArray keyBeforePaste = bytes("key.db");
+        const QByteArray attBeforePaste = bytes("att.db");
+        QList<int> rows = {rowOf(false, 1), rowOf(true)};
+        for (const int r : rows)
+            QVERIFY(m_table.enter(m_table.index(r, RosterTable::FirstName), u"Pasted").kind ==
+                    RosterTable::Entry::Changed);
+        const auto pasted = m_table.saveRows(rows, writes, QStringLiteral("paste into the table"));
+        QVERIFY(pasted && *pasted);
+        QCOMPARE((*pasted)->entry.players.size(), 2);
+        QCOMPARE(cell(rows[1], RosterTable::FirstName), QStringLiteral("Pasted"));
+        QVERIFY(bytes("key.db") != keyBeforePaste);
+
+        const auto undone = writes.undoLastSave();
+        QVERIFY(undone && *undone);
+        QList<qint64> offsets;
+        for (const PlayerChange &change : (*undone)->entry.players)
+            offsets.append(change.offset);
+        m_table.reload(offsets);
+        COMPARE_BYTES(bytes("key.db"), keyBeforePaste);
+        COMPARE_BYTES(bytes("att.db"), attBeforePaste);
+        COMPARE_BYTES(bytes("teams.db"), team);
+        QCOMPARE(cell(rows[1], RosterTable::FirstName), firstOf(m_team, true)->record.firstName());
+    }
+
+    // A player whose attribute record lies past the end of a file cut short
+    // is shown from his key record and cannot be changed.
+    void aPlayerWhoseRatingsCannotBeRead()
+    {
+        const PlayerEntry last = m_team.last();
+        QVERIFY(writeFile(path("att.db"), bytes("att.db").left(last.record.attribOffset() + 3)));
+        QVERIFY(m_table.load(m_files, 0).ok());
+        const int row = m_table.rowOf(last.offset);
+        QCOMPARE(cell(row, RosterTable::LastName), last.record.lastName());
+        QCOMPARE(cell(row, RosterTable::FirstRating), QString());
+        QVERIFY(!(m_table.flags(m_table.index(row, RosterTable::FirstName)) & Qt::ItemIsEditable));
+        const RosterTable::Entry entry = m_table.enter(m_table.index(row, RosterTable::FirstName), u"X");
+        QCOMPARE(int(entry.kind), int(RosterTable::Entry::NotEditable));
+        QVERIFY2(entry.message.contains(QStringLiteral("cannot be read")), qPrintable(entry.message));
+    }
+
+    // Every team's players at once, the free agents left out.
+    void theWholeLeague()
+    {
+        QVERIFY(m_table.load(m_files, std::nullopt).ok());
+        const QList<TeamRecord> teams = *GameFiles::listTeams(m_files.teamFile);
+        int players = 0;
+        const QList<PlayerEntry> all = *GameFiles::scanAllPlayers(m_files.keyFile);
+        for (const PlayerEntry &p : all)
+            players += p.record.teamNumber() < teams.size();
+        QCOMPARE(m_table.rowCount(), players);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstRosterTable)
+#include "tst_rostertable.moc"
