@@ -21,7 +21,7 @@ app     core sample cli gui
 # The folders of a library, lowest first.
 FOLDERS='
 core    files settings player history table
-gui     widgets dialogs templates editor startup
+gui     widgets dialogs templates table editor startup
 '
 # Known exceptions, to go: wrong-way includes that are being taken out, one
 # a line, the including file (under src/), then the include as written, e.g.

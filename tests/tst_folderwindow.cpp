@@ -277,7 +277,10 @@ private slots:
                 // An access key clicks its button a moment later, as a
                 // button drawn pressed and let go.
                 pressKeys({QKeySequence(Qt::ALT | Qt::Key_B)});
-                QTest::qWaitFor([&] { return !shell.folderDialogsFrom.isEmpty(); });
+                // (The comparisons after the run say when it never came.)
+                const bool clicked =
+                    QTest::qWaitFor([&] { return !shell.folderDialogsFrom.isEmpty(); });
+                Q_UNUSED(clicked);
             } else {
                 click(w, "cmdBrowse");
             }

@@ -5,6 +5,7 @@
 #include "widgets/fieldfocus.h"
 #include "widgets/windowsetup.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QRegularExpression>
 
@@ -72,6 +73,20 @@ QString picturePromptText(const QString &oldName, const QString &newName)
 {
     return QStringLiteral("Do you want NHL 96 to show the picture of ") + oldName
            + QStringLiteral(" when ") + newName + QStringLiteral(" is selected ?");
+}
+
+bool unlinkRenamedPicture(PictureChoice &choice, const QString &oldName, const QString &newName,
+                          QWidget *parent)
+{
+    if (choice != PictureChoice::AlwaysAsk)
+        return choice == PictureChoice::AlwaysDelete;
+    QApplication::beep();
+    PicturePrompt prompt(picturePromptText(oldName, newName), parent);
+    prompt.exec();
+    if (parent)
+        parent->activateWindow();
+    choice = prompt.answer().from;
+    return prompt.answer().unlinkPicture;
 }
 
 } // namespace Puckdex

@@ -49,4 +49,10 @@ private:
 // The question for a player loaded as oldName and now called newName.
 QString picturePromptText(const QString &oldName, const QString &newName);
 
+// Whether a renamed player's picture is let go: as the choice standing for
+// the run says, or as the user answers the question (whose answer may then
+// stand, in choice).
+bool unlinkRenamedPicture(PictureChoice &choice, const QString &oldName, const QString &newName,
+                          QWidget *parent);
+
 } // namespace Puckdex

@@ -14,10 +14,16 @@
 #include "editor/programstate.h"
 #include "editor/savehistory.h"
 #include "files/gamefiles.h"
+#include "table/findplayer.h"
+#include "table/tablewindow.h"
 #include "templates/templatewindow.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSignalBlocker>
@@ -74,6 +80,21 @@ MainWindow::MainWindow(ProgramState &state, const QString &settingsPath, QWidget
                               QFileInfo(m_settingsPath).absolutePath(),
                               [this] { return restoreLoadedFields(); });
     connect(m_saves, &SaveHistory::takenBack, this, &MainWindow::refreshAfterUndo);
+
+    // The roster table and Find, from anywhere in the window; the table
+    // from the player list's menu too.
+    auto *table = new QAction(QStringLiteral("Show as &Table..."), this);
+    table->setObjectName(QStringLiteral("actShowTable"));
+    table->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    addAction(table);
+    m_ui->lstPlayers->addAction(table);
+    connect(table, &QAction::triggered, this, &MainWindow::showTable);
+    auto *find = new QAction(QStringLiteral("&Find Player..."), this);
+    find->setObjectName(QStringLiteral("actFindPlayer"));
+    find->setShortcut(QKeySequence::Find);
+    addAction(find);
+    m_ui->lstPlayers->addAction(find);
+    connect(find, &QAction::triggered, this, &MainWindow::showFind);
 }
 
 MainWindow::~MainWindow() = default;
@@ -296,16 +317,7 @@ void MainWindow::lastNameLeft()
 
 void MainWindow::askAboutPicture()
 {
-    bool unlink = m_state.pictures == PictureChoice::AlwaysDelete;
-    if (m_state.pictures == PictureChoice::AlwaysAsk) {
-        QApplication::beep();
-        PicturePrompt prompt(picturePromptText(m_draft->loadedName(), m_form->shownName()), this);
-        prompt.exec();
-        activateWindow();
-        unlink = prompt.answer().unlinkPicture;
-        m_state.pictures = prompt.answer().from;
-    }
-    if (unlink)
+    if (unlinkRenamedPicture(m_state.pictures, m_draft->loadedName(), m_form->shownName(), this))
         m_draft->unlinkPicture();
 }
 
@@ -417,6 +429,99 @@ void MainWindow::refreshAfterUndo(const JournalEntry &entry)
         return;
     }
     m_identity->show(*m_draft);
+}
+
+void MainWindow::showTable()
+{
+    m_form->leaveFocusedField();
+    if (isPlayerShown() && !WritePlayerData())
+        return;
+    std::optional<int> team;
+    if (m_teamIndex >= 0)
+        team = m_ui->cboTeams->itemData(m_teamIndex).toInt();
+    {
+        TableWindow table(m_state.files, m_state.pictures, m_saves->writes(), team, this);
+        if (isPlayerShown())
+            table.goTo(m_draft->offset());
+        table.exec();
+    }
+    activateWindow();
+    m_saves->historyChanged();
+    reloadFromFiles();
+}
+
+void MainWindow::reloadFromFiles()
+{
+    if (m_teamIndex < 0)
+        return;
+    // The shown player was written before the table opened: he is shown
+    // again as the files hold him now, never written back as he was.
+    const qint64 shown = isPlayerShown() ? m_draft->offset() : -1;
+    showNoPlayer();
+    LoadTeamPlayers(m_ui->cboTeams->itemData(m_teamIndex).toInt());
+    if (shown < 0)
+        return;
+    m_players->select(shown);
+    loadPlayer(shown);
+}
+
+void MainWindow::showFind()
+{
+    if (!m_find) {
+        m_find = std::make_unique<QDialog>(this);
+        m_find->setObjectName(QStringLiteral("frmFindPlayer"));
+        m_find->setWindowTitle(QStringLiteral("Find Player"));
+        auto *label = new QLabel(QStringLiteral("&Name:"), m_find.get());
+        auto *text = new QLineEdit(m_find.get());
+        text->setObjectName(QStringLiteral("txtFindName"));
+        text->setPlaceholderText(QStringLiteral("part of a name, then Enter"));
+        text->setMinimumWidth(200);
+        label->setBuddy(text);
+        auto *layout = new QHBoxLayout(m_find.get());
+        layout->addWidget(label);
+        layout->addWidget(text);
+        connect(text, &QLineEdit::returnPressed, this, [this, text] { findNext(text->text()); });
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
+    auto *text = m_find->findChild<QLineEdit *>(QStringLiteral("txtFindName"));
+    text->setFocus();
+    text->selectAll();
+}
+
+void MainWindow::findNext(const QString &text)
+{
+    if (!m_finder)
+        m_finder = std::make_unique<FindPlayer>(m_state.files);
+    std::optional<NameMatch> from;
+    if (isPlayerShown()) {
+        const PlayerFields &loaded = m_draft->loaded();
+        from = NameMatch{m_ui->cboTeams->itemData(m_teamIndex).toInt(), m_draft->offset(),
+                         loaded.firstName, loaded.lastName};
+    }
+    const std::optional<NameMatch> found = m_finder->next(text, from, m_find.get());
+    if (!found) {
+        m_ui->lblStatus->setText(FindPlayer::nothingFound(text));
+        return;
+    }
+    goToPlayer(found->team, found->offset);
+}
+
+void MainWindow::goToPlayer(int team, qint64 offset)
+{
+    m_form->leaveFocusedField();
+    const int index = m_ui->cboTeams->findData(team);
+    if (index < 0)
+        return;
+    if (index != m_teamIndex) {
+        m_ui->cboTeams->setCurrentIndex(index);
+        teamChosen(index);
+        if (m_teamIndex != index)
+            return; // the shown player could not be written: he stays
+    }
+    m_players->select(offset);
+    playerChosen();
 }
 
 } // namespace Puckdex

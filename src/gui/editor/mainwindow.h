@@ -4,6 +4,7 @@
 #include "files/records.h"
 #include "player/playerdraft.h"
 
+#include <QDialog>
 #include <QWidget>
 
 #include <memory>
@@ -16,6 +17,7 @@ class MainWindow;
 namespace Puckdex {
 
 struct JournalEntry;
+class FindPlayer;
 class IdentityLists;
 class PlayerForm;
 class PlayerList;
@@ -92,6 +94,17 @@ private:
     // player follow the files.
     void refreshAfterUndo(const JournalEntry &entry);
 
+    // The roster table (Ctrl+T, and the player list's menu), on the chosen
+    // team; the shown player is written first and shown afresh after.
+    void showTable();
+    // Find (Ctrl+F): the next player whose name holds a text, on any team,
+    // chosen as the user would choose him.
+    void showFind();
+    void findNext(const QString &text);
+    void goToPlayer(int team, qint64 offset);
+    // The team's list and the shown player as the files hold them now.
+    void reloadFromFiles();
+
     ProgramState &m_state;
     QString m_settingsPath;
     std::unique_ptr<Ui::MainWindow> m_ui;
@@ -102,6 +115,9 @@ private:
     // Loaded when first needed (shown, or read by the apply step) and
     // unloaded when the user closes it, so it reads the settings afresh.
     std::unique_ptr<TemplateWindow> m_templates;
+
+    std::unique_ptr<QDialog> m_find;
+    std::unique_ptr<FindPlayer> m_finder;
 
     std::optional<PlayerDraft> m_draft;
     // The last-name box has the focus: a pick in the player list waits

@@ -38,12 +38,16 @@ public:
     // saves, said on the status line.
     Result<PlayerWrites::Done, PlayerWriteError> save(const FieldsWrite &write);
 
+    // The run's writes to the roster, which the roster table makes too; the
+    // undo and redo actions follow what it made (historyChanged()).
+    PlayerWrites &writes();
+    void historyChanged() { updateActions(); }
+
 signals:
     // A save was undone or redone: the files hold what entry wrote back.
     void takenBack(const JournalEntry &entry);
 
 private:
-    PlayerWrites &writes();
     void undoPressed();
     void undoLastSave();
     void redoLastUndo();

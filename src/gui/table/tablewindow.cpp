@@ -1,0 +1,429 @@
+#include "table/tablewindow.h"
+
+#include "dialogs/pictureprompt.h"
+#include "widgets/frozentableview.h"
+#include "widgets/messagebox.h"
+#include "widgets/windowsetup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace Puckdex {
+
+namespace {
+
+// Numbers by value, names and letters as the lists sort them.
+class RosterSort : public QSortFilterProxyModel
+{
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
+    {
+        const QVariant a = left.data(RosterTable::SortRole);
+        const QVariant b = right.data(RosterTable::SortRole);
+        if (a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double)
+            return a.toDouble() < b.toDouble();
+        return sortsBefore(a.toString(), b.toString());
+    }
+};
+
+QAction *addKey(QWidget *window, const QKeySequence &key, const char *name)
+{
+    auto *action = new QAction(QString::fromLatin1(name), window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
+}
+
+} // namespace
+
+TableWindow::TableWindow(const FileSet &files, PictureChoice &pictures, PlayerWrites &writes,
+                         std::optional<int> team, QWidget *parent)
+    : QDialog(parent), m_files(files), m_pictures(pictures), m_writes(writes),
+      m_sorted(new RosterSort(this)), m_find(files)
+{
+    setObjectName(QStringLiteral("frmRosterTable"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+    makeControls();
+
+    m_sorted->setSourceModel(&m_table);
+    m_sorted->setSortRole(RosterTable::SortRole);
+    // Rows stay where they are while they are edited; a click on a caption
+    // sorts again.
+    m_sorted->setDynamicSortFilter(false);
+    m_view->setModel(m_sorted);
+    m_view->setSortingEnabled(true);
+    m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    m_view->verticalHeader()->hide();
+
+    connect(&m_table, &RosterTable::said, this, &TableWindow::say);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TableWindow::rowLeft);
+    connect(m_allTeams, &QCheckBox::toggled, this, &TableWindow::allTeamsToggled);
+    connect(m_findText, &QLineEdit::returnPressed, this, &TableWindow::findNext);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+    connectKeys();
+    m_view->installEventFilter(this);
+
+    if (team)
+        m_lastTeam = *team;
+    load(team);
+    resize(960, 600);
+    m_view->setFocus();
+}
+
+void TableWindow::makeControls()
+{
+    m_allTeams = new QCheckBox(QStringLiteral("&All teams"), this);
+    m_allTeams->setObjectName(QStringLiteral("chkAllTeams"));
+    auto *findLabel = new QLabel(QStringLiteral("&Find:"), this);
+    m_findText = new QLineEdit(this);
+    m_findText->setObjectName(QStringLiteral("txtFind"));
+    m_findText->setPlaceholderText(QStringLiteral("part of a name, then Enter"));
+    m_findText->setClearButtonEnabled(true);
+    findLabel->setBuddy(m_findText);
+    m_view = new FrozenTableView(RosterTable::kNameColumns, this);
+    m_view->setObjectName(QStringLiteral("tblRoster"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblTableStatus"));
+    m_status->setFrameShape(QFrame::Panel);
+    m_status->setFrameShadow(QFrame::Sunken);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_close = new QPushButton(QStringLiteral("&Close"), this);
+    m_close->setObjectName(QStringLiteral("cmdClose"));
+    m_close->setAutoDefault(false);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_allTeams);
+    top->addStretch();
+    top->addWidget(findLabel);
+    top->addWidget(m_findText);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_status, 1);
+    bottom->addWidget(m_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(bottom);
+    setTabOrder(m_view, m_close);
+    setTabOrder(m_close, m_allTeams);
+    setTabOrder(m_allTeams, m_findText);
+}
+
+void TableWindow::connectKeys()
+{
+    connect(addKey(this, QKeySequence::Copy, "copyCells"), &QAction::triggered, this,
+            &TableWindow::copy);
+    connect(addKey(this, QKeySequence::Paste, "pasteCells"), &QAction::triggered, this,
+            &TableWindow::paste);
+    connect(addKey(this, QKeySequence::Undo, "undoTable"), &QAction::triggered, this,
+            &TableWindow::undo);
+    connect(addKey(this, QKeySequence(Qt::CTRL | Qt::Key_Y), "redoTable"), &QAction::triggered,
+            this, &TableWindow::redo);
+    connect(addKey(this, QKeySequence::Find, "findPlayer"), &QAction::triggered, this, [this] {
+        m_findText->setFocus(Qt::ShortcutFocusReason);
+        m_findText->selectAll();
+    });
+}
+
+TableWindow::~TableWindow() = default;
+
+void TableWindow::load(std::optional<int> team)
+{
+    {
+        const QSignalBlocker blocker(m_view->selectionModel());
+        const Status loaded = m_table.load(m_files, team);
+        if (!loaded) {
+            MessageBox::show(this,
+                             QStringLiteral("The players could not be read.\n\n%1")
+                                 .arg(loaded.error().fullMessage()),
+                             MessageStyle::Warning);
+        }
+    }
+    const QSignalBlocker blocker(m_allTeams);
+    m_allTeams->setChecked(!team);
+    QString caption = QStringLiteral("Roster Table - ");
+    if (team) {
+        const Result<TeamRecord> record = GameFiles::readTeam(m_files.teamFile, *team);
+        caption += record ? record->city() : QStringLiteral("team %1").arg(*team);
+    } else {
+        caption += QStringLiteral("All teams");
+    }
+    setWindowTitle(caption);
+    m_view->resizeColumnsToContents();
+    const int sorted = m_view->horizontalHeader()->sortIndicatorSection();
+    if (sorted >= 0)
+        m_sorted->sort(sorted, m_view->horizontalHeader()->sortIndicatorOrder());
+    if (m_sorted->rowCount() > 0)
+        m_view->setCurrentIndex(m_sorted->index(0, RosterTable::LastName));
+}
+
+QModelIndex TableWindow::cellOf(qint64 offset, int column) const
+{
+    const int row = m_table.rowOf(offset);
+    return row < 0 ? QModelIndex() : m_sorted->mapFromSource(m_table.index(row, column));
+}
+
+int TableWindow::currentRow() const
+{
+    return m_sorted->mapToSource(m_view->currentIndex()).row();
+}
+
+void TableWindow::allTeamsToggled(bool all)
+{
+    if (!saveRow(currentRow())) {
+        const QSignalBlocker blocker(m_allTeams);
+        m_allTeams->setChecked(!all);
+        return;
+    }
+    const qint64 offset = m_table.offsetAt(currentRow());
+    if (!all && offset >= 0) {
+        // Back to the team of the player the cursor is on.
+        const Result<PlayerRecord> player = GameFiles::readPlayer(m_files.keyFile, offset);
+        if (player)
+            m_lastTeam = player->teamNumber();
+    }
+    load(all ? std::nullopt : std::optional<int>(m_lastTeam));
+    if (offset >= 0)
+        goTo(offset);
+}
+
+void TableWindow::rowLeft(const QModelIndex &current, const QModelIndex &previous)
+{
+    Q_UNUSED(current);
+    if (previous.isValid())
+        saveRow(m_sorted->mapToSource(previous).row());
+}
+
+bool TableWindow::saveRow(int row)
+{
+    const std::optional<Result<PlayerWrites::Done, PlayerWriteError>> saved =
+        m_table.saveRow(row, m_writes);
+    if (!saved)
+        return true;
+    if (!*saved) {
+        MessageBox::show(this,
+                         QStringLiteral("%1 could not be saved; his row keeps what was entered "
+                                        "(Esc sets it back).\n\n%2")
+                             .arg(m_table.index(row, RosterTable::FirstName).data().toString() +
+                                      QLatin1Char(' ') +
+                                      m_table.index(row, RosterTable::LastName).data().toString(),
+                                  saved->error().fullMessage()),
+                         MessageStyle::Warning);
+        return false;
+    }
+    if ((*saved)->entry.changesAnything())
+        say(QStringLiteral("Saved %1.").arg((*saved)->entry.playerName()));
+    return true;
+}
+
+void TableWindow::askAboutPictures(const QList<int> &rows)
+{
+    for (const int row : rows) {
+        const QString name = m_table.index(row, RosterTable::FirstName).data().toString() +
+                             QLatin1Char(' ') +
+                             m_table.index(row, RosterTable::LastName).data().toString();
+        const Result<PlayerRecord> loaded =
+            GameFiles::readPlayer(m_files.keyFile, m_table.offsetAt(row));
+        const QString before =
+            loaded ? loaded->firstName() + QLatin1Char(' ') + loaded->lastName() : name;
+        if (unlinkRenamedPicture(m_pictures, before, name, this))
+            m_table.unlinkPicture(row);
+    }
+}
+
+bool TableWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        // Esc outside an entry (an open entry's box takes its own) sets the
+        // row back as it was loaded, as Esc in the editor's player list does.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape) {
+            if (m_table.revertRow(currentRow()))
+                say(QStringLiteral("The row is as it was loaded."));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TableWindow::copy()
+{
+    const QModelIndexList cells = m_view->selectionModel()->selectedIndexes();
+    if (cells.isEmpty())
+        return;
+    int top = cells.first().row(), bottom = top, left = cells.first().column(), right = left;
+    for (const QModelIndex &cell : cells) {
+        top = std::min(top, cell.row());
+        bottom = std::max(bottom, cell.row());
+        left = std::min(left, cell.column());
+        right = std::max(right, cell.column());
+    }
+    QList<QStringList> block;
+    for (int r = top; r <= bottom; ++r) {
+        QStringList line;
+        for (int c = left; c <= right; ++c)
+            line.append(m_sorted->index(r, c).data().toString());
+        block.append(line);
+    }
+    QApplication::clipboard()->setText(RosterTable::blockText(block));
+    say(QStringLiteral("Copied %1 x %2 cells.").arg(bottom - top + 1).arg(right - left + 1));
+}
+
+void TableWindow::paste()
+{
+    const QList<QStringList> block = RosterTable::parseBlock(QApplication::clipboard()->text());
+    const QModelIndex start = m_view->currentIndex();
+    if (block.isEmpty() || !start.isValid()) {
+        say(QStringLiteral("There is nothing to paste."));
+        return;
+    }
+    // The row being edited is written on its own first: the paste is one
+    // write of its own, taken back whole.
+    if (!saveRow(currentRow()))
+        return;
+    QList<QList<QModelIndex>> cells;
+    for (qsizetype r = 0; r < block.size(); ++r) {
+        QList<QModelIndex> line;
+        for (qsizetype c = 0; c < block[r].size(); ++c)
+            line.append(m_sorted->mapToSource(
+                m_sorted->index(start.row() + int(r), start.column() + int(c))));
+        cells.append(line);
+    }
+    const RosterTable::Paste done = m_table.paste(cells, block);
+    askAboutPictures(done.renamedRows);
+    const auto saved =
+        m_table.saveRows(done.changedRows, m_writes, QStringLiteral("paste into the table"));
+    if (saved && !*saved) {
+        MessageBox::show(this,
+                         QStringLiteral("The pasted values could not be saved; the rows keep "
+                                        "them (Esc sets a row back).\n\n%1")
+                             .arg(saved->error().fullMessage()),
+                         MessageStyle::Warning);
+        return;
+    }
+    say(done.summary());
+}
+
+void TableWindow::undo()
+{
+    if (m_table.revertRow(currentRow())) {
+        say(QStringLiteral("The row is as it was loaded."));
+        return;
+    }
+    const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> step =
+        m_writes.undoLastSave();
+    if (!step) {
+        say(QStringLiteral("There is nothing to undo."));
+        return;
+    }
+    if (!*step) {
+        MessageBox::show(this,
+                         QStringLiteral("The last save could not be undone.\n\n%1")
+                             .arg(step->error().fullMessage()),
+                         MessageStyle::Warning);
+        return;
+    }
+    QList<qint64> offsets;
+    for (const PlayerChange &change : (*step)->entry.players)
+        offsets.append(change.offset);
+    m_table.reload(offsets);
+    say(QStringLiteral("Undid the save of %1.").arg((*step)->entry.playerName()));
+}
+
+void TableWindow::redo()
+{
+    if (!saveRow(currentRow()))
+        return;
+    const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> step =
+        m_writes.redoLastUndo();
+    if (!step) {
+        say(QStringLiteral("There is nothing to redo."));
+        return;
+    }
+    if (!*step) {
+        MessageBox::show(this,
+                         QStringLiteral("The undone save could not be made again.\n\n%1")
+                             .arg(step->error().fullMessage()),
+                         MessageStyle::Warning);
+        return;
+    }
+    QList<qint64> offsets;
+    for (const PlayerChange &change : (*step)->entry.players)
+        offsets.append(change.offset);
+    m_table.reload(offsets);
+    say(QStringLiteral("Redid the save of %1.").arg((*step)->entry.playerName()));
+}
+
+void TableWindow::findNext()
+{
+    const QString text = m_findText->text();
+    std::optional<NameMatch> from;
+    if (const int row = currentRow(); row >= 0) {
+        const Result<PlayerRecord> player =
+            GameFiles::readPlayer(m_files.keyFile, m_table.offsetAt(row));
+        if (player)
+            from = NameMatch{player->teamNumber(), m_table.offsetAt(row), player->firstName(),
+                             player->lastName()};
+    }
+    const std::optional<NameMatch> found = m_find.next(text, from, this);
+    if (!found) {
+        say(FindPlayer::nothingFound(text));
+        return;
+    }
+    if (!saveRow(currentRow()))
+        return;
+    if (m_table.team() && *m_table.team() != found->team) {
+        m_lastTeam = found->team;
+        load(found->team);
+    }
+    goTo(found->offset);
+    say(QStringLiteral("Found %1 %2.").arg(found->firstName, found->lastName));
+}
+
+void TableWindow::goTo(qint64 offset)
+{
+    const QModelIndex cell = cellOf(offset, RosterTable::LastName);
+    if (!cell.isValid())
+        return;
+    m_view->setCurrentIndex(cell);
+    m_view->scrollTo(cell);
+}
+
+void TableWindow::done(int result)
+{
+    if (!saveRow(currentRow()) &&
+        MessageBox::show(this,
+                         QStringLiteral("Do you want to close the table without saving this "
+                                        "player ?"),
+                         MessageStyle::QuestionNoDefault) != MessageAnswer::Yes) {
+        return;
+    }
+    QDialog::done(result);
+}
+
+void TableWindow::say(const QString &text)
+{
+    m_status->setText(text);
+}
+
+} // namespace Puckdex
