@@ -44,8 +44,11 @@ inline void whenModalShown(const QString &objectName, std::function<void(QWidget
             timer->stop();
             timer->deleteLater();
             pendingModalActions().removeAll(timer);
-            // Focus moves only in the active window.
-            if (!QTest::qWaitForWindowActive(modal))
+            // Focus moves only in the active window: its platform window
+            // active, and the application told so (which may come later,
+            // when the window opened from a key's shortcut).
+            if (!QTest::qWaitForWindowActive(modal) ||
+                !QTest::qWaitFor([modal] { return QApplication::activeWindow() == modal; }))
                 qWarning("the window %s did not become active", qPrintable(objectName));
             action(modal);
         } else if (deadline.hasExpired()) {

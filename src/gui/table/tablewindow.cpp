@@ -75,7 +75,10 @@ TableWindow::TableWindow(const FileSet &files, PictureChoice &pictures, PlayerWr
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->verticalHeader()->hide();
 
-    connect(&m_table, &RosterTable::said, this, &TableWindow::say);
+    connect(&m_table, &RosterTable::said, this, [this](const QString &text) {
+        say(text);
+        m_entrySaid = text;
+    });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TableWindow::rowLeft);
     connect(m_allTeams, &QCheckBox::toggled, this, &TableWindow::allTeamsToggled);
@@ -231,8 +234,11 @@ bool TableWindow::saveRow(int row)
                          MessageStyle::Warning);
         return false;
     }
-    if ((*saved)->entry.changesAnything())
-        say(QStringLiteral("Saved %1.").arg((*saved)->entry.playerName()));
+    // What the last entry did stays in view beside the save it led to.
+    if ((*saved)->entry.changesAnything()) {
+        const QString done = QStringLiteral("Saved %1.").arg((*saved)->entry.playerName());
+        say(m_entrySaid.isEmpty() ? done : m_entrySaid + QLatin1Char(' ') + done);
+    }
     return true;
 }
 
@@ -424,6 +430,7 @@ void TableWindow::done(int result)
 void TableWindow::say(const QString &text)
 {
     m_status->setText(text);
+    m_entrySaid.clear();
 }
 
 } // namespace Puckdex

@@ -79,6 +79,8 @@ private:
     FindPlayer m_find;
     // The team shown while one is, to go back to from every team's.
     int m_lastTeam = 0;
+    // What the last entry said, until the status line says something else.
+    QString m_entrySaid;
 
     QCheckBox *m_allTeams;
     QLineEdit *m_findText;

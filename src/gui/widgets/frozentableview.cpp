@@ -122,7 +122,13 @@ int FrozenTableView::frozenWidth() const
 
 void FrozenTableView::placeFrozenPart()
 {
-    m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), frozenWidth(),
+    // Row for row level with the table.
+    QHeaderView *rows = m_frozen->verticalHeader();
+    rows->setMinimumSectionSize(verticalHeader()->minimumSectionSize());
+    rows->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    const int left = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
+    m_frozen->setGeometry(left + frameWidth(), frameWidth(), frozenWidth(),
                           viewport()->height() + horizontalHeader()->height());
     m_frozen->show();
 }

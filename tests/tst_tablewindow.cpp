@@ -1,0 +1,243 @@
+// The roster table as the user meets it from the editor: Ctrl+T, typing,
+// Esc, a paste and its undo, a row written as it is left, and Find in both
+// windows.
+
+#include "bytecompare.h"
+#include "editorfixture.h"
+#include "messagescript.h"
+#include "modalhelper.h"
+#include "players.h"
+
+#include "player/namesearch.h"
+#include "table/tablewindow.h"
+#include "widgets/frozentableview.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace Puckdex;
+
+namespace {
+
+// The table's cell of a player's column, as the view shows it.
+QModelIndex cellOf(QWidget *window, qint64 offset, int column)
+{
+    return static_cast<TableWindow *>(window)->cellOf(offset, column);
+}
+
+QString statusOf(QWidget *window)
+{
+    return control<QLabel>(window, "lblTableStatus")->text();
+}
+
+// Keys typed one by one to whatever has the focus as each comes, as a user
+// types: the first key of an entry opens the cell's box, which takes the
+// rest.
+void type(const QString &text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+// Enter in an open entry: the box puts its text in once the key is done.
+void pressEnter()
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+}
+
+// The cursor put on a cell by a click, as a user does.
+void clickCell(QWidget *window, const QModelIndex &cell)
+{
+    auto *view = control<FrozenTableView>(window, "tblRoster");
+    view->scrollTo(cell);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+}
+
+// A file's bytes with the records of the players at offsets taken from
+// changed: what a write of exactly those players leaves.
+QByteArray withRecordsOf(QByteArray original, const QByteArray &changed,
+                         const QList<std::pair<qint64, int>> &records)
+{
+    for (const auto &[offset, size] : records)
+        original.replace(offset, size, changed.mid(offset, size));
+    return original;
+}
+
+} // namespace
+
+class TstTableWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        QCOMPARE(dropPendingModalActions(), 0);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->close();
+    }
+
+    // Typed over a skater's Speed: 93 becomes 92, said on the status line
+    // when the row is left, and only his attribute record changes. F2 then
+    // Esc leaves a cell as it was.
+    void typingMovingDownAndEsc()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        QString shown, said, afterEsc, before;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            const QModelIndex speed = cellOf(w, skater.offset, RosterTable::FirstRating);
+            clickCell(w, speed);
+            type(QStringLiteral("93"));
+            pressEnter();
+            shown = speed.data().toString();
+            said = statusOf(w);
+            const QModelIndex agility = cellOf(w, skater.offset, RosterTable::FirstRating + 1);
+            clickCell(w, agility);
+            before = agility.data().toString();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+            type(QStringLiteral("4"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            afterEsc = agility.data().toString();
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(shown, QStringLiteral("92"));
+        QVERIFY2(said.startsWith(QStringLiteral("Speed: 93 became 92 (Attribute must be a "
+                                                "multiple of 4). Saved ")),
+                 qPrintable(said));
+        QCOMPARE(afterEsc, before);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        const QByteArray att = f.att();
+        COMPARE_BYTES(att, withRecordsOf(f.originalAtt, att,
+                                         {{skater.record.attribOffset(), SkaterAttribRecord::Size}}));
+        QVERIFY(att != f.originalAtt);
+    }
+
+    // A 3 x 4 block from a spreadsheet pasted over three players: one write,
+    // said in one line; Ctrl+Z takes it back and the three files are as
+    // before, byte for byte. Back in the editor, the shown player's boxes
+    // hold what the files hold.
+    void aPasteAndItsUndo()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry first = *firstOf(f.players(0), false);
+        QVERIFY(f.clickPlayer(first.offset));
+        const QByteArray team = readFile(f.path("teams.db"));
+        const QString speedShown = f.ratingBox(RatingGroup::AllPlayers, 0)->text();
+        QApplication::clipboard()->setText(
+            QStringLiteral("100\t93\t60\t60\r\n64\t64\t64\t64\r\n44\t48\t52\t56\r\n"));
+        QString said;
+        QByteArray keyPasted, attPasted;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            clickCell(w, cellOf(w, first.offset, RosterTable::FirstRating));
+            QTest::keyClick(control<FrozenTableView>(w, "tblRoster"), Qt::Key_V,
+                            Qt::ControlModifier);
+            said = statusOf(w);
+            keyPasted = f.key();
+            attPasted = f.att();
+            QTest::keyClick(control<FrozenTableView>(w, "tblRoster"), Qt::Key_Z,
+                            Qt::ControlModifier);
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        // Three rows down from him in the table's order, skaters or goalies.
+        QVERIFY2(said.startsWith(QStringLiteral("Pasted: 12 values changed, ")) &&
+                     said.contains(QStringLiteral("of them moved onto the game's limits")),
+                 qPrintable(said));
+        QVERIFY(attPasted != f.originalAtt);
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
+        COMPARE_BYTES(readFile(f.path("teams.db")), team);
+        QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), speedShown);
+    }
+
+    // A change made in the table to the player the editor shows is what the
+    // editor shows when the user returns, and leaving him there writes
+    // nothing more.
+    void theEditorShowsTheTablesValues()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry first = *firstOf(f.players(0), false);
+        QVERIFY(f.clickPlayer(first.offset));
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            QCOMPARE(static_cast<TableWindow *>(w)->view()->currentIndex(),
+                     cellOf(w, first.offset, RosterTable::LastName));
+            clickCell(w, cellOf(w, first.offset, RosterTable::FirstRating));
+            type(QStringLiteral("100"));
+            pressEnter();
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), QStringLiteral("100"));
+        const QByteArray att = f.att();
+        QVERIFY(f.window->WritePlayerData());
+        COMPARE_BYTES(f.att(), att);
+    }
+
+    // Find, typed without accents, goes to a player of another team: in the
+    // table (the team shown follows) and in the editor (team and player
+    // chosen as a user chooses them).
+    void findAcrossTeams()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        // A player of another team whose last name has an accent.
+        std::optional<PlayerEntry> wanted;
+        for (int team = 1; team < 26 && !wanted; ++team) {
+            for (const PlayerEntry &p : f.players(team)) {
+                const QString last = p.record.lastName();
+                if (std::any_of(last.cbegin(), last.cend(), [](QChar c) { return c.unicode() > 127; })) {
+                    wanted = p;
+                    break;
+                }
+            }
+        }
+        QVERIFY(wanted);
+        const QString typed = foldedName(wanted->record.lastName()).toUpper();
+        std::optional<int> tableTeam;
+        qint64 tableRow = -1;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            QTest::keyClick(w, Qt::Key_F, Qt::ControlModifier);
+            type(typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            auto *table = static_cast<TableWindow *>(w);
+            tableTeam = table->team();
+            tableRow = table->table().offsetAt(
+                static_cast<QSortFilterProxyModel *>(table->view()->model())
+                    ->mapToSource(table->view()->currentIndex())
+                    .row());
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(tableTeam, std::optional<int>(wanted->record.teamNumber()));
+        QCOMPARE(tableRow, wanted->offset);
+
+        // Back in the editor once it is the active window again.
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == f.window.get(); }));
+        QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitFor([] {
+            return QApplication::activeWindow() &&
+                   QApplication::activeWindow()->objectName() == QStringLiteral("frmFindPlayer");
+        }));
+        type(typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(f.window->draft());
+        QCOMPARE(f.window->draft()->offset(), wanted->offset);
+        QCOMPARE(f.control<QComboBox>("cboTeams")->currentData().toInt(),
+                 wanted->record.teamNumber());
+    }
+};
+
+QTEST_MAIN(TstTableWindow)
+#include "tst_tablewindow.moc"
