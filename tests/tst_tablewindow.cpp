@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 using namespace Puckdex;
 
@@ -182,6 +183,35 @@ private slots:
         const QByteArray att = f.att();
         QVERIFY(f.window->WritePlayerData());
         COMPARE_BYTES(f.att(), att);
+    }
+
+    // A new last name typed in the table asks the picture question once;
+    // No lets the old picture go when the row is written.
+    void aRenameAsksAboutThePictureOnce()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        int asked = 0;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            whenModalShown(QStringLiteral("frmDelPlayerPic"), [&](QWidget *prompt) {
+                ++asked;
+                QTest::mouseClick(control<QPushButton>(prompt, "cmdNo"), Qt::LeftButton);
+            });
+            clickCell(w, cellOf(w, skater.offset, RosterTable::LastName));
+            type(QStringLiteral("Newname"));
+            pressEnter();
+            // The table is active again once the question is answered.
+            const bool back = QTest::qWaitFor([w] { return QApplication::activeWindow() == w; });
+            Q_UNUSED(back);
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(asked, 1);
+        const PlayerRecord written = f.player(skater.offset);
+        QCOMPARE(written.lastName(), QStringLiteral("Newname"));
+        QCOMPARE(written.pictureCodeA(), QStringLiteral("NONE"));
     }
 
     // Find, typed without accents, goes to a player of another team: in the

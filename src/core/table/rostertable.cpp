@@ -272,6 +272,8 @@ bool RosterTable::setData(const QModelIndex &index, const QVariant &value, int r
     const Entry entry = enter(index, value.toString());
     if (!entry.message.isEmpty())
         emit said(entry.message);
+    if (entry.renamed)
+        emit renamed(index.row());
     return entry.kind == Entry::Changed || entry.kind == Entry::Adjusted;
 }
 

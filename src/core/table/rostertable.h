@@ -128,6 +128,9 @@ public:
 signals:
     // What an entry through setData() did, for the status line.
     void said(const QString &text);
+    // An entry through setData() gave the player of a row a new last name:
+    // the picture question is the window's to ask.
+    void renamed(int row);
 
 private:
     struct TableRow;

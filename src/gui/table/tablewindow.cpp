@@ -79,6 +79,7 @@ TableWindow::TableWindow(const FileSet &files, PictureChoice &pictures, PlayerWr
         say(text);
         m_entrySaid = text;
     });
+    connect(&m_table, &RosterTable::renamed, this, [this](int row) { askAboutPictures({row}); });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TableWindow::rowLeft);
     connect(m_allTeams, &QCheckBox::toggled, this, &TableWindow::allTeamsToggled);

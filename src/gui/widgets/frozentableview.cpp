@@ -45,7 +45,8 @@ FrozenTableView::FrozenTableView(int frozenColumns, QWidget *parent)
     m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setVerticalScrollMode(ScrollPerPixel);
-    m_frozen->setEditTriggers(NoEditTriggers);
+    // Its cells open as the table's do: the table hands it the keys.
+    m_frozen->setEditTriggers(editTriggers());
     m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
     viewport()->stackUnder(m_frozen);
 
