@@ -1,7 +1,9 @@
 // The main window's handlers against the floor of the toolkit, side by side
 // in one run, on the offscreen platform: choosing a team against reading the
-// key file and filling a bare list and combo box with the same entries, and
-// leaving a player for the next one in the window.
+// key file and filling a bare list and combo box with the same entries,
+// leaving a player for the next one in the window, and the roster table on
+// the whole league, opened and sorted, against a bare table over the same
+// cells.
 
 #include "benchsupport.h"
 #include "controls.h"
@@ -14,11 +16,16 @@
 #include "sampleroster.h"
 #include "editor/programstate.h"
 #include "startup/startup.h"
+#include "table/tablewindow.h"
+#include "widgets/frozentableview.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QListWidget>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -176,6 +183,76 @@ void leavePlayerInWindow(benchmark::State &state, MainWindow *window)
     noMessages(state);
 }
 
+// The roster table on every team's players, opened and sorted by Speed,
+// as Ctrl+T and a click on the caption make it.
+void tableWindow(benchmark::State &state, Editor *editor, const QString &journalFolder)
+{
+    PlayerWrites writes(journalFolder, editor->state.files);
+    int rows = 0;
+    for (auto _ : state) {
+        TableWindow table(editor->state.files, editor->state.pictures, writes, std::nullopt);
+        table.show();
+        table.view()->sortByColumn(RosterTable::FirstRating, Qt::DescendingOrder);
+        rows = table.table().rowCount();
+        settle(state);
+    }
+    if (noMessages(state))
+        state.counters["rows"] = rows;
+}
+
+// The floor: the same cells, read once beforehand, in a bare model under a
+// bare table, sized to its contents and sorted by the same column.
+class Cells : public QAbstractTableModel
+{
+public:
+    explicit Cells(QList<QStringList> cells) : m_cells(std::move(cells)) {}
+    int rowCount(const QModelIndex & = {}) const override { return int(m_cells.size()); }
+    int columnCount(const QModelIndex & = {}) const override
+    {
+        return m_cells.isEmpty() ? 0 : int(m_cells.first().size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        return m_cells[index.row()][index.column()];
+    }
+
+private:
+    QList<QStringList> m_cells;
+};
+
+void tableFloor(benchmark::State &state, const FileSet *files)
+{
+    RosterTable read;
+    requireOk(read.load(*files, std::nullopt), "reading the roster");
+    QList<QStringList> cells;
+    for (int row = 0; row < read.rowCount(); ++row) {
+        QStringList line;
+        for (int column = 0; column < read.columnCount(); ++column)
+            line.append(read.index(row, column).data().toString());
+        cells.append(line);
+    }
+    int rows = 0;
+    for (auto _ : state) {
+        QWidget window;
+        window.resize(960, 600);
+        Cells model(cells);
+        QSortFilterProxyModel sorted;
+        sorted.setSourceModel(&model);
+        QTableView view(&window);
+        view.resize(940, 540);
+        view.setModel(&sorted);
+        view.setSortingEnabled(true);
+        view.resizeColumnsToContents();
+        window.show();
+        view.sortByColumn(RosterTable::FirstRating, Qt::DescendingOrder);
+        rows = sorted.rowCount();
+        settle(state);
+    }
+    state.counters["rows"] = rows;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -210,6 +287,13 @@ int main(int argc, char **argv)
     Editor leave;
     openEditor(leave, leaveFolder);
     benchmark::RegisterBenchmark("leave_player_window", leavePlayerInWindow, leave.window.get())
+        ->Unit(benchmark::kMicrosecond);
+
+    // The table only reads here: the roster of the team choices serves.
+    benchmark::RegisterBenchmark("table_window", tableWindow, &teams,
+                                 dir.filePath(QStringLiteral("table-journal")))
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("table_floor", tableFloor, &teams.state.files)
         ->Unit(benchmark::kMicrosecond);
 
     benchmark::RunSpecifiedBenchmarks();
