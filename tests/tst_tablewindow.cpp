@@ -11,9 +11,11 @@
 #include "player/namesearch.h"
 #include "table/tablewindow.h"
 #include "widgets/frozentableview.h"
+#include "widgets/windowsetup.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,6 +185,49 @@ private slots:
         const QByteArray att = f.att();
         QVERIFY(f.window->WritePlayerData());
         COMPARE_BYTES(f.att(), att);
+    }
+
+    // Alt+S sorts by the cursor's column, numbers by value, again the other
+    // way round; a click on a kept name column's caption sorts by names.
+    void sortingByKeyAndByCaption()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        QList<QList<double>> speeds;
+        QString said;
+        QStringList names;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            const QAbstractItemModel *shown = view->model();
+            view->setCurrentIndex(shown->index(0, RosterTable::FirstRating));
+            for (int round = 0; round < 2; ++round) {
+                QTest::keyClick(view, Qt::Key_S, Qt::AltModifier);
+                QList<double> column;
+                for (int r = 0; r < shown->rowCount(); ++r)
+                    column.append(shown->index(r, RosterTable::FirstRating)
+                                      .data(RosterTable::SortRole)
+                                      .toDouble());
+                speeds.append(column);
+            }
+            said = statusOf(w);
+            QTest::mouseClick(view->frozenView()->horizontalHeader()->viewport(), Qt::LeftButton,
+                              {},
+                              QPoint(view->frozenView()->horizontalHeader()->sectionViewportPosition(
+                                         RosterTable::LastName) + 5,
+                                     5));
+            for (int r = 0; r < shown->rowCount(); ++r)
+                names.append(shown->index(r, RosterTable::LastName).data().toString());
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(speeds.size(), 2);
+        QVERIFY(std::is_sorted(speeds[0].cbegin(), speeds[0].cend()));
+        QVERIFY(std::is_sorted(speeds[1].crbegin(), speeds[1].crend()));
+        QCOMPARE(said, QStringLiteral("Sorted by Speed, highest first."));
+        QStringList sorted = names;
+        std::sort(sorted.begin(), sorted.end(), sortsBefore);
+        QCOMPARE(names, sorted);
     }
 
     // A new last name typed in the table asks the picture question once;

@@ -40,13 +40,16 @@ protected:
     }
 };
 
-QAction *addKey(QWidget *window, const QKeySequence &key, const char *name)
+// A command of the window: its keys, and an entry of the table's menu.
+QAction *addKey(QWidget *window, QWidget *menu, const QKeySequence &key, const char *name,
+                const QString &text)
 {
-    auto *action = new QAction(QString::fromLatin1(name), window);
+    auto *action = new QAction(text, window);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcut(key);
     action->setShortcutContext(Qt::WindowShortcut);
     window->addAction(action);
+    menu->addAction(action);
     return action;
 }
 
@@ -135,18 +138,50 @@ void TableWindow::makeControls()
 
 void TableWindow::connectKeys()
 {
-    connect(addKey(this, QKeySequence::Copy, "copyCells"), &QAction::triggered, this,
-            &TableWindow::copy);
-    connect(addKey(this, QKeySequence::Paste, "pasteCells"), &QAction::triggered, this,
-            &TableWindow::paste);
-    connect(addKey(this, QKeySequence::Undo, "undoTable"), &QAction::triggered, this,
-            &TableWindow::undo);
-    connect(addKey(this, QKeySequence(Qt::CTRL | Qt::Key_Y), "redoTable"), &QAction::triggered,
-            this, &TableWindow::redo);
-    connect(addKey(this, QKeySequence::Find, "findPlayer"), &QAction::triggered, this, [this] {
-        m_findText->setFocus(Qt::ShortcutFocusReason);
-        m_findText->selectAll();
-    });
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto command = [this](const QKeySequence &key, const char *name, const char *text,
+                                void (TableWindow::*slot)()) {
+        connect(addKey(this, m_view, key, name, QString::fromLatin1(text)), &QAction::triggered,
+                this, slot);
+    };
+    command(QKeySequence::Copy, "copyCells", "&Copy", &TableWindow::copy);
+    command(QKeySequence::Paste, "pasteCells", "&Paste", &TableWindow::paste);
+    command(QKeySequence::Undo, "undoTable", "&Undo", &TableWindow::undo);
+    command(QKeySequence(Qt::CTRL | Qt::Key_Y), "redoTable", "&Redo", &TableWindow::redo);
+    command(QKeySequence(Qt::ALT | Qt::Key_S), "sortByColumn", "&Sort by This Column",
+            &TableWindow::sortByCurrentColumn);
+    command(QKeySequence::Find, "findPlayer", "&Find Player...", &TableWindow::focusFind);
+}
+
+void TableWindow::focusFind()
+{
+    m_findText->setFocus(Qt::ShortcutFocusReason);
+    m_findText->selectAll();
+}
+
+void TableWindow::sortByCurrentColumn()
+{
+    // As a click on the column's caption: again the other way round.
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid())
+        return;
+    const QHeaderView *header = m_view->horizontalHeader();
+    const Qt::SortOrder order = header->sortIndicatorSection() == current.column() &&
+                                        header->sortIndicatorOrder() == Qt::AscendingOrder
+                                    ? Qt::DescendingOrder
+                                    : Qt::AscendingOrder;
+    const qint64 offset = m_table.offsetAt(currentRow());
+    m_view->sortByColumn(current.column(), order);
+    goTo(offset);
+    m_view->setCurrentIndex(cellOf(offset, current.column()));
+    const bool numbers = m_table.rowCount() > 0 &&
+                         m_table.index(0, current.column()).data(RosterTable::SortRole).typeId() ==
+                             QMetaType::Double;
+    const bool up = order == Qt::AscendingOrder;
+    say(QStringLiteral("Sorted by %1, %2.")
+            .arg(m_table.headerData(current.column(), Qt::Horizontal).toString(),
+                 QLatin1String(numbers ? (up ? "lowest first" : "highest first")
+                                       : (up ? "A to Z" : "Z to A"))));
 }
 
 TableWindow::~TableWindow() = default;

@@ -67,6 +67,9 @@ private:
     void undo();
     void redo();
     void findNext();
+    void focusFind();
+    // Sorts by the cursor's column, as a click on its caption does.
+    void sortByCurrentColumn();
     void say(const QString &text);
     int currentRow() const;
 
