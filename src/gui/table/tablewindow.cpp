@@ -53,6 +53,14 @@ QAction *addKey(QWidget *window, QWidget *menu, const QKeySequence &key, const c
     return action;
 }
 
+// A write as an undo or redo names it: "the save of NAME", "the paste into
+// the table: 3 players".
+QString stepName(const JournalEntry &entry)
+{
+    return (entry.label.isEmpty() ? QStringLiteral("the save of ") : QStringLiteral("the ")) +
+           entry.playerName();
+}
+
 } // namespace
 
 TableWindow::TableWindow(const FileSet &files, PictureChoice &pictures, PlayerWrites &writes,
@@ -389,7 +397,7 @@ void TableWindow::undo()
     for (const PlayerChange &change : (*step)->entry.players)
         offsets.append(change.offset);
     m_table.reload(offsets);
-    say(QStringLiteral("Undid the save of %1.").arg((*step)->entry.playerName()));
+    say(QStringLiteral("Undid %1.").arg(stepName((*step)->entry)));
 }
 
 void TableWindow::redo()
@@ -413,7 +421,7 @@ void TableWindow::redo()
     for (const PlayerChange &change : (*step)->entry.players)
         offsets.append(change.offset);
     m_table.reload(offsets);
-    say(QStringLiteral("Redid the save of %1.").arg((*step)->entry.playerName()));
+    say(QStringLiteral("Redid %1.").arg(stepName((*step)->entry)));
 }
 
 void TableWindow::findNext()
