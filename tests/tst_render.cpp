@@ -176,6 +176,7 @@ private slots:
         QTest::newRow("about") << Render::AboutFile << QSize(315, 98);
         QTest::newRow("template window") << Render::TemplateWindowFile << QSize(595, 235);
         QTest::newRow("picture prompt") << Render::PicturePromptFile << QSize(258, 179);
+        QTest::newRow("roster table") << Render::RosterTableFile << QSize(820, 420);
     }
     void picture()
     {

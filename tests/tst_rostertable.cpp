@@ -176,6 +176,14 @@ private slots:
         QVERIFY(m_table.revertRow(first));
         entry = m_table.enter(m_table.index(second, RosterTable::Jersey), QString::number(free));
         QCOMPARE(int(entry.kind), int(RosterTable::Entry::Changed));
+
+        // A teammate renamed and written is named as he is now.
+        QVERIFY(m_table.revertRow(second));
+        PlayerWrites writes(m_dir.filePath(QStringLiteral("journal")), m_files);
+        m_table.enter(m_table.index(second, RosterTable::LastName), u"Renamed");
+        QVERIFY(m_table.saveRow(second, writes).value());
+        entry = m_table.enter(m_table.index(first, RosterTable::Jersey), worn);
+        QVERIFY2(entry.message.endsWith(QStringLiteral(" Renamed.")), qPrintable(entry.message));
     }
 
     // A block as a spreadsheet copies it: CRLF lines, a quoted cell holding

@@ -15,7 +15,9 @@
 #include "settings/profilefile.h"
 #include "editor/programstate.h"
 #include "startup/startup.h"
+#include "table/tablewindow.h"
 #include "templates/templatewindow.h"
+#include "widgets/frozentableview.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -134,7 +136,7 @@ QStringList fileNames()
 {
     return {
         MainWindowFile, MainWindowGoalieFile, GameFolderFile,    SavedGameFile,
-        AboutFile,      TemplateWindowFile,   PicturePromptFile,
+        AboutFile,      TemplateWindowFile,   PicturePromptFile, RosterTableFile,
     };
 }
 
@@ -259,6 +261,26 @@ Result<QImage> aboutWindow()
     return picture(&about);
 }
 
+// The first team as the roster table shows it, sorted by Speed, the cursor
+// on a rating cell.
+Result<QImage> rosterTable(const QString &gameFolder)
+{
+    const MessageCatcher messages;
+    ProgramState state;
+    if (const Status found = setBaseRosters(state, gameFolder); !found)
+        return found.error();
+    PlayerWrites writes(gameFolder, state.files);
+    TableWindow table(state.files, state.pictures, writes, 0);
+    table.resize(820, 420);
+    table.show();
+    table.view()->sortByColumn(RosterTable::FirstRating, Qt::DescendingOrder);
+    table.view()->setCurrentIndex(table.view()->model()->index(2, RosterTable::FirstRating));
+    settle(&table);
+    if (!messages.quiet())
+        return messages.failure(state.keyFilePath());
+    return picture(&table);
+}
+
 Result<QImage> templateWindow(const QString &folder)
 {
     const MessageCatcher messages;
@@ -334,6 +356,7 @@ Status renderAll(const QString &outDir, const std::function<void(const QString &
         {AboutFile, [] { return aboutWindow(); }},
         {TemplateWindowFile, [&] { return templateWindow(temp.path()); }},
         {PicturePromptFile, [] { return picturePrompt(); }},
+        {RosterTableFile, [&] { return rosterTable(gameFolder); }},
     };
     for (const Step &step : steps) {
         const QString path = QDir(outDir).filePath(step.file);

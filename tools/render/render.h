@@ -22,6 +22,7 @@ inline const QString SavedGameFile = QStringLiteral("saved-game.png");
 inline const QString AboutFile = QStringLiteral("about.png");
 inline const QString TemplateWindowFile = QStringLiteral("template-window.png");
 inline const QString PicturePromptFile = QStringLiteral("picture-prompt.png");
+inline const QString RosterTableFile = QStringLiteral("roster-table.png");
 
 // The files renderAll() writes, in the order it writes them.
 QStringList fileNames();

@@ -38,4 +38,12 @@ void TeamJerseys::setNumber(qint64 offset, int number)
     }
 }
 
+void TeamJerseys::update(qint64 offset, const PlayerRecord &player)
+{
+    for (Wearer &mate : m_wearers) {
+        if (mate.offset == offset)
+            mate = {offset, player.jerseyNumber(), player.firstName(), player.lastName()};
+    }
+}
+
 } // namespace Puckdex

@@ -33,6 +33,8 @@ public:
     QSet<int> takenBesides(qint64 offset) const;
     // The number a player wears from now on.
     void setNumber(qint64 offset, int number);
+    // A player as his key record now has him: number and names.
+    void update(qint64 offset, const PlayerRecord &player);
 
 private:
     QList<Wearer> m_wearers;

@@ -578,7 +578,8 @@ void RosterTable::reload(const QList<qint64> &offsets)
         } else {
             row.unreadable = records.error().reason;
         }
-        jerseys(row.team).setNumber(offset, key->jerseyNumber());
+        // His number and names as written: a refusal names him as he is now.
+        jerseys(row.team).update(offset, *key);
         readRow(row, {offset, *key});
         emit dataChanged(index(at, 0), index(at, kColumns - 1));
     }

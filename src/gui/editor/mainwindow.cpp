@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSignalBlocker>
@@ -481,6 +482,14 @@ void MainWindow::showFind()
         layout->addWidget(label);
         layout->addWidget(text);
         connect(text, &QLineEdit::returnPressed, this, [this, text] { findNext(text->text()); });
+        // Below the editor, where it hides none of the player's fields
+        // (above it when the screen ends there).
+        m_find->adjustSize();
+        QPoint at = frameGeometry().bottomLeft() + QPoint(0, 8);
+        if (const QScreen *shown = screen();
+            shown && at.y() + m_find->frameGeometry().height() > shown->availableGeometry().bottom())
+            at = frameGeometry().topLeft() - QPoint(0, m_find->frameGeometry().height() + 8);
+        m_find->move(at);
     }
     m_find->show();
     m_find->raise();
