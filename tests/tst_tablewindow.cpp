@@ -139,6 +139,7 @@ private slots:
             QStringLiteral("100\t93\t60\t60\r\n64\t64\t64\t64\r\n44\t48\t52\t56\r\n"));
         QString said;
         QByteArray keyPasted, attPasted;
+        bool redone = false;
         whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
             clickCell(w, cellOf(w, first.offset, RosterTable::FirstRating));
             QTest::keyClick(control<FrozenTableView>(w, "tblRoster"), Qt::Key_V,
@@ -146,8 +147,12 @@ private slots:
             said = statusOf(w);
             keyPasted = f.key();
             attPasted = f.att();
-            QTest::keyClick(control<FrozenTableView>(w, "tblRoster"), Qt::Key_Z,
-                            Qt::ControlModifier);
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+            // Made again, and taken back again.
+            QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+            redone = f.key() == keyPasted && f.att() == attPasted;
+            QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
             QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
         });
         QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
@@ -156,6 +161,7 @@ private slots:
                      said.contains(QStringLiteral("of them moved onto the game's limits")),
                  qPrintable(said));
         QVERIFY(attPasted != f.originalAtt);
+        QVERIFY(redone);
         COMPARE_BYTES(f.key(), f.originalKey);
         COMPARE_BYTES(f.att(), f.originalAtt);
         COMPARE_BYTES(readFile(f.path("teams.db")), team);

@@ -380,48 +380,39 @@ void TableWindow::undo()
         say(QStringLiteral("The row is as it was loaded."));
         return;
     }
-    const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> step =
-        m_writes.undoLastSave();
-    if (!step) {
-        say(QStringLiteral("There is nothing to undo."));
-        return;
-    }
-    if (!*step) {
-        MessageBox::show(this,
-                         QStringLiteral("The last save could not be undone.\n\n%1")
-                             .arg(step->error().fullMessage()),
-                         MessageStyle::Warning);
-        return;
-    }
-    QList<qint64> offsets;
-    for (const PlayerChange &change : (*step)->entry.players)
-        offsets.append(change.offset);
-    m_table.reload(offsets);
-    say(QStringLiteral("Undid %1.").arg(stepName((*step)->entry)));
+    finishStep(m_writes.undoLastSave(),
+               {QStringLiteral("There is nothing to undo."),
+                QStringLiteral("The last save could not be undone."), QStringLiteral("Undid")});
 }
 
 void TableWindow::redo()
 {
     if (!saveRow(currentRow()))
         return;
-    const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> step =
-        m_writes.redoLastUndo();
+    finishStep(m_writes.redoLastUndo(),
+               {QStringLiteral("There is nothing to redo."),
+                QStringLiteral("The undone save could not be made again."),
+                QStringLiteral("Redid")});
+}
+
+void TableWindow::finishStep(const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> &step,
+                             const StepTexts &texts)
+{
     if (!step) {
-        say(QStringLiteral("There is nothing to redo."));
+        say(texts.nothing);
         return;
     }
     if (!*step) {
-        MessageBox::show(this,
-                         QStringLiteral("The undone save could not be made again.\n\n%1")
-                             .arg(step->error().fullMessage()),
+        MessageBox::show(this, texts.failed + QStringLiteral("\n\n") + step->error().fullMessage(),
                          MessageStyle::Warning);
         return;
     }
+    // The players it wrote back, as the files now hold them.
     QList<qint64> offsets;
     for (const PlayerChange &change : (*step)->entry.players)
         offsets.append(change.offset);
     m_table.reload(offsets);
-    say(QStringLiteral("Redid %1.").arg(stepName((*step)->entry)));
+    say(QStringLiteral("%1 %2.").arg(texts.done, stepName((*step)->entry)));
 }
 
 void TableWindow::findNext()

@@ -66,6 +66,16 @@ private:
     void paste();
     void undo();
     void redo();
+    // How an undo or redo ended: nothing to take, a failure, or done (the
+    // verb that names it).
+    struct StepTexts
+    {
+        QString nothing;
+        QString failed;
+        QString done;
+    };
+    void finishStep(const std::optional<Result<PlayerWrites::Step, PlayerWriteError>> &step,
+                    const StepTexts &texts);
     void findNext();
     void focusFind();
     // Sorts by the cursor's column, as a click on its caption does.
