@@ -1,7 +1,11 @@
 // puckdex-cli import on sample rosters: edits through the editor's rules,
 // refused rows and files, what spreadsheets save, and writes that fail.
 
+#include "bytecompare.h"
 #include "clifixture.h"
+#include "files/codepage.h"
+#include "player/namesearch.h"
+#include "player/playeredit.h"
 #include "fulldisk.h"
 #include "files/gamefiles.h"
 #include "sampleroster.h"
@@ -601,7 +605,8 @@ private slots:    void init() { freshRosters(); }
             "line 1: the column speed appears twice");
         add("first column twice", "a.csv", "team,offset,team\r\n",
             "line 1: the column team appears twice");
-        add("no offset column", "a.csv", "speed\r\n100\r\n", "the header has no offset column");
+        add("neither an offset nor a name", "a.csv", "speed\r\n100\r\n",
+            "the header has neither an offset column nor the players' names");
         add("text in a number cell", "a.csv", csv + "60,fast,Ada\r\n",
             "line 3, column speed: \"fast\" is not a number");
         add("text in the offset", "a.csv", csv + "sixty,100,Ada\r\n",
@@ -667,6 +672,125 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(after->lastName(), "Smith, \"Jr\"");
         // ... and the export quotes it back the same way.
         QVERIFY(exportCsv().contains(",\"Smith, \"\"Jr\"\"\","));
+    }
+
+    // A season's sheet without offsets: "Team;Last Name;First Name;Speed",
+    // semicolons, Windows-1252, names typed without their accents. The rows
+    // it names change exactly as the same values by offset would change
+    // them, the namesakes and the unknown are refused by line with their
+    // candidates, and undo takes the import back.
+    void aSheetThatNamesItsPlayers()
+    {
+        const QList<Sample::SamplePlayer> team = teamPlayers(sample());
+        QList<const Sample::SamplePlayer *> named;
+        for (const Sample::SamplePlayer &p : team) {
+            if (keyByte(p, 0) == 0 && !isGoalie(p) && p.lastName != foldedName(p.lastName) &&
+                named.size() < 3 && p.lastName.toLower() != foldedName(p.lastName))
+                named.append(&p);
+        }
+        QCOMPARE(named.size(), 3);
+        // A last name two teams share, given with no team.
+        QString shared;
+        for (const Sample::SamplePlayer &a : team) {
+            for (const Sample::SamplePlayer &b : team) {
+                if (shared.isEmpty() && a.lastName == b.lastName && keyByte(a, 0) != keyByte(b, 0))
+                    shared = a.lastName;
+            }
+        }
+        QVERIFY(!shared.isEmpty());
+        const QString abbrev = sample().teams[0].abbrev().trimmed();
+        QString sheet = QStringLiteral("Team;Last Name;First Name;Speed\r\n");
+        const QStringList speeds = {"96", "60", "100"};
+        QList<Change> byOffset;
+        for (int i = 0; i < 3; ++i) {
+            sheet += QStringLiteral("%1;%2;%3;%4\r\n")
+                         .arg(i == 1 ? abbrev.toLower() : abbrev, foldedName(named[i]->lastName),
+                              named[i]->firstName, speeds[i]);
+            byOffset.append({named[i]->keyOffset, "speed", speeds[i]});
+        }
+        sheet += QStringLiteral("%1;Nobody;;50\r\n;%2;;64\r\n").arg(abbrev, shared);
+        QVERIFY(writeFile(file("season.csv"), CodePage::encode(sheet).value()));
+        const QMap<QString, QByteArray> before = gameFiles(m_base);
+
+        const Outcome outcome = cli({"import", m_base, file("season.csv"), "--no-backup"});
+        QCOMPARE(outcome.status, 1);
+        QVERIFY2(outcome.err.contains(QStringLiteral("refused: line 5: no player 'Nobody' on %1\n")
+                                          .arg(abbrev)),
+                 qPrintable(outcome.err));
+        QVERIFY2(outcome.err.contains(QStringLiteral("refused: line 6: '%1' is ").arg(shared)) &&
+                     outcome.err.contains(QStringLiteral("; add a team, a first name or a jersey")),
+                 qPrintable(outcome.err));
+        QVERIFY2(outcome.out.endsWith(QStringLiteral("3 players changed, 2 rows refused, of 5 rows "
+                                                     "(3 matched by name, 0 unchanged).\n")),
+                 qPrintable(outcome.out));
+
+        // The same values by offset, into a copy of the roster as it was.
+        const QString expected = m_dir.filePath("expected");
+        QVERIFY(Sample::writeBaseRosters(expected).ok());
+        QCOMPARE(import(expected, byOffset, {"--no-backup"}).status, 0);
+        const QMap<QString, QByteArray> after = gameFiles(m_base);
+        for (const QString &name : after.keys())
+            COMPARE_BYTES(after[name], gameFiles(expected)[name]);
+
+        QCOMPARE(cli({"undo", m_base}).status, 0);
+        QCOMPARE(gameFiles(m_base), before);
+    }
+
+    // Other ways a sheet names its players, and --match: each row naming
+    // the first skater of the first team sets his speed to 96, or the file
+    // is refused as a whole.
+    void sheetsThatNameTheirPlayers_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("text"); // %1 first name, %2 last name, %3 team abbreviation
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // in the output or the errors
+        QTest::newRow("JSON, team and name") << "a.json"
+                                             << "[{\"team\": \"%3\", \"name\": \"%1 %2\", "
+                                                "\"speed\": 96}]"
+                                             << QStringList() << 0 << "1 player changed";
+        QTest::newRow("one name cell, last then first")
+            << "a.csv" << "Team,Name,Speed\r\n%3,\"%2, %1\",96\r\n" << QStringList() << 0
+            << "1 player changed";
+        QTest::newRow("a dry run lists the match")
+            << "a.csv" << "team,last_name,speed\r\n%3,%2,96\r\n" << QStringList{"--dry-run"}
+            << 0 << "line 2 -> %2, %1 (%3, ";
+        QTest::newRow("by name though the offset is there")
+            << "a.csv" << "offset,team,last_name,speed\r\n1,%3,%2,96\r\n"
+            << QStringList{"--match", "name"} << 0 << "1 player changed";
+        QTest::newRow("by offset, none given")
+            << "a.csv" << "team,last_name,speed\r\n%3,%2,96\r\n"
+            << QStringList{"--match", "offset"} << 2 << "the header has no offset column";
+        QTest::newRow("no such way") << "a.csv" << "last_name,speed\r\n%2,96\r\n"
+                                     << QStringList{"--match", "jersey"} << 2
+                                     << "--match is name or offset, not \"jersey\"";
+    }
+    void sheetsThatNameTheirPlayers()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, text);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        const Sample::SamplePlayer &skater = firstSkater();
+        const QString abbrev = sample().teams[keyByte(skater, 0)].abbrev().trimmed();
+        const auto fill = [&](const QString &t) {
+            return QString(t).replace(QLatin1String("%1"), skater.firstName)
+                .replace(QLatin1String("%2"), skater.lastName)
+                .replace(QLatin1String("%3"), abbrev);
+        };
+        const QString path = m_dir.filePath(fileName);
+        QVERIFY(writeFile(path, fill(text).toUtf8()));
+        const Outcome outcome =
+            cli(QStringList{"import", m_base, path, "--no-backup"} + options);
+        QCOMPARE(outcome.status, status);
+        QVERIFY2((outcome.out + outcome.err).contains(fill(said)),
+                 qPrintable(outcome.out + outcome.err));
+        const Result<PlayerEdit::AttribRecords> after = PlayerEdit::readAttribs(
+            base("att.db"), *GameFiles::readPlayer(base("key.db"), skater.keyOffset));
+        const bool changed = status == 0 && !options.contains(QStringLiteral("--dry-run"));
+        QCOMPARE(PlayerEdit::shownNumbers(after->fields, false)[3].value() == 96, changed);
     }
 
     // What spreadsheets save: the edits land exactly as the export's own

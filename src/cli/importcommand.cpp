@@ -15,6 +15,13 @@ int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
         return fail(err, roster.error());
     ReadOptions reading;
     reading.ignoreUnknownColumns = line.isSet("ignore-unknown-columns");
+    if (line.isSet("match")) {
+        const QString match = line.value("match").toLower();
+        if (match != QLatin1String("name") && match != QLatin1String("offset"))
+            return line.usageError(
+                err, QStringLiteral("--match is name or offset, not \"%1\"").arg(line.value("match")));
+        reading.match = match == QLatin1String("name") ? MatchBy::Name : MatchBy::Offset;
+    }
     const Result<InputTable> table = readTable(line.argument(1), reading);
     if (!table)
         return fail(err, table.error());
@@ -26,6 +33,7 @@ int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
     options.unlinkRenamedPictures = line.isSet("unlink-renamed-pictures");
     options.keepBlanks = line.isSet("keep-blanks");
     options.source = QFileInfo(line.argument(1)).fileName();
+    options.byName = table->byName;
     return importRows(*roster, table->rows, options, out, err);
 }
 
@@ -39,7 +47,10 @@ const Command &importCommand()
         .summary = "changes players as a CSV or JSON file says",
         .usage = "[options] DIR FILE",
         .help = "Changes the players that FILE (CSV or JSON, as export writes it; any subset of "
-                "the columns, offset among them) names by offset, through the editor's rules. "
+                "the columns) names, through the editor's rules: by the offset column, or, in a "
+                "sheet without one, by team, names and jersey (a \"Name\" column may hold "
+                "\"First Last\" or \"Last, First\"); a row that names no one or several is "
+                "refused with the candidates. "
                 "CSV is read as spreadsheets save it: commas, semicolons or tabs between the "
                 "cells, UTF-8, UTF-16 or Windows-1252, header words as typed or as the main "
                 "window labels the values. Only values that differ from the roster change "
@@ -55,6 +66,11 @@ const Command &importCommand()
                     {"ignore-unknown-columns",
                      "Leaves out columns (and JSON keys) that name no column, with a warning, "
                      "instead of refusing the file."},
+                    {"match",
+                     "How a row tells its player: \"offset\" (the offset column) or \"name\" "
+                     "(team, last and first name, jersey; the names then change nothing). "
+                     "Without it: by offset when the file has an offset column, else by name.",
+                     "HOW"},
                     {"keep-blanks",
                      "Keeps blanks at the start or end of a name cell in the name; without it "
                      "they are dropped with a warning."}},

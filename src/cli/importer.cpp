@@ -1,4 +1,5 @@
 #include "importer.h"
+#include "namematcher.h"
 
 #include "history/playerwrites.h"
 #include "player/playerdraft.h"
@@ -56,9 +57,15 @@ public:
     ImportStatus run(const QList<InputRow> &rows)
     {
         qsizetype refused = 0;
-        for (const InputRow &row : rows) {
+        qsizetype matched = 0;
+        const QList<InputRow> named = m_options.byName ? matchByName(rows, refused) : rows;
+        matched = m_options.byName ? named.size() : 0;
+        QList<qint64> accepted;
+        for (const InputRow &row : named) {
             if (!apply(row))
                 ++refused;
+            else
+                accepted.append(readNumber(*row.cells[OffsetColumn]));
         }
 
         QList<std::pair<Player *, QStringList>> changed;
@@ -69,7 +76,19 @@ public:
                 changed.append({&player, changes});
         }
 
-        const QString ofRows = plural(rows.size(), "row", "rows");
+        QString ofRows = plural(rows.size(), "row", "rows");
+        if (m_options.byName) {
+            // The rows matched whose player ends as he was.
+            qsizetype unchanged = 0;
+            for (const qint64 offset : std::as_const(accepted)) {
+                unchanged += std::none_of(changed.cbegin(), changed.cend(), [&](const auto &c) {
+                    return c.first->disk.offset == offset;
+                });
+            }
+            ofRows += QStringLiteral(" (%1 matched by name, %2 unchanged)")
+                          .arg(matched)
+                          .arg(unchanged);
+        }
         if (m_options.dryRun) {
             for (const auto &[player, changes] : changed)
                 printChange(*player, changes);
@@ -88,6 +107,43 @@ public:
                      .arg(plural(changed.size(), "player", "players"),
                           plural(refused, "row", "rows"), ofRows);
         return refused ? SomeRefused : AllApplied;
+    }
+
+    // Each row given the offset of the one player it names; a row that names
+    // no one, or several, is refused with the candidates. The cells that
+    // named him (names, jersey) change nothing. A dry run lists each match.
+    QList<InputRow> matchByName(const QList<InputRow> &rows, qsizetype &refused)
+    {
+        QList<MatchTeam> teams;
+        for (int n = 0; n < m_roster.teams.size(); ++n) {
+            const TeamRecord &team = m_roster.teams[n];
+            teams.append({n, team.abbrev().trimmed(), team.city(), team.teamName()});
+        }
+        QList<MatchPlayer> players;
+        for (const PlayerEntry &p : m_roster.teamPlayers()) {
+            players.append({p.record.teamNumber(), p.offset, p.record.firstName(),
+                            p.record.lastName(), p.record.jerseyNumber()});
+        }
+        const NameMatcher matcher(teams, players);
+        QList<InputRow> named;
+        for (const InputRow &row : rows) {
+            const NameMatcher::Found found =
+                matcher.find({row.team, row.cells[LastNameColumn], row.cells[FirstNameColumn],
+                              row.fullName, row.cells[JerseyColumn]});
+            if (!found.offset) {
+                m_err << QStringLiteral("refused: %1: %2\n").arg(row.where, found.refusal);
+                ++refused;
+                continue;
+            }
+            if (m_options.dryRun)
+                m_out << QStringLiteral("%1 -> %2\n").arg(row.where, matcher.describe(*found.offset));
+            InputRow given = row;
+            given.cells[OffsetColumn] = QString::number(*found.offset);
+            for (const int c : {FirstNameColumn, LastNameColumn, JerseyColumn})
+                given.cells[c].reset();
+            named.append(given);
+        }
+        return named;
     }
 
 private:

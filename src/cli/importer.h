@@ -17,6 +17,10 @@ struct ImportOptions
     bool keepBlanks = false;
     // The imported file's name, for the journal: "import of roster.csv".
     QString source;
+    // The rows name their players (team, names, jersey) instead of giving
+    // their offsets: each is matched to one player first (NameMatcher), and
+    // the cells that named him change nothing.
+    bool byName = false;
 };
 
 // How an import ended, as the exit status says it.

@@ -144,8 +144,11 @@ NameMatcher::Found NameMatcher::find(const RowName &row) const
             if (team && p.team != *team && named(p) && (!jersey || p.jersey == *jersey))
                 elsewhere.append(candidate(p, true));
         }
-        if (!elsewhere.isEmpty())
-            refusal += QStringLiteral("; %1 plays elsewhere").arg(either(elsewhere));
+        if (!elsewhere.isEmpty()) {
+            refusal += QStringLiteral("; %1 %2 elsewhere")
+                           .arg(either(elsewhere),
+                                QLatin1String(elsewhere.size() == 1 ? "plays" : "play"));
+        }
         return {std::nullopt, refusal};
     }
     QStringList names;

@@ -45,6 +45,19 @@ QString leftOutWarning(const QString &path, const QString &what, const QStringLi
 // A header cell's place: a column, or one of these.
 constexpr int kUnnamed = -1; // an empty header cell: nothing may stand below it
 constexpr int kLeftOut = -2; // an unknown name, left out as the user asked
+constexpr int kFullName = -3; // both names in one cell, for matching by name
+
+// The header words of one cell holding both names.
+bool namesFullName(QStringView cell)
+{
+    QString folded;
+    for (const QChar c : cell) {
+        if (c.isLetter())
+            folded += c.toCaseFolded();
+    }
+    return folded == u"name" || folded == u"player" || folded == u"playername" ||
+           folded == u"fullname";
+}
 
 // The column of each header cell.
 Result<QList<int>> headerColumns(const QString &path, const Csv::Record &header,
@@ -55,6 +68,10 @@ Result<QList<int>> headerColumns(const QString &path, const Csv::Record &header,
     for (const QString &cell : header.cells) {
         if (cell.trimmed().isEmpty()) {
             order.append(kUnnamed);
+            continue;
+        }
+        if (options.match != MatchBy::Offset && namesFullName(cell) && !order.contains(kFullName)) {
+            order.append(kFullName);
             continue;
         }
         const int column = columnNamed(cell);
@@ -89,11 +106,28 @@ Result<QList<int>> headerColumns(const QString &path, const Csv::Record &header,
     if (!unknown.isEmpty())
         warnings.append(leftOutWarning(
             path, QStringLiteral("line %1: left out the columns").arg(header.line), unknown));
-    if (!order.contains(OffsetColumn)) {
+    if (!order.contains(OffsetColumn) && options.match == MatchBy::Offset) {
         return FileError{path, QStringLiteral("the header has no offset column; the offset "
                                               "tells which player a line is about")};
     }
+    const bool byName = options.match == MatchBy::Name || !order.contains(OffsetColumn);
+    if (byName && !order.contains(LastNameColumn) && !order.contains(kFullName)) {
+        return FileError{path, QStringLiteral("line %1: the header has neither an offset column "
+                                              "nor the players' names (a last name or a name "
+                                              "column) to tell which player a line is about")
+                                   .arg(header.line)};
+    }
     return order;
+}
+
+// Matching by name: the team as typed is the row's, not a cell, and so is
+// a city where no team is given; an offset is not read.
+void nameTheTeam(InputRow &row)
+{
+    row.team = row.cells[TeamColumn] ? row.cells[TeamColumn] : row.cells[CityColumn];
+    row.cells[TeamColumn].reset();
+    row.cells[CityColumn].reset();
+    row.cells[OffsetColumn].reset();
 }
 
 // A record's cells, as many as the header has: cells past the header's
@@ -116,7 +150,7 @@ std::optional<FileError> checkWidth(const QString &path, const Csv::Record &reco
 }
 
 Result<InputRow> rowFromRecord(const QString &path, const Csv::Record &record,
-                               const QList<int> &order, QChar separator)
+                               const QList<int> &order, QChar separator, bool byName)
 {
     InputRow row;
     row.where = QStringLiteral("line %1").arg(record.line);
@@ -124,6 +158,16 @@ Result<InputRow> rowFromRecord(const QString &path, const Csv::Record &record,
         const QString &cell = record.cells[c];
         if (order[c] == kLeftOut)
             continue;
+        if (order[c] == kFullName) {
+            if (!cell.trimmed().isEmpty())
+                row.fullName = cell;
+            continue;
+        }
+        if (byName && (order[c] == TeamColumn || order[c] == OffsetColumn)) {
+            if (!cell.trimmed().isEmpty())
+                row.cells[order[c]] = cell;
+            continue;
+        }
         if (order[c] == kUnnamed) {
             if (cell.trimmed().isEmpty())
                 continue;
@@ -148,11 +192,14 @@ Result<InputRow> rowFromRecord(const QString &path, const Csv::Record &record,
         }
         row.cells[order[c]] = *number;
     }
+    if (byName)
+        nameTheTeam(row);
     return row;
 }
 
 Result<QList<InputRow>> rowsFromCsv(const QString &path, QStringView text,
-                                    const ReadOptions &options, QStringList &warnings)
+                                    const ReadOptions &options, QStringList &warnings,
+                                    bool &byName)
 {
     const QChar separator =
         Csv::findSeparator(text, [](QStringView name) { return columnNamed(name) >= 0; });
@@ -168,6 +215,7 @@ Result<QList<InputRow>> rowsFromCsv(const QString &path, QStringView text,
     const Result<QList<int>> order = headerColumns(path, records->first(), options, warnings);
     if (!order)
         return order.error();
+    byName = options.match == MatchBy::Name || !order->contains(OffsetColumn);
 
     QList<InputRow> rows;
     for (qsizetype r = 1; r < records->size(); ++r) {
@@ -176,7 +224,7 @@ Result<QList<InputRow>> rowsFromCsv(const QString &path, QStringView text,
             continue;
         if (const std::optional<FileError> wrong = checkWidth(path, record, *order))
             return *wrong;
-        Result<InputRow> row = rowFromRecord(path, record, *order, separator);
+        Result<InputRow> row = rowFromRecord(path, record, *order, separator, byName);
         if (!row)
             return row.error();
         rows.append(*row);
@@ -202,8 +250,65 @@ QString jsonTypeName(const QJsonValue &value)
     }
 }
 
+// One JSON item's cells; the keys that name no column are left out (into
+// leftOut) or refused, as the user asked.
+Result<InputRow> rowFromItem(const QString &path, const QJsonObject &object, InputRow row,
+                             const ReadOptions &options, bool byName, QStringList &leftOut)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QJsonValue value = it.value();
+        if (byName && namesFullName(it.key()) && value.isString()) {
+            if (!value.toString().trimmed().isEmpty())
+                row.fullName = value.toString();
+            continue;
+        }
+        const int column = columnNamed(it.key());
+        if (byName && (column == TeamColumn || column == OffsetColumn)) {
+            if (value.isString() || value.isDouble())
+                row.cells[column] =
+                    value.isString() ? value.toString() : QString::number(value.toDouble());
+            continue;
+        }
+        if (column < 0 && options.ignoreUnknownColumns) {
+            if (!leftOut.contains(it.key()))
+                leftOut.append(it.key());
+            continue;
+        }
+        if (column < 0) {
+            return FileError{path, QStringLiteral("%1: \"%2\" is no column name (%3)")
+                                       .arg(row.where, it.key(), columnList())};
+        }
+        const Column &info = columns()[column];
+        if (value.isNull())
+            continue;
+        if (info.kind == CellKind::Number) {
+            if (!value.isDouble()) {
+                return FileError{path, QStringLiteral("%1, %2: %3 is not a number")
+                                           .arg(row.where, info.name, jsonTypeName(value))};
+            }
+            row.cells[column] = QString::number(value.toDouble(), 'g', 17);
+        } else {
+            if (!value.isString()) {
+                return FileError{path, QStringLiteral("%1, %2: %3 is not text")
+                                           .arg(row.where, info.name, jsonTypeName(value))};
+            }
+            if (!value.toString().isEmpty())
+                row.cells[column] = value.toString();
+        }
+    }
+    if (byName) {
+        nameTheTeam(row);
+    } else if (!object.contains(columns()[OffsetColumn].name)) {
+        return FileError{path, QStringLiteral("%1 has no offset; the offset tells which player "
+                                              "an item is about")
+                                   .arg(row.where)};
+    }
+    return row;
+}
+
 Result<QList<InputRow>> rowsFromJson(const QString &path, const QByteArray &bytes,
-                                     const ReadOptions &options, QStringList &warnings)
+                                     const ReadOptions &options, QStringList &warnings,
+                                     bool &byName)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
@@ -218,6 +323,12 @@ Result<QList<InputRow>> rowsFromJson(const QString &path, const QByteArray &byte
                                                             : QStringLiteral("a single value"))};
     }
     const QJsonArray array = document.array();
+    // By name when told, or when no item gives an offset.
+    byName = options.match == MatchBy::Name ||
+             (options.match == MatchBy::Auto &&
+              std::none_of(array.begin(), array.end(), [](const QJsonValue &item) {
+                  return item.toObject().contains(columns()[OffsetColumn].name);
+              }));
     QList<InputRow> rows;
     QStringList leftOut;
     for (qsizetype i = 0; i < array.size(); ++i) {
@@ -227,43 +338,11 @@ Result<QList<InputRow>> rowsFromJson(const QString &path, const QByteArray &byte
             return FileError{path, QStringLiteral("%1 is %2, not an object of a player")
                                        .arg(row.where, jsonTypeName(array[i]))};
         }
-        const QJsonObject object = array[i].toObject();
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            const int column = columnNamed(it.key());
-            if (column < 0 && options.ignoreUnknownColumns) {
-                if (!leftOut.contains(it.key()))
-                    leftOut.append(it.key());
-                continue;
-            }
-            if (column < 0) {
-                return FileError{path, QStringLiteral("%1: \"%2\" is no column name (%3)")
-                                           .arg(row.where, it.key(), columnList())};
-            }
-            const Column &info = columns()[column];
-            const QJsonValue value = it.value();
-            if (value.isNull())
-                continue;
-            if (info.kind == CellKind::Number) {
-                if (!value.isDouble()) {
-                    return FileError{path, QStringLiteral("%1, %2: %3 is not a number")
-                                               .arg(row.where, info.name, jsonTypeName(value))};
-                }
-                row.cells[column] = QString::number(value.toDouble(), 'g', 17);
-            } else {
-                if (!value.isString()) {
-                    return FileError{path, QStringLiteral("%1, %2: %3 is not text")
-                                               .arg(row.where, info.name, jsonTypeName(value))};
-                }
-                if (!value.toString().isEmpty())
-                    row.cells[column] = value.toString();
-            }
-        }
-        if (!object.contains(columns()[OffsetColumn].name)) {
-            return FileError{path, QStringLiteral("%1 has no offset; the offset tells which "
-                                                  "player an item is about")
-                                       .arg(row.where)};
-        }
-        rows.append(row);
+        Result<InputRow> read =
+            rowFromItem(path, array[i].toObject(), row, options, byName, leftOut);
+        if (!read)
+            return read.error();
+        rows.append(*read);
     }
     if (!leftOut.isEmpty())
         warnings.append(leftOutWarning(path, QStringLiteral("left out the keys"), leftOut));
@@ -295,8 +374,8 @@ Result<InputTable> readTable(const QString &path, const ReadOptions &options)
         QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0
         || start == u"[" || start == u"{";
     Result<QList<InputRow>> rows =
-        json ? rowsFromJson(path, text->text.toUtf8(), options, table.warnings)
-             : rowsFromCsv(path, text->text, options, table.warnings);
+        json ? rowsFromJson(path, text->text.toUtf8(), options, table.warnings, table.byName)
+             : rowsFromCsv(path, text->text, options, table.warnings, table.byName);
     if (!rows)
         return rows.error();
     table.rows = std::move(*rows);
