@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -166,6 +168,41 @@ private slots:
         COMPARE_BYTES(f.att(), f.originalAtt);
         COMPARE_BYTES(readFile(f.path("teams.db")), team);
         QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), speedShown);
+    }
+
+    // A row whose write fails when it is left keeps its entries; closing
+    // the table tries it again and asks before letting it go (No stays);
+    // once the file can be written, closing writes him.
+    void aRowThatCannotBeWrittenIsNotLost()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        MessageScript messages;
+        messages.answer(MessageAnswer::No);
+        bool stayed = false;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            QVERIFY(QFile::setPermissions(f.path("att.db"), QFile::ReadOwner));
+            clickCell(w, cellOf(w, skater.offset, RosterTable::FirstRating));
+            type(QStringLiteral("100"));
+            pressEnter();
+            static_cast<QDialog *>(w)->accept();
+            stayed = w->isVisible();
+            QVERIFY(QFile::setPermissions(f.path("att.db"), QFile::ReadOwner | QFile::WriteOwner));
+            static_cast<QDialog *>(w)->accept();
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(stayed);
+        QCOMPARE(messages.shown.size(), 3);
+        QVERIFY2(messages.texts()[0].contains(QStringLiteral("could not be saved")),
+                 qPrintable(messages.texts()[0]));
+        QCOMPARE(messages.texts()[2],
+                 QStringLiteral("Do you want to close the table without saving this player ?"));
+        const QByteArray att = f.att();
+        COMPARE_BYTES(att, withRecordsOf(f.originalAtt, att,
+                                         {{skater.record.attribOffset(), SkaterAttribRecord::Size}}));
+        QVERIFY(att != f.originalAtt);
     }
 
     // A change made in the table to the player the editor shows is what the

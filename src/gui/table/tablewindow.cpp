@@ -452,10 +452,18 @@ void TableWindow::goTo(qint64 offset)
 
 void TableWindow::done(int result)
 {
-    if (!saveRow(currentRow()) &&
+    // Every row still holding entries: the one being edited, and any whose
+    // write failed when it was left.
+    int unsaved = 0;
+    for (int row = 0; row < m_table.rowCount(); ++row)
+        unsaved += m_table.isRowChanged(row) && !saveRow(row);
+    if (unsaved > 0 &&
         MessageBox::show(this,
-                         QStringLiteral("Do you want to close the table without saving this "
-                                        "player ?"),
+                         unsaved == 1 ? QStringLiteral("Do you want to close the table without "
+                                                       "saving this player ?")
+                                      : QStringLiteral("Do you want to close the table without "
+                                                       "saving these %1 players ?")
+                                            .arg(unsaved),
                          MessageStyle::QuestionNoDefault) != MessageAnswer::Yes) {
         return;
     }
