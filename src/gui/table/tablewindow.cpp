@@ -237,7 +237,8 @@ int TableWindow::currentRow() const
 
 void TableWindow::allTeamsToggled(bool all)
 {
-    if (!saveRow(currentRow())) {
+    // Other players are read in place of these: none may hold entries.
+    if (saveChangedRows() > 0) {
         const QSignalBlocker blocker(m_allTeams);
         m_allTeams->setChecked(!all);
         return;
@@ -431,9 +432,10 @@ void TableWindow::findNext()
         say(FindPlayer::nothingFound(text));
         return;
     }
-    if (!saveRow(currentRow()))
+    const bool otherTeam = m_table.team() && *m_table.team() != found->team;
+    if (otherTeam ? saveChangedRows() > 0 : !saveRow(currentRow()))
         return;
-    if (m_table.team() && *m_table.team() != found->team) {
+    if (otherTeam) {
         m_lastTeam = found->team;
         load(found->team);
     }
@@ -450,13 +452,19 @@ void TableWindow::goTo(qint64 offset)
     m_view->scrollTo(cell);
 }
 
+int TableWindow::saveChangedRows()
+{
+    int unsaved = 0;
+    for (int row = 0; row < m_table.rowCount(); ++row)
+        unsaved += m_table.isRowChanged(row) && !saveRow(row);
+    return unsaved;
+}
+
 void TableWindow::done(int result)
 {
     // Every row still holding entries: the one being edited, and any whose
     // write failed when it was left.
-    int unsaved = 0;
-    for (int row = 0; row < m_table.rowCount(); ++row)
-        unsaved += m_table.isRowChanged(row) && !saveRow(row);
+    const int unsaved = saveChangedRows();
     if (unsaved > 0 &&
         MessageBox::show(this,
                          unsaved == 1 ? QStringLiteral("Do you want to close the table without "

@@ -61,6 +61,9 @@ private:
     // Writes a row the user leaves; false when it could not be written
     // (said).
     bool saveRow(int row);
+    // Writes every row still holding entries (the one being edited, and any
+    // whose write failed); how many could not be written.
+    int saveChangedRows();
     void askAboutPictures(const QList<int> &rows);
     void copy();
     void paste();
