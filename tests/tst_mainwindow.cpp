@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRadioButton>
+#include <QToolTip>
 
 using namespace Puckdex;
 
@@ -167,16 +168,26 @@ private slots:
         EditorFixture::type(f.control<QLineEdit>("txtLastName"), longName);
         QTest::keyClick(f.control<QLineEdit>("txtLastName"), Qt::Key_Tab);
         QListWidget *list = f.control<QListWidget>("lstPlayers");
+        // The pointer resting on each entry, as the system asks for a tip.
+        const auto tipAt = [list](const QListWidgetItem *entry) {
+            list->scrollToItem(entry);
+            const QPoint at = list->visualItemRect(entry).center();
+            QHelpEvent rest(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QToolTip::hideText();
+            QCoreApplication::sendEvent(list->viewport(), &rest);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
         for (int row = 0; row < list->count(); ++row) {
             const QListWidgetItem *entry = list->item(row);
             const int width = list->fontMetrics().horizontalAdvance(entry->text());
             if (entry->data(Qt::UserRole).toLongLong() == offset) {
                 QVERIFY(width > list->viewport()->width());
-                QCOMPARE(entry->toolTip(), longName);
+                QCOMPARE(tipAt(entry), longName);
             } else if (width < list->viewport()->width() / 2) {
-                QCOMPARE(entry->toolTip(), QString());
+                QCOMPARE(tipAt(entry), QString());
             }
         }
+        QToolTip::hideText();
         QCOMPARE(messages.shown.size(), 0);
     }
 

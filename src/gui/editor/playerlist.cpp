@@ -3,11 +3,13 @@
 #include "widgets/windowsetup.h"
 #include "player/valuerules.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QStyle>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <numeric>
@@ -43,6 +45,21 @@ bool PlayerList::eventFilter(QObject *watched, QEvent *event)
         // it does not pick the row under it (and so save the shown player).
         return watched == m_list->viewport()
                && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    case QEvent::ToolTip: {
+        // A name the list's width cuts shows whole as a tooltip; measured
+        // when the pointer rests on it, not for every entry of every team.
+        if (watched != m_list->viewport())
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QListWidgetItem *entry = m_list->itemAt(help->pos());
+        const QString whole = entry ? cutName(*entry) : QString();
+        if (whole.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), whole, m_list->viewport(),
+                               m_list->visualItemRect(entry));
+        return true;
+    }
     case QEvent::KeyPress: {
         // With no player picked yet, the first Up or Down picks the entry
         // that has the focus frame, instead of the one after it.
@@ -58,6 +75,14 @@ bool PlayerList::eventFilter(QObject *watched, QEvent *event)
     default:
         return QObject::eventFilter(watched, event);
     }
+}
+
+QString PlayerList::cutName(const QListWidgetItem &entry) const
+{
+    const int margin =
+        m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+    const int room = m_list->viewport()->width() - 2 * margin;
+    return m_list->fontMetrics().horizontalAdvance(entry.text()) > room ? entry.text() : QString();
 }
 
 void PlayerList::fill(const QList<PlayerEntry> &players)
@@ -117,15 +142,10 @@ void PlayerList::relist()
     QListWidgetItem *current = m_list->currentItem();
     QListWidgetItem *selected =
         m_list->selectedItems().isEmpty() ? nullptr : m_list->selectedItems().first();
-    // A name the list's width cuts shows whole as its entry's tooltip.
-    const QFontMetrics metrics(m_list->font());
-    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
-    const int room = m_list->viewport()->width() - 2 * margin;
     QList<QListWidgetItem *> entries;
     for (const int row : std::as_const(order)) {
         QListWidgetItem *entry = m_list->item(row);
         entry->setText(texts[row]);
-        entry->setToolTip(metrics.horizontalAdvance(texts[row]) > room ? texts[row] : QString());
         entries.append(entry);
     }
     bool moved = false;

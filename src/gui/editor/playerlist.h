@@ -6,6 +6,7 @@
 #include <QString>
 
 class QListWidget;
+class QListWidgetItem;
 
 namespace Puckdex {
 
@@ -38,6 +39,10 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // An entry's name when the list's width cuts it; empty when it shows
+    // whole.
+    QString cutName(const QListWidgetItem &entry) const;
 
 private:
     void relist();
