@@ -24,3 +24,8 @@ add_custom_command(OUTPUT ${PUCKDEX_GUIDE_PAGE}
     VERBATIM)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/share/doc/puckdex/images)
 add_custom_target(user_guide ALL DEPENDS ${PUCKDEX_GUIDE_PAGE})
+# Made with the program, so that F1 finds it after `make run` too, which
+# builds the programs alone.
+if(TARGET puckdex)
+    add_dependencies(puckdex user_guide)
+endif()
