@@ -4,6 +4,7 @@
 #include "bytecompare.h"
 #include "players.h"
 #include "sampleroster.h"
+#include "table/cellblock.h"
 #include "table/rostertable.h"
 #include "testfiles.h"
 
@@ -123,8 +124,10 @@ private slots:
                                 << "Y" << "";
         QTest::newRow("no rookie flag") << false << int(RosterTable::Rookie) << "maybe"
                                         << int(E::Refused) << "" << "Rookie is Y or N";
-        QTest::newRow("hand") << false << int(RosterTable::Hand) << "r" << int(E::Changed) << "R"
+        QTest::newRow("hand") << false << int(RosterTable::Hand) << "l" << int(E::Changed) << "L"
                               << "";
+        QTest::newRow("hand as it is") << false << int(RosterTable::Hand) << "r"
+                                       << int(E::Unchanged) << "R" << "";
         QTest::newRow("a goalie's rating") << false << int(RosterTable::FirstRating + 14) << "50"
                                            << int(E::NotEditable) << "" << "a skater";
         QTest::newRow("team") << false << int(RosterTable::Team) << "3" << int(E::NotEditable)
@@ -191,9 +194,9 @@ private slots:
     void blocksFromASpreadsheet()
     {
         const QList<QStringList> block =
-            RosterTable::parseBlock(QStringLiteral("64\t\"a\tb\"\t\r\n\"say \"\"hi\"\"\"\t2\t3\r\n"));
+            CellBlock::parse(QStringLiteral("64\t\"a\tb\"\t\r\n\"say \"\"hi\"\"\"\t2\t3\r\n"));
         QCOMPARE(block, (QList<QStringList>{{"64", "a\tb", ""}, {"say \"hi\"", "2", "3"}}));
-        QCOMPARE(RosterTable::parseBlock(RosterTable::blockText({{"1", "2"}, {"3", ""}})),
+        QCOMPARE(CellBlock::parse(CellBlock::text({{"1", "2"}, {"3", ""}})),
                  (QList<QStringList>{{"1", "2"}, {"3", ""}}));
     }
 

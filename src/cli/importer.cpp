@@ -57,9 +57,7 @@ public:
     ImportStatus run(const QList<InputRow> &rows)
     {
         qsizetype refused = 0;
-        qsizetype matched = 0;
         const QList<InputRow> named = m_options.byName ? matchByName(rows, refused) : rows;
-        matched = m_options.byName ? named.size() : 0;
         QList<qint64> accepted;
         for (const InputRow &row : named) {
             if (!apply(row))
@@ -86,7 +84,7 @@ public:
                 });
             }
             ofRows += QStringLiteral(" (%1 matched by name, %2 unchanged)")
-                          .arg(matched)
+                          .arg(named.size())
                           .arg(unchanged);
         }
         if (m_options.dryRun) {

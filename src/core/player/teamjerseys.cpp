@@ -46,4 +46,11 @@ void TeamJerseys::update(qint64 offset, const PlayerRecord &player)
     }
 }
 
+QString wornNumberText(int number, const TeamJerseys::Wearer &mate)
+{
+    return QStringLiteral("Number %1 is worn by %2 %3.")
+        .arg(number)
+        .arg(mate.firstName, mate.lastName);
+}
+
 } // namespace Puckdex

@@ -40,4 +40,8 @@ private:
     QList<Wearer> m_wearers;
 };
 
+// What the editor says of a number a teammate wears: "Number 12 is worn by
+// First Last."
+QString wornNumberText(int number, const TeamJerseys::Wearer &mate);
+
 } // namespace Puckdex

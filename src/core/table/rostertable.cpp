@@ -163,7 +163,7 @@ Status RosterTable::load(const FileSet &files, std::optional<int> team)
                                                      QByteArrayView(*att).sliced(at, size)),
                                jerseys(number));
         }
-        readRow(*row, player);
+        readRow(*row, player.record);
         m_rows.push_back(std::move(row));
     }
     return finish(Status());
@@ -177,11 +177,11 @@ TeamJerseys &RosterTable::jerseys(int team)
     return *mates;
 }
 
-void RosterTable::readRow(TableRow &row, const PlayerEntry &entry)
+void RosterTable::readRow(TableRow &row, const PlayerRecord &key)
 {
     const PlayerRow::Place place{row.team, m_teamRecords.value(row.team).city(), row.offset};
     row.cells = row.draft ? PlayerRow::shownRow(place, row.draft->isGoalie(), row.draft->fields())
-                          : PlayerRow::unreadableRow(place, entry.record);
+                          : PlayerRow::unreadableRow(place, key);
     row.cells[PlayerRow::TeamColumn] = m_teamRecords.value(row.team).abbrev().trimmed();
 }
 
@@ -190,10 +190,7 @@ void RosterTable::refresh(int row)
     TableRow &shown = *m_rows[std::size_t(row)];
     if (!shown.draft)
         return;
-    const QString team = shown.cells[PlayerRow::TeamColumn];
-    shown.cells = PlayerRow::shownRow({shown.team, QString(), shown.offset},
-                                      shown.draft->isGoalie(), shown.draft->fields());
-    shown.cells[PlayerRow::TeamColumn] = team;
+    readRow(shown, PlayerRecord()); // from his draft; the record is not read
     emit dataChanged(index(row, 0), index(row, kColumns - 1));
 }
 
@@ -283,8 +280,7 @@ RosterTable::Entry RosterTable::enter(const QModelIndex &index, QStringView text
         return {Entry::NotEditable, {}, false};
     TableRow &row = *m_rows[std::size_t(index.row())];
     if (!(flags(index) & Qt::ItemIsEditable)) {
-        const QString name = row.cells[PlayerRow::FirstNameColumn] + QLatin1Char(' ') +
-                             row.cells[PlayerRow::LastNameColumn];
+        const QString name = nameAt(index.row());
         if (!row.draft)
             return {Entry::NotEditable,
                     QStringLiteral("The ratings of %1 cannot be read (%2): he is not changed here.")
@@ -331,11 +327,8 @@ RosterTable::Entry RosterTable::enterIdentity(TableRow &row, int column, QString
                                .arg(kLowestJersey)
                                .arg(kHighestJersey));
         }
-        if (const TeamJerseys::Wearer *mate = draft.setJersey(int(*number))) {
-            return refused(QStringLiteral("Number %1 is worn by %2 %3.")
-                               .arg(int(*number))
-                               .arg(mate->firstName, mate->lastName));
-        }
+        if (const TeamJerseys::Wearer *mate = draft.setJersey(int(*number)))
+            return refused(wornNumberText(int(*number), *mate));
         jerseys(row.team).setNumber(row.offset, int(*number));
         return {Entry::Changed, {}, false};
     }
@@ -435,60 +428,6 @@ QString RosterTable::Paste::summary() const
     return text + u'.';
 }
 
-QString RosterTable::blockText(const QList<QStringList> &block)
-{
-    QStringList lines;
-    for (const QStringList &row : block)
-        lines.append(row.join(u'\t'));
-    return lines.join(u'\n') + u'\n';
-}
-
-QList<QStringList> RosterTable::parseBlock(const QString &text)
-{
-    QList<QStringList> block;
-    QStringList row;
-    QString cell;
-    bool quoted = false;
-    bool cellStarted = false;
-    const auto endCell = [&] {
-        row.append(cell);
-        cell.clear();
-        cellStarted = false;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                cell += u'"';
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                cell += c;
-            }
-        } else if (c == u'"' && !cellStarted) {
-            quoted = true;
-            cellStarted = true;
-        } else if (c == u'\t') {
-            endCell();
-        } else if (c == u'\n' || c == u'\r') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            endCell();
-            block.append(row);
-            row.clear();
-        } else {
-            cell += c;
-            cellStarted = true;
-        }
-    }
-    if (cellStarted || !row.isEmpty()) {
-        endCell();
-        block.append(row);
-    }
-    return block;
-}
-
 int RosterTable::rowOf(qint64 offset) const
 {
     for (std::size_t r = 0; r < m_rows.size(); ++r) {
@@ -498,15 +437,38 @@ int RosterTable::rowOf(qint64 offset) const
     return -1;
 }
 
+const RosterTable::TableRow *RosterTable::rowAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_rows[std::size_t(row)].get() : nullptr;
+}
+
 qint64 RosterTable::offsetAt(int row) const
 {
-    return row >= 0 && row < rowCount() ? m_rows[std::size_t(row)]->offset : -1;
+    return rowAt(row) ? rowAt(row)->offset : -1;
+}
+
+int RosterTable::teamAt(int row) const
+{
+    return rowAt(row) ? rowAt(row)->team : -1;
+}
+
+QString RosterTable::nameAt(int row) const
+{
+    const TableRow *shown = rowAt(row);
+    return shown ? shown->cells[PlayerRow::FirstNameColumn] + QLatin1Char(' ') +
+                       shown->cells[PlayerRow::LastNameColumn]
+                 : QString();
+}
+
+QString RosterTable::loadedNameAt(int row) const
+{
+    const TableRow *shown = rowAt(row);
+    return shown && shown->draft ? shown->draft->loadedName() : nameAt(row);
 }
 
 bool RosterTable::isRowChanged(int row) const
 {
-    return row >= 0 && row < rowCount() && m_rows[std::size_t(row)]->draft &&
-           m_rows[std::size_t(row)]->draft->changed();
+    return rowAt(row) && rowAt(row)->draft && rowAt(row)->draft->changed();
 }
 
 bool RosterTable::revertRow(int row)
@@ -522,7 +484,7 @@ bool RosterTable::revertRow(int row)
 
 void RosterTable::unlinkPicture(int row)
 {
-    if (row >= 0 && row < rowCount() && m_rows[std::size_t(row)]->draft)
+    if (rowAt(row) && rowAt(row)->draft)
         m_rows[std::size_t(row)]->draft->unlinkPicture();
 }
 
@@ -580,7 +542,7 @@ void RosterTable::reload(const QList<qint64> &offsets)
         }
         // His number and names as written: a refusal names him as he is now.
         jerseys(row.team).update(offset, *key);
-        readRow(row, {offset, *key});
+        readRow(row, *key);
         emit dataChanged(index(at, 0), index(at, kColumns - 1));
     }
 }

@@ -98,16 +98,16 @@ public:
     };
     Paste paste(const QList<QList<QModelIndex>> &cells, const QList<QStringList> &block);
 
-    // Tab-separated text, as a spreadsheet pastes it, and back; quotes a
-    // spreadsheet puts around a cell holding a tab or a line break are
-    // taken off.
-    static QString blockText(const QList<QStringList> &block);
-    static QList<QStringList> parseBlock(const QString &text);
 
     // A player's row: his key record's offset, and whether it holds entries
     // not yet written.
     int rowOf(qint64 offset) const;
     qint64 offsetAt(int row) const;
+    // His team's number, and "First Last" as the row shows him now and as
+    // he was loaded (or last written).
+    int teamAt(int row) const;
+    QString nameAt(int row) const;
+    QString loadedNameAt(int row) const;
     bool isRowChanged(int row) const;
     // His entries set back to what was loaded; false when there were none.
     bool revertRow(int row);
@@ -134,7 +134,11 @@ signals:
 
 private:
     struct TableRow;
-    void readRow(TableRow &row, const PlayerEntry &entry);
+    // A row by its number; none out of range.
+    const TableRow *rowAt(int row) const;
+    // His cells: from his draft, or from his key record when his ratings
+    // cannot be read.
+    void readRow(TableRow &row, const PlayerRecord &key);
     void refresh(int row);
     Entry enterIdentity(TableRow &row, int column, QStringView text);
     Entry enterNumber(TableRow &row, int column, QStringView text);

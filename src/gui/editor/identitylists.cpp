@@ -190,10 +190,7 @@ void IdentityLists::jerseyChosen(int index)
 QString IdentityLists::wearerText(int number) const
 {
     const TeamJerseys::Wearer *mate = m_team.wearer(number, shownOffset());
-    return mate ? QStringLiteral("Number %1 is worn by %2 %3.")
-                      .arg(number)
-                      .arg(mate->firstName, mate->lastName)
-                : QString();
+    return mate ? wornNumberText(number, *mate) : QString();
 }
 
 void IdentityLists::typedWorn(int number)

@@ -1,6 +1,7 @@
 #include "table/tablewindow.h"
 
 #include "dialogs/pictureprompt.h"
+#include "table/cellblock.h"
 #include "widgets/frozentableview.h"
 #include "widgets/messagebox.h"
 #include "widgets/windowsetup.h"
@@ -244,12 +245,9 @@ void TableWindow::allTeamsToggled(bool all)
         return;
     }
     const qint64 offset = m_table.offsetAt(currentRow());
-    if (!all && offset >= 0) {
-        // Back to the team of the player the cursor is on.
-        const Result<PlayerRecord> player = GameFiles::readPlayer(m_files.keyFile, offset);
-        if (player)
-            m_lastTeam = player->teamNumber();
-    }
+    // Back to the team of the player the cursor is on.
+    if (!all && offset >= 0)
+        m_lastTeam = m_table.teamAt(currentRow());
     load(all ? std::nullopt : std::optional<int>(m_lastTeam));
     if (offset >= 0)
         goTo(offset);
@@ -272,10 +270,7 @@ bool TableWindow::saveRow(int row)
         MessageBox::show(this,
                          QStringLiteral("%1 could not be saved; his row keeps what was entered "
                                         "(Esc sets it back).\n\n%2")
-                             .arg(m_table.index(row, RosterTable::FirstName).data().toString() +
-                                      QLatin1Char(' ') +
-                                      m_table.index(row, RosterTable::LastName).data().toString(),
-                                  saved->error().fullMessage()),
+                             .arg(m_table.nameAt(row), saved->error().fullMessage()),
                          MessageStyle::Warning);
         return false;
     }
@@ -290,14 +285,7 @@ bool TableWindow::saveRow(int row)
 void TableWindow::askAboutPictures(const QList<int> &rows)
 {
     for (const int row : rows) {
-        const QString name = m_table.index(row, RosterTable::FirstName).data().toString() +
-                             QLatin1Char(' ') +
-                             m_table.index(row, RosterTable::LastName).data().toString();
-        const Result<PlayerRecord> loaded =
-            GameFiles::readPlayer(m_files.keyFile, m_table.offsetAt(row));
-        const QString before =
-            loaded ? loaded->firstName() + QLatin1Char(' ') + loaded->lastName() : name;
-        if (unlinkRenamedPicture(m_pictures, before, name, this))
+        if (unlinkRenamedPicture(m_pictures, m_table.loadedNameAt(row), m_table.nameAt(row), this))
             m_table.unlinkPicture(row);
     }
 }
@@ -336,13 +324,13 @@ void TableWindow::copy()
             line.append(m_sorted->index(r, c).data().toString());
         block.append(line);
     }
-    QApplication::clipboard()->setText(RosterTable::blockText(block));
+    QApplication::clipboard()->setText(CellBlock::text(block));
     say(QStringLiteral("Copied %1 x %2 cells.").arg(bottom - top + 1).arg(right - left + 1));
 }
 
 void TableWindow::paste()
 {
-    const QList<QStringList> block = RosterTable::parseBlock(QApplication::clipboard()->text());
+    const QList<QStringList> block = CellBlock::parse(QApplication::clipboard()->text());
     const QModelIndex start = m_view->currentIndex();
     if (block.isEmpty() || !start.isValid()) {
         say(QStringLiteral("There is nothing to paste."));
@@ -421,11 +409,9 @@ void TableWindow::findNext()
     const QString text = m_findText->text();
     std::optional<NameMatch> from;
     if (const int row = currentRow(); row >= 0) {
-        const Result<PlayerRecord> player =
-            GameFiles::readPlayer(m_files.keyFile, m_table.offsetAt(row));
-        if (player)
-            from = NameMatch{player->teamNumber(), m_table.offsetAt(row), player->firstName(),
-                             player->lastName()};
+        from = NameMatch{m_table.teamAt(row), m_table.offsetAt(row),
+                         m_table.index(row, RosterTable::FirstName).data().toString(),
+                         m_table.index(row, RosterTable::LastName).data().toString()};
     }
     const std::optional<NameMatch> found = m_find.next(text, from, this);
     if (!found) {
