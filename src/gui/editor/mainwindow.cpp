@@ -22,11 +22,11 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QSignalBlocker>
 #include <QTimer>
 
