@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -203,6 +204,53 @@ private slots:
         COMPARE_BYTES(att, withRecordsOf(f.originalAtt, att,
                                          {{skater.record.attribOffset(), SkaterAttribRecord::Size}}));
         QVERIFY(att != f.originalAtt);
+    }
+
+    // The key file swapped for a folder while the editor is open: the table
+    // and Find say that the players could not be read, naming the file,
+    // and nothing on disk changes.
+    void aRosterThatCannotBeRead()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const QString key = f.path("key.db");
+        QVERIFY(QFile::rename(key, key + QStringLiteral(".away")));
+        QVERIFY(QDir().mkdir(key));
+        MessageScript messages;
+        int rows = -1;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            rows = static_cast<TableWindow *>(w)->table().rowCount();
+            QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == f.window.get(); }));
+        QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitFor([] {
+            return QApplication::activeWindow() &&
+                   QApplication::activeWindow()->objectName() == QStringLiteral("frmFindPlayer");
+        }));
+        type(QStringLiteral("a"));
+        pressEnter();
+        QCOMPARE(rows, 0);
+        QVERIFY(messages.shown.size() >= 2);
+        QVERIFY2(messages.texts()[0].startsWith(QStringLiteral("The players could not be read.")) &&
+                     messages.texts()[0].contains(QStringLiteral("key.db")),
+                 qPrintable(messages.texts()[0]));
+        // The editor, back, reads the team again and says so too.
+        QVERIFY2(std::any_of(messages.shown.cbegin(), messages.shown.cend(),
+                             [](const MessageRequest &shown) {
+                                 return shown.text.startsWith(QStringLiteral(
+                                     "The players could not be read to find one."));
+                             }),
+                 qPrintable(messages.texts().join(QStringLiteral(" | "))));
+        for (const MessageRequest &shown : messages.shown)
+            QCOMPARE(shown.title, QStringLiteral("Puckdex"));
+        QVERIFY(QDir(key).isEmpty());
+        QVERIFY(QDir().rmdir(key));
+        QVERIFY(QFile::rename(key + QStringLiteral(".away"), key));
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
     }
 
     // A change made in the table to the player the editor shows is what the
