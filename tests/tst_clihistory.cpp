@@ -109,7 +109,7 @@ private slots:    void init() { freshRosters(); }
                                        << "att.db: his record was changed after that save, by "
                                           "the game or another program";
         QTest::newRow("not JSON") << QByteArray("\"}\n") << QByteArray("\"}\nnot JSON\n")
-                                  << "line 3 is damaged: it is not a JSON object";
+                                  << "line 4 is damaged: it is not a JSON object";
         QTest::newRow("another roster")
             << QByteArray("\"folder\":\"") << QByteArray("\"folder\":\"/other")
             << "the journal belongs to key.db in " + QDir::toNativeSeparators("/other");

@@ -781,12 +781,6 @@ private slots:
         EditorFixture f;
         QVERIFY(f.open());
         const Targets t = targetsOf(f, goalie);
-        Saved shownValues{f.originalKey, f.originalAtt};
-        if (edited) {
-            shownValues = cleanSave(t.shown);
-            QVERIFY(!shownValues.key.isEmpty());
-            EditorFixture::activate(f.window.get());
-        }
         MessageScript messages;
         QVERIFY(f.chooseTeam(kTeam));
         QVERIFY(f.clickPlayer(t.shown));
@@ -795,49 +789,59 @@ private slots:
 
         const PlayerRecord before = f.player(t.shown);
         const qint64 at = before.attribOffset();
-        const int weightClassByte =
-            goalie ? GoalieAttribRecord::WeightClassByte : SkaterAttribRecord::WeightClassByte;
         const auto [key, att, teams] = anotherProgramsWrites(f, t, goalie, goalie * 2 + edited);
         QVERIFY(writeFile(f.path("key.db"), key));
         QVERIFY(writeFile(f.path("att.db"), att));
         QVERIFY(writeFile(f.path("teams.db"), teams));
 
         leaveBy(f, QStringLiteral("player"), t.next);
-        QCOMPARE(messages.shown.size(), 0);
-
-        // His shown fields as the window had them, every other byte as the
-        // other program left it (bytes after a name's first NUL become NUL).
-        QByteArray expectedKey = key;
-        for (const FieldSpan span :
-             {FieldSpan{PlayerRecord::JerseyNumberByte, 1},
-              FieldSpan{PlayerRecord::PositionByte, 1}, PlayerRecord::FirstName,
-              PlayerRecord::LastName, FieldSpan{PlayerRecord::HeightInchesByte, 3}})
-            expectedKey.replace(t.shown + span.offset, span.width,
-                                shownValues.key.mid(t.shown + span.offset, span.width));
-        QByteArray expectedAtt = att;
-        const auto shownBytes = goalie ? std::span<const RatingField>(kGoalieRatingFields)
-                                       : std::span<const RatingField>(kSkaterRatingFields);
-        expectedAtt[at] = shownValues.att.at(at);
-        for (const RatingField &field : shownBytes)
-            expectedAtt[at + field.byte] = shownValues.att.at(at + field.byte);
-        // The weight class goes with a weight the user changed, and only then.
-        if (edited)
-            expectedAtt[at + weightClassByte] = char(weightClass(222));
-        COMPARE_BYTES(f.key(), expectedKey);
-        COMPARE_BYTES(f.att(), expectedAtt);
+        // Nothing the other program wrote is written over.
+        COMPARE_BYTES(f.key(), key);
+        COMPARE_BYTES(f.att(), att);
         COMPARE_BYTES(readFile(f.path("teams.db")), teams);
-        // The names as shown, each padded with NULs over what the other
-        // program left after its NUL.
-        const auto field = [](const QString &text, FieldSpan span) {
-            const QByteArray bytes = CodePage::encode(text).value_or(QByteArray());
-            return bytes + QByteArray(span.width - bytes.size(), '\0');
-        };
-        const QByteArray saved = f.key().mid(t.shown, PlayerRecord::Size);
-        QCOMPARE(
-            saved.mid(PlayerRecord::FirstName.offset, PlayerRecord::FirstName.width),
-            field(edited ? QStringLiteral("Zed") : before.firstName(), PlayerRecord::FirstName));
-        QCOMPARE(saved.mid(PlayerRecord::LastName.offset, PlayerRecord::LastName.width),
-                 field(before.lastName(), PlayerRecord::LastName));
+        if (!edited) {
+            // Nothing of the user's to keep: he is left without a word.
+            QCOMPARE(messages.shown.size(), 0);
+            QCOMPARE(f.shownOffset(), t.next);
+            checkUsable(f, messages);
+            return;
+        }
+        QCOMPARE(messages.shown.size(), 1);
+        const QString said = messages.shown.first().text;
+        QVERIFY2(said.contains(before.firstName() + QLatin1Char(' ') + before.lastName()),
+                 qPrintable(said));
+        QVERIFY2(said.contains(QLatin1String("Last Name")), qPrintable(said));
+        QVERIFY2(said.contains(QLatin1String("Your changes to First Name, Speed are kept")),
+                 qPrintable(said));
+        QVERIFY2(said.contains(QLatin1String("Your changes to Weight were let go")),
+                 qPrintable(said));
+        // He stays, as the files hold him with the user's own entries.
+        QCOMPARE(f.shownOffset(), t.shown);
+        QCOMPARE(f.control<QLineEdit>("txtLastName")->text(), QStringLiteral("Otherprog"));
+        QCOMPARE(f.control<QLineEdit>("txtFirstName")->text(), QStringLiteral("Zed"));
+        QCOMPARE(f.control<QLineEdit>("txtWeight")->text(), QStringLiteral("199"));
+        QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), QStringLiteral("100"));
+
+        // Left again, he is saved over what the other program wrote.
+        leaveBy(f, QStringLiteral("player"), t.next);
+        QCOMPARE(messages.shown.size(), 1);
+        const PlayerRecord saved = f.player(t.shown);
+        QCOMPARE(saved.firstName(), QStringLiteral("Zed"));
+        QCOMPARE(saved.lastName(), QStringLiteral("Otherprog"));
+        QCOMPARE(int(saved.weightPounds()), 199);
+        const QByteArray savedKey = f.key().mid(t.shown, PlayerRecord::Size);
+        QCOMPARE(savedKey.mid(40, 8), key.mid(t.shown + 40, 8));
+        QCOMPARE(savedKey.mid(PlayerRecord::PictureCodeA.offset, 8), QByteArray("ABCDWXYZ"));
+        const QList<int> unshown =
+            goalie ? QList<int>{5, 9, 12, 13, 14, 15} : QList<int>{8, 15, 16, 17, 18};
+        for (const int b : unshown)
+            QCOMPARE(f.att().at(at + b), att.at(at + b));
+        const int weightClassByte =
+            goalie ? GoalieAttribRecord::WeightClassByte : SkaterAttribRecord::WeightClassByte;
+        QCOMPARE(int(f.att().at(at + weightClassByte)), 17);
+        QVERIFY(f.att().at(at + (goalie ? 6 : 1)) != att.at(at + (goalie ? 6 : 1)));
+        // The other players' records stay as the other program left them.
+        COMPARE_BYTES(f.key().mid(GameFiles::KeyRegionOneEnd), key.mid(GameFiles::KeyRegionOneEnd));
         checkUsable(f, messages);
     }
 

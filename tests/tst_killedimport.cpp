@@ -26,6 +26,7 @@ constexpr int kExtraPlayers = 31;
 
 // The import as a real process, killed (as a crash, a power cut or a closed
 // terminal kills it) at random moments: every record is left old or new, the
+// next program to open the roster finds it wholly old or wholly new, the
 // journal still reads, and running the import again completes it. And the
 // syncs a whole import asks for.
 class TestKilledImport : public QObject
@@ -153,6 +154,20 @@ private slots:
             QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("killed after %1 ms: %2")
                                                        .arg(at)
                                                        .arg(problem)));
+            // The next program to open the roster finds it wholly as it was
+            // or wholly imported, says when it set it back, and leaves no
+            // copy the killed one was making.
+            const QMap<QString, QByteArray> killed = recordFiles(folder);
+            QByteArray opened;
+            QCOMPARE(cli({"teams", folder}, nullptr, &opened), 0);
+            const QMap<QString, QByteArray> now = recordFiles(folder);
+            QVERIFY2(now == m_before || now == m_after,
+                     qPrintable(QStringLiteral("killed after %1 ms: half imported").arg(at)));
+            const bool said = opened.contains("An import of season.csv was interrupted at ");
+            QVERIFY(!said || now == m_before);
+            QVERIFY(said || killed == now);
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
+                     QStringList());
             const FileSet files = *findFileSet(folder);
             const auto pending = WriteJournal(QFileInfo(m_ini).path(), folder, files.keyFile,
                                               files.attFile)
@@ -199,7 +214,8 @@ private slots:
         QVERIFY2(synced.size() <= 10, qPrintable(synced.join(u' ')));
         QCOMPARE(synced.count(canonical + "/key.db"), 1);
         QCOMPARE(synced.count(canonical + "/att.db"), 1);
-        QCOMPARE(synced.filter(QRegularExpression("puckdex-journal-[0-9a-f]+\\.jsonl$")).size(), 1);
+        // The journal twice: the import begun, before the records, and done.
+        QCOMPARE(synced.filter(QRegularExpression("puckdex-journal-[0-9a-f]+\\.jsonl$")).size(), 2);
 #endif
     }
 };

@@ -42,7 +42,7 @@ class TestPlayerWrites : public QObject
                        : fieldsOf(key, *GameFiles::readSkaterAttribs(m_att, key.attribOffset()));
             fields.allPlayers[0] = speed;
             fields.weightPounds = quint8(150 + speed); // his key record changes too
-            return {p.keyOffset, goalie, fields};
+            return {p.keyOffset, goalie, fields, {}, {}};
         }
         return {};
     }

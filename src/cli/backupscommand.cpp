@@ -23,7 +23,7 @@ QString againstNow(const FileSet &files, const BackupHistory &history,
 
 int listBackups(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
-    const Result<FileSet> files = openFileSet(line);
+    const Result<FileSet> files = openFileSet(line, err);
     if (!files)
         return fail(err, files.error());
     const BackupHistory history = historyOf(*files);

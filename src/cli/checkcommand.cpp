@@ -8,7 +8,7 @@ namespace {
 
 int checkFolder(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
-    const Result<Roster> roster = openRoster(line);
+    const Result<Roster> roster = openRoster(line, err);
     if (!roster)
         return fail(err, roster.error());
     CheckOptions options;

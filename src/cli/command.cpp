@@ -1,5 +1,7 @@
 #include "command.h"
 
+#include "history/playerwrites.h"
+
 #include "files/safefile.h"
 
 #include <QFileInfo>
@@ -124,14 +126,24 @@ int fail(QTextStream &err, const FileError &error)
     return Failure;
 }
 
-Result<FileSet> openFileSet(const CommandLine &line)
+Result<FileSet> openFileSet(const CommandLine &line, QTextStream &err)
 {
-    return findFileSet(line.argument(0), line.game());
+    const Result<FileSet> files = findFileSet(line.argument(0), line.game());
+    if (!files || files->kind == FileSetKind::None || files->keyFile.isEmpty())
+        return files;
+    const auto recovered = PlayerWrites(WriteJournal::defaultFolder(), *files).recover();
+    if (!recovered) {
+        err << kProgram << ": warning: an action that was interrupted could not be set back: "
+            << recovered.error().fullMessage() << "\n";
+    } else if (*recovered) {
+        err << kProgram << ": " << (*recovered)->text() << "\n";
+    }
+    return files;
 }
 
-Result<Roster> openRoster(const CommandLine &line)
+Result<Roster> openRoster(const CommandLine &line, QTextStream &err)
 {
-    const Result<FileSet> files = openFileSet(line);
+    const Result<FileSet> files = openFileSet(line, err);
     if (!files)
         return files.error();
     return loadRoster(*files);

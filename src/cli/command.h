@@ -119,9 +119,11 @@ std::optional<int> gameNumber(const QString &given);
 // Says the error on err; the exit status of a command that could do nothing.
 int fail(QTextStream &err, const FileError &error);
 
-// The file set, and the roster, of the command's DIR (and --game).
-Result<FileSet> openFileSet(const CommandLine &line);
-Result<Roster> openRoster(const CommandLine &line);
+// The file set, and the roster, of the command's DIR (and --game). An
+// action a killed writer left unfinished in it is set back first, and said
+// on err.
+Result<FileSet> openFileSet(const CommandLine &line, QTextStream &err);
+Result<Roster> openRoster(const CommandLine &line, QTextStream &err);
 
 // The team a --team value names, its number or its abbreviation in any
 // case, or why there is none.

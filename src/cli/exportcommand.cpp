@@ -115,7 +115,7 @@ int exportRoster(const CommandLine &line, QTextStream &out, QTextStream &err)
         return *done;
     if (const auto done = csvFlavour(line, json, flavour, err))
         return *done;
-    const Result<Roster> roster = openRoster(line);
+    const Result<Roster> roster = openRoster(line, err);
     if (!roster)
         return fail(err, roster.error());
     QList<int> teams;

@@ -10,7 +10,7 @@ namespace {
 
 int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
-    const Result<Roster> roster = openRoster(line);
+    const Result<Roster> roster = openRoster(line, err);
     if (!roster)
         return fail(err, roster.error());
     ReadOptions reading;

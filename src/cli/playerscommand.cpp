@@ -10,7 +10,7 @@ int listPlayers(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
     if (!line.isSet("team"))
         return line.usageError(err, QStringLiteral("--team T is needed"));
-    const Result<Roster> roster = openRoster(line);
+    const Result<Roster> roster = openRoster(line, err);
     if (!roster)
         return fail(err, roster.error());
     const Result<int> number = teamNamed(*roster, line.value("team"));

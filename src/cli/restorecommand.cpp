@@ -104,7 +104,7 @@ int restore(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
     if (!line.isSet("from"))
         return line.usageError(err, QStringLiteral("--from names the generation to restore"));
-    const Result<FileSet> files = openFileSet(line);
+    const Result<FileSet> files = openFileSet(line, err);
     if (!files)
         return fail(err, files.error());
     BackupHistory history = historyOf(*files);

@@ -6,7 +6,7 @@ namespace {
 
 int listTeams(const CommandLine &line, QTextStream &out, QTextStream &err)
 {
-    const Result<Roster> roster = openRoster(line);
+    const Result<Roster> roster = openRoster(line, err);
     if (!roster)
         return fail(err, roster.error());
     for (int team = 0; team < roster->teams.size(); ++team) {

@@ -123,7 +123,7 @@ int undo(const CommandLine &line, QTextStream &out, QTextStream &err)
                                                        "\"%1\"")
                                             .arg(line.value("steps")));
     }
-    const Result<FileSet> files = openFileSet(line);
+    const Result<FileSet> files = openFileSet(line, err);
     if (!files)
         return fail(err, files.error());
     PlayerWrites writes(WriteJournal::defaultFolder(), *files);

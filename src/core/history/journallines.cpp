@@ -78,6 +78,17 @@ QByteArray undoneLine(int seq, const QDateTime &time)
                    {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}});
 }
 
+QByteArray begunLine(const QString &what, const QDateTime &time)
+{
+    return lineOf({{QStringLiteral("begun"), what},
+                   {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}});
+}
+
+QByteArray doneLine()
+{
+    return lineOf({{QStringLiteral("done"), true}});
+}
+
 // The bytes of a hex field of the given size, or why not.
 static std::optional<QString> readRecord(const QJsonObject &object, const char *name, int size,
                                   QByteArray &bytes)

@@ -20,6 +20,10 @@ namespace Puckdex::JournalLines {
 QByteArray lineOf(const QJsonObject &object);
 QByteArray writeLine(const JournalEntry &entry);
 QByteArray undoneLine(int seq, const QDateTime &time);
+// The marks around one action: before its first record is written, what it
+// is ("an import of roster.csv") and when; after its last, that it is done.
+QByteArray begunLine(const QString &what, const QDateTime &time);
+QByteArray doneLine();
 
 // The packed records of a write of several players, taken out of its line
 // (which keeps "players":"") before the rest is read as JSON; none for any

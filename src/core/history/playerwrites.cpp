@@ -3,9 +3,15 @@
 #include "files/gamefiles.h"
 #include "history/filelocks.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QFile>
 #include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <functional>
 
 namespace Puckdex {
 
@@ -31,8 +37,9 @@ QString PlayerWrites::journalPath()
     return journal().path();
 }
 
-Result<BackupOutcome, BackupFailure> PlayerWrites::makeBackups() const
+Result<BackupOutcome, BackupFailure> PlayerWrites::makeBackups()
 {
+    HeldLock held = lockJournal();
     BackupHistory history(m_folder, m_files);
     return Puckdex::makeBackups(m_files, history);
 }
@@ -41,31 +48,88 @@ PlayerWrites::HeldLock PlayerWrites::lockJournal()
 {
     if (!QFileInfo(QFileInfo(journal().path()).absolutePath()).isDir())
         return std::nullopt;
-    return journal().lock();
+    HeldLock held = journal().lock();
+    if (*held) {
+        if (auto recovered = recoverUnder(***held); recovered && *recovered)
+            m_recovered = **recovered;
+    }
+    return held;
 }
 
-Status PlayerWrites::record(JournalEntry &entry, HeldLock &held)
+void PlayerWrites::lockForAction(HeldLock &held)
 {
+    if (held)
+        return;
+    QDir().mkpath(QFileInfo(journal().path()).absolutePath());
+    held = lockJournal();
     if (!held)
-        held = journal().lock();
-    if (!*held)
-        return held->error();
-    return journal().append(entry, ***held);
+        held = Result<std::shared_ptr<FileLock>>(
+            FileError{journal().path(), QStringLiteral("its folder could not be made")});
 }
 
-Result<PlayerWrites::Done, PlayerWriteError>
-PlayerWrites::save(qint64 offset, bool goalie, const PlayerFields &fields)
+namespace {
+
+// "an import of roster.csv", from a write's label.
+QString withArticle(const QString &label)
+{
+    const bool vowel = !label.isEmpty() && QStringLiteral("aeiou").contains(label.at(0).toLower());
+    return (vowel ? QStringLiteral("an ") : QStringLiteral("a ")) + label;
+}
+
+// What an action of the journal's entries is called while it is begun.
+QString undoName(const QList<JournalEntry> &entries)
+{
+    if (entries.size() == 1)
+        return QStringLiteral("an undo of ") + entries.first().playerName();
+    return QStringLiteral("an undo of %1 writes").arg(entries.size());
+}
+
+} // namespace
+
+Result<QList<PlayerChange>, PlayerWriteError>
+PlayerWrites::perform(const QString &what, JournalEntry *write, const QList<int> &undone,
+                      const QList<PlayerChange> &changes, HeldLock &held, Status &journaled)
+{
+    lockForAction(held);
+    journaled = *held ? journal().begin(what, write, undone, ***held) : Status(held->error());
+    const Result<QList<PlayerChange>, PlayerWriteError> written =
+        commitChanges(m_files.keyFile, m_files.attFile, changes);
+    if (!journaled)
+        return written;
+    if (!written) {
+        // Every record holds what it held before, or the failure says
+        // otherwise: the action is no write, and must not be set back again.
+        journal().abandon(***held);
+        return written;
+    }
+    journaled = journal().finish(***held);
+    if (!journaled)
+        journal().abandon(***held);
+    return written;
+}
+
+Result<PlayerWrites::Done, PlayerWriteError> PlayerWrites::save(const FieldsWrite &write)
 {
     auto held = lockJournal();
-    const Result<WrittenPlayer, PlayerWriteError> written =
-        writePlayerFields(m_files.keyFile, m_files.attFile, offset, goalie, fields);
+    const Result<QList<PlayerChange>, PlayerWriteError> planned =
+        planPlayersFields(m_files.keyFile, m_files.attFile, {write});
+    if (!planned)
+        return planned.error();
+    const PlayerChange &change = planned->first();
+    Done done{writtenOf(change), JournalEntry::of(QString(), *planned), Status()};
+    if (!change.changesAnything()) {
+        // Nothing to record; the records are still written (and so checked).
+        const auto written = commitChanges(m_files.keyFile, m_files.attFile, *planned);
+        if (!written)
+            return written.error();
+        return done;
+    }
+    const auto written =
+        perform(QStringLiteral("a save of ") + change.playerName(), &done.entry, {}, *planned,
+                held, done.journaled);
     if (!written)
         return written.error();
-    Done done{*written, JournalEntry::of(offset, goalie, *written), Status()};
-    if (!done.entry.changesAnything())
-        return done;
     m_undone.clear();
-    done.journaled = record(done.entry, held);
     m_saves.append(done.entry);
     return done;
 }
@@ -74,17 +138,129 @@ Result<PlayerWrites::Saved, PlayerWriteError>
 PlayerWrites::saveAll(const QList<FieldsWrite> &writes, const QString &label)
 {
     auto held = lockJournal();
-    const Result<QList<PlayerChange>, PlayerWriteError> changes =
-        writePlayersFields(m_files.keyFile, m_files.attFile, writes);
-    if (!changes)
-        return changes.error();
-    Saved saved{JournalEntry::of(label, *changes), Status()};
-    if (!saved.entry.changesAnything())
+    const Result<QList<PlayerChange>, PlayerWriteError> planned =
+        planPlayersFields(m_files.keyFile, m_files.attFile, writes);
+    if (!planned)
+        return planned.error();
+    Saved saved{JournalEntry::of(label, *planned), Status()};
+    if (!saved.entry.changesAnything()) {
+        const auto written = commitChanges(m_files.keyFile, m_files.attFile, *planned);
+        if (!written)
+            return written.error();
         return saved;
+    }
+    const auto written =
+        perform(withArticle(label), &saved.entry, {}, *planned, held, saved.journaled);
+    if (!written)
+        return written.error();
     m_undone.clear();
-    saved.journaled = record(saved.entry, held);
     m_saves.append(saved.entry);
     return saved;
+}
+
+QString PlayerWrites::Recovered::text() const
+{
+    QString said = QStringLiteral("%1 was interrupted at %2; the roster was set back as it was "
+                                  "before it.")
+                       .arg(what.left(1).toUpper() + what.mid(1),
+                            QLocale::system().toString(time.toLocalTime().time(),
+                                                       QLocale::ShortFormat));
+    if (!leftAlone.isEmpty()) {
+        said += QStringLiteral(" The records of %1 held neither what it found nor what it was "
+                               "to write, and were left as they are.")
+                    .arg(leftAlone.join(QStringLiteral(", ")));
+    }
+    return said;
+}
+
+Result<std::optional<PlayerWrites::Recovered>, PlayerWriteError> PlayerWrites::recover()
+{
+    const std::optional<Recovered> before = takeRecovered();
+    HeldLock held = lockJournal();
+    if (held && !*held)
+        return PlayerWriteError::nothingWritten(held->error());
+    // Only under the lock: a live writer's new copy is not a stray one.
+    if (held)
+        removeStrayCopies();
+    std::optional<Recovered> found = takeRecovered();
+    return found ? found : before;
+}
+
+Result<std::optional<PlayerWrites::Recovered>, PlayerWriteError>
+PlayerWrites::recoverUnder(const FileLock &held)
+{
+    // A journal that cannot be read is said by what reads its writes (undo).
+    const Result<std::optional<UnfinishedAction>> unfinished = journal().unfinished();
+    if (!unfinished || !*unfinished)
+        return std::optional<Recovered>();
+    const UnfinishedAction &action = **unfinished;
+    Recovered recovered{action.what, action.time, 0, {}};
+    QList<GameFiles::RecordRead> atts;
+    QList<qint64> offsets;
+    for (const PlayerChange &change : action.changes) {
+        offsets.append(change.offset);
+        atts.append({change.attribOffset, change.attAfter.size()});
+    }
+    const Result<QList<QByteArray>> keys = GameFiles::readPlayerRecords(m_files.keyFile, offsets);
+    if (!keys)
+        return PlayerWriteError::nothingWritten(keys.error());
+    const Result<QList<QByteArray>> attNow = GameFiles::readAttribRecords(m_files.attFile, atts);
+    if (!attNow)
+        return PlayerWriteError::nothingWritten(attNow.error());
+    // A record that holds the new bytes gets the old again; one that holds
+    // the old was not reached; one that holds neither is not ours to touch.
+    QList<PlayerChange> back;
+    for (qsizetype i = 0; i < action.changes.size(); ++i) {
+        const PlayerChange &change = action.changes[i];
+        const QByteArray &key = keys->at(i);
+        const QByteArray &att = attNow->at(i);
+        const bool keyOk = key == change.keyBefore || key == change.keyAfter;
+        const bool attOk = att == change.attBefore || att == change.attAfter;
+        if (!keyOk || !attOk) {
+            recovered.leftAlone.append(change.playerName());
+            continue;
+        }
+        if (key == change.keyBefore && att == change.attBefore)
+            continue;
+        back.append({change.offset, change.attribOffset, change.goalie, key, att,
+                     change.keyBefore, change.attBefore});
+    }
+    if (!back.isEmpty()) {
+        const auto written = commitChanges(m_files.keyFile, m_files.attFile, back);
+        if (!written)
+            return written.error();
+    }
+    recovered.setBack = int(back.size());
+    if (const Status dropped = journal().dropUnfinished(action, held); !dropped)
+        return PlayerWriteError{dropped.error(), false,
+                                QStringLiteral("The roster was set back; the journal still holds "
+                                               "the interrupted action."),
+                                false, {}};
+    return std::optional<Recovered>(recovered);
+}
+
+void PlayerWrites::removeStrayCopies()
+{
+    // SafeFile's new copies are named "." + the file's name + "." + six
+    // letters or digits; only those of this roster's own files go: its game
+    // files and their backups, its journal, and its backup history's files.
+    static const QRegularExpression copy(QStringLiteral("^\\.(.+)\\.[a-z0-9]{6}$"));
+    const auto removeIn = [](const QString &path, const std::function<bool(const QString &)> &ours) {
+        const QDir folder(path);
+        for (const QString &file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const QRegularExpressionMatch match = copy.match(file);
+            if (match.hasMatch() && ours(match.captured(1)))
+                QFile::remove(folder.filePath(file));
+        }
+    };
+    QStringList names;
+    for (const QString &name : m_files.names())
+        names << name.toLower() << backupName(name).toLower();
+    removeIn(m_files.folder, [&](const QString &name) { return names.contains(name.toLower()); });
+    const QFileInfo journalFile(journal().path());
+    removeIn(journalFile.absolutePath(),
+             [&](const QString &name) { return name == journalFile.fileName(); });
+    removeIn(BackupHistory(m_folder, m_files).path(), [](const QString &) { return true; });
 }
 
 void PlayerWrites::forget(const JournalEntry &entry)
@@ -151,8 +327,7 @@ PlayerWrites::Steps PlayerWrites::undoNewest(const QList<JournalEntry> &newestFi
     const Result<QHash<qint64, Records>> now = recordsNow(m_files, newestFirst);
     if (!now) {
         steps.refused.emplace(newestFirst.first(),
-                              PlayerWriteError{now.error(), true,
-                                               QStringLiteral("Nothing was written."), false});
+                              PlayerWriteError::nothingWritten(now.error()));
         return steps;
     }
     // Each write in turn must find its records as it left them, once the
@@ -191,25 +366,25 @@ PlayerWrites::Steps PlayerWrites::undoNewest(const QList<JournalEntry> &newestFi
                          to.key, to.att});
         }
     }
+    QList<int> seqs;
+    for (const JournalEntry &entry : std::as_const(steps.undone)) {
+        if (entry.seq > 0) // a write the journal could not record has no number
+            seqs.append(entry.seq);
+    }
     if (!back.isEmpty()) {
-        const auto written = writeChangesOver(m_files.keyFile, m_files.attFile, back);
+        const auto written =
+            perform(undoName(steps.undone), nullptr, seqs, back, held, steps.journaled);
         if (!written) {
             steps.refused.emplace(steps.undone.first(), written.error());
             steps.undone.clear();
             return steps;
         }
-    }
-    QList<int> seqs;
-    for (const JournalEntry &entry : std::as_const(steps.undone)) {
-        if (entry.seq > 0) // a write the journal could not record has no number
-            seqs.append(entry.seq);
-        forget(entry);
-    }
-    if (!seqs.isEmpty()) {
-        if (!held)
-            held = journal().lock();
+    } else if (!seqs.isEmpty()) {
+        lockForAction(held);
         steps.journaled = *held ? journal().markUndone(seqs, ***held) : Status(held->error());
     }
+    for (const JournalEntry &entry : std::as_const(steps.undone))
+        forget(entry);
     return steps;
 }
 
@@ -226,14 +401,18 @@ std::optional<Result<PlayerWrites::Step, PlayerWriteError>> PlayerWrites::redoLa
         return std::nullopt;
     const JournalEntry entry = m_undone.last();
     auto held = lockJournal();
-    const Result<QList<PlayerChange>, PlayerWriteError> again =
-        entry.redo(m_files.keyFile, m_files.attFile);
-    if (!again)
-        return Result<Step, PlayerWriteError>(again.error());
-    m_undone.removeLast();
+    const Result<QList<PlayerChange>, PlayerWriteError> planned =
+        planChangesOver(m_files.keyFile, m_files.attFile, entry.players);
+    if (!planned)
+        return Result<Step, PlayerWriteError>(planned.error());
     // Made again, it is a write of its own.
-    JournalEntry redone = JournalEntry::of(entry.label, *again);
-    const Status journaled = record(redone, held);
+    JournalEntry redone = JournalEntry::of(entry.label, *planned);
+    Status journaled;
+    const auto written = perform(QStringLiteral("a redo of ") + entry.playerName(), &redone, {},
+                                 *planned, held, journaled);
+    if (!written)
+        return Result<Step, PlayerWriteError>(written.error());
+    m_undone.removeLast();
     m_saves.append(redone);
     return Result<Step, PlayerWriteError>(Step{entry, journaled});
 }

@@ -6,10 +6,12 @@
 #include "history/writejournal.h"
 #include "player/recordwrites.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace Puckdex {
 
@@ -30,8 +32,31 @@ public:
     const FileSet &files() const { return m_files; }
 
     // Keeps the outgoing backups as a generation and copies the game files
-    // over them (makeBackups()).
-    Result<BackupOutcome, BackupFailure> makeBackups() const;
+    // over them (makeBackups()), holding the writers' lock meanwhile so that
+    // no write of another's is copied half done.
+    Result<BackupOutcome, BackupFailure> makeBackups();
+
+    // An action that a writer of this roster began and did not finish (it
+    // was killed, the machine stopped), set back: each of its records that
+    // holds what the action was to write gets what it held before again.
+    // Done first by every program that opens the roster, and by every action
+    // that finds one; the hidden copies a killed writer of ours left in the
+    // game folder go too.
+    struct Recovered
+    {
+        QString what; // "an import of season.csv"
+        QDateTime time;
+        int setBack = 0; // players whose records were set back
+        // Players whose records held neither the old bytes nor the new:
+        // left as they are.
+        QStringList leftAlone;
+        // "An import of season.csv was interrupted at 14:02; the roster was
+        // set back as it was before it."
+        QString text() const;
+    };
+    Result<std::optional<Recovered>, PlayerWriteError> recover();
+    // What an action of this run found and set back, once.
+    std::optional<Recovered> takeRecovered() { return std::exchange(m_recovered, {}); }
 
     // A write done: the records it left, its journal entry, and whether the
     // journal recorded it. A journal that cannot be written (or whose lock
@@ -43,8 +68,14 @@ public:
         Status journaled;
     };
     // Writes his fields (writePlayerFields()). A write that changed anything
-    // joins this run's saves and makes the undone ones unredoable.
-    Result<Done, PlayerWriteError> save(qint64 offset, bool goalie, const PlayerFields &fields);
+    // joins this run's saves and makes the undone ones unredoable. Refused,
+    // writing nothing, when his records no longer hold what write says they
+    // were read as.
+    Result<Done, PlayerWriteError> save(const FieldsWrite &write);
+    Result<Done, PlayerWriteError> save(qint64 offset, bool goalie, const PlayerFields &fields)
+    {
+        return save(FieldsWrite{offset, goalie, fields, {}, {}});
+    }
 
     // Writes several players' fields as one write (writePlayersFields()),
     // one entry in the journal that label names ("import of roster.csv"),
@@ -100,9 +131,17 @@ private:
     // record (it may be the game folder, and gone): until then, no lock.
     using HeldLock = std::optional<Result<std::shared_ptr<FileLock>>>;
     HeldLock lockJournal();
-    // Adds entry under held (taken now if it was not), or says why the
-    // journal could not record it.
-    Status record(JournalEntry &entry, HeldLock &held);
+    // The lock for an action about to begin: taken now (its folder made) if
+    // it was not; any action left unfinished is set back under it first.
+    void lockForAction(HeldLock &held);
+    Result<std::optional<Recovered>, PlayerWriteError> recoverUnder(const FileLock &held);
+    void removeStrayCopies();
+    // One action: what it will write recorded as begun, the changes
+    // written, the action marked done. journaled says whether the journal
+    // followed; a journal that cannot be written never stops the write.
+    Result<QList<PlayerChange>, PlayerWriteError>
+    perform(const QString &what, JournalEntry *write, const QList<int> &undone,
+            const QList<PlayerChange> &changes, HeldLock &held, Status &journaled);
     void forget(const JournalEntry &entry);
 
     QString m_folder;
@@ -110,6 +149,7 @@ private:
     std::optional<WriteJournal> m_journal; // found at its first use
     QList<JournalEntry> m_saves;
     QList<JournalEntry> m_undone;
+    std::optional<Recovered> m_recovered;
 };
 
 } // namespace Puckdex

@@ -12,10 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace Puckdex {
 
@@ -117,6 +120,39 @@ QByteArray WriteJournal::headerLine() const
                    {QStringLiteral("att"), m_attName}});
 }
 
+namespace {
+
+// What an unfinished action was to change: the records its writes were to
+// leave, and for the undoing of earlier writes, the records as those writes
+// left them (newest first) and as the oldest found them.
+QList<PlayerChange> actionChanges(const QList<JournalEntry> &done,
+                                  const QList<JournalEntry> &writes, QList<int> undone)
+{
+    QList<PlayerChange> changes;
+    for (const JournalEntry &entry : writes)
+        changes += entry.players;
+    std::sort(undone.begin(), undone.end(), std::greater<>());
+    QHash<qint64, qsizetype> at;
+    for (const int seq : undone) {
+        const auto entry = std::find_if(done.cbegin(), done.cend(),
+                                        [seq](const JournalEntry &e) { return e.seq == seq; });
+        if (entry == done.cend())
+            continue;
+        for (const PlayerChange &change : entry->players) {
+            if (!at.contains(change.offset)) {
+                at.insert(change.offset, changes.size());
+                changes.append(change.reversed());
+            }
+            PlayerChange &back = changes[at.value(change.offset)];
+            back.keyAfter = change.keyBefore;
+            back.attAfter = change.attBefore;
+        }
+    }
+    return changes;
+}
+
+} // namespace
+
 Result<WriteJournal::Contents> WriteJournal::read() const
 {
     Contents contents;
@@ -134,10 +170,7 @@ Result<WriteJournal::Contents> WriteJournal::read() const
         return contents;
     const QList<QByteArray> lines = bytes.left(contents.complete - 1).split('\n');
     const auto damaged = [this](qsizetype line, const QString &why) {
-        return FileError{m_path, QStringLiteral("line %1 is damaged: %2; the journal was not "
-                                                "used")
-                                     .arg(line + 1)
-                                     .arg(why)};
+        return damagedLine(line, why);
     };
 
     const QJsonObject header = QJsonDocument::fromJson(lines.first()).object();
@@ -156,7 +189,28 @@ Result<WriteJournal::Contents> WriteJournal::read() const
                                   QDir::toNativeSeparators(m_gameFolder))};
     }
 
-    for (qsizetype i = 1; i < lines.size(); ++i) {
+    if (const Status body = readLines(lines, contents); !body)
+        return body.error();
+    return contents;
+}
+
+FileError WriteJournal::damagedLine(qsizetype line, const QString &why) const
+{
+    return FileError{m_path, QStringLiteral("line %1 is damaged: %2; the journal was not used")
+                                 .arg(line + 1)
+                                 .arg(why)};
+}
+
+Status WriteJournal::readLines(const QList<QByteArray> &lines, Contents &contents) const
+{
+    // The lines of an action begun and not (yet) done count only once its
+    // done mark follows.
+    Contents open;
+    qint64 at = lines.first().size() + 1;
+    const auto damaged = [this](qsizetype line, const QString &why) {
+        return damagedLine(line, why);
+    };
+    for (qsizetype i = 1; i < lines.size(); at += lines[i].size() + 1, ++i) {
         if (lines[i].isEmpty())
             return damaged(i, QStringLiteral("it is empty"));
         QByteArray rest = lines[i];
@@ -165,15 +219,36 @@ Result<WriteJournal::Contents> WriteJournal::read() const
         if (!document.isObject())
             return damaged(i, QStringLiteral("it is not a JSON object"));
         const QJsonObject object = document.object();
+        if (object.contains(QStringLiteral("begun"))) {
+            if (contents.unfinished)
+                return damaged(i, QStringLiteral("it begins an action inside another"));
+            contents.unfinished = UnfinishedAction{
+                object.value(QStringLiteral("begun")).toString(),
+                QDateTime::fromString(object.value(QStringLiteral("time")).toString(),
+                                      Qt::ISODate),
+                {}, at};
+            continue;
+        }
+        if (object.contains(QStringLiteral("done"))) {
+            if (!contents.unfinished)
+                return damaged(i, QStringLiteral("it ends an action that was not begun"));
+            contents.writes += std::exchange(open.writes, {});
+            contents.lines += std::exchange(open.lines, {});
+            contents.undone += std::exchange(open.undone, {});
+            contents.unfinished.reset();
+            continue;
+        }
+        Contents &into = contents.unfinished ? open : contents;
         if (object.contains(QStringLiteral("undone"))) {
             qint64 seq = 0;
             if (auto problem = readWhole(object, "undone", seq))
                 return damaged(i, *problem);
-            if (seq < 1 || seq > contents.lastSeq || contents.undone.contains(int(seq)))
+            if (seq < 1 || seq > contents.lastSeq || contents.undone.contains(int(seq))
+                || open.undone.contains(int(seq)))
                 return damaged(i, QStringLiteral("it undoes write %1, which is not there to "
                                                  "undo")
                                       .arg(seq));
-            contents.undone.append(int(seq));
+            into.undone.append(int(seq));
             continue;
         }
         JournalEntry entry;
@@ -184,11 +259,14 @@ Result<WriteJournal::Contents> WriteJournal::read() const
                                   .arg(entry.seq)
                                   .arg(contents.lastSeq));
         contents.lastSeq = entry.seq;
-        contents.writes.append(entry);
-        contents.lines.append(lines[i]);
+        into.writes.append(entry);
+        into.lines.append(lines[i]);
     }
-    return contents;
+    if (contents.unfinished)
+        contents.unfinished->changes = actionChanges(contents.writes, open.writes, open.undone);
+    return {};
 }
+
 
 Result<QList<JournalEntry>> WriteJournal::pending() const
 {
@@ -279,23 +357,69 @@ qsizetype newestFitting(const QList<JournalEntry> &writes)
 
 } // namespace
 
-Status WriteJournal::append(JournalEntry &entry, const FileLock &)
+Result<qint64> WriteJournal::knownEnd(std::optional<Contents> &known)
 {
     // While this process holds the lock the file grows only by its own
     // appends: what another wrote before shows as another size or time.
     const QFileInfo info(m_path);
-    qint64 complete = m_knownSize;
-    std::optional<Contents> known; // what was read, when it was
-    if (!info.exists() || info.size() != m_knownSize || info.lastModified() != m_knownTime) {
+    if (info.exists() && info.size() == m_knownSize && info.lastModified() == m_knownTime)
+        return m_knownSize;
+    Result<Contents> contents = read();
+    if (!contents)
+        return contents.error();
+    m_knownLastSeq = contents->lastSeq;
+    m_knownWrites = contents->writes.size();
+    m_knownPlayers = playersOf(contents->writes);
+    const qint64 complete = contents->complete;
+    known = std::move(*contents);
+    return complete;
+}
+
+void WriteJournal::noteWritten(const JournalEntry &entry)
+{
+    m_knownLastSeq = entry.seq;
+    ++m_knownWrites;
+    m_knownPlayers += entry.players.size();
+}
+
+void WriteJournal::noteFileState()
+{
+    const QFileInfo written(m_path);
+    m_knownSize = written.size();
+    m_knownTime = written.lastModified();
+}
+
+Status WriteJournal::cutBack(std::optional<Contents> &known, const QByteArray &line,
+                             const JournalEntry &entry)
+{
+    if (m_knownWrites <= Capacity + Capacity / 10
+        && m_knownPlayers <= PlayerCapacity + PlayerCapacity / 10)
+        return {};
+    if (known) {
+        known->writes.append(entry);
+        known->lines.append(line.chopped(1));
+    } else {
         Result<Contents> contents = read();
         if (!contents)
             return contents.error();
-        m_knownLastSeq = contents->lastSeq;
-        m_knownWrites = contents->writes.size();
-        m_knownPlayers = playersOf(contents->writes);
-        complete = contents->complete;
         known = std::move(*contents);
     }
+    const qsizetype first = newestFitting(known->writes);
+    known->writes = known->writes.mid(first);
+    known->lines = known->lines.mid(first);
+    if (const Status rewritten = rewrite(*known); !rewritten)
+        return rewritten;
+    m_knownWrites = known->writes.size();
+    m_knownPlayers = playersOf(known->writes);
+    return {};
+}
+
+Status WriteJournal::append(JournalEntry &entry, const FileLock &)
+{
+    std::optional<Contents> known; // what was read, when it was
+    const Result<qint64> complete = knownEnd(known);
+    if (!complete)
+        return complete.error();
     entry.seq = m_knownLastSeq + 1;
     m_knownSize = -1;
     const QByteArray line = writeLine(entry);
@@ -306,34 +430,113 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
     // undo from the command line), never a record. Every other write (an
     // import, whose journal entry is its only way back) is put on the disk.
     const bool durable = entry.players.size() > 1 || !entry.label.isEmpty();
-    if (const Status added = appendLines(line, complete, durable); !added)
+    if (const Status added = appendLines(line, *complete, durable); !added)
         return added;
-    m_knownLastSeq = entry.seq;
-    ++m_knownWrites;
-    m_knownPlayers += entry.players.size();
-    if (m_knownWrites > Capacity + Capacity / 10
-        || m_knownPlayers > PlayerCapacity + PlayerCapacity / 10) {
-        if (known) {
-            known->writes.append(entry);
-            known->lines.append(line.chopped(1));
-        } else {
-            Result<Contents> contents = read();
-            if (!contents)
-                return contents.error();
-            known = std::move(*contents);
-        }
-        const qsizetype first = newestFitting(known->writes);
-        known->writes = known->writes.mid(first);
-        known->lines = known->lines.mid(first);
-        if (const Status rewritten = rewrite(*known); !rewritten)
-            return rewritten;
-        m_knownWrites = known->writes.size();
-        m_knownPlayers = playersOf(known->writes);
-    }
-    const QFileInfo written(m_path);
-    m_knownSize = written.size();
-    m_knownTime = written.lastModified();
+    noteWritten(entry);
+    if (const Status cut = cutBack(known, line, entry); !cut)
+        return cut;
+    noteFileState();
     return {};
+}
+
+Status WriteJournal::begin(const QString &what, JournalEntry *write, const QList<int> &undone,
+                           const FileLock &)
+{
+    m_begun.reset();
+    // Undo marks are checked against the journal as it is.
+    if (!undone.isEmpty())
+        m_knownSize = -1;
+    Begun begun;
+    const Result<qint64> end = knownEnd(begun.known);
+    if (!end)
+        return end.error();
+    if (begun.known && begun.known->unfinished)
+        return FileError{m_path, QStringLiteral("it holds an action that was interrupted and has "
+                                                "not been set back")};
+    begun.at = *end;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QByteArray bytes = begunLine(what, now);
+    if (write) {
+        write->seq = m_knownLastSeq + 1;
+        begun.line = writeLine(*write);
+        begun.write = *write;
+        bytes += begun.line;
+    }
+    for (const int seq : undone) {
+        if (seq >= 1 && seq <= m_knownLastSeq && !(begun.known && begun.known->undone.contains(seq)))
+            bytes += undoneLine(seq, now);
+    }
+    m_knownSize = -1;
+    if (const Status added = appendLines(bytes, begun.at, true); !added)
+        return added;
+    if (write)
+        m_knownLastSeq = write->seq;
+    noteFileState();
+    m_begun = std::move(begun);
+    return {};
+}
+
+Status WriteJournal::finish(const FileLock &)
+{
+    if (!m_begun)
+        return {};
+    const qint64 end = m_knownSize;
+    m_knownSize = -1;
+    // Not done, the action stays begun for abandon().
+    if (const Status added = appendLines(doneLine(), end, true); !added)
+        return added;
+    Begun begun = std::move(*m_begun);
+    m_begun.reset();
+    if (begun.write) {
+        noteWritten(*begun.write);
+        if (const Status cut = cutBack(begun.known, begun.line, *begun.write); !cut)
+            return cut;
+    }
+    noteFileState();
+    return {};
+}
+
+Status WriteJournal::truncateTo(qint64 at)
+{
+    m_knownSize = -1;
+    // A journal that held nothing before the action goes as a whole.
+    if (at == 0)
+        return QFile::remove(m_path) || !QFileInfo::exists(m_path)
+                   ? Status()
+                   : Status(FileError{m_path, QStringLiteral("it could not be removed")});
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || !file.resize(at)
+        || !syncToDisk(file))
+        return SafeFile::failure(m_path, file, true);
+    return {};
+}
+
+Status WriteJournal::abandon(const FileLock &)
+{
+    if (!m_begun)
+        return {};
+    const qint64 at = m_begun->at;
+    m_begun.reset();
+    return truncateTo(at);
+}
+
+Result<std::optional<UnfinishedAction>> WriteJournal::unfinished()
+{
+    // A journal as this run left it holds no action of another's.
+    std::optional<Contents> known;
+    const Result<qint64> end = knownEnd(known);
+    if (!end)
+        return end.error();
+    if (!known)
+        return std::optional<UnfinishedAction>();
+    if (QFileInfo::exists(m_path))
+        noteFileState();
+    return known->unfinished;
+}
+
+Status WriteJournal::dropUnfinished(const UnfinishedAction &action, const FileLock &)
+{
+    return truncateTo(action.begunAt);
 }
 
 Status WriteJournal::markUndone(int seq)

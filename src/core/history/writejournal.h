@@ -45,6 +45,17 @@ struct JournalEntry
                                                        const QString &attFile) const;
 };
 
+// An action a writer began and did not finish (it was killed, or the
+// machine stopped): what it was, when, and every record it was to change,
+// as it found them and as it was to leave them.
+struct UnfinishedAction
+{
+    QString what; // "an import of roster.csv"
+    QDateTime time;
+    QList<PlayerChange> changes;
+    qint64 begunAt = 0; // where its lines start in the journal
+};
+
 // A game folder as the journal and the backup history name it: its path
 // with every link resolved, so that two spellings of a folder share them.
 QString canonicalGameFolder(const QString &folder);
@@ -96,6 +107,23 @@ public:
     Status markUndone(int seq);
     Status markUndone(const QList<int> &seqs, const FileLock &held);
 
+    // One action in three steps, under the lock: begin() puts on the disk
+    // what the action is and what it will overwrite (a write, which gets its
+    // number, or the undoing of earlier writes) before its first record is
+    // written; finish() marks it done after its last; abandon() takes back
+    // what begin() added, for an action that wrote nothing or whose mark of
+    // being done could not be added. Until it is done, the action is no
+    // write of the journal's, and the next writer that finds it unfinished
+    // sets its records back (unfinished()).
+    Status begin(const QString &what, JournalEntry *write, const QList<int> &undone,
+                 const FileLock &held);
+    Status finish(const FileLock &held);
+    Status abandon(const FileLock &held);
+    // The action a killed writer left unfinished, if any; then its lines
+    // taken out once its records are set back.
+    Result<std::optional<UnfinishedAction>> unfinished();
+    Status dropUnfinished(const UnfinishedAction &action, const FileLock &held);
+
     // The writes not undone, oldest first; none when there is no journal
     // yet. A damaged journal, or one that belongs to another folder or file
     // set, fails with the line and the reason.
@@ -113,8 +141,19 @@ private:
         QList<int> undone;
         int lastSeq = 0;
         qint64 complete = 0; // the bytes up to the end of its last whole line
+        std::optional<UnfinishedAction> unfinished;
     };
     Result<Contents> read() const;
+    // The lines after the first, into contents, or the first damaged one.
+    Status readLines(const QList<QByteArray> &lines, Contents &contents) const;
+    FileError damagedLine(qsizetype line, const QString &why) const;
+    // Reads the journal again when another run may have added to it since
+    // this one's last addition; known holds what was read, if it was.
+    Result<qint64> knownEnd(std::optional<Contents> &known);
+    void noteWritten(const JournalEntry &entry);
+    void noteFileState();
+    Status truncateTo(qint64 at);
+    Status cutBack(std::optional<Contents> &known, const QByteArray &line, const JournalEntry &entry);
     Status appendLines(const QByteArray &lines, qint64 complete, bool durable);
     Status rewrite(const Contents &contents);
     QByteArray headerLine() const;
@@ -130,6 +169,16 @@ private:
     int m_knownLastSeq = 0;
     qsizetype m_knownWrites = 0;
     qsizetype m_knownPlayers = 0;
+    // The action begun and not yet finished: where its lines start, its
+    // write and that write's line.
+    struct Begun
+    {
+        qint64 at = 0;
+        std::optional<JournalEntry> write;
+        QByteArray line;
+        std::optional<Contents> known;
+    };
+    std::optional<Begun> m_begun;
 };
 
 } // namespace Puckdex

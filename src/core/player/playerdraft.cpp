@@ -1,7 +1,11 @@
 #include "player/playerdraft.h"
 
+#include "files/gamefiles.h"
+#include "player/playerrow.h"
 #include "player/ratingtemplates.h"
 #include "player/valuerules.h"
+
+#include <algorithm>
 
 namespace Puckdex {
 
@@ -22,7 +26,10 @@ bool sameWrite(const PlayerFields &a, const PlayerFields &b)
 
 PlayerDraft::PlayerDraft(qint64 offset, const PlayerEdit::AttribRecords &records,
                          QString lastNameField, const TeamJerseys &team, Untouched untouched)
-    : m_offset(offset), m_goalie(records.goalie), m_team(&team), m_loaded(records.fields),
+    : m_offset(offset), m_goalie(records.goalie), m_untouched(untouched),
+      m_attRead(records.goalie ? records.goalieAttribs.toByteArray()
+                               : records.skaterAttribs.toByteArray()),
+      m_team(&team), m_loaded(records.fields),
       m_loadedNumbers(PlayerEdit::shownNumbers(records.fields, records.goalie)),
       m_storedWeightClass(records.goalie ? records.goalieAttribs.weightClass()
                                          : records.skaterAttribs.weightClass()),
@@ -38,6 +45,7 @@ PlayerDraft::PlayerDraft(qint64 offset, const PlayerRecord &key,
                          Untouched untouched)
     : PlayerDraft(offset, records, key.lastNameField(), team, untouched)
 {
+    m_keyRead = key.toByteArray();
 }
 
 QString PlayerDraft::loadedName() const
@@ -185,6 +193,120 @@ void PlayerDraft::saved(const WrittenPlayer &written)
 {
     m_lastNameField = written.key.lastNameField();
     m_storedWeightClass = m_goalie ? written.goalie.weightClass() : written.skater.weightClass();
+    m_keyRead = written.key.toByteArray();
+    m_attRead = written.attBytes(m_goalie);
+}
+
+void PlayerDraft::writeFailed(const PlayerWriteError &error, const QString &keyFile,
+                              const QString &attFile)
+{
+    if (error.diskUnchanged || m_keyRead.isEmpty())
+        return;
+    const Result<QList<QByteArray>> key = GameFiles::readPlayerRecords(keyFile, {m_offset});
+    if (!key)
+        return;
+    PlayerRecord record;
+    record.assign(m_keyRead);
+    const Result<QList<QByteArray>> att = GameFiles::readAttribRecords(
+        attFile, {{record.attribOffset(), qint64(m_attRead.size())}});
+    if (!att)
+        return;
+    m_keyRead = key->first();
+    m_attRead = att->first();
+}
+
+namespace {
+
+// The values of a player one by one, as the editor shows them: a caption,
+// the cells of his row that show it, and the fields that store it.
+struct Value
+{
+    QString caption;
+    QList<int> columns;
+    std::function<void(PlayerFields &to, const PlayerFields &from)> copy;
+};
+
+QString captionOf(const PlayerRow::Column &column)
+{
+    QString caption = QString::fromLatin1(column.field ? column.field->caption : column.caption);
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption;
+}
+
+QList<Value> valuesOf()
+{
+    using namespace PlayerRow;
+    const auto member = [](auto field) {
+        return [field](PlayerFields &to, const PlayerFields &from) { to.*field = from.*field; };
+    };
+    QList<Value> values = {
+        {QStringLiteral("First Name"), {FirstNameColumn}, member(&PlayerFields::firstName)},
+        {QStringLiteral("Last Name"), {LastNameColumn}, member(&PlayerFields::lastName)},
+        {QStringLiteral("Jersey Number"), {JerseyColumn}, member(&PlayerFields::jerseyNumber)},
+        {QStringLiteral("Position"), {PositionColumn}, member(&PlayerFields::position)},
+        {QStringLiteral("Height"), {HeightFeetColumn, HeightInchesColumn},
+         member(&PlayerFields::heightInches)},
+        {QStringLiteral("Weight"), {WeightColumn},
+         [](PlayerFields &to, const PlayerFields &from) {
+             to.weightPounds = from.weightPounds;
+             to.weightClass = from.weightClass;
+         }},
+        {QStringLiteral("Rookie"), {RookieColumn}, member(&PlayerFields::rookieFlag)},
+        {QStringLiteral("Hand"), {HandColumn}, member(&PlayerFields::hand)},
+    };
+    for (int c = FirstRatingColumn; c < kColumnCount; ++c) {
+        const PlayerField *field = columns()[std::size_t(c)].field;
+        values.append({captionOf(columns()[std::size_t(c)]), {c},
+                       [field](PlayerFields &to, const PlayerFields &from) {
+                           to.rating(field->group, field->box) =
+                               from.rating(field->group, field->box);
+                       }});
+    }
+    return values;
+}
+
+} // namespace
+
+PlayerDraft::Rebased PlayerDraft::rebase(const PlayerRecord &key,
+                                         const PlayerEdit::AttribRecords &records)
+{
+    PlayerDraft now(m_offset, key, records, *m_team, m_untouched);
+    const PlayerRow::Place place{0, QString(), m_offset};
+    const PlayerRow::Row loaded = PlayerRow::shownRow(place, m_goalie, m_loaded);
+    const PlayerRow::Row mine = PlayerRow::shownRow(place, m_goalie, m_fields);
+    const PlayerRow::Row theirs = PlayerRow::shownRow(place, now.m_goalie, now.m_loaded);
+    const auto differ = [](const PlayerRow::Row &a, const PlayerRow::Row &b, const Value &value) {
+        return std::any_of(value.columns.cbegin(), value.columns.cend(),
+                           [&](int c) { return a[std::size_t(c)] != b[std::size_t(c)]; });
+    };
+    Rebased rebased;
+    PlayerFields merged = now.m_fields;
+    static const QList<Value> values = valuesOf();
+    for (const Value &value : values) {
+        const bool other = differ(loaded, theirs, value);
+        const bool own = differ(loaded, mine, value);
+        if (other)
+            rebased.changedByOther.append(value.caption);
+        // A goalie made a skater by another program keeps none of the
+        // ratings typed for him as a goalie.
+        if (own && !other && now.m_goalie == m_goalie) {
+            value.copy(merged, m_fields);
+            rebased.kept.append(value.caption);
+        } else if (own && differ(mine, theirs, value)) {
+            rebased.letGo.append(value.caption);
+        }
+    }
+    merged.unlinkPicture = m_fields.unlinkPicture && !rebased.changedByOther.contains(
+                                                         QStringLiteral("Last Name"));
+    const QString lastNameField = m_lastNameField;
+    const bool keepName = rebased.kept.contains(QStringLiteral("Last Name"));
+    *this = std::move(now);
+    m_fields = merged;
+    m_numbers = PlayerEdit::shownNumbers(m_fields, m_goalie);
+    if (keepName)
+        m_lastNameField = lastNameField;
+    return rebased;
 }
 
 } // namespace Puckdex

@@ -5,6 +5,7 @@
 #include "player/teamjerseys.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <functional>
@@ -96,17 +97,42 @@ public:
     bool changed() const;
     void revert();
 
-    // His fields as PlayerWrites writes them.
-    FieldsWrite write() const { return {m_offset, m_goalie, m_fields}; }
+    // His fields as PlayerWrites writes them, with the records they were
+    // read from: the write refuses records another program changed since.
+    FieldsWrite write() const { return {m_offset, m_goalie, m_fields, m_keyRead, m_attRead}; }
     // His records as a write left them: a last name compares with the one
-    // written from now on.
+    // written from now on, and the next write goes over these records.
     void saved(const WrittenPlayer &written);
+
+    // A write of his that failed and left his records other than they were
+    // (a torn record that could not be put back): the next write goes over
+    // them as they are now, not as another program's change.
+    void writeFailed(const PlayerWriteError &error, const QString &keyFile,
+                     const QString &attFile);
+
+    // Another program changed his records since they were read: the draft
+    // starts again from the records as they are now, keeping this draft's
+    // own entries where the other program left the value alone. Each list
+    // holds the values' captions ("Speed", "Last Name"): those the other
+    // program changed, the user's entries kept, and the user's entries let
+    // go because the other program changed the same value otherwise.
+    struct Rebased
+    {
+        QStringList changedByOther;
+        QStringList kept;
+        QStringList letGo;
+    };
+    Rebased rebase(const PlayerRecord &key, const PlayerEdit::AttribRecords &records);
 
 private:
     void setShown(FieldId id, double number);
 
     qint64 m_offset;
     bool m_goalie;
+    Untouched m_untouched;
+    // His records as they were read or last written.
+    QByteArray m_keyRead;
+    QByteArray m_attRead;
     const TeamJerseys *m_team;
     PlayerFields m_loaded;
     PlayerFields m_fields;

@@ -4,7 +4,14 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace Puckdex {
+
+PlayerWriteError PlayerWriteError::nothingWritten(FileError error)
+{
+    return {std::move(error), true, QStringLiteral("Nothing was written."), false, {}};
+}
 
 QString PlayerWriteError::fullMessage() const
 {
@@ -75,7 +82,7 @@ int attribSize(bool goalie)
 
 PlayerWriteError refusedBefore(FileError error)
 {
-    return PlayerWriteError{std::move(error), true, QStringLiteral("Nothing was written."), false};
+    return PlayerWriteError::nothingWritten(std::move(error));
 }
 
 // What the players' records hold now, read back after a failed write.
@@ -117,14 +124,16 @@ PlayerWriteError afterFailure(const QString &keyFile, const QString &attFile,
                      .arg(changes.size())
                      .arg(keyName, tallyText(key), attName, tallyText(att));
     }
-    return PlayerWriteError{std::move(error), unchanged, onDisk, false};
+    return PlayerWriteError{std::move(error), unchanged, onDisk, false, {}};
 }
+
+} // namespace
 
 // Writes every change's after-bytes over its before-bytes, which are what
 // the files held when they were read just now: all key records, then all
 // attribute records; on a failure every record gets its before-bytes back.
 Result<QList<PlayerChange>, PlayerWriteError>
-commit(const QString &keyFile, const QString &attFile, const QList<PlayerChange> &changes)
+commitChanges(const QString &keyFile, const QString &attFile, const QList<PlayerChange> &changes)
 {
     for (const QString &file : {keyFile, attFile}) {
         if (const Status writable = GameFiles::checkWritable(file); !writable)
@@ -151,8 +160,6 @@ commit(const QString &keyFile, const QString &attFile, const QList<PlayerChange>
     return afterFailure(keyFile, attFile, changes, saved.error());
 }
 
-} // namespace
-
 PlayerWriteError recordChangedSince(const QString &file, const PlayerChange &change, bool several)
 {
     PlayerRecord record;
@@ -164,10 +171,71 @@ PlayerWriteError recordChangedSince(const QString &file, const PlayerChange &cha
                       .arg(change.offset)
                 : QStringLiteral("his record was changed after that save, by the game or another "
                                  "program");
-    return PlayerWriteError{{file, reason}, true, QStringLiteral("Nothing was written."), true};
+    return PlayerWriteError{{file, reason}, true, QStringLiteral("Nothing was written."), true, {}};
 }
 
 namespace {
+
+
+// The attribute record after the fields are set into it.
+template <typename Attribs>
+QByteArray withFields(const QByteArray &before, const PlayerFields &fields)
+{
+    Attribs attribs;
+    attribs.assign(before);
+    applyFields(fields, attribs);
+    return attribs.toByteArray();
+}
+
+} // namespace
+
+namespace {
+
+// The refusal of a write of fields because the records of the players at
+// offsets no longer hold what their fields were read from.
+PlayerWriteError changedSinceRead(const QString &file, const QList<FieldsWrite> &writes,
+                                  const QList<qint64> &offsets)
+{
+    const FieldsWrite &first =
+        *std::find_if(writes.cbegin(), writes.cend(),
+                      [&](const FieldsWrite &write) { return write.offset == offsets.first(); });
+    PlayerRecord read;
+    read.assign(first.keyRead);
+    const QString name = QStringLiteral("%1 %2").arg(read.firstName(), read.lastName());
+    QString reason;
+    if (writes.size() == 1) {
+        reason = QStringLiteral("the records of %1 were changed by another program since he "
+                                "was read")
+                     .arg(name);
+    } else {
+        reason = QStringLiteral("the records of %1 (offset %2)%3 were changed by another "
+                                "program since they were read")
+                     .arg(name)
+                     .arg(first.offset)
+                     .arg(offsets.size() > 1
+                              ? QStringLiteral(" and of %1 more players").arg(offsets.size() - 1)
+                              : QString());
+    }
+    PlayerWriteError error{{file, reason}, true, QStringLiteral("Nothing was written."), true, {}};
+    error.changedPlayers = offsets;
+    return error;
+}
+
+// The players whose records no longer hold what their writes were read
+// from: the key records' offsets, in the order of the writes.
+QList<qint64> changedSinceRead(const QList<FieldsWrite> &writes, const QList<QByteArray> &now,
+                               QByteArray FieldsWrite::*read)
+{
+    QList<qint64> changed;
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        const QByteArray &expected = writes[i].*read;
+        if (!expected.isEmpty() && expected != now[i])
+            changed.append(writes[i].offset);
+    }
+    return changed;
+}
+
+} // namespace
 
 WrittenPlayer writtenOf(const PlayerChange &change)
 {
@@ -183,20 +251,8 @@ WrittenPlayer writtenOf(const PlayerChange &change)
     return written;
 }
 
-// The attribute record after the fields are set into it.
-template <typename Attribs>
-QByteArray withFields(const QByteArray &before, const PlayerFields &fields)
-{
-    Attribs attribs;
-    attribs.assign(before);
-    applyFields(fields, attribs);
-    return attribs.toByteArray();
-}
-
-} // namespace
-
 Result<QList<PlayerChange>, PlayerWriteError>
-writePlayersFields(const QString &keyFile, const QString &attFile, const QList<FieldsWrite> &writes)
+planPlayersFields(const QString &keyFile, const QString &attFile, const QList<FieldsWrite> &writes)
 {
     QList<qint64> offsets;
     for (const FieldsWrite &write : writes)
@@ -204,6 +260,9 @@ writePlayersFields(const QString &keyFile, const QString &attFile, const QList<F
     const Result<QList<QByteArray>> keys = GameFiles::readPlayerRecords(keyFile, offsets);
     if (!keys)
         return refusedBefore(keys.error());
+    if (const QList<qint64> changed = changedSinceRead(writes, *keys, &FieldsWrite::keyRead);
+        !changed.isEmpty())
+        return changedSinceRead(keyFile, writes, changed);
 
     QList<PlayerChange> changes;
     QList<GameFiles::RecordRead> atts;
@@ -228,6 +287,9 @@ writePlayersFields(const QString &keyFile, const QString &attFile, const QList<F
     const Result<QList<QByteArray>> attBefore = GameFiles::readAttribRecords(attFile, atts);
     if (!attBefore)
         return refusedBefore(attBefore.error());
+    if (const QList<qint64> changed = changedSinceRead(writes, *attBefore, &FieldsWrite::attRead);
+        !changed.isEmpty())
+        return changedSinceRead(attFile, writes, changed);
     for (qsizetype i = 0; i < changes.size(); ++i) {
         PlayerChange &change = changes[i];
         change.attBefore = attBefore->at(i);
@@ -235,11 +297,21 @@ writePlayersFields(const QString &keyFile, const QString &attFile, const QList<F
             change.goalie ? withFields<GoalieAttribRecord>(change.attBefore, writes[i].fields)
                           : withFields<SkaterAttribRecord>(change.attBefore, writes[i].fields);
     }
-    return commit(keyFile, attFile, changes);
+    return changes;
 }
 
 Result<QList<PlayerChange>, PlayerWriteError>
-writeChangesOver(const QString &keyFile, const QString &attFile, const QList<PlayerChange> &changes)
+writePlayersFields(const QString &keyFile, const QString &attFile, const QList<FieldsWrite> &writes)
+{
+    const Result<QList<PlayerChange>, PlayerWriteError> changes =
+        planPlayersFields(keyFile, attFile, writes);
+    if (!changes)
+        return changes.error();
+    return commitChanges(keyFile, attFile, *changes);
+}
+
+Result<QList<PlayerChange>, PlayerWriteError>
+planChangesOver(const QString &keyFile, const QString &attFile, const QList<PlayerChange> &changes)
 {
     QList<qint64> offsets;
     QList<GameFiles::RecordRead> atts;
@@ -272,7 +344,17 @@ writeChangesOver(const QString &keyFile, const QString &attFile, const QList<Pla
         if (attNow->at(i) != fresh[i].attBefore)
             return recordChangedSince(attFile, fresh[i], several);
     }
-    return commit(keyFile, attFile, fresh);
+    return fresh;
+}
+
+Result<QList<PlayerChange>, PlayerWriteError>
+writeChangesOver(const QString &keyFile, const QString &attFile, const QList<PlayerChange> &changes)
+{
+    const Result<QList<PlayerChange>, PlayerWriteError> fresh =
+        planChangesOver(keyFile, attFile, changes);
+    if (!fresh)
+        return fresh.error();
+    return commitChanges(keyFile, attFile, *fresh);
 }
 
 Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile,
@@ -280,7 +362,7 @@ Result<WrittenPlayer, PlayerWriteError> writePlayerFields(const QString &keyFile
                                                           bool goalie, const PlayerFields &fields)
 {
     const Result<QList<PlayerChange>, PlayerWriteError> changes =
-        writePlayersFields(keyFile, attFile, {{offset, goalie, fields}});
+        writePlayersFields(keyFile, attFile, {{offset, goalie, fields, {}, {}}});
     if (!changes)
         return changes.error();
     return writtenOf(changes->first());

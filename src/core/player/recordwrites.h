@@ -37,9 +37,15 @@ struct PlayerWriteError
     // Refused because the records no longer hold the bytes they were
     // expected to hold (the game or another program wrote them since).
     bool changedSince = false;
+    // The players (their key records' offsets) whose records another
+    // program changed since they were read, when a write of fields found
+    // them so.
+    QList<qint64> changedPlayers;
 
     // The failure with its folder, then what is on disk.
     QString fullMessage() const;
+    // A failure found before anything was written.
+    static PlayerWriteError nothingWritten(FileError error);
 };
 
 // One player's two records as a write left them, and as they were just
@@ -66,6 +72,10 @@ struct FieldsWrite
     qint64 offset = 0; // his key record's
     bool goalie = false;
     PlayerFields fields;
+    // His two records as they were when his fields were read. Given, the
+    // write goes ahead only while the files still hold them: what another
+    // program wrote since is never written over. Empty: not checked.
+    QByteArray keyRead, attRead;
 };
 
 // Several players written as one write, both records of every player or
@@ -95,6 +105,23 @@ Result<QList<PlayerChange>, PlayerWriteError> writeChangesOver(const QString &ke
 // says whether the write is of several players (the player is then named).
 PlayerWriteError recordChangedSince(const QString &file, const PlayerChange &change,
                                     bool several);
+
+// The two steps of writePlayersFields() and writeChangesOver(), for a
+// writer that records what it will do before doing it: every record read
+// and checked, and the changes worked out, without a byte written; then the
+// changes written over records that hold their before-bytes.
+Result<QList<PlayerChange>, PlayerWriteError> planPlayersFields(const QString &keyFile,
+                                                                const QString &attFile,
+                                                                const QList<FieldsWrite> &writes);
+Result<QList<PlayerChange>, PlayerWriteError> planChangesOver(const QString &keyFile,
+                                                              const QString &attFile,
+                                                              const QList<PlayerChange> &changes);
+Result<QList<PlayerChange>, PlayerWriteError> commitChanges(const QString &keyFile,
+                                                            const QString &attFile,
+                                                            const QList<PlayerChange> &changes);
+
+// His records as a change leaves them.
+WrittenPlayer writtenOf(const PlayerChange &change);
 
 // One player written back (writePlayersFields() for him alone): his key
 // record at offset and his attribute record read fresh, the fields set into

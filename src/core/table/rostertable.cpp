@@ -495,7 +495,7 @@ RosterTable::saveRow(int row, PlayerWrites &writes)
         return std::nullopt;
     const FieldsWrite write = m_rows[std::size_t(row)]->draft->write();
     Result<PlayerWrites::Done, PlayerWriteError> done =
-        writes.save(write.offset, write.goalie, write.fields);
+        writes.save(write);
     // Shown from then on as the files hold him, with nothing left to write.
     if (done)
         reload({write.offset});

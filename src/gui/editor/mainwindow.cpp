@@ -246,11 +246,14 @@ void MainWindow::reportFailure(const QString &what, const FileError &error)
                      MessageStyle::Warning);
 }
 
-bool MainWindow::WritePlayerData()
+bool MainWindow::WritePlayerData(bool mayRebase)
 {
     const FieldsWrite write = m_draft->write();
     const Result<PlayerWrites::Done, PlayerWriteError> written = m_saves->save(write);
+    if (!written && mayRebase && !written.error().changedPlayers.isEmpty())
+        return takeOtherProgramsChange(true);
     if (!written) {
+        m_draft->writeFailed(written.error(), m_state.keyFilePath(), m_state.attFilePath());
         MessageBox::show(this,
                          QStringLiteral("%1 %2 could not be saved.\n\n%3")
                              .arg(write.fields.firstName, write.fields.lastName,
@@ -264,6 +267,45 @@ bool MainWindow::WritePlayerData()
     const PlayerRecord &key = written->written.key;
     m_players->rename(write.offset, key.firstName(), key.lastName());
     return true;
+}
+
+bool MainWindow::takeOtherProgramsChange(bool writeAgain)
+{
+    const qint64 offset = m_draft->offset();
+    const Result<PlayerRecord> player = GameFiles::readPlayer(m_state.keyFilePath(), offset);
+    const Result<PlayerEdit::AttribRecords> records =
+        player ? PlayerEdit::readAttribs(m_state.attFilePath(), *player)
+               : Result<PlayerEdit::AttribRecords>(player.error());
+    if (!records) {
+        reportFailure(QStringLiteral("%1 was changed by another program and could not be read "
+                                     "again; he was not saved.")
+                          .arg(m_draft->loadedName()),
+                      records.error());
+        return false;
+    }
+    const QString name = m_draft->loadedName();
+    const PlayerDraft::Rebased rebased = m_draft->rebase(*player, *records);
+    m_players->rename(offset, player->firstName(), player->lastName());
+    // Only bytes the editor does not show were changed: his entries go over
+    // them, and the other program's bytes stay.
+    if (writeAgain && rebased.changedByOther.isEmpty() && m_draft->changed())
+        return WritePlayerData(false);
+    m_form->show(*m_draft);
+    m_identity->show(*m_draft);
+    if (rebased.kept.isEmpty() && rebased.letGo.isEmpty())
+        return true;
+    QString text = QStringLiteral("Another program changed %1 since he was shown here (%2), so "
+                                  "he was not saved. He is now shown as the files hold him.")
+                       .arg(name, rebased.changedByOther.join(QStringLiteral(", ")));
+    if (!rebased.kept.isEmpty())
+        text += QStringLiteral("\n\nYour changes to %1 are kept: leave him again to save them.")
+                    .arg(rebased.kept.join(QStringLiteral(", ")));
+    if (!rebased.letGo.isEmpty())
+        text += QStringLiteral("\n\nYour changes to %1 were let go: the other program changed "
+                               "them too.")
+                    .arg(rebased.letGo.join(QStringLiteral(", ")));
+    MessageBox::show(this, text, MessageStyle::Warning);
+    return false;
 }
 
 void MainWindow::lastNameEntered()

@@ -52,7 +52,7 @@ public:
 
     // Writes the shown player's fields into his key and attribute records on
     // disk; reports what failed, having told the user.
-    bool WritePlayerData();
+    bool WritePlayerData(bool mayRebase = true);
 
     // Puts a line of news in the status line, such as what the start-up did
     // with the backups.
@@ -71,6 +71,11 @@ private:
                     const PlayerEdit::AttribRecords &records);
     void showNoPlayer();
     void reportFailure(const QString &what, const FileError &error);
+    // His records were changed by another program since he was shown: he
+    // is shown as they are now, with the user's entries that do not touch
+    // what the other program changed. True when nothing of the user's is
+    // left to write (or it has been written).
+    bool takeOtherProgramsChange(bool writeAgain);
 
     // The last name: a pick in the player list waits for its rename.
     void lastNameEntered();

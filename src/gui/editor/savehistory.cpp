@@ -85,7 +85,7 @@ PlayerWrites &SaveHistory::writes()
 Result<PlayerWrites::Done, PlayerWriteError> SaveHistory::save(const FieldsWrite &write)
 {
     Result<PlayerWrites::Done, PlayerWriteError> done =
-        writes().save(write.offset, write.goalie, write.fields);
+        writes().save(write);
     if (!done || !done->entry.changesAnything())
         return done;
     m_status->setText(QStringLiteral("Saved %1.").arg(done->entry.playerName()));

@@ -90,6 +90,7 @@ std::unique_ptr<MainWindow> Startup::run()
         const auto claim = claimFolder(QFileInfo(m_settings.path()).absolutePath(),
                                        m_state.files.folder);
         m_folderClaim = claim ? *claim : nullptr;
+        setBackInterrupted();
         if (m_state.BackupsWanted && !makeBackupCopies(nullptr))
             return nullptr;
 
@@ -189,6 +190,22 @@ Startup::FileSetChoice Startup::ChooseFileSet(QWidget *parent)
             m_savedGameName = savedGameName(entry->description(), *game);
     }
     return FileSetChoice::Chosen;
+}
+
+void Startup::setBackInterrupted()
+{
+    const auto recovered =
+        PlayerWrites(QFileInfo(m_settings.path()).absolutePath(), m_state.files).recover();
+    if (!recovered) {
+        MessageBox::show(nullptr,
+                         QStringLiteral("An action that was interrupted could not be set back:\n"
+                                        "%1\n\nCheck the roster with \"puckdex-cli check\" "
+                                        "before you edit it.")
+                             .arg(recovered.error().fullMessage()),
+                         MessageStyle::Warning);
+    } else if (*recovered) {
+        MessageBox::show(nullptr, (*recovered)->text(), MessageStyle::Warning);
+    }
 }
 
 bool Startup::makeBackupCopies(QWidget *parent)

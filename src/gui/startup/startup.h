@@ -49,6 +49,8 @@ public:
     // Copies the three game files to their backup names, the backups they
     // replace kept in the history when they differ. False when a copy
     // failed and the user chose to end rather than go on without backups.
+    // Sets back an action a killed writer left unfinished, and says so.
+    void setBackInterrupted();
     bool makeBackupCopies(QWidget *parent);
 
     static inline const QString GamePathKey = QStringLiteral("NHL96Path");
