@@ -4,6 +4,7 @@
 #include "bytecompare.h"
 #include "clifixture.h"
 #include "files/codepage.h"
+#include "player/fieldtable.h"
 #include "player/namesearch.h"
 #include "player/playeredit.h"
 #include "fulldisk.h"
@@ -248,6 +249,12 @@ private slots:    void init() { freshRosters(); }
             },
         };
         const Sample::SamplePlayer &player = firstPlayer(kinds[kind]);
+        // A skater's fighting stored off its grid, as the game may hold it.
+        if (!isGoalie(player) && column != QLatin1String("fighting")) {
+            QByteArray stray = readFile(base("att.db"));
+            stray[attribOffsetOf(player) + playerField(FieldId::Fighting).skater.byte] = char(7);
+            QVERIFY(writeFile(base("att.db"), stray));
+        }
         const QByteArray key = readFile(base("key.db"));
         const QByteArray att = readFile(base("att.db"));
         QList<QStringList> expected = csvLines(exportCsv());
@@ -284,6 +291,19 @@ private slots:    void init() { freshRosters(); }
         QCOMPARE(keyAfter, key);
         QCOMPARE(attAfter, att);
         QVERIFY(!QFile::exists(base("key.bak")));
+        // Of his attribute record, only the byte of the value edited (the
+        // weight's class with the weight) may change: ratings stored off
+        // their grid that the sheet left alone stay as they are.
+        const QByteArray attRecord = readFile(base("att.db")).mid(at, attSize);
+        int changedBytes = 0;
+        for (int i = 0; i < attSize; ++i)
+            changedBytes += attRecord.at(i) != att.at(at + i);
+        const bool inAttRecord = column != QLatin1String("height_ft")
+                                 && column != QLatin1String("height_in")
+                                 && !column.contains(QLatin1String("name"))
+                                 && column != QLatin1String("rookie")
+                                 && column != QLatin1String("position");
+        QVERIFY2(changedBytes <= (inAttRecord ? 1 : 0), qPrintable(QString::number(changedBytes)));
     }
 
     void editSeveralCells_data()

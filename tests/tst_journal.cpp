@@ -276,6 +276,12 @@ private slots:
         QCOMPARE(pending->size(), keep == -1 ? 1 : 2);
         QCOMPARE(pending->last().seq, keep == -1 ? 1 : 2);
         QVERIFY(readFile(j.path()).endsWith('\n'));
+        // And the additions after it read too.
+        QVERIFY(next.append(a).ok());
+        QVERIFY(journal().append(b).ok());
+        pending = journal().pending();
+        QVERIFY2(pending.ok(), pending ? "" : qPrintable(pending.error().reason));
+        QCOMPARE(pending->size(), keep == -1 ? 3 : 4);
     }
 
     // A write of several players reads back as written; its packed records

@@ -1,7 +1,9 @@
 #include "testfiles.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
+#include "history/filelocks.h"
 #include "history/playerwrites.h"
+#include "history/writejournal.h"
 
 #include "sampleroster.h"
 
@@ -56,6 +58,22 @@ class TestPlayerWrites : public QObject
     bool filesAsBefore() const
     {
         return readFile(m_key) == m_keyBefore && readFile(m_att) == m_attBefore;
+    }
+    WriteJournal journal() const
+    {
+        return WriteJournal(m_dir.filePath("settings"), m_game, m_key, m_att);
+    }
+    // An action begun in the journal, as a writer killed before its done
+    // mark leaves it: its lines on the disk and the first `written` of its
+    // changes in the files.
+    void killedAction(const QString &what, JournalEntry *write, const QList<int> &undone,
+                      const QList<PlayerChange> &changes, qsizetype written)
+    {
+        WriteJournal j = journal();
+        const auto lock = j.lock();
+        QVERIFY(lock.ok());
+        QVERIFY(j.begin(what, write, undone, **lock).ok());
+        QVERIFY(commitChanges(m_key, m_att, changes.first(written)).ok());
     }
     // Flips a byte of the files, as the game might write it.
     bool touch(const QString &path, qint64 at) const
@@ -204,6 +222,165 @@ private slots:
         QVERIFY(!steps.refused);
         QVERIFY(filesAsBefore());
         QVERIFY(writes().pending()->isEmpty());
+    }
+
+    // An action a killed writer began is set back by the next to open the
+    // roster: each record that holds what it was to write gets its old
+    // bytes, one that holds neither is left and named, and the journal is
+    // as it was before the action.
+    void anInterruptedActionIsSetBack_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("written"); // of the action's players
+        QTest::addColumn<bool>("touched"); // a record written since by another
+        QTest::newRow("an import, none written") << "import" << 0 << false;
+        QTest::newRow("an import, half written") << "import" << 3 << false;
+        QTest::newRow("an import, all written") << "import" << 6 << false;
+        QTest::newRow("an import, one record changed since") << "import" << 6 << true;
+        QTest::newRow("an undo of two writes, half written") << "undo" << 2 << false;
+    }
+    void anInterruptedActionIsSetBack()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, written);
+        QFETCH(bool, touched);
+        const bool undo = action == QLatin1String("undo");
+        if (undo) {
+            PlayerWrites w = writes();
+            QVERIFY(w.saveAll(fasterPlayers(3, 7), "import of a.csv").ok());
+            QVERIFY(w.saveAll(fasterPlayers(4, 9), "import of b.csv").ok());
+        }
+        const QByteArray journalBefore = readFile(writes().journalPath());
+        const QByteArray key = readFile(m_key), att = readFile(m_att);
+        QList<PlayerChange> changes;
+        if (undo) {
+            // Both imports undone as one: the combined change, as undo makes it.
+            const QList<JournalEntry> pending = *writes().pending();
+            for (const PlayerChange &change : pending.last().players)
+                changes.append(change.reversed());
+            for (PlayerChange &change : changes) {
+                for (const PlayerChange &older : pending.first().players) {
+                    if (older.offset == change.offset) {
+                        change.keyAfter = older.keyBefore;
+                        change.attAfter = older.attBefore;
+                    }
+                }
+            }
+            killedAction("an undo of 2 writes", nullptr, {1, 2}, changes, written);
+        } else {
+            changes = *planPlayersFields(m_key, m_att, fasterPlayers(6, 13));
+            JournalEntry entry = JournalEntry::of("import of season.csv", changes);
+            killedAction("an import of season.csv", &entry, {}, changes, written);
+        }
+        if (touched)
+            QVERIFY(touch(m_att, changes.at(2).attribOffset + 15));
+        const QByteArray attTouched = readFile(m_att);
+
+        PlayerWrites next = writes();
+        const auto recovered = next.recover();
+        QVERIFY(recovered.ok());
+        QVERIFY(recovered->has_value());
+        const PlayerWrites::Recovered &said = **recovered;
+        QCOMPARE(said.setBack, written);
+        QVERIFY2(said.text().startsWith(undo ? "An undo of 2 writes was interrupted at "
+                                             : "An import of season.csv was interrupted at "),
+                 qPrintable(said.text()));
+        QVERIFY2(said.text().contains("the roster was set back as it was before it."),
+                 qPrintable(said.text()));
+        QCOMPARE(said.leftAlone.size(), int(touched));
+        QCOMPARE(readFile(m_key), key);
+        if (touched) {
+            // Only the record another wrote keeps what it holds.
+            QByteArray expected = att;
+            const PlayerChange &other = changes.at(2);
+            expected.replace(other.attribOffset, other.attAfter.size(),
+                             attTouched.mid(other.attribOffset, other.attAfter.size()));
+            QCOMPARE(readFile(m_att), expected);
+        } else {
+            QCOMPARE(readFile(m_att), att);
+        }
+        // A journal the action began holds no more than its first line.
+        if (!journalBefore.isEmpty())
+            QCOMPARE(readFile(next.journalPath()), journalBefore);
+        QCOMPARE(writes().pending()->size(), undo ? 2 : 0);
+        // Said once: the next to open finds nothing to set back.
+        QVERIFY(!writes().recover()->has_value());
+    }
+
+    // Records another program wrote since they were read refuse the write
+    // of their fields, naming each such player; nothing is written.
+    void aWriteOverAnotherProgramsChangeIsRefused()
+    {
+        QList<FieldsWrite> list = fasterPlayers(4, 21);
+        for (FieldsWrite &write : list) {
+            const PlayerRecord key = *GameFiles::readPlayer(m_key, write.offset);
+            write.keyRead = key.toByteArray();
+            write.attRead = readFile(m_att).mid(key.attribOffset(), write.goalie ? 17 : 21);
+        }
+        QVERIFY(touch(m_att, GameFiles::readPlayer(m_key, list[1].offset)->attribOffset() + 16));
+        QVERIFY(touch(m_key, list[3].offset + 58));
+        const QByteArray key = readFile(m_key), att = readFile(m_att);
+        PlayerWrites w = writes();
+        const auto saved = w.saveAll(list, "import of sheet.csv");
+        QVERIFY(!saved.ok());
+        QVERIFY(saved.error().changedSince);
+        QCOMPARE(saved.error().changedPlayers, QList<qint64>{list[3].offset});
+        const auto one = w.save(list[1]);
+        QVERIFY(!one.ok());
+        QCOMPARE(one.error().changedPlayers, QList<qint64>{list[1].offset});
+        QCOMPARE(readFile(m_key), key);
+        QCOMPARE(readFile(m_att), att);
+        QVERIFY(!QFileInfo::exists(w.journalPath()) || w.pending()->isEmpty());
+        // Read again, he is written.
+        list[1].attRead = att.mid(GameFiles::readPlayer(m_key, list[1].offset)->attribOffset(),
+                                  list[1].goalie ? 17 : 21);
+        QVERIFY(w.save(list[1]).ok());
+    }
+
+    // Two saves undone, then one made again: it is the newer undo, and the
+    // other stays to be made again.
+    void redoTakesTheNewestUndo()
+    {
+        PlayerWrites w = writes();
+        const FieldsWrite a = fasterPlayer(1, 2), b = fasterPlayer(2, 3);
+        QVERIFY(w.save(a).ok());
+        const QByteArray keyA = readFile(m_key), attA = readFile(m_att);
+        QVERIFY(w.save(b).ok());
+        QVERIFY(w.undoLastSave()->ok());
+        QVERIFY(w.undoLastSave()->ok());
+        QVERIFY(filesAsBefore());
+        QVERIFY(w.redoLastUndo()->ok());
+        QCOMPARE(readFile(m_key), keyA);
+        QCOMPARE(readFile(m_att), attA);
+        QCOMPARE(w.undone().size(), 1);
+        QCOMPARE(w.undone().first().players.first().offset, b.offset);
+        QCOMPARE(w.saves().size(), 1);
+    }
+
+    // An undo whose write fails is no undo: refused, the save still there to
+    // undo, and the journal holds no mark of it.
+    void anUndoThatFailsIsNotDone()
+    {
+        PlayerWrites w = writes();
+        const FieldsWrite a = fasterPlayer(1, 2);
+        QVERIFY(w.save(a).ok());
+        const QByteArray key = readFile(m_key), att = readFile(m_att);
+        const QByteArray journal = readFile(w.journalPath());
+        GameFiles::setWriteFaultHook(
+            [&](const QString &path, qint64 offset) -> std::optional<GameFiles::WriteFault> {
+                if (path == m_att && offset >= 0)
+                    return GameFiles::WriteFault{false, 3, QStringLiteral("the device failed")};
+                return std::nullopt;
+            });
+        const auto undone = w.undoLastSave();
+        GameFiles::setWriteFaultHook({});
+        QVERIFY(undone && !undone->ok());
+        QCOMPARE(readFile(m_key), key);
+        QCOMPARE(readFile(m_att), att);
+        QCOMPARE(readFile(w.journalPath()), journal);
+        QCOMPARE(w.saves().size(), 1);
+        QVERIFY(w.undone().isEmpty());
+        QCOMPARE(writes().pending()->size(), 1);
     }
 
     // A new save drops the undos that could be made again; a redo that is

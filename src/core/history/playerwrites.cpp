@@ -214,16 +214,14 @@ PlayerWrites::recoverUnder(const FileLock &held)
         const PlayerChange &change = action.changes[i];
         const QByteArray &key = keys->at(i);
         const QByteArray &att = attNow->at(i);
-        const bool keyOk = key == change.keyBefore || key == change.keyAfter;
-        const bool attOk = att == change.attBefore || att == change.attAfter;
-        if (!keyOk || !attOk) {
+        if ((key != change.keyBefore && key != change.keyAfter)
+            || (att != change.attBefore && att != change.attAfter))
             recovered.leftAlone.append(change.playerName());
-            continue;
-        }
-        if (key == change.keyBefore && att == change.attBefore)
-            continue;
-        back.append({change.offset, change.attribOffset, change.goalie, key, att,
-                     change.keyBefore, change.attBefore});
+        const PlayerChange setBack{change.offset, change.attribOffset, change.goalie, key, att,
+                                   key == change.keyAfter ? change.keyBefore : key,
+                                   att == change.attAfter ? change.attBefore : att};
+        if (setBack.changesAnything())
+            back.append(setBack);
     }
     if (!back.isEmpty()) {
         const auto written = commitChanges(m_files.keyFile, m_files.attFile, back);
