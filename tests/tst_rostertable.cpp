@@ -295,6 +295,56 @@ private slots:
         QVERIFY2(entry.message.contains(QStringLiteral("cannot be read")), qPrintable(entry.message));
     }
 
+    // A row whose player another program wrote since the row was read is
+    // not written over: the row shows him as the files hold him, with its
+    // own entries where the other left the value alone, and the next write
+    // saves them beside the other's change. A paste over him likewise.
+    void aRowAnotherProgramWroteIsNotWrittenOver_data()
+    {
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("a row left") << false;
+        QTest::newRow("a paste") << true;
+    }
+    void aRowAnotherProgramWroteIsNotWrittenOver()
+    {
+        QFETCH(bool, paste);
+        PlayerWrites writes(m_dir.filePath(QStringLiteral("journal")), m_files);
+        const int row = rowOf(false);
+        const int other = rowOf(false, 1);
+        const PlayerEntry player = *firstOf(m_team, false);
+        QCOMPARE(m_table.enter(m_table.index(row, RosterTable::FirstRating + 1), u"100").kind,
+                 RosterTable::Entry::Changed);
+        QCOMPARE(m_table.enter(m_table.index(other, RosterTable::FirstName), u"Pasted").kind,
+                 RosterTable::Entry::Changed);
+        // Another program sets his speed to 100 (stored as 48 in the record).
+        QByteArray att = bytes("att.db");
+        const qint64 speedByte = player.record.attribOffset() + 1;
+        att[speedByte] = char(att.at(speedByte) == 12 ? 11 : 12);
+        QVERIFY(writeFile(path("att.db"), att));
+        const QString speed = cell(row, RosterTable::FirstRating);
+        const QByteArray key = bytes("key.db");
+
+        const auto failed = paste ? m_table.saveRows({row, other}, writes, "paste into the table")
+                                         .value()
+                                         .error()
+                                   : m_table.saveRow(row, writes).value().error();
+        QCOMPARE(failed.changedPlayers, QList<qint64>{player.offset});
+        QVERIFY2(failed.onDisk.contains(QLatin1String("Another program changed"))
+                     && failed.onDisk.contains(QLatin1String("(Speed)"))
+                     && failed.onDisk.contains(QLatin1String("Your entries to Agility are kept")),
+                 qPrintable(failed.onDisk));
+        COMPARE_BYTES(bytes("att.db"), att);
+        COMPARE_BYTES(bytes("key.db"), key);
+        QVERIFY(cell(row, RosterTable::FirstRating) != speed);
+        QCOMPARE(cell(row, RosterTable::FirstRating + 1), QStringLiteral("100"));
+        QVERIFY(m_table.isRowChanged(row));
+
+        QVERIFY(m_table.saveRow(row, writes).value().ok());
+        const QByteArray saved = bytes("att.db");
+        QCOMPARE(saved.at(speedByte), att.at(speedByte));
+        QVERIFY(saved.at(speedByte + 1) != att.at(speedByte + 1));
+    }
+
     // Every team's players at once, the free agents left out.
     void theWholeLeague()
     {

@@ -499,6 +499,8 @@ RosterTable::saveRow(int row, PlayerWrites &writes)
     // Shown from then on as the files hold him, with nothing left to write.
     if (done)
         reload({write.offset});
+    else
+        return writeFailed(done.error());
     return done;
 }
 
@@ -518,7 +520,48 @@ RosterTable::saveRows(const QList<int> &rows, PlayerWrites &writes, const QStrin
     Result<PlayerWrites::Saved, PlayerWriteError> saved = writes.saveAll(changed, label);
     if (saved)
         reload(offsets);
+    else
+        return writeFailed(saved.error());
     return saved;
+}
+
+PlayerWriteError RosterTable::writeFailed(PlayerWriteError error)
+{
+    for (const std::unique_ptr<TableRow> &row : m_rows) {
+        if (row->draft)
+            row->draft->writeFailed(error, m_files.keyFile, m_files.attFile);
+    }
+    // Players another program wrote since their rows were read: shown as
+    // the files hold them, with the entries it left alone.
+    QStringList said;
+    for (const qint64 offset : std::as_const(error.changedPlayers)) {
+        const int at = rowOf(offset);
+        const Result<PlayerRecord> key = GameFiles::readPlayer(m_files.keyFile, offset);
+        if (at < 0 || !key || !m_rows[std::size_t(at)]->draft)
+            continue;
+        const Result<PlayerEdit::AttribRecords> records =
+            PlayerEdit::readAttribs(m_files.attFile, *key);
+        if (!records)
+            continue;
+        TableRow &row = *m_rows[std::size_t(at)];
+        const QString name = row.draft->loadedName();
+        const PlayerDraft::Rebased rebased = row.draft->rebase(*key, *records);
+        jerseys(row.team).update(offset, *key);
+        refresh(at);
+        QString text = QStringLiteral("Another program changed %1 (%2); his row now shows him "
+                                      "as the files hold him.")
+                           .arg(name, rebased.changedByOther.join(QStringLiteral(", ")));
+        if (!rebased.kept.isEmpty())
+            text += QStringLiteral(" Your entries to %1 are kept.")
+                        .arg(rebased.kept.join(QStringLiteral(", ")));
+        if (!rebased.letGo.isEmpty())
+            text += QStringLiteral(" Your entries to %1 were let go: it changed them too.")
+                        .arg(rebased.letGo.join(QStringLiteral(", ")));
+        said.append(text);
+    }
+    if (!said.isEmpty())
+        error.onDisk = said.join(QLatin1Char('\n'));
+    return error;
 }
 
 void RosterTable::reload(const QList<qint64> &offsets)

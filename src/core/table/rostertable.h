@@ -124,6 +124,11 @@ public:
     saveRows(const QList<int> &rows, PlayerWrites &writes, const QString &label);
     // The players at the offsets read again from the files (after an undo).
     void reload(const QList<qint64> &offsets);
+    // After a failed write: rows whose records another program changed
+    // since they were read start again from the records as they are (the
+    // error then says what that did); a torn write of ours is not taken for
+    // another's.
+    PlayerWriteError writeFailed(PlayerWriteError error);
 
 signals:
     // What an entry through setData() did, for the status line.
