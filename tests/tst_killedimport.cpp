@@ -181,6 +181,42 @@ private slots:
         }
     }
 
+    // The undo of a whole import killed likewise: the next program to open
+    // the roster finds the import whole or wholly undone, and an undo run
+    // again takes it back.
+    void killedUndosLeaveTheImportWholeOrGone()
+    {
+        const int kills = qEnvironmentVariableIntValue("PUCKDEX_KILLS") > 0
+                              ? qEnvironmentVariableIntValue("PUCKDEX_KILLS")
+                              : 6;
+        const QString timed = freshCopy("timed");
+        QCOMPARE(cli({"import", timed, m_dir.filePath("season.csv"), "--no-backup"}), 0);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(cli({"undo", timed}), 0);
+        const qint64 wholeMs = qMax<qint64>(timer.elapsed(), 5);
+        QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+        for (int kill = 0; kill < kills; ++kill) {
+            const QString folder = freshCopy("killed");
+            QCOMPARE(cli({"import", folder, m_dir.filePath("season.csv"), "--no-backup"}), 0);
+            const qint64 at = random.bounded(wholeMs * 12 / 10 + 1);
+            std::unique_ptr<QProcess> process(startCli({"undo", folder}));
+            QVERIFY(process->waitForStarted());
+            QThread::msleep(at);
+            process->kill();
+            QVERIFY(process->waitForFinished());
+            QByteArray opened;
+            QCOMPARE(cli({"teams", folder}, nullptr, &opened), 0);
+            const QMap<QString, QByteArray> now = recordFiles(folder);
+            QVERIFY2(now == m_before || now == m_after,
+                     qPrintable(QStringLiteral("killed after %1 ms: half undone").arg(at)));
+            QVERIFY(!opened.contains("was interrupted") || now == m_after);
+            if (now == m_after)
+                QCOMPARE(cli({"undo", folder}), 0);
+            QCOMPARE(recordFiles(folder), m_before);
+        }
+    }
+
     // An import of the whole league whose backups are made already asks for
     // a sync of each game file it writes and of the journal, and no more.
     void aWholeImportSyncsEachFileOnce()
