@@ -217,6 +217,40 @@ private slots:
         }
     }
 
+    // A restore of the roster as it was first found, killed likewise: the
+    // next program to open the roster finds it wholly restored or wholly
+    // as it was, and the restore run again completes it.
+    void killedRestoresLeaveTheRosterWhole()
+    {
+        const int kills = qEnvironmentVariableIntValue("PUCKDEX_KILLS") > 0
+                              ? qEnvironmentVariableIntValue("PUCKDEX_KILLS")
+                              : 6;
+        QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+        for (int kill = 0; kill < kills; ++kill) {
+            const QString folder = freshCopy("restored");
+            QCOMPARE(cli({"import", folder, m_dir.filePath("season.csv")}), 0);
+            QElapsedTimer timer;
+            timer.start();
+            std::unique_ptr<QProcess> process(startCli({"restore", folder, "--from", "first"}));
+            QVERIFY(process->waitForStarted());
+            QThread::msleep(random.bounded(30));
+            process->kill();
+            QVERIFY(process->waitForFinished());
+            QByteArray opened;
+            QCOMPARE(cli({"teams", folder}, nullptr, &opened), 0);
+            const QMap<QString, QByteArray> now = recordFiles(folder);
+            QVERIFY2(now == m_before || now == m_after,
+                     qPrintable(QStringLiteral("killed after %1 ms: half restored")
+                                    .arg(timer.elapsed())));
+            QVERIFY(!opened.contains("was interrupted") || now == m_after);
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
+                     QStringList());
+            if (now == m_after)
+                QCOMPARE(cli({"restore", folder, "--from", "first"}), 0);
+            QCOMPARE(recordFiles(folder), m_before);
+        }
+    }
+
     // An import of the whole league whose backups are made already asks for
     // a sync of each game file it writes and of the journal, and no more.
     void aWholeImportSyncsEachFileOnce()

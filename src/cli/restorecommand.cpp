@@ -44,12 +44,24 @@ std::optional<QString> misfit(const FileSet &files, const QStringList &names,
     return std::nullopt;
 }
 
+// Puts back the files a failed restore wrote: true when all are as they were.
+bool putBack(const QStringList &paths, const QList<QByteArray> &now, const QList<qsizetype> &written)
+{
+    bool whole = true;
+    for (const qsizetype i : written)
+        whole = SafeFile::replace(paths[i], now[i], false).ok() && whole;
+    return SafeFile::putFolderOnDisk(paths.first()).ok() && whole;
+}
+
 // Writes the kept files over the roster's, the roster as it was kept
 // first; only the files that differ are written, and their folder is put on
-// the disk once, after the last.
+// the disk once, after the last. The restore is one action of the journal's:
+// begun before the first file is replaced and done after the last, so that
+// one killed midway is rolled back by the next program to open the roster,
+// and one that fails midway puts back what it wrote.
 int writeBack(const FileSet &files, BackupHistory &history, const BackupGeneration &generation,
-              const QList<QByteArray> &kept, const QList<QByteArray> &now, QTextStream &out,
-              QTextStream &err)
+              const QList<QByteArray> &kept, const QList<QByteArray> &now, WriteJournal &journal,
+              const FileLock &lock, QTextStream &out, QTextStream &err)
 {
     const Result<BackupGeneration> before = history.keep(now, lastWritten(files.gameFiles()));
     if (!before) {
@@ -57,30 +69,47 @@ int writeBack(const FileSet &files, BackupHistory &history, const BackupGenerati
             << "written: " << before.error().fullMessage() << "\n";
         return Failure;
     }
+    const Status begun =
+        journal.begin(QStringLiteral("a restore of generation %1").arg(generation.number), nullptr,
+                      {}, lock, before->number);
+    if (!begun)
+        err << kProgram << ": warning: the write journal could not be written: "
+            << begun.error().fullMessage() << "\n";
     const QStringList paths = files.gameFiles();
     const QStringList names = history.names();
     QStringList written;
+    QList<qsizetype> replaced;
     const auto failed = [&](const FileError &error) {
-        err << kProgram << ": " << error.fullMessage() << "\n"
-            << kProgram << ": "
-            << (written.isEmpty()
-                    ? QStringLiteral("nothing was written")
-                    : QStringLiteral("only %1 written").arg(written.join(QStringLiteral(", "))))
-            << QStringLiteral("; the roster as it was is generation %1: \"%2 restore "
+        err << kProgram << ": " << error.fullMessage() << "\n";
+        if (putBack(paths, now, replaced)) {
+            journal.abandon(lock);
+            err << kProgram << ": nothing was written\n";
+            return Failure;
+        }
+        err << kProgram << ": only " << written.join(QStringLiteral(", "))
+            << QStringLiteral(" written; the roster as it was is generation %1: \"%2 restore "
                               "DIR --from %1\" puts it back.\n")
                    .arg(before->number)
                    .arg(kProgram);
-        return written.isEmpty() ? Failure : Partly;
+        return Partly;
     };
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (kept[i] == now[i])
             continue;
-        if (const Status replaced = SafeFile::replace(paths[i], kept[i], false); !replaced)
-            return failed(replaced.error());
+        if (const Status put = SafeFile::replace(paths[i], kept[i], false); !put)
+            return failed(put.error());
+        replaced.append(i);
         written.append(names[i]);
     }
     if (const Status synced = SafeFile::putFolderOnDisk(paths.first()); !synced)
         return failed(synced.error());
+    if (begun) {
+        if (const Status done = journal.finish(lock); !done) {
+            journal.abandon(lock);
+            err << kProgram << ": warning: the write journal could not be written: "
+                << done.error().fullMessage() << "\n";
+        }
+    }
     out << QStringLiteral("Restored generation %1 over %2; the roster as it was is kept as "
                           "generation %3.\n")
                .arg(describe(generation), written.join(QStringLiteral(", ")))
@@ -133,15 +162,15 @@ int restore(const CommandLine &line, QTextStream &out, QTextStream &err)
         return fail(err, claim.error());
     // No import or undo of the roster runs while its files are replaced: the
     // roster as it is is read again under the lock, and kept as it is then.
-    const auto writing = WriteJournal(WriteJournal::defaultFolder(), files->folder, files->keyFile,
-                                      files->attFile)
-                             .lock();
+    WriteJournal journal(WriteJournal::defaultFolder(), files->folder, files->keyFile,
+                         files->attFile);
+    const auto writing = journal.lock();
     if (!writing)
         return fail(err, writing.error());
     const Result<QList<QByteArray>> locked = readGameFiles(*files);
     if (!locked)
         return fail(err, locked.error());
-    return writeBack(*files, history, *generation, *kept, *locked, out, err);
+    return writeBack(*files, history, *generation, *kept, *locked, journal, **writing, out, err);
 }
 
 } // namespace
@@ -156,8 +185,9 @@ const Command &restoreCommand()
         .help = "Writes a generation of the kept backups (see \"backups\") back over the "
                 "roster's three files, each replaced whole and safely. The roster as it is is "
                 "kept as a generation first, so a restore can itself be taken back. Refused "
-                "while the window has the folder open. Exit status 0: restored (or nothing to "
-                "do); 1: some files written, then one failed; 2: nothing written.",
+                "while the window has the folder open. A file that fails puts back those "
+                "written before it. Exit status 0: restored (or nothing to do); 1: some files "
+                "written, then one failed, and they could not be put back; 2: nothing written.",
         .arguments = {kDirArgument},
         .game = true,
         .options = {{"from",

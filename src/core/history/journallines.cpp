@@ -78,10 +78,13 @@ QByteArray undoneLine(int seq, const QDateTime &time)
                    {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}});
 }
 
-QByteArray begunLine(const QString &what, const QDateTime &time)
+QByteArray begunLine(const QString &what, const QDateTime &time, std::optional<int> restoreKept)
 {
-    return lineOf({{QStringLiteral("begun"), what},
-                   {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}});
+    QJsonObject object{{QStringLiteral("begun"), what},
+                       {QStringLiteral("time"), time.toUTC().toString(Qt::ISODate)}};
+    if (restoreKept)
+        object.insert(QStringLiteral("restore"), *restoreKept);
+    return lineOf(object);
 }
 
 QByteArray doneLine()

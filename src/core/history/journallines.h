@@ -21,8 +21,10 @@ QByteArray lineOf(const QJsonObject &object);
 QByteArray writeLine(const JournalEntry &entry);
 QByteArray undoneLine(int seq, const QDateTime &time);
 // The marks around one action: before its first record is written, what it
-// is ("an import of roster.csv") and when; after its last, that it is done.
-QByteArray begunLine(const QString &what, const QDateTime &time);
+// is ("an import of roster.csv") and when (for a restore, the generation that
+// holds the roster as it was); after its last, that it is done.
+QByteArray begunLine(const QString &what, const QDateTime &time,
+                     std::optional<int> restoreKept = std::nullopt);
 QByteArray doneLine();
 
 // The packed records of a write of several players, taken out of its line

@@ -1,6 +1,7 @@
 #include "history/playerwrites.h"
 
 #include "files/gamefiles.h"
+#include "files/safefile.h"
 #include "history/filelocks.h"
 
 #include <QDir>
@@ -195,6 +196,14 @@ PlayerWrites::recoverUnder(const FileLock &held)
         return std::optional<Recovered>();
     const UnfinishedAction &action = **unfinished;
     Recovered recovered{action.what, action.time, 0, {}};
+    if (action.restoreKept) {
+        if (const Status back = restoreKept(*action.restoreKept); !back)
+            return PlayerWriteError{back.error(), false,
+                                    QStringLiteral("The roster may be partly restored."), false, {}};
+        if (const Status dropped = journal().dropUnfinished(action, held); !dropped)
+            return PlayerWriteError::nothingWritten(dropped.error());
+        return std::optional<Recovered>(recovered);
+    }
     QList<GameFiles::RecordRead> atts;
     QList<qint64> offsets;
     for (const PlayerChange &change : action.changes) {
@@ -235,6 +244,26 @@ PlayerWrites::recoverUnder(const FileLock &held)
                                                "the interrupted action."),
                                 false, {}};
     return std::optional<Recovered>(recovered);
+}
+
+Status PlayerWrites::restoreKept(int generation)
+{
+    const BackupHistory history(m_folder, m_files);
+    const Result<BackupGeneration> kept = history.find(QString::number(generation));
+    if (!kept)
+        return kept.error();
+    const Result<QList<QByteArray>> files = history.filesOf(*kept);
+    if (!files)
+        return files.error();
+    const QStringList paths = m_files.gameFiles();
+    for (qsizetype i = 0; i < paths.size() && i < files->size(); ++i) {
+        const Result<QByteArray> now = GameFiles::readWholeFile(paths[i]);
+        if (now && *now == files->at(i))
+            continue;
+        if (const Status replaced = SafeFile::replace(paths[i], files->at(i), false); !replaced)
+            return replaced;
+    }
+    return SafeFile::putFolderOnDisk(paths.first());
 }
 
 void PlayerWrites::removeStrayCopies()

@@ -136,6 +136,8 @@ private:
     void lockForAction(HeldLock &held);
     Result<std::optional<Recovered>, PlayerWriteError> recoverUnder(const FileLock &held);
     void removeStrayCopies();
+    // The game files put back as a kept backup generation holds them.
+    Status restoreKept(int generation);
     // One action: what it will write recorded as begun, the changes
     // written, the action marked done. journaled says whether the journal
     // followed; a journal that cannot be written never stops the write.

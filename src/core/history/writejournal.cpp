@@ -226,7 +226,9 @@ Status WriteJournal::readLines(const QList<QByteArray> &lines, Contents &content
                 object.value(QStringLiteral("begun")).toString(),
                 QDateTime::fromString(object.value(QStringLiteral("time")).toString(),
                                       Qt::ISODate),
-                {}, at};
+                {}, std::nullopt, at};
+            if (object.contains(QStringLiteral("restore")))
+                contents.unfinished->restoreKept = object.value(QStringLiteral("restore")).toInt();
             continue;
         }
         if (object.contains(QStringLiteral("done"))) {
@@ -440,7 +442,7 @@ Status WriteJournal::append(JournalEntry &entry, const FileLock &)
 }
 
 Status WriteJournal::begin(const QString &what, JournalEntry *write, const QList<int> &undone,
-                           const FileLock &)
+                           const FileLock &, std::optional<int> restoreKept)
 {
     m_begun.reset();
     // Undo marks are checked against the journal as it is.
@@ -455,7 +457,7 @@ Status WriteJournal::begin(const QString &what, JournalEntry *write, const QList
                                                 "not been set back")};
     begun.at = *end;
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    QByteArray bytes = begunLine(what, now);
+    QByteArray bytes = begunLine(what, now, restoreKept);
     if (write) {
         write->seq = m_knownLastSeq + 1;
         begun.line = writeLine(*write);

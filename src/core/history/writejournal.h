@@ -53,6 +53,8 @@ struct UnfinishedAction
     QString what; // "an import of roster.csv"
     QDateTime time;
     QList<PlayerChange> changes;
+    // A restore's: the backup generation that holds the roster as it was.
+    std::optional<int> restoreKept;
     qint64 begunAt = 0; // where its lines start in the journal
 };
 
@@ -115,8 +117,9 @@ public:
     // being done could not be added. Until it is done, the action is no
     // write of the journal's, and the next writer that finds it unfinished
     // sets its records back (unfinished()).
+    // A restore begins with the generation that holds the roster as it was.
     Status begin(const QString &what, JournalEntry *write, const QList<int> &undone,
-                 const FileLock &held);
+                 const FileLock &held, std::optional<int> restoreKept = std::nullopt);
     Status finish(const FileLock &held);
     Status abandon(const FileLock &held);
     // The action a killed writer left unfinished, if any; then its lines
