@@ -86,6 +86,10 @@ Result<PlayerWrites::Done, PlayerWriteError> SaveHistory::save(const FieldsWrite
 {
     Result<PlayerWrites::Done, PlayerWriteError> done =
         writes().save(write);
+    // Another writer killed in the middle of an action since this run
+    // opened the roster: the save found it and set it back first.
+    if (const std::optional<PlayerWrites::Recovered> recovered = writes().takeRecovered())
+        MessageBox::show(m_window, recovered->text(), MessageStyle::Warning);
     if (!done || !done->entry.changesAnything())
         return done;
     m_status->setText(QStringLiteral("Saved %1.").arg(done->entry.playerName()));
