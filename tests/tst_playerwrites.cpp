@@ -307,6 +307,30 @@ private slots:
         QVERIFY(!writes().recover()->has_value());
     }
 
+    // The hidden copies a killed writer of ours left go when the roster is
+    // next opened; files of the same look that are not the roster's stay.
+    void strayCopiesOfOursAreRemoved()
+    {
+        PlayerWrites w = writes();
+        QVERIFY(w.save(fasterPlayer(1, 2)).ok());
+        const QDir game(m_game);
+        const QDir settings(m_dir.filePath("settings"));
+        const QString journalName = QFileInfo(w.journalPath()).fileName();
+        const QStringList ours = {game.filePath(".key.bak.7f3tty"), game.filePath(".att.db.a1b2c3"),
+                                  game.filePath(".TEAMS.DB.zzzzzz"),
+                                  settings.filePath("." + journalName + ".q0w9e8")};
+        const QStringList others = {game.filePath(".notes.txt.7f3tty"),
+                                    game.filePath(".key.bak.toolong7"), game.filePath("key.bak.7f3tty"),
+                                    settings.filePath(".PUCKDEX.INI.abcdef")};
+        for (const QString &file : ours + others)
+            QVERIFY(writeFile(file, "x"));
+        QVERIFY(writes().recover().ok());
+        for (const QString &file : ours)
+            QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+        for (const QString &file : others)
+            QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+    }
+
     // Records another program wrote since they were read refuse the write
     // of their fields, naming each such player; nothing is written.
     void aWriteOverAnotherProgramsChangeIsRefused()
