@@ -331,7 +331,7 @@ private slots:
         QCOMPARE(failed.changedPlayers, QList<qint64>{player.offset});
         QVERIFY2(failed.onDisk.contains(QLatin1String("Another program changed"))
                      && failed.onDisk.contains(QLatin1String("(Speed)"))
-                     && failed.onDisk.contains(QLatin1String("Your entries to Agility are kept")),
+                     && failed.onDisk.contains(QLatin1String("Your changes to Agility are kept")),
                  qPrintable(failed.onDisk));
         COMPARE_BYTES(bytes("att.db"), att);
         COMPARE_BYTES(bytes("key.db"), key);

@@ -268,6 +268,22 @@ QList<Value> valuesOf()
 
 } // namespace
 
+QString PlayerDraft::Rebased::text(const QString &name) const
+{
+    QString said = QStringLiteral("Another program changed %1 since he was read here (%2), so he "
+                                  "was not saved. He is now shown as the files hold him.")
+                       .arg(name, changedByOther.join(QStringLiteral(", ")));
+    if (!kept.isEmpty())
+        said += QStringLiteral("\n\nYour changes to %1 are kept: they are saved when you leave "
+                               "him again.")
+                    .arg(kept.join(QStringLiteral(", ")));
+    if (!letGo.isEmpty())
+        said += QStringLiteral("\n\nYour changes to %1 were let go: the other program changed "
+                               "them too.")
+                    .arg(letGo.join(QStringLiteral(", ")));
+    return said;
+}
+
 PlayerDraft::Rebased PlayerDraft::rebase(const PlayerRecord &key,
                                          const PlayerEdit::AttribRecords &records)
 {

@@ -121,6 +121,11 @@ public:
         QStringList changedByOther;
         QStringList kept;
         QStringList letGo;
+
+        // What the user is told of a player (named as he was read): that
+        // nothing was saved, what the other program changed, and what
+        // became of his own entries.
+        QString text(const QString &name) const;
     };
     Rebased rebase(const PlayerRecord &key, const PlayerEdit::AttribRecords &records);
 

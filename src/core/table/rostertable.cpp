@@ -497,11 +497,17 @@ RosterTable::saveRow(int row, PlayerWrites &writes)
     Result<PlayerWrites::Done, PlayerWriteError> done =
         writes.save(write);
     // Shown from then on as the files hold him, with nothing left to write.
-    if (done)
+    if (done) {
         reload({write.offset});
-    else
-        return writeFailed(done.error());
-    return done;
+        return done;
+    }
+    // Another program wrote only bytes the table does not show: written
+    // beside them.
+    bool unshown = false;
+    PlayerWriteError error = writeFailed(done.error(), {write.offset}, unshown);
+    if (unshown)
+        return saveRow(row, writes);
+    return error;
 }
 
 std::optional<Result<PlayerWrites::Saved, PlayerWriteError>>
@@ -518,18 +524,25 @@ RosterTable::saveRows(const QList<int> &rows, PlayerWrites &writes, const QStrin
     if (changed.isEmpty())
         return std::nullopt;
     Result<PlayerWrites::Saved, PlayerWriteError> saved = writes.saveAll(changed, label);
-    if (saved)
+    if (saved) {
         reload(offsets);
-    else
-        return writeFailed(saved.error());
-    return saved;
+        return saved;
+    }
+    bool unshown = false;
+    PlayerWriteError error = writeFailed(saved.error(), offsets, unshown);
+    if (unshown)
+        return saveRows(rows, writes, label);
+    return error;
 }
 
-PlayerWriteError RosterTable::writeFailed(PlayerWriteError error)
+PlayerWriteError RosterTable::writeFailed(PlayerWriteError error, const QList<qint64> &written,
+                                          bool &onlyUnshown)
 {
-    for (const std::unique_ptr<TableRow> &row : m_rows) {
-        if (row->draft)
-            row->draft->writeFailed(error, m_files.keyFile, m_files.attFile);
+    onlyUnshown = !error.changedPlayers.isEmpty();
+    for (const qint64 offset : written) {
+        const int at = rowOf(offset);
+        if (at >= 0 && m_rows[std::size_t(at)]->draft)
+            m_rows[std::size_t(at)]->draft->writeFailed(error, m_files.keyFile, m_files.attFile);
     }
     // Players another program wrote since their rows were read: shown as
     // the files hold them, with the entries it left alone.
@@ -537,30 +550,23 @@ PlayerWriteError RosterTable::writeFailed(PlayerWriteError error)
     for (const qint64 offset : std::as_const(error.changedPlayers)) {
         const int at = rowOf(offset);
         const Result<PlayerRecord> key = GameFiles::readPlayer(m_files.keyFile, offset);
-        if (at < 0 || !key || !m_rows[std::size_t(at)]->draft)
-            continue;
         const Result<PlayerEdit::AttribRecords> records =
-            PlayerEdit::readAttribs(m_files.attFile, *key);
-        if (!records)
+            key ? PlayerEdit::readAttribs(m_files.attFile, *key)
+                : Result<PlayerEdit::AttribRecords>(key.error());
+        if (at < 0 || !records || !m_rows[std::size_t(at)]->draft) {
+            onlyUnshown = false; // not read again: not to be written at once
             continue;
+        }
         TableRow &row = *m_rows[std::size_t(at)];
         const QString name = row.draft->loadedName();
         const PlayerDraft::Rebased rebased = row.draft->rebase(*key, *records);
         jerseys(row.team).update(offset, *key);
         refresh(at);
-        QString text = QStringLiteral("Another program changed %1 (%2); his row now shows him "
-                                      "as the files hold him.")
-                           .arg(name, rebased.changedByOther.join(QStringLiteral(", ")));
-        if (!rebased.kept.isEmpty())
-            text += QStringLiteral(" Your entries to %1 are kept.")
-                        .arg(rebased.kept.join(QStringLiteral(", ")));
-        if (!rebased.letGo.isEmpty())
-            text += QStringLiteral(" Your entries to %1 were let go: it changed them too.")
-                        .arg(rebased.letGo.join(QStringLiteral(", ")));
-        said.append(text);
+        onlyUnshown = onlyUnshown && rebased.changedByOther.isEmpty();
+        said.append(rebased.text(name));
     }
     if (!said.isEmpty())
-        error.onDisk = said.join(QLatin1Char('\n'));
+        error.onDisk = said.join(QStringLiteral("\n\n"));
     return error;
 }
 

@@ -127,8 +127,10 @@ public:
     // After a failed write: rows whose records another program changed
     // since they were read start again from the records as they are (the
     // error then says what that did); a torn write of ours is not taken for
-    // another's.
-    PlayerWriteError writeFailed(PlayerWriteError error);
+    // another's. onlyUnshown tells when the other program changed only
+    // bytes the table does not show: the rows may be written again at once.
+    PlayerWriteError writeFailed(PlayerWriteError error, const QList<qint64> &written,
+                                 bool &onlyUnshown);
 
 signals:
     // What an entry through setData() did, for the status line.

@@ -294,17 +294,7 @@ bool MainWindow::takeOtherProgramsChange(bool writeAgain)
     m_identity->show(*m_draft);
     if (rebased.kept.isEmpty() && rebased.letGo.isEmpty())
         return true;
-    QString text = QStringLiteral("Another program changed %1 since he was shown here (%2), so "
-                                  "he was not saved. He is now shown as the files hold him.")
-                       .arg(name, rebased.changedByOther.join(QStringLiteral(", ")));
-    if (!rebased.kept.isEmpty())
-        text += QStringLiteral("\n\nYour changes to %1 are kept: leave him again to save them.")
-                    .arg(rebased.kept.join(QStringLiteral(", ")));
-    if (!rebased.letGo.isEmpty())
-        text += QStringLiteral("\n\nYour changes to %1 were let go: the other program changed "
-                               "them too.")
-                    .arg(rebased.letGo.join(QStringLiteral(", ")));
-    MessageBox::show(this, text, MessageStyle::Warning);
+    MessageBox::show(this, rebased.text(name), MessageStyle::Warning);
     return false;
 }
 
