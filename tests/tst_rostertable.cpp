@@ -107,6 +107,24 @@ private slots:
                                       << "multiple of 5";
         QTest::newRow("speed on the grid") << false << speed << " 64 " << int(E::Changed) << "64"
                                            << "";
+        // Text is no number: refused, never read as 0 and moved onto a limit.
+        QTest::newRow("a cell range as height")
+            << false << int(RosterTable::HeightInches) << "D2:F2" << int(E::Refused) << ""
+            << "\"D2:F2\" is not a number.";
+        QTest::newRow("a name as speed") << false << speed << "Moose, Karl" << int(E::Refused)
+                                         << "" << "\"Moose, Karl\" is not a number.";
+        QTest::newRow("an exponent") << false << speed << "6E1" << int(E::Refused) << ""
+                                     << "not a number";
+        QTest::newRow("digits then text") << false << speed << "64abc" << int(E::Refused) << ""
+                                          << "not a number";
+        QTest::newRow("nothing") << false << speed << " " << int(E::Refused) << ""
+                                 << "A number is needed here.";
+        QTest::newRow("a decimal comma") << false << speed << "64,0" << int(E::Changed) << "64"
+                                         << "";
+        QTest::newRow("a fraction on the grid") << false << int(RosterTable::Weight) << "200.4"
+                                                << int(E::Adjusted) << "200" << "200.4 became 200";
+        QTest::newRow("a jersey as text") << false << int(RosterTable::Jersey) << "7 7"
+                                          << int(E::Refused) << "" << "not a whole number";
         QTest::newRow("weight") << false << int(RosterTable::Weight) << "300" << int(E::Adjusted)
                                 << "254" << "Weight: 300 became 254";
         QTest::newRow("first name") << false << int(RosterTable::FirstName) << "jEAN"
@@ -226,6 +244,36 @@ private slots:
         QCOMPARE(done.changedRows, rows);
         QCOMPARE(cell(rows[0], RosterTable::FirstRating + 1), QStringLiteral("92"));
         QVERIFY2(done.summary().contains(QStringLiteral("1 of them moved onto the game's limits")),
+                 qPrintable(done.summary()));
+    }
+
+    // Two names pasted onto Speed and Agility, beside a number onto
+    // Checking: the names are refused by player and column and leave the
+    // cells as they were; the number goes in, and only its row is to write.
+    void textPastedOntoNumbers()
+    {
+        const int row = rowOf(false);
+        const int other = rowOf(false, 1);
+        const QString speed = cell(row, RosterTable::FirstRating);
+        const QString agility = cell(other, RosterTable::FirstRating + 1);
+        const RosterTable::Paste done = m_table.paste(
+            {{m_table.index(row, RosterTable::FirstRating),
+              m_table.index(row, RosterTable::FirstRating + 1)},
+             {m_table.index(other, RosterTable::FirstRating),
+              m_table.index(other, RosterTable::FirstRating + 1)}},
+            {{"Moose, Karl", "64"}, {"100", "Berg, Lars"}});
+        QCOMPARE(done.refused, 2);
+        QCOMPARE(done.changed, 2);
+        QCOMPARE(done.adjusted, 0);
+        QCOMPARE(cell(row, RosterTable::FirstRating), speed);
+        QCOMPARE(cell(other, RosterTable::FirstRating + 1), agility);
+        const QString caption = m_table.headerData(RosterTable::FirstRating + 1, Qt::Horizontal)
+                                    .toString();
+        QCOMPARE(done.refusals,
+                 (QStringList{m_table.nameAt(row) + ", Speed: \"Moose, Karl\" is not a number.",
+                              m_table.nameAt(other) + ", " + caption +
+                                  ": \"Berg, Lars\" is not a number."}));
+        QVERIFY2(done.summary().startsWith(QStringLiteral("Pasted: 2 values changed, 2 refused")),
                  qPrintable(done.summary()));
     }
 

@@ -127,6 +127,45 @@ private slots:
         QVERIFY2(timer.elapsed() < 1000, "reading a long text must not take long");
     }
 
+    // The grammar of a number in the roster table and in an imported file:
+    // plain decimal only; what the boxes would make a number of (text,
+    // blanks inside, exponents, "&H") is no number.
+    void plainNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("decimalComma");
+        QTest::addColumn<QString>("expected"); // empty: no number
+        QTest::newRow("digits") << "64" << false << "64";
+        QTest::newRow("blanks around") << " \t64 " << false << "64";
+        QTest::newRow("signs") << "-5" << false << "-5";
+        QTest::newRow("plus") << "+5" << false << "+5";
+        QTest::newRow("fraction") << "92.5" << false << "92.5";
+        QTest::newRow("point first") << ".5" << false << ".5";
+        QTest::newRow("point last") << "5." << false << "5.";
+        QTest::newRow("decimal comma") << "92,5" << true << "92.5";
+        QTest::newRow("comma between commas") << "92,5" << false << "";
+        QTest::newRow("a cell range") << "D2:F2" << true << "";
+        QTest::newRow("a name") << "Moose, Karl" << true << "";
+        QTest::newRow("text after digits") << "12abc" << true << "";
+        QTest::newRow("blank inside") << "7 5" << true << "";
+        QTest::newRow("exponent") << "6E1" << true << "";
+        QTest::newRow("hexadecimal") << "&H40" << true << "";
+        QTest::newRow("grouping") << "1,000.5" << true << "";
+        QTest::newRow("sign alone") << "-" << true << "";
+        QTest::newRow("point alone") << "." << true << "";
+        QTest::newRow("empty") << "" << true << "";
+        QTest::newRow("blanks") << "  " << true << "";
+    }
+    void plainNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, decimalComma);
+        QFETCH(QString, expected);
+        const std::optional<QString> number = Puckdex::plainNumber(text, decimalComma);
+        QCOMPARE(number.value_or(QString()), expected);
+        QCOMPARE(number.has_value(), !expected.isEmpty());
+    }
+
     // The jersey list is read back through the number reader.
     void jerseyEntriesReadBack()
     {

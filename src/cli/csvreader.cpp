@@ -171,29 +171,6 @@ QChar findSeparator(QStringView text, const std::function<bool(QStringView)> &is
     return best;
 }
 
-std::optional<QString> plainNumber(QStringView cell, QChar separator)
-{
-    QString t = cell.trimmed().toString();
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype start = i;
-        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
-            ++i;
-        return i - start;
-    };
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
-        ++i;
-    qsizetype mantissa = digits();
-    if (i < t.size() && (t[i] == u'.' || (t[i] == u',' && separator != u','))) {
-        t[i] = u'.';
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0 || i != t.size())
-        return std::nullopt;
-    return t;
-}
-
 bool isBlank(const QStringList &cells)
 {
     return std::all_of(cells.begin(), cells.end(),

@@ -47,12 +47,6 @@ Result<QList<Record>> parse(const QString &path, QStringView text, QChar separat
 // (blanks around a cell trimmed); a comma when none splits it into any.
 QChar findSeparator(QStringView text, const std::function<bool(QStringView)> &isName);
 
-// The number a cell holds, written with a decimal point, when it is plain
-// decimal: an optional sign, digits, an optional fraction, blanks around.
-// With a semicolon or tab between the cells a decimal comma ("92,5") is
-// read as the point. Nothing else is a number: no exponent, no grouping.
-std::optional<QString> plainNumber(QStringView cell, QChar separator);
-
 // Whether every cell is empty or blanks only.
 bool isBlank(const QStringList &cells);
 

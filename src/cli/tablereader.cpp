@@ -2,6 +2,8 @@
 #include "playertable.h"
 #include "roster.h"
 
+#include "player/valuerules.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -185,7 +187,7 @@ Result<InputRow> rowFromRecord(const QString &path, const Csv::Record &record,
         }
         if (cell.trimmed().isEmpty())
             continue;
-        const std::optional<QString> number = Csv::plainNumber(cell, separator);
+        const std::optional<QString> number = plainNumber(cell, separator != u',');
         if (!number) {
             return FileError{path, QStringLiteral("%1, column %2: \"%3\" is not a number")
                                        .arg(row.where, column.name, cell)};

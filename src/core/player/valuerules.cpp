@@ -219,6 +219,29 @@ double readNumber(QStringView text)
     return readDecimal(in);
 }
 
+std::optional<QString> plainNumber(QStringView text, bool decimalComma)
+{
+    QString t = text.trimmed().toString();
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+            ++i;
+        return i - start;
+    };
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < t.size() && (t[i] == u'.' || (t[i] == u',' && decimalComma))) {
+        t[i] = u'.';
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0 || i != t.size())
+        return std::nullopt;
+    return t;
+}
+
 AttributeAdjustment adjustValue(double value, int upper, int lower, double step)
 {
     if (std::isnan(value))

@@ -31,6 +31,14 @@ namespace Puckdex {
 // 0; the result is never NaN.
 double readNumber(QStringView text);
 
+// The number a cell holds, written with a decimal point, when it is plain
+// decimal: an optional sign, digits, an optional fraction, blanks around.
+// Where no comma stands between cells (a typed cell, a pasted block, a file
+// split by semicolons or tabs) a decimal comma ("92,5") is read as the
+// point. Nothing else is a number: no exponent, no grouping, no text. The
+// roster table and the import read every number they are given this way.
+std::optional<QString> plainNumber(QStringView text, bool decimalComma);
+
 // ---------------------------------------------------------------------------
 // Adjusting a number to a field's limits and step grid
 

@@ -89,11 +89,11 @@ RosterTable::Entry refused(const QString &why)
     return {RosterTable::Entry::Refused, text, false};
 }
 
+// A number as the import reads one: text is no number, and never becomes 0.
 std::optional<double> typedNumber(QStringView text)
 {
-    bool ok = false;
-    const double number = QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
+    const std::optional<QString> number = plainNumber(text, true);
+    return number ? std::optional<double>(number->toDouble()) : std::nullopt;
 }
 
 } // namespace
@@ -266,7 +266,8 @@ bool RosterTable::setData(const QModelIndex &index, const QVariant &value, int r
 {
     if (role != Qt::EditRole)
         return false;
-    const Entry entry = enter(index, value.toString());
+    m_lastEntry = enter(index, value.toString());
+    const Entry &entry = m_lastEntry;
     if (!entry.message.isEmpty())
         emit said(entry.message);
     if (entry.renamed)
@@ -359,9 +360,15 @@ RosterTable::Entry RosterTable::enterIdentity(TableRow &row, int column, QString
 RosterTable::Entry RosterTable::enterNumber(TableRow &row, int column, QStringView text)
 {
     const PlayerField &field = *columns()[std::size_t(rowColumn(column))].field;
-    const PlayerEdit::CheckedNumber checked = row.draft->enterNumber(field, text);
-    const std::optional<double> typed = typedNumber(text);
-    if (checked.message.isEmpty() && typed && *typed == checked.value)
+    // Text is refused before the box's reading could make a number of it.
+    const std::optional<QString> number = plainNumber(text, true);
+    if (!number) {
+        return refused(text.trimmed().isEmpty()
+                           ? QStringLiteral("a number is needed here")
+                           : QStringLiteral("\"%1\" is not a number").arg(text.trimmed()));
+    }
+    const PlayerEdit::CheckedNumber checked = row.draft->enterNumber(field, *number);
+    if (checked.message.isEmpty() && number->toDouble() == checked.value)
         return {Entry::Changed, {}, false};
     // Moved onto the limits or the grid: said, never refused.
     const QString why = checked.message.isEmpty()
@@ -401,7 +408,7 @@ RosterTable::Paste RosterTable::paste(const QList<QList<QModelIndex>> &cells,
                 break;
             case Entry::Refused:
                 ++done.refused;
-                done.refusals.append(entry.message);
+                done.refusals.append(cellName(index) + QStringLiteral(": ") + entry.message);
                 break;
             case Entry::NotEditable:
                 ++done.skipped;
@@ -426,6 +433,11 @@ QString RosterTable::Paste::summary() const
     if (skipped > 0)
         text += QStringLiteral(", %1 left out (not editable or past the table's edge)").arg(skipped);
     return text + u'.';
+}
+
+QString RosterTable::cellName(const QModelIndex &index) const
+{
+    return nameAt(index.row()) + QStringLiteral(", ") + columnCaption(index.column());
 }
 
 int RosterTable::rowOf(qint64 offset) const

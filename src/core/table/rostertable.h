@@ -22,7 +22,8 @@ namespace Puckdex {
 // The players of one team, or of the whole league, as one table: a row a
 // player, a column for each value the editor shows. Every entry goes
 // through the player's draft, so the table keeps the editor's rules: a
-// number is moved onto its limits and grid, never refused; a name is stored
+// number is moved onto its limits and grid (text that is no number, read
+// as the import reads it, is refused and the cell keeps its value); a name is stored
 // as the editor stores it; a worn number and a position that would make a
 // goalie a skater are refused. What each entry did is said (said()), never
 // asked. A player whose ratings cannot be read is shown and cannot be
@@ -81,6 +82,10 @@ public:
     };
     // A typed or pasted text into a cell, through the rules of his draft.
     Entry enter(const QModelIndex &index, QStringView text);
+    // What the last entry through setData() did.
+    const Entry &lastEntry() const { return m_lastEntry; }
+    // A cell as a message names it: "Karl Moose, Speed".
+    QString cellName(const QModelIndex &index) const;
 
     // A block of cells, rows of texts, entered from a cell on: each through
     // enter(), row after row of the table's order given (the view's).
@@ -90,6 +95,7 @@ public:
         int adjusted = 0; // of those, moved onto the limits or grid
         int refused = 0;
         int skipped = 0;  // cells not editable or beyond the table's edge
+        // Each refused cell by its player and column, and why.
         QStringList refusals;
         QList<int> renamedRows;
         QList<int> changedRows;
@@ -158,6 +164,7 @@ private:
     // to them, so a team's stays where it is.
     std::map<int, std::unique_ptr<TeamJerseys>> m_jerseys;
     std::vector<std::unique_ptr<TableRow>> m_rows;
+    Entry m_lastEntry;
 };
 
 } // namespace Puckdex
