@@ -207,15 +207,52 @@ private slots:
         QVERIFY2(entry.message.endsWith(QStringLiteral(" Renamed.")), qPrintable(entry.message));
     }
 
-    // A block as a spreadsheet copies it: CRLF lines, a quoted cell holding
-    // a tab, a trailing line end; and back to text.
+    // A block as a spreadsheet copies it: CRLF or LF lines, cells in quotes
+    // (inner quotes doubled) taken out of them, a cell that only begins
+    // with a quote read as it stands.
+    void blocksFromASpreadsheet_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<QStringList>>("block");
+        using B = QList<QStringList>;
+        QTest::newRow("quoted tab, last cell empty")
+            << "64\t\"a\tb\"\t\r\n\"say \"\"hi\"\"\"\t2\t3\r\n"
+            << B{{"64", "a\tb", ""}, {"say \"hi\"", "2", "3"}};
+        QTest::newRow("a quoted line break") << "\"a\nb\"\tc\n" << B{{"a\nb", "c"}};
+        QTest::newRow("an opening quote never closed")
+            << "\"Moose, Karl\tBerg, Lars\n" << B{{"\"Moose, Karl", "Berg, Lars"}};
+        QTest::newRow("text after the closing quote")
+            << "\"Moose\" Karl\tBerg\n" << B{{"\"Moose\" Karl", "Berg"}};
+        QTest::newRow("a quote inside a cell") << "O\"Neil\t7" << B{{"O\"Neil", "7"}};
+        QTest::newRow("an unclosed quote before a line break")
+            << "\"a\nb\tc\n" << B{{"\"a"}, {"b", "c"}};
+        QTest::newRow("a lone quote") << "\"" << B{{"\""}};
+        QTest::newRow("an empty quoted cell") << "\"\"\tx\n" << B{{"", "x"}};
+        QTest::newRow("a trailing tab, no line end") << "1\t" << B{{"1", ""}};
+        QTest::newRow("LF lines, no last line end") << "1\t2\n3\t4" << B{{"1", "2"}, {"3", "4"}};
+        QTest::newRow("an empty line") << "1\n\n2\n" << B{{"1"}, {""}, {"2"}};
+    }
     void blocksFromASpreadsheet()
     {
-        const QList<QStringList> block =
-            CellBlock::parse(QStringLiteral("64\t\"a\tb\"\t\r\n\"say \"\"hi\"\"\"\t2\t3\r\n"));
-        QCOMPARE(block, (QList<QStringList>{{"64", "a\tb", ""}, {"say \"hi\"", "2", "3"}}));
-        QCOMPARE(CellBlock::parse(CellBlock::text({{"1", "2"}, {"3", ""}})),
-                 (QList<QStringList>{{"1", "2"}, {"3", ""}}));
+        QFETCH(QString, text);
+        QFETCH(QList<QStringList>, block);
+        QCOMPARE(CellBlock::parse(text), block);
+    }
+
+    // What copy makes comes back whole, the way a spreadsheet would take
+    // it: a cell holding a quote, a tab or a line break in quotes.
+    void blocksCopiedComeBackWhole()
+    {
+        const QList<QStringList> block = {{"\"Moose, Karl", "Berg, Lars"},
+                                          {"\"Moose\"", "a\tb"},
+                                          {"two\r\nlines", ""},
+                                          {"O'Neil", "plain"}};
+        const QString text = CellBlock::text(block);
+        QCOMPARE(text, QStringLiteral("\"\"\"Moose, Karl\"\tBerg, Lars\n"
+                                      "\"\"\"Moose\"\"\"\t\"a\tb\"\n"
+                                      "\"two\r\nlines\"\t\n"
+                                      "O'Neil\tplain\n"));
+        QCOMPARE(CellBlock::parse(text), block);
     }
 
     // A 3 x 4 block pasted over three skaters' speed to offensive
