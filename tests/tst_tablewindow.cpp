@@ -22,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleFactory>
 
 using namespace Puckdex;
 
@@ -54,12 +56,35 @@ void pressEnter()
     QCoreApplication::processEvents();
 }
 
-// The cursor put on a cell by a click, as a user does.
-void clickCell(QWidget *window, const QModelIndex &cell)
+// The cursor put on a cell by a click where the user sees it: a name in
+// the kept columns, any other cell in the table. With Shift, the block up
+// to it is selected.
+void clickCell(QWidget *window, const QModelIndex &cell, Qt::KeyboardModifiers keys = {})
 {
     auto *view = control<FrozenTableView>(window, "tblRoster");
     view->scrollTo(cell);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+    QTableView *part = cell.column() < RosterTable::kNameColumns ? view->frozenView() : view;
+    QTest::mouseClick(part->viewport(), Qt::LeftButton, keys,
+                      static_cast<QAbstractItemView *>(part)->visualRect(cell).center());
+}
+
+TableWindow *tableOf(QWidget *window)
+{
+    return static_cast<TableWindow *>(window);
+}
+
+// The player of the cursor's row.
+qint64 currentOffset(QWidget *window)
+{
+    const TableWindow *table = tableOf(window);
+    const auto *sorted = static_cast<const QSortFilterProxyModel *>(table->view()->model());
+    return table->table().offsetAt(sorted->mapToSource(table->view()->currentIndex()).row());
+}
+
+// A value for a skater's speed other than the one shown.
+QString otherSpeed(const QString &shown)
+{
+    return shown == QStringLiteral("80") ? QStringLiteral("84") : QStringLiteral("80");
 }
 
 // A file's bytes with the records of the players at offsets taken from
@@ -402,6 +427,257 @@ private slots:
         QCOMPARE(f.window->draft()->offset(), wanted->offset);
         QCOMPARE(f.control<QComboBox>("cboTeams")->currentData().toInt(),
                  wanted->record.teamNumber());
+    }
+
+    // A number typed over a skater's Speed and left open (no Enter): the
+    // way the user leaves puts it in as Enter would, then writes his row,
+    // asking nothing.
+    void anOpenEntryIsPutInWhenLeaving_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Alt+C") << "Alt+C";
+        QTest::newRow("Alt+F4") << "Alt+F4";
+        QTest::newRow("the All-teams switch") << "All teams";
+        QTest::newRow("Find") << "Find";
+    }
+    void anOpenEntryIsPutInWhenLeaving()
+    {
+        QFETCH(QString, how);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        const PlayerEntry mate = *firstOf(f.players(0), false, 1);
+        QVERIFY(f.clickPlayer(skater.offset));
+        const QString typed = otherSpeed(f.ratingBox(RatingGroup::AllPlayers, 0)->text());
+        MessageScript messages;
+        bool stillOpen = false;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            clickCell(w, cellOf(w, skater.offset, RosterTable::FirstRating));
+            type(typed);
+            if (how == QStringLiteral("Alt+F4")) {
+                w->close();
+                return;
+            }
+            if (how == QStringLiteral("All teams")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+                QVERIFY(QTest::qWaitFor([w] { return !tableOf(w)->team(); }));
+            } else if (how == QStringLiteral("Find")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+                type(mate.record.lastName());
+                pressEnter();
+                QCOMPARE(currentOffset(w), mate.offset);
+            }
+            stillOpen = w->isVisible();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(stillOpen || how.startsWith(QStringLiteral("Alt")));
+        QCOMPARE(messages.texts(), QStringList());
+        QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), typed);
+        const QByteArray att = f.att();
+        COMPARE_BYTES(att, withRecordsOf(f.originalAtt, att,
+                                         {{skater.record.attribOffset(), SkaterAttribRecord::Size}}));
+        COMPARE_BYTES(f.key(), f.originalKey);
+    }
+
+    // Text typed over a number and left open: leaving asks; No stays in
+    // the entry, its text kept, where it was; Yes to closing then closes
+    // and nothing is written.
+    void aRefusedOpenEntryIsAskedAbout_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Alt+F4") << "Alt+F4";
+        QTest::newRow("the All-teams switch") << "All teams";
+        QTest::newRow("Find") << "Find";
+    }
+    void aRefusedOpenEntryIsAskedAbout()
+    {
+        QFETCH(QString, how);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        const PlayerEntry mate = *firstOf(f.players(0), false, 1);
+        MessageScript messages;
+        messages.answer(MessageAnswer::No);
+        messages.answer(MessageAnswer::Yes);
+        bool stayed = false;
+        QString kept;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            clickCell(w, cellOf(w, skater.offset, RosterTable::FirstRating));
+            type(QStringLiteral("D2:F2"));
+            if (how == QStringLiteral("Alt+F4")) {
+                w->close();
+            } else if (how == QStringLiteral("All teams")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+                QTest::qWait(300);
+            } else {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+                type(mate.record.lastName());
+                pressEnter();
+            }
+            stayed = w->isVisible() && tableOf(w)->team() == std::optional<int>(0) &&
+                     currentOffset(w) == skater.offset;
+            if (auto *box = qobject_cast<QLineEdit *>(tableOf(w)->view()->openEditor()))
+                kept = box->text();
+            w->close();
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(stayed);
+        QCOMPARE(kept, QStringLiteral("D2:F2"));
+        const QString question = skater.record.firstName() + u' ' + skater.record.lastName() +
+                                 QStringLiteral(", Speed: \"D2:F2\" is not a number.\n\n"
+                                                "Do you want to go on without this entry ?");
+        QCOMPARE(messages.texts(), QStringList({question, question}));
+        QCOMPARE(messages.shown[0].style, MessageStyle::QuestionNoDefault);
+        QCOMPARE(messages.shown[0].title, QStringLiteral("Puckdex"));
+        COMPARE_BYTES(f.key(), f.originalKey);
+        COMPARE_BYTES(f.att(), f.originalAtt);
+    }
+
+    // Esc outside an entry sets a row holding entries back and never
+    // closes the table, on a row with entries or without.
+    void escSetsARowBackAndStays()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        bool openAfterPlainEsc = false, openAfterEsc = false;
+        QString before, afterTab, afterEsc, said;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            const QModelIndex speed = cellOf(w, skater.offset, RosterTable::FirstRating);
+            clickCell(w, speed);
+            QTest::keyClick(view, Qt::Key_Escape);
+            openAfterPlainEsc = w->isVisible();
+            if (!openAfterPlainEsc)
+                return;
+            before = speed.data().toString();
+            type(otherSpeed(before));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            afterTab = speed.data().toString();
+            QTest::keyClick(view, Qt::Key_Escape);
+            afterEsc = speed.data().toString();
+            said = statusOf(w);
+            openAfterEsc = w->isVisible();
+            QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(openAfterPlainEsc);
+        QVERIFY(openAfterEsc);
+        QCOMPARE(afterTab, otherSpeed(before));
+        QCOMPARE(afterEsc, before);
+        QCOMPARE(said, QStringLiteral("The row is as it was loaded."));
+        COMPARE_BYTES(f.att(), f.originalAtt);
+    }
+
+    // Scrolled sideways to any place, in every style there is, the kept
+    // name columns cover no other column: the table's cells and captions
+    // start right of them, and no point of the table is a kept column.
+    void theKeptColumnsCoverNothing()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const QString style = QApplication::style()->name();
+        QStringList failures;
+        int scrolled = 0;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            for (const QString &key : QStyleFactory::keys()) {
+                QApplication::setStyle(key);
+                QCoreApplication::processEvents();
+                const QRect kept = view->frozenView()->geometry();
+                const QRect cells = view->viewport()->geometry();
+                const QModelIndex team = view->model()->index(0, RosterTable::Team);
+                QScrollBar *bar = view->horizontalScrollBar();
+                scrolled += bar->maximum() > 0;
+                for (int x = 0; x <= bar->maximum(); x += 7) {
+                    bar->setValue(x);
+                    // What is drawn of Team: its cell as far as the table shows it.
+                    const QRect shown = view->visualRect(team).translated(cells.topLeft()) & cells;
+                    const QString at = QStringLiteral("%1 at %2: ").arg(key).arg(x);
+                    if (shown.intersects(kept))
+                        failures.append(at + QStringLiteral("Team is under the names"));
+                    if (!view->rect().contains(kept) || kept.width() < 20)
+                        failures.append(at + QStringLiteral("the names are out of view"));
+                    if (cells.left() < kept.right() + 1 ||
+                        view->horizontalHeader()->geometry().left() < kept.right() + 1)
+                        failures.append(at + QStringLiteral("the cells start under the names"));
+                    const QModelIndex left = view->indexAt(QPoint(0, 2));
+                    if (left.column() < RosterTable::kNameColumns)
+                        failures.append(at + QStringLiteral("a name column is drawn in the table"));
+                }
+            }
+            QApplication::setStyle(style);
+            QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(scrolled > 0);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.mid(0, 5).join(u'\n')));
+    }
+
+    // Scrolled to the far right, a block from a last name three columns to
+    // the right (Shift+Right) and a row down is copied as the user sees it
+    // then: each column where it is shown, none under the names; quotes
+    // kept. A block pasted at a first name lands in the columns as shown.
+    void copyAndPasteFollowTheColumnsShown()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        QStringList failures;
+        QString copied, expected, pastedFirst, pastedJersey, said;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+            clickCell(w, cellOf(w, skater.offset, RosterTable::LastName));
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+            QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+            // Where each selected column is on screen, left to right.
+            std::map<int, int> byPlace;
+            const QRect kept = view->frozenView()->geometry();
+            for (const QModelIndex &cell : view->selectionModel()->selectedIndexes()) {
+                const bool name = cell.column() < RosterTable::kNameColumns;
+                const QRect place = name ? view->frozenView()->visualRect(cell).translated(
+                                               view->frozenView()->viewport()->mapTo(view, QPoint()))
+                                         : view->visualRect(cell).translated(
+                                               view->viewport()->mapTo(view, QPoint()));
+                if (!name && place.left() < kept.right() + 1)
+                    failures.append(QStringLiteral("column %1 is under the names").arg(cell.column()));
+                byPlace[place.left()] = cell.column();
+            }
+            QStringList rows;
+            for (int r : {view->currentIndex().row() - 1, view->currentIndex().row()}) {
+                QStringList line;
+                for (const auto &[x, column] : byPlace)
+                    line.append(view->model()->index(r, column).data().toString());
+                rows.append(line.join(u'\t'));
+            }
+            expected = rows.join(u'\n') + u'\n';
+            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            copied = QApplication::clipboard()->text();
+
+            QApplication::clipboard()->setText(QStringLiteral("Jean\tNYR\t0\n"));
+            clickCell(w, cellOf(w, skater.offset, RosterTable::FirstName));
+            QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+            said = statusOf(w);
+            pastedFirst = cellOf(w, skater.offset, RosterTable::FirstName).data().toString();
+            pastedJersey = cellOf(w, skater.offset, RosterTable::Jersey).data().toString();
+            QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+        QCOMPARE(copied, expected);
+        QCOMPARE(copied.count(u'\t'), 6);
+        QCOMPARE(pastedFirst, QStringLiteral("Jean"));
+        QVERIFY2(pastedJersey == QStringLiteral("0") || said.contains(QStringLiteral("refused")),
+                 qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("1 left out")), qPrintable(said));
     }
 };
 

@@ -7,17 +7,20 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace Puckdex {
 
-PicturePrompt::PicturePrompt(const QString &question, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::PicturePrompt>())
+PicturePrompt::PicturePrompt(const QString &question, QWidget *parent, bool cancellable)
+    : QDialog(parent), m_cancellable(cancellable), m_ui(std::make_unique<Ui::PicturePrompt>())
 {
     m_ui->setupUi(this);
     setFixedDialogFrame(this);
     m_ui->lblDelPic->setText(question);
     fitQuestion();
+    if (cancellable)
+        addCancel();
     connect(m_ui->cmdYes, &QPushButton::clicked, this, [this] {
         m_answer.unlinkPicture = false; // keep showing the picture
         accept();
@@ -58,8 +61,30 @@ void PicturePrompt::fitQuestion()
     setFixedSize(this->width() + grownBy, this->height() + loweredBy);
 }
 
+void PicturePrompt::addCancel()
+{
+    // A row of its own under the choices, so that the window is otherwise
+    // as it always is; last in the Tab order.
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    cancel->setAutoDefault(false);
+    const QRect no = m_ui->cmdNo->geometry();
+    const QRect choices = m_ui->fraNextTime->geometry();
+    const int gap = choices.top() - no.bottom() - 1;
+    cancel->setGeometry((width() - no.width()) / 2, choices.bottom() + 1 + gap, no.width(),
+                        no.height());
+    setFixedSize(width(), cancel->geometry().bottom() + 1 + (height() - choices.bottom() - 1));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
 void PicturePrompt::done(int result)
 {
+    // Closed without Yes or No where Cancel is offered: cancelled.
+    if (m_cancellable && result == QDialog::Rejected) {
+        m_answer.cancelled = true;
+        QDialog::done(result);
+        return;
+    }
     if (m_ui->optAllwaysDelete->isChecked())
         m_answer.from = PictureChoice::AlwaysDelete;
     else if (m_ui->optNeverDelete->isChecked())
@@ -75,18 +100,36 @@ QString picturePromptText(const QString &oldName, const QString &newName)
            + QStringLiteral(" when ") + newName + QStringLiteral(" is selected ?");
 }
 
-bool unlinkRenamedPicture(PictureChoice &choice, const QString &oldName, const QString &newName,
-                          QWidget *parent)
+namespace {
+
+std::optional<bool> askAboutPicture(PictureChoice &choice, const QString &oldName,
+                                    const QString &newName, QWidget *parent, bool cancellable)
 {
     if (choice != PictureChoice::AlwaysAsk)
         return choice == PictureChoice::AlwaysDelete;
     QApplication::beep();
-    PicturePrompt prompt(picturePromptText(oldName, newName), parent);
+    PicturePrompt prompt(picturePromptText(oldName, newName), parent, cancellable);
     prompt.exec();
     if (parent)
         parent->activateWindow();
+    if (prompt.answer().cancelled)
+        return std::nullopt;
     choice = prompt.answer().from;
     return prompt.answer().unlinkPicture;
+}
+
+} // namespace
+
+bool unlinkRenamedPicture(PictureChoice &choice, const QString &oldName, const QString &newName,
+                          QWidget *parent)
+{
+    return *askAboutPicture(choice, oldName, newName, parent, false);
+}
+
+std::optional<bool> unlinkPastedPicture(PictureChoice &choice, const QString &oldName,
+                                        const QString &newName, QWidget *parent)
+{
+    return askAboutPicture(choice, oldName, newName, parent, true);
 }
 
 } // namespace Puckdex

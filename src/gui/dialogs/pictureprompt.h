@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class PicturePrompt;
@@ -20,6 +21,8 @@ struct PictureAnswer
 {
     bool unlinkPicture = false; // No: the game stops showing the old picture
     PictureChoice from = PictureChoice::AlwaysAsk;
+    // Cancel, where the question offers it: nothing is to be written.
+    bool cancelled = false;
 };
 
 // Asks, after a player was renamed, whether the game should go on showing
@@ -30,18 +33,23 @@ class PicturePrompt : public QDialog
     Q_OBJECT
 
 public:
-    explicit PicturePrompt(const QString &question, QWidget *parent = nullptr);
+    // With cancellable, a Cancel button under the choices calls off what
+    // led to the question (a paste into the roster table).
+    explicit PicturePrompt(const QString &question, QWidget *parent = nullptr,
+                           bool cancellable = false);
     ~PicturePrompt() override;
 
     // What the user answered; closed without an answer (frame, Esc), the
-    // picture stays.
+    // picture stays, or, where Cancel is offered, it is cancelled.
     PictureAnswer answer() const { return m_answer; }
 
     void done(int result) override;
 
 private:
     void fitQuestion();
+    void addCancel();
 
+    bool m_cancellable;
     PictureAnswer m_answer;
     std::unique_ptr<Ui::PicturePrompt> m_ui;
 };
@@ -54,5 +62,9 @@ QString picturePromptText(const QString &oldName, const QString &newName);
 // stand, in choice).
 bool unlinkRenamedPicture(PictureChoice &choice, const QString &oldName, const QString &newName,
                           QWidget *parent);
+// The same for a player renamed by a paste, where the question can cancel
+// the paste: none then, and the standing choice stays as it was.
+std::optional<bool> unlinkPastedPicture(PictureChoice &choice, const QString &oldName,
+                                        const QString &newName, QWidget *parent);
 
 } // namespace Puckdex

@@ -54,6 +54,21 @@ QAction *addKey(QWidget *window, QWidget *menu, const QKeySequence &key, const c
     return action;
 }
 
+// The cells a paste refused, each by its player and column, at most ten.
+QString refusedCellsText(const RosterTable::Paste &done)
+{
+    constexpr qsizetype kListed = 10;
+    QString text = done.refused == 1
+                       ? QStringLiteral("1 pasted cell was refused and keeps its value:\n")
+                       : QStringLiteral("%1 pasted cells were refused and keep their values:\n")
+                             .arg(done.refused);
+    for (const QString &refusal : done.refusals.first(std::min(kListed, done.refusals.size())))
+        text += u'\n' + refusal;
+    if (done.refusals.size() > kListed)
+        text += QStringLiteral("\n... and %1 more.").arg(done.refusals.size() - kListed);
+    return text;
+}
+
 // A write as an undo or redo names it: "the save of NAME", "the paste into
 // the table: 3 players".
 QString stepName(const JournalEntry &entry)
@@ -85,7 +100,6 @@ TableWindow::TableWindow(const FileSet &files, PictureChoice &pictures, PlayerWr
     m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_view->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
-    m_view->verticalHeader()->hide();
 
     connect(&m_table, &RosterTable::said, this, [this](const QString &text) {
         say(text);
@@ -172,7 +186,7 @@ void TableWindow::sortByCurrentColumn()
 {
     // As a click on the column's caption: again the other way round.
     const QModelIndex current = m_view->currentIndex();
-    if (!current.isValid())
+    if (!current.isValid() || !enterOpenCell())
         return;
     const QHeaderView *header = m_view->horizontalHeader();
     const Qt::SortOrder order = header->sortIndicatorSection() == current.column() &&
@@ -217,7 +231,7 @@ void TableWindow::load(std::optional<int> team)
         caption += QStringLiteral("All teams");
     }
     setWindowTitle(caption);
-    m_view->resizeColumnsToContents();
+    m_view->fitColumnsToContents();
     const int sorted = m_view->horizontalHeader()->sortIndicatorSection();
     if (sorted >= 0)
         m_sorted->sort(sorted, m_view->horizontalHeader()->sortIndicatorOrder());
@@ -239,7 +253,7 @@ int TableWindow::currentRow() const
 void TableWindow::allTeamsToggled(bool all)
 {
     // Other players are read in place of these: none may hold entries.
-    if (saveChangedRows() > 0) {
+    if (!enterOpenCell() || saveChangedRows() > 0) {
         const QSignalBlocker blocker(m_allTeams);
         m_allTeams->setChecked(!all);
         return;
@@ -282,12 +296,40 @@ bool TableWindow::saveRow(int row)
     return true;
 }
 
-void TableWindow::askAboutPictures(const QList<int> &rows)
+bool TableWindow::askAboutPictures(const QList<int> &rows, bool pasting)
 {
     for (const int row : rows) {
-        if (unlinkRenamedPicture(m_pictures, m_table.loadedNameAt(row), m_table.nameAt(row), this))
+        const QString before = m_table.loadedNameAt(row);
+        const std::optional<bool> unlink =
+            pasting ? unlinkPastedPicture(m_pictures, before, m_table.nameAt(row), this)
+                    : unlinkRenamedPicture(m_pictures, before, m_table.nameAt(row), this);
+        if (!unlink)
+            return false;
+        if (*unlink)
             m_table.unlinkPicture(row);
     }
+    return true;
+}
+
+bool TableWindow::enterOpenCell()
+{
+    const QModelIndex open = m_view->openEntry();
+    if (!open.isValid())
+        return true;
+    m_view->putInOpenEntry();
+    const RosterTable::Entry &entry = m_table.lastEntry();
+    if (entry.kind == RosterTable::Entry::Refused &&
+        MessageBox::show(this,
+                         QStringLiteral("%1: %2\n\nDo you want to go on without this entry ?")
+                             .arg(m_table.cellName(m_sorted->mapToSource(open)), entry.message),
+                         MessageStyle::QuestionNoDefault) != MessageAnswer::Yes) {
+        // Back in the entry, to mend it.
+        if (QWidget *editor = m_view->openEditor())
+            editor->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    m_view->closeOpenEntry();
+    return true;
 }
 
 bool TableWindow::eventFilter(QObject *watched, QEvent *event)
@@ -307,49 +349,77 @@ bool TableWindow::eventFilter(QObject *watched, QEvent *event)
 
 void TableWindow::copy()
 {
-    const QModelIndexList cells = m_view->selectionModel()->selectedIndexes();
-    if (cells.isEmpty())
-        return;
-    int top = cells.first().row(), bottom = top, left = cells.first().column(), right = left;
-    for (const QModelIndex &cell : cells) {
-        top = std::min(top, cell.row());
+    // The block as it is shown: its columns in their shown order, the
+    // hidden ones left out.
+    const QList<int> columns = m_view->shownColumns();
+    int top = -1, bottom = -1;
+    qsizetype left = -1, right = -1;
+    for (const QModelIndex &cell : m_view->selectionModel()->selectedIndexes()) {
+        const qsizetype at = columns.indexOf(cell.column());
+        if (at < 0)
+            continue;
+        top = top < 0 ? cell.row() : std::min(top, cell.row());
         bottom = std::max(bottom, cell.row());
-        left = std::min(left, cell.column());
-        right = std::max(right, cell.column());
+        left = left < 0 ? at : std::min(left, at);
+        right = std::max(right, at);
     }
+    if (top < 0)
+        return;
     QList<QStringList> block;
     for (int r = top; r <= bottom; ++r) {
         QStringList line;
-        for (int c = left; c <= right; ++c)
-            line.append(m_sorted->index(r, c).data().toString());
+        for (qsizetype c = left; c <= right; ++c)
+            line.append(m_sorted->index(r, columns[c]).data().toString());
         block.append(line);
     }
     QApplication::clipboard()->setText(CellBlock::text(block));
     say(QStringLiteral("Copied %1 x %2 cells.").arg(bottom - top + 1).arg(right - left + 1));
 }
 
+QList<QList<QModelIndex>> TableWindow::pasteCells(const QModelIndex &start,
+                                                  const QList<QStringList> &block) const
+{
+    const QList<int> columns = m_view->shownColumns();
+    const qsizetype first = columns.indexOf(start.column());
+    QList<QList<QModelIndex>> cells;
+    for (qsizetype r = 0; r < block.size(); ++r) {
+        QList<QModelIndex> line;
+        for (qsizetype c = 0; c < block[r].size(); ++c) {
+            const qsizetype at = first < 0 ? -1 : first + c;
+            const QModelIndex shown = at >= 0 && at < columns.size()
+                                          ? m_sorted->index(start.row() + int(r), columns[at])
+                                          : QModelIndex();
+            line.append(m_sorted->mapToSource(shown));
+        }
+        cells.append(line);
+    }
+    return cells;
+}
+
 void TableWindow::paste()
 {
+    if (!enterOpenCell())
+        return;
     const QList<QStringList> block = CellBlock::parse(QApplication::clipboard()->text());
     const QModelIndex start = m_view->currentIndex();
     if (block.isEmpty() || !start.isValid()) {
         say(QStringLiteral("There is nothing to paste."));
         return;
     }
-    // The row being edited is written on its own first: the paste is one
-    // write of its own, taken back whole.
-    if (!saveRow(currentRow()))
+    // Rows still holding entries (the one being edited, one whose write
+    // failed) are written first, each on its own: the paste is one write
+    // of its own, taken back whole.
+    if (saveChangedRows() > 0) {
+        say(QStringLiteral("Nothing was pasted."));
         return;
-    QList<QList<QModelIndex>> cells;
-    for (qsizetype r = 0; r < block.size(); ++r) {
-        QList<QModelIndex> line;
-        for (qsizetype c = 0; c < block[r].size(); ++c)
-            line.append(m_sorted->mapToSource(
-                m_sorted->index(start.row() + int(r), start.column() + int(c))));
-        cells.append(line);
     }
-    const RosterTable::Paste done = m_table.paste(cells, block);
-    askAboutPictures(done.renamedRows);
+    const RosterTable::Paste done = m_table.paste(pasteCells(start, block), block);
+    if (!askAboutPictures(done.renamedRows, true)) {
+        for (const int row : done.changedRows)
+            m_table.revertRow(row);
+        say(QStringLiteral("The paste was cancelled: nothing was written."));
+        return;
+    }
     const auto saved =
         m_table.saveRows(done.changedRows, m_writes, QStringLiteral("paste into the table"));
     if (saved && !*saved) {
@@ -361,10 +431,14 @@ void TableWindow::paste()
         return;
     }
     say(done.summary());
+    if (done.refused > 0)
+        MessageBox::show(this, refusedCellsText(done), MessageStyle::Warning);
 }
 
 void TableWindow::undo()
 {
+    if (!enterOpenCell())
+        return;
     if (m_table.revertRow(currentRow())) {
         say(QStringLiteral("The row is as it was loaded."));
         return;
@@ -376,7 +450,7 @@ void TableWindow::undo()
 
 void TableWindow::redo()
 {
-    if (!saveRow(currentRow()))
+    if (!enterOpenCell() || !saveRow(currentRow()))
         return;
     finishStep(m_writes.redoLastUndo(),
                {QStringLiteral("There is nothing to redo."),
@@ -406,6 +480,8 @@ void TableWindow::finishStep(const std::optional<Result<PlayerWrites::Step, Play
 
 void TableWindow::findNext()
 {
+    if (!enterOpenCell())
+        return;
     const QString text = m_findText->text();
     std::optional<NameMatch> from;
     if (const int row = currentRow(); row >= 0) {
@@ -448,6 +524,8 @@ int TableWindow::saveChangedRows()
 
 void TableWindow::done(int result)
 {
+    if (!enterOpenCell())
+        return;
     // Every row still holding entries: the one being edited, and any whose
     // write failed when it was left.
     const int unsaved = saveChangedRows();

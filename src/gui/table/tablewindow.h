@@ -64,9 +64,19 @@ private:
     // Writes every row still holding entries (the one being edited, and any
     // whose write failed); how many could not be written.
     int saveChangedRows();
-    void askAboutPictures(const QList<int> &rows);
+    // The cell being typed into, put in as Enter puts it before the table
+    // is closed, shows other players or writes; false when its entry was
+    // refused and the user chose to stay in it.
+    bool enterOpenCell();
+    // The picture question for each renamed row; during a paste it can
+    // cancel the paste (false).
+    bool askAboutPictures(const QList<int> &rows, bool pasting = false);
     void copy();
     void paste();
+    // The table's cells a block pasted from the cursor on lands in, row by
+    // row, along the columns as they are shown.
+    QList<QList<QModelIndex>> pasteCells(const QModelIndex &start,
+                                         const QList<QStringList> &block) const;
     void undo();
     void redo();
     // How an undo or redo ended: nothing to take, a failure, or done (the
