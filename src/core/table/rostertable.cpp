@@ -323,7 +323,7 @@ RosterTable::Entry RosterTable::enterIdentity(TableRow &row, int column, QString
     case Jersey: {
         const std::optional<double> number = typedNumber(text);
         if (!number || !isJerseyNumber(*number)) {
-            return refused(QStringLiteral("jersey number \"%1\" is not a whole number from %2 to %3")
+            return refused(QStringLiteral("\"%1\" is not a whole number from %2 to %3")
                                .arg(text.trimmed())
                                .arg(kLowestJersey)
                                .arg(kHighestJersey));
