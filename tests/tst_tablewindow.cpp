@@ -893,6 +893,62 @@ private slots:
         }
         QFAIL("no team placed off its number with two names sharing a letter");
     }
+
+    // The cursor crosses between the kept names and the other columns by
+    // the keys alone, both ways: arrows, Home and End, Tab round a row's
+    // end, Up and Down in a name column.
+    void theKeysCrossTheKeptColumns_data()
+    {
+        QTest::addColumn<int>("fromColumn");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("rowsDown");
+        QTest::addColumn<int>("toColumn"); // -1: the last column
+        const int none = Qt::NoModifier;
+        QTest::newRow("Left from Team") << int(RosterTable::Team) << int(Qt::Key_Left) << none
+                                        << 0 << int(RosterTable::FirstName);
+        QTest::newRow("Left to Last Name") << int(RosterTable::FirstName) << int(Qt::Key_Left)
+                                           << none << 0 << int(RosterTable::LastName);
+        QTest::newRow("Left at the edge") << int(RosterTable::LastName) << int(Qt::Key_Left)
+                                          << none << 0 << int(RosterTable::LastName);
+        QTest::newRow("Right to Team") << int(RosterTable::FirstName) << int(Qt::Key_Right)
+                                       << none << 0 << int(RosterTable::Team);
+        QTest::newRow("Down in a name") << int(RosterTable::LastName) << int(Qt::Key_Down) << none
+                                        << 1 << int(RosterTable::LastName);
+        QTest::newRow("End from a name") << int(RosterTable::LastName) << int(Qt::Key_End) << none
+                                         << 0 << -1;
+        QTest::newRow("Home to Last Name") << int(RosterTable::FirstRating) << int(Qt::Key_Home)
+                                           << none << 0 << int(RosterTable::LastName);
+        QTest::newRow("Tab round the end") << -1 << int(Qt::Key_Tab) << none << 1
+                                           << int(RosterTable::LastName);
+        QTest::newRow("Shift+Tab round the start") << int(RosterTable::LastName) << int(Qt::Key_Backtab)
+                                                   << int(Qt::ShiftModifier) << -1 << -1;
+    }
+    void theKeysCrossTheKeptColumns()
+    {
+        QFETCH(int, fromColumn);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, rowsDown);
+        QFETCH(int, toColumn);
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        QModelIndex reached, expected;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            const QAbstractItemModel *shown = view->model();
+            const int last = shown->columnCount() - 1;
+            const int from = fromColumn < 0 ? last : fromColumn;
+            view->setCurrentIndex(shown->index(1, from));
+            QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            reached = view->currentIndex();
+            expected = shown->index(1 + rowsDown, toColumn < 0 ? last : toColumn);
+            QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(reached, expected);
+    }
 };
 
 QTEST_MAIN(TstTableWindow)
