@@ -322,6 +322,7 @@ private slots:
         QList<QList<double>> speeds;
         QString said;
         QStringList names;
+        bool arrowOnNames = false;
         whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
             auto *view = control<FrozenTableView>(w, "tblRoster");
             const QAbstractItemModel *shown = view->model();
@@ -343,6 +344,9 @@ private slots:
                                      5));
             for (int r = 0; r < shown->rowCount(); ++r)
                 names.append(shown->index(r, RosterTable::LastName).data().toString());
+            // The arrow shows on the kept caption sorted by.
+            arrowOnNames = view->frozenView()->horizontalHeader()->sortIndicatorSection() ==
+                           RosterTable::LastName;
             QTest::keyClick(w, Qt::Key_C, Qt::AltModifier);
         });
         QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
@@ -350,6 +354,7 @@ private slots:
         QVERIFY(std::is_sorted(speeds[0].cbegin(), speeds[0].cend()));
         QVERIFY(std::is_sorted(speeds[1].crbegin(), speeds[1].crend()));
         QCOMPARE(said, QStringLiteral("Sorted by Speed, highest first."));
+        QVERIFY(arrowOnNames);
         QStringList sorted = names;
         std::sort(sorted.begin(), sorted.end(), sortsBefore);
         QCOMPARE(names, sorted);

@@ -94,6 +94,11 @@ FrozenTableView::FrozenTableView(int frozenColumns, QWidget *parent)
     m_frozen->setEditTriggers(editTriggers());
     m_frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
 
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                m_frozen->horizontalHeader()->setSortIndicator(
+                    column < m_frozenColumns ? column : -1, order);
+            });
     // A kept column made wider or narrower moves the table's cells with it.
     connect(m_frozen->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this] { updateGeometries(); });
@@ -118,7 +123,10 @@ void FrozenTableView::setModel(QAbstractItemModel *model)
     m_frozen->setModel(model);
     m_frozen->setSelectionModel(selectionModel());
     m_frozen->setSortingEnabled(false);
-    m_frozen->horizontalHeader()->setSortIndicatorShown(false);
+    // Room for the sort arrow, as the table's captions have: it shows here
+    // when the table is sorted by a kept column.
+    m_frozen->horizontalHeader()->setSortIndicatorShown(true);
+    m_frozen->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     // A click on a kept column's caption sorts the table by it.
     connect(m_frozen->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) {
