@@ -499,6 +499,32 @@ private slots:
         COMPARE_BYTES(f.key(), f.originalKey);
     }
 
+    // An entry left open while Find has the focus is taken up again when
+    // the table gets the focus back: Enter there puts it in.
+    void anOpenEntryIsTakenUpAgain()
+    {
+        EditorFixture f;
+        QVERIFY(f.open());
+        QVERIFY(f.chooseTeam(0));
+        const PlayerEntry skater = *firstOf(f.players(0), false);
+        QVERIFY(f.clickPlayer(skater.offset));
+        const QString typed = otherSpeed(f.ratingBox(RatingGroup::AllPlayers, 0)->text());
+        bool inEntry = false;
+        whenModalShown(QStringLiteral("frmRosterTable"), [&](QWidget *w) {
+            auto *view = control<FrozenTableView>(w, "tblRoster");
+            clickCell(w, cellOf(w, skater.offset, RosterTable::FirstRating));
+            type(typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+            view->setFocus(Qt::BacktabFocusReason);
+            inEntry = QApplication::focusWidget() == view->openEditor();
+            pressEnter();
+            QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
+        });
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(inEntry);
+        QCOMPARE(f.ratingBox(RatingGroup::AllPlayers, 0)->text(), typed);
+    }
+
     // Text typed over a number and left open: leaving asks; No stays in
     // the entry, its text kept, where it was; Yes to closing then closes
     // and nothing is written.

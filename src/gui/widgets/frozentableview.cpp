@@ -273,6 +273,17 @@ void FrozenTableView::setSelection(const QRect &rect, QItemSelectionModel::Selec
     selectionModel()->select(block, command);
 }
 
+void FrozenTableView::focusInEvent(QFocusEvent *event)
+{
+    // Back in the table while an entry is open (it stayed open when another
+    // control took the focus): back in the entry.
+    if (QWidget *editor = openEditor()) {
+        editor->setFocus(event->reason());
+        return;
+    }
+    QTableView::focusInEvent(event);
+}
+
 void FrozenTableView::keyPressEvent(QKeyEvent *event)
 {
     // Enter edits the cell, as F2 does, when no entry is open.

@@ -44,6 +44,7 @@ public:
     void closeOpenEntry();
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
