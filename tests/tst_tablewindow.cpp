@@ -544,6 +544,8 @@ private slots:
         const PlayerEntry skater = *firstOf(f.players(0), false);
         const PlayerEntry mate = *firstOf(f.players(0), false, 1);
         MessageScript messages;
+        // The question takes the focus, as a real box does.
+        messages.takesFocus = true;
         messages.answer(MessageAnswer::No);
         messages.answer(MessageAnswer::Yes);
         bool stayed = false;

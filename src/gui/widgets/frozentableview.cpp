@@ -14,10 +14,11 @@ namespace Puckdex {
 
 namespace {
 
-// An open entry stays open while the focus goes to another control of the
-// window (Close, Find, All teams): what that control does puts it in first,
-// and can ask when it is refused. The focus going to the table, another
-// window or another program puts it in at once, as usual.
+// An open entry stays open while the focus is out of the table: on another
+// control of the window (Close, Find, All teams), whose command puts it in
+// first and can ask when it is refused; on a message that asks about it; in
+// another program. The focus going to another cell of the table puts it in
+// at once, as usual.
 class EntryDelegate : public QStyledItemDelegate
 {
 public:
@@ -26,10 +27,8 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
-        const auto *editor = qobject_cast<QWidget *>(object);
         const QWidget *to = QApplication::focusWidget();
-        if (event->type() == QEvent::FocusOut && editor && to && to->window() == editor->window() &&
-            to != m_table && !m_table->isAncestorOf(to))
+        if (event->type() == QEvent::FocusOut && to != m_table && !m_table->isAncestorOf(to))
             return false;
         return QStyledItemDelegate::eventFilter(object, event);
     }
