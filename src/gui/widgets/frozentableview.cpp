@@ -152,8 +152,8 @@ void FrozenTableView::showFrozenColumns()
 {
     if (!model())
         return;
-    // Each part shows its own columns only: a kept column is never drawn,
-    // copied or reached in the table under the kept part.
+    // Each part shows its own columns only: the table hides its sections of
+    // the kept columns, which the kept part shows beside it.
     for (int column = 0; column < model()->columnCount(); ++column) {
         m_frozen->setColumnHidden(column, column >= m_frozenColumns);
         setColumnHidden(column, column < m_frozenColumns);
