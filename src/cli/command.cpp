@@ -3,6 +3,9 @@
 #include "history/playerwrites.h"
 
 #include "files/safefile.h"
+#include "history/filelocks.h"
+#include "history/takeover.h"
+#include "history/writejournal.h"
 
 #include <QFileInfo>
 
@@ -126,6 +129,23 @@ int fail(QTextStream &err, const FileError &error)
     return Failure;
 }
 
+void takeOverOlder(const FileSet &files, QTextStream &err)
+{
+    const Status taken = takeOverOlderHistories(WriteJournal::defaultFolder(), files);
+    if (!taken) {
+        err << "warning: the journal or backups kept of this roster under another spelling of "
+               "its folder were not taken over this time: "
+            << taken.error().fullMessage() << "\n";
+    }
+}
+
+void noteOpenWindow(const FileSet &files, QTextStream &err)
+{
+    if (const auto window = folderClaimHolder(WriteJournal::defaultFolder(), files.folder))
+        err << "note: " << window->describe() << " has this roster open; it will show these "
+            << "changes\n";
+}
+
 Result<FileSet> openFileSet(const CommandLine &line, QTextStream &err)
 {
     const Result<FileSet> files = findFileSet(line.argument(0), line.game());
@@ -138,6 +158,7 @@ Result<FileSet> openFileSet(const CommandLine &line, QTextStream &err)
     } else if (*recovered) {
         err << kProgram << ": " << (*recovered)->text() << "\n";
     }
+    takeOverOlder(*files, err);
     return files;
 }
 

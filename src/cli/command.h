@@ -121,9 +121,20 @@ int fail(QTextStream &err, const FileError &error);
 
 // The file set, and the roster, of the command's DIR (and --game). An
 // action a killed writer left unfinished in it is set back first, and said
-// on err.
+// on err; then the journal and backups older runs kept of it under another
+// spelling of the folder are taken over (takeOverOlder()).
 Result<FileSet> openFileSet(const CommandLine &line, QTextStream &err);
 Result<Roster> openRoster(const CommandLine &line, QTextStream &err);
+
+// Says on err that the window has the roster open, naming its process,
+// when it does: a write of an import or an undo goes on all the same.
+void noteOpenWindow(const FileSet &files, QTextStream &err);
+
+// Takes over the journal and backup history that older runs kept of the
+// roster under another spelling of its folder (takeOverOlderHistories());
+// when that cannot be done, says so as a warning: nothing is lost, and the
+// next opening tries again.
+void takeOverOlder(const FileSet &files, QTextStream &err);
 
 // The team a --team value names, its number or its abbreviation in any
 // case, or why there is none.

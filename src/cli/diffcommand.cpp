@@ -61,11 +61,13 @@ std::optional<Games> diffGames(const CommandLine &line, QTextStream &err)
 // Roster A against roster B; without B (and a second game), A's backups
 // (or the kept generation that generation names) against A.
 Result<RosterDiff> compare(const QStringList &folders, const Games &game, bool twoGames,
-                           const QString &generation)
+                           const QString &generation, QTextStream &err)
 {
     const Result<FileSet> fromFiles = findFileSet(folders[0], game[0]);
     if (!fromFiles)
         return fromFiles.error();
+    if (!generation.isEmpty())
+        takeOverOlder(*fromFiles, err);
     Result<FileSet> first = fromFiles;
     Result<FileSet> second = fromFiles;
     const QTemporaryDir place;
@@ -157,7 +159,7 @@ int diff(const CommandLine &line, QTextStream &out, QTextStream &err)
     if (line.isSet("from") && (line.arguments().size() == 2 || twoGames))
         return line.usageError(err, QStringLiteral("--from compares A with its own kept "
                                                    "backups; give no B and one --game at most"));
-    const Result<RosterDiff> diff = compare(line.arguments(), *game, twoGames, line.value("from"));
+    const Result<RosterDiff> diff = compare(line.arguments(), *game, twoGames, line.value("from"), err);
     if (!diff)
         return fail(err, diff.error());
     return writeDiff(*diff, kind, line.isSet("output") ? line.value("output") : QString(), out,

@@ -29,6 +29,8 @@ int importTable(const CommandLine &line, QTextStream &out, QTextStream &err)
         err << "warning: " << warning << "\n";
     ImportOptions options;
     options.dryRun = line.isSet("dry-run");
+    if (!options.dryRun)
+        noteOpenWindow(roster->files, err);
     options.backups = !line.isSet("no-backup");
     options.unlinkRenamedPictures = line.isSet("unlink-renamed-pictures");
     options.keepBlanks = line.isSet("keep-blanks");

@@ -138,6 +138,7 @@ int undo(const CommandLine &line, QTextStream &out, QTextStream &err)
             << "that is not undone already\n";
         return Failure;
     }
+    noteOpenWindow(*files, err);
     return undoNewest(writes, *pending, count, out, err);
 }
 

@@ -112,11 +112,15 @@ static OVERLAPPED lockedRange()
 // last opening is closed: also when its holder is killed, and never while
 // another process has it open, so a lock is never taken on a file that is
 // about to go.
+// The handle is not inheritable: a child process started meanwhile would
+// otherwise keep the file open, and so its lock file delete-pending, after
+// the holder closed it.
 static HANDLE openLockFile(const QString &path, DWORD access, DWORD disposition, DWORD flags)
 {
     const QString native = extendedLengthPath(path);
+    SECURITY_ATTRIBUTES notInherited{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
     return CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()), access,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &notInherited,
                        disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 
@@ -279,6 +283,52 @@ QString processName(qint64)
 #endif
 
 #endif
+
+#if defined(Q_OS_WIN)
+// The final path of an open handle, without the \\?\ (or \\?\UNC\) the
+// system puts before it.
+static QString finalPathOf(HANDLE handle)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    const auto ask = [&] {
+        return GetFinalPathNameByHandleW(handle, buffer.data(), DWORD(buffer.size()),
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    };
+    DWORD length = ask();
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = ask();
+    }
+    if (length == 0 || length >= buffer.size())
+        return {};
+    QString path = QString::fromWCharArray(buffer.data(), int(length));
+    if (path.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        path = QStringLiteral("\\\\") + path.mid(8);
+    else if (path.startsWith(QLatin1String("\\\\?\\")))
+        path = path.mid(4);
+    return QDir::cleanPath(QDir::fromNativeSeparators(path));
+}
+#endif
+
+QString finalFolderPath(const QString &folder)
+{
+#if defined(Q_OS_WIN)
+    // Backup semantics open a folder; reading its attributes is all it needs.
+    const QString native = extendedLengthPath(folder);
+    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(native.utf16()),
+                                      FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {};
+    const QString path = finalPathOf(handle);
+    CloseHandle(handle);
+    return path;
+#else
+    Q_UNUSED(folder);
+    return {};
+#endif
+}
 
 bool heldByAnotherProgram(const QString &path, bool writing)
 {

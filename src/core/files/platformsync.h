@@ -30,6 +30,9 @@ bool renameReplacing(const QString &from, const QString &to, QString *reason);
 // kill leaves no lock behind, at most the file, which the next holder takes
 // as it is. The file is made when missing and goes when its holder lets go.
 enum class LockAttempt { Taken, HeldElsewhere, Failed };
+// The lock file is opened so that a child process does not inherit it
+// (close-on-exec, a handle that is not inheritable): a program started
+// while the lock is held must not keep it after its holder lets go or dies.
 // Opens path and takes its lock without waiting. Taken: *handle is the open
 // file. HeldElsewhere: another process (or another opening of this process)
 // holds it. Failed: the file could not be made or opened, the system's words
@@ -46,6 +49,12 @@ QByteArray readLockFile(const QString &path);
 qint64 lockHolder(const QString &path);
 // The name of a running process, where the system tells; empty otherwise.
 QString processName(qint64 pid);
+
+// A folder's final path as the file system names it, forward slashes, no
+// trailing one: on Windows every part with the case the disk stores, links
+// and junctions followed (GetFinalPathNameByHandleW). Empty elsewhere, and
+// where the folder cannot be opened.
+QString finalFolderPath(const QString &folder);
 
 // Standard output passes on the bytes it is given. Windows would otherwise
 // write every "\n" as "\r\n", and so an export's own "\r\n" as "\r\r\n".

@@ -77,11 +77,11 @@ std::optional<QString> readGeneration(const QJsonValue &value, qsizetype fileCou
 } // namespace
 
 BackupHistory::BackupHistory(const QString &folder, const FileSet &files)
-    : m_path(
-          QDir(folder).filePath(QStringLiteral("puckdex-backups-%1")
-                                    .arg(fileSetId(files.folder, files.keyFile, files.attFile)))),
-      m_gameFolder(canonicalGameFolder(files.folder)), m_names(files.names())
-{}
+    : m_gameFolder(folderIdentity(files.folder)), m_names(files.names())
+{
+    m_path = QDir(folder).filePath(QStringLiteral("puckdex-backups-%1")
+                                       .arg(fileSetId(m_gameFolder, files.keyFile, files.attFile)));
+}
 
 QString BackupHistory::listPath() const
 {
@@ -120,13 +120,13 @@ Result<QList<BackupGeneration>> BackupHistory::readList() const
     QStringList names;
     for (const QJsonValue &name : list.value(QStringLiteral("files")).toArray())
         names.append(name.toString());
-    if (folder != m_gameFolder || names != m_names) {
+    if (names != m_names || !isSameFolder(folder, m_gameFolder)) {
         return FileError{path, QStringLiteral("the backup history belongs to %1 in %2, not to %3 "
                                               "in %4; it was not used")
                                    .arg(names.join(QStringLiteral(", ")),
                                         QDir::toNativeSeparators(folder),
                                         m_names.join(QStringLiteral(", ")),
-                                        QDir::toNativeSeparators(m_gameFolder))};
+                                        QDir::toNativeSeparators(m_gameFolder.path))};
     }
     QList<BackupGeneration> generations;
     for (const QJsonValue &value : list.value(QStringLiteral("generations")).toArray()) {
@@ -147,7 +147,7 @@ Status BackupHistory::writeList(const QList<BackupGeneration> &generations)
         list.append(objectOf(generation));
     const QJsonObject document{{QStringLiteral("history"), kMagic},
                                {QStringLiteral("version"), kVersion},
-                               {QStringLiteral("folder"), QDir::toNativeSeparators(m_gameFolder)},
+                               {QStringLiteral("folder"), QDir::toNativeSeparators(m_gameFolder.path)},
                                {QStringLiteral("files"), QJsonArray::fromStringList(m_names)},
                                {QStringLiteral("generations"), list}};
     return SafeFile::replace(listPath(), QJsonDocument(document).toJson());

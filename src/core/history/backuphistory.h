@@ -2,6 +2,7 @@
 
 #include "files/fileerror.h"
 #include "files/fileset.h"
+#include "files/folderidentity.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -58,14 +59,26 @@ public:
     // The generation's three files, each checked against its size and hash.
     Result<QList<QByteArray>> filesOf(const BackupGeneration &generation) const;
 
+    // Takes over the histories of this folder and file set that older runs
+    // kept under another name, when they named the folder as it was spelled
+    // (their list names a folder that is this one): their generations and
+    // files join this history's, the oldest first generation stays the
+    // first, the others in time order (one history alone keeps its
+    // numbers), and they go. Done under this history's lock and each one's,
+    // waiting up to waitMs for each; one that cannot be read is left as it
+    // is. (history/takeover.cpp)
+    Status takeOverOthers(int waitMs);
+
 private:
     Result<QList<BackupGeneration>> readList() const;
+    QStringList othersOfThisRoster() const;
+    Status copyFilesOf(const BackupHistory &other, const QList<BackupGeneration> &generations);
     Status writeList(const QList<BackupGeneration> &generations);
     QString blobPath(const QByteArray &hash) const;
     QString listPath() const;
 
     QString m_path;
-    QString m_gameFolder;
+    FolderIdentity m_gameFolder;
     QStringList m_names;
 };
 

@@ -1,8 +1,8 @@
 #include "history/filelocks.h"
 
+#include "files/folderidentity.h"
 #include "files/platformsync.h"
 #include "files/safefile.h"
-#include "history/writejournal.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -118,25 +118,64 @@ Result<std::shared_ptr<FileLock>> lockForWriting(const QString &path, int waitMs
                                .arg(waitMs / 1000)};
 }
 
+namespace {
+
+// The window's claim on gameFolder: a lock file in lockFolder named by what
+// the folder is, so that every spelling of it claims the same.
+QString claimPath(const QString &lockFolder, const FolderIdentity &gameFolder)
+{
+    const QByteArray id = QCryptographicHash::hash(gameFolder.key.toUtf8(),
+                                                   QCryptographicHash::Sha1);
+    return QDir(lockFolder).filePath(
+        QStringLiteral("puckdex-open-%1.lock").arg(QString::fromLatin1(id.toHex().left(12))));
+}
+
+// The holder of a claim is the window: its process is named "puckdex" (or
+// "puckdex.exe"), and is called Puckdex.
+LockHolder asWindow(LockHolder holder)
+{
+    if (holder.program.isEmpty() || holder.program.startsWith(QStringLiteral("puckdex."))
+        || holder.program == QStringLiteral("puckdex"))
+        holder.program = QStringLiteral("Puckdex");
+    return holder;
+}
+
+// How long a claim waits for a holder: only as long as someone who looks
+// who holds it (folderClaimHolder()) keeps it, never for a window.
+constexpr int kClaimWaitMs = 500;
+
+} // namespace
+
 Result<std::shared_ptr<FileLock>> claimFolder(const QString &lockFolder, const QString &gameFolder)
 {
-    const QString folder = canonicalGameFolder(gameFolder);
-    const QByteArray id = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1);
-    const QString lockPath = QDir(lockFolder)
-                                 .filePath(QStringLiteral("puckdex-open-%1.lock")
-                                               .arg(QString::fromLatin1(id.toHex().left(12))));
-    const auto lock = takeLock(lockPath, 0);
+    const FolderIdentity folder = folderIdentity(gameFolder);
+    const auto lock = takeLock(claimPath(lockFolder, folder), kClaimWaitMs);
     if (lock)
         return *lock;
     if (!lock.error().held)
         return lock.error().error;
-    LockHolder holder = lock.error().holder;
-    // The window's process is named "puckdex" (or "puckdex.exe").
-    if (holder.program.isEmpty() || holder.program.startsWith(QStringLiteral("puckdex."))
-        || holder.program == QStringLiteral("puckdex"))
-        holder.program = QStringLiteral("Puckdex");
-    return FileError{folder, QStringLiteral("%1 has this folder open; close it first")
-                                 .arg(holder.describe())};
+    return FileError{QDir::toNativeSeparators(folder.path),
+                     QStringLiteral("%1 has this folder open; close it first")
+                         .arg(asWindow(lock.error().holder).describe())};
+}
+
+std::optional<LockHolder> folderClaimHolder(const QString &lockFolder, const QString &gameFolder)
+{
+    if (!QFileInfo(lockFolder).isDir())
+        return std::nullopt;
+    const QString lockPath = claimPath(lockFolder, folderIdentity(gameFolder));
+    qintptr handle = -1;
+    QString reason;
+    switch (tryLockFile(lockPath, &handle, &reason)) {
+    case LockAttempt::Taken:
+        closeLockedFile(handle, lockPath);
+        return std::nullopt;
+    case LockAttempt::Failed:
+        return std::nullopt;
+    case LockAttempt::HeldElsewhere:
+        break;
+    }
+    return asWindow(holderOf(lockPath));
 }
 
 void setLockTakenHook(std::function<void(const QString &lockPath)> hook)

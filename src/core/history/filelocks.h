@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Puckdex {
 
@@ -69,11 +70,20 @@ Result<std::shared_ptr<FileLock>> lockForWriting(const QString &path,
 
 // Held by the window while it has a roster of gameFolder open, and by a
 // restore while it replaces the roster's files: a restore refuses while
-// the window holds it. The lock file lies in lockFolder (the journal's).
-// Fails at once; the error then names the game folder and the process that
-// holds it, or the lock file that could not be made.
+// the window holds it. The lock file lies in lockFolder (the journal's),
+// named by what the folder is (folderIdentity()), not how it is spelled.
+// Fails when another holds it (after the moment someone who only looks may
+// hold it); the error then names the game folder and the process that holds
+// it, or the lock file that could not be made.
 Result<std::shared_ptr<FileLock>> claimFolder(const QString &lockFolder,
                                               const QString &gameFolder);
+
+// Who holds the window's claim on gameFolder (any spelling of it), without
+// keeping it: the claim is tried without waiting and let go at once. None
+// when no one holds it, or when its lock file cannot even be made (then no
+// window holds it either). The holder's program is said as "Puckdex".
+std::optional<LockHolder> folderClaimHolder(const QString &lockFolder,
+                                            const QString &gameFolder);
 
 // For tests: called with the lock file's path once a lock is taken and
 // before its holder is written into it. An empty hook removes it.

@@ -31,18 +31,11 @@ constexpr int kVersion = 1;
 
 using namespace JournalLines;
 
-QString canonicalGameFolder(const QString &folder)
-{
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
-}
-
-QString fileSetId(const QString &gameFolder, const QString &keyFile, const QString &attFile)
+QString fileSetId(const FolderIdentity &gameFolder, const QString &keyFile, const QString &attFile)
 {
     const QByteArray id = QCryptographicHash::hash(
         QStringLiteral("%1\n%2\n%3")
-            .arg(canonicalGameFolder(gameFolder), QFileInfo(keyFile).fileName().toLower(),
+            .arg(gameFolder.key, QFileInfo(keyFile).fileName().toLower(),
                  QFileInfo(attFile).fileName().toLower())
             .toUtf8(),
         QCryptographicHash::Sha1);
@@ -98,12 +91,12 @@ Result<QList<PlayerChange>, PlayerWriteError> JournalEntry::redo(const QString &
 
 WriteJournal::WriteJournal(const QString &folder, const QString &gameFolder, const QString &keyFile,
                            const QString &attFile)
-    : m_path(QDir(folder).filePath(QStringLiteral("puckdex-journal-%1.jsonl")
-                                       .arg(fileSetId(gameFolder, keyFile, attFile)))),
-      m_gameFolder(canonicalGameFolder(gameFolder)),
+    : m_gameFolder(folderIdentity(gameFolder)),
       m_keyName(QFileInfo(keyFile).fileName().toLower()),
       m_attName(QFileInfo(attFile).fileName().toLower())
 {
+    m_path = QDir(folder).filePath(QStringLiteral("puckdex-journal-%1.jsonl")
+                                       .arg(fileSetId(m_gameFolder, keyFile, attFile)));
 }
 
 QString WriteJournal::defaultFolder()
@@ -115,7 +108,7 @@ QByteArray WriteJournal::headerLine() const
 {
     return lineOf({{QStringLiteral("journal"), kMagic},
                    {QStringLiteral("version"), kVersion},
-                   {QStringLiteral("folder"), QDir::toNativeSeparators(m_gameFolder)},
+                   {QStringLiteral("folder"), QDir::toNativeSeparators(m_gameFolder.path)},
                    {QStringLiteral("key"), m_keyName},
                    {QStringLiteral("att"), m_attName}});
 }
@@ -181,12 +174,12 @@ Result<WriteJournal::Contents> WriteJournal::read() const
         QDir::fromNativeSeparators(header.value(QStringLiteral("folder")).toString());
     const QString key = header.value(QStringLiteral("key")).toString();
     const QString att = header.value(QStringLiteral("att")).toString();
-    if (folder != m_gameFolder || key != m_keyName || att != m_attName) {
+    if (key != m_keyName || att != m_attName || !isSameFolder(folder, m_gameFolder)) {
         return FileError{m_path,
                          QStringLiteral("the journal belongs to %1 in %2, not to %3 in %4; it "
                                         "was not used")
                              .arg(key, QDir::toNativeSeparators(folder), m_keyName,
-                                  QDir::toNativeSeparators(m_gameFolder))};
+                                  QDir::toNativeSeparators(m_gameFolder.path))};
     }
 
     if (const Status body = readLines(lines, contents); !body)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "files/fileerror.h"
+#include "files/folderidentity.h"
 #include "player/recordwrites.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -58,14 +60,12 @@ struct UnfinishedAction
     qint64 begunAt = 0; // where its lines start in the journal
 };
 
-// A game folder as the journal and the backup history name it: its path
-// with every link resolved, so that two spellings of a folder share them.
-QString canonicalGameFolder(const QString &folder);
-
 // A short name that tells one file set's journal and backup history from
 // another's in the folder that holds them (their first lines say whose they
-// are).
-QString fileSetId(const QString &gameFolder, const QString &keyFile, const QString &attFile);
+// are): from what the game folder is (folderIdentity()), never from how it
+// was spelled, so that every spelling of a roster shares them.
+QString fileSetId(const FolderIdentity &gameFolder, const QString &keyFile,
+                  const QString &attFile);
 
 // The journal of the player writes made to one file set of one game folder:
 // a text file of JSON lines kept in the folder of the settings file. The
@@ -132,6 +132,15 @@ public:
     // set, fails with the line and the reason.
     Result<QList<JournalEntry>> pending() const;
 
+    // Takes over the journals of this folder and file set that older runs
+    // kept under another name, when they named the folder as it was spelled
+    // (their first line names a folder that is this one): their writes join
+    // this journal's in time order, renumbered with their undo marks (one
+    // journal alone keeps its numbers), and they go. Done under this
+    // journal's lock and each one's, waiting up to waitMs for each; one that
+    // cannot be read is left as it is. (history/takeover.cpp)
+    Status takeOverOthers(int waitMs);
+
     // The folder of the settings file (settingsFilePath()), where the
     // journals, the backup histories and the folder locks lie.
     static QString defaultFolder();
@@ -160,9 +169,11 @@ private:
     Status appendLines(const QByteArray &lines, qint64 complete, bool durable);
     Status rewrite(const Contents &contents);
     QByteArray headerLine() const;
+    QStringList othersOfThisRoster() const;
+    QByteArray mergedLines(const QList<Contents> &parts) const;
 
     QString m_path;
-    QString m_gameFolder;
+    FolderIdentity m_gameFolder;
     QString m_keyName;
     QString m_attName;
     // What this journal's last append left: while the file keeps that size

@@ -7,6 +7,7 @@
 #include "editor/mainwindow.h"
 #include "history/playerwrites.h"
 #include "history/filelocks.h"
+#include "history/takeover.h"
 #include "files/fileset.h"
 #include "files/gamefiles.h"
 #include "player/playeredit.h"
@@ -91,8 +92,18 @@ std::unique_ptr<MainWindow> Startup::run()
                                        m_state.files.folder);
         m_folderClaim = claim ? *claim : nullptr;
         setBackInterrupted();
+        // What older runs kept of this roster under another spelling of the
+        // folder becomes its own; when it cannot be now, nothing is lost.
+        const Status taken =
+            takeOverOlderHistories(QFileInfo(m_settings.path()).absolutePath(), m_state.files);
         if (m_state.BackupsWanted && !makeBackupCopies(nullptr))
             return nullptr;
+        if (!taken) {
+            m_backupNotice = QStringLiteral("The undo history and backups kept under another "
+                                            "spelling of this folder were not taken over this "
+                                            "time: %1")
+                                 .arg(taken.error().fullMessage());
+        }
 
         auto window = std::make_unique<MainWindow>(m_state, m_settings.path());
         if (!LoadTeamList(m_state, *window))
