@@ -3,6 +3,7 @@
 // line itself.
 
 #include "clifixture.h"
+#include "command.h"
 #include "fulldisk.h"
 #include "files/gamefiles.h"
 #include "sampleroster.h"
@@ -552,6 +553,8 @@ private slots:    void init() { freshRosters(); }
         add("team needed", "players %DIR%", 2, "--team T is needed");
         add("no such team", "players %DIR% --team XYZ", 2, "no team \"XYZ\"");
         add("team number past the last", "players %DIR% --team 26", 2, "no team \"26\"");
+        add("an empty team as cmd passes it", "players %DIR% --team \"\"", 2,
+            "no team \"\"; give");
         add("unknown format", "export %DIR% --format xml", 2,
             "--format is csv or json, not \"xml\"");
         add("unknown separator", "export %DIR% --separator |", 2,
@@ -580,6 +583,29 @@ private slots:    void init() { freshRosters(); }
         QVERIFY2(shown.contains(QDir::toNativeSeparators(text)) || shown.contains(text),
                  qPrintable(shown));
         QCOMPARE(status == 0 ? outcome.err : outcome.out, QString());
+    }
+
+    // One pair of quotes around a whole value goes, as cmd leaves them on
+    // it; an empty value quoted is empty.
+    void unquoting_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("meant");
+        QTest::newRow("empty in double quotes") << "\"\"" << "";
+        QTest::newRow("empty in single quotes") << "''" << "";
+        QTest::newRow("double quotes") << "\"C:\\NHL 96\"" << "C:\\NHL 96";
+        QTest::newRow("single quotes") << "';'" << ";";
+        QTest::newRow("only one pair") << "\"\"a\"\"" << "\"a\"";
+        QTest::newRow("a lone quote") << "\"" << "\"";
+        QTest::newRow("quotes that differ") << "'a\"" << "'a\"";
+        QTest::newRow("a quote inside") << "a\"b\"" << "a\"b\"";
+        QTest::newRow("nothing") << "" << "";
+    }
+    void unquoting()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, meant);
+        QCOMPARE(Puckdex::Cli::unquoted(given), meant);
     }
 
     void fileTails_data()

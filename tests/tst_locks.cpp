@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -127,6 +128,39 @@ private slots:
         process->waitForFinished();
     }
 
+    // A program started while a lock is held does not inherit it: once its
+    // holder lets go, or is killed, another process takes the lock at once
+    // although the program still runs.
+    void aChildProcessDoesNotKeepTheLock_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("its holder lets go") << "--let-go-with-child";
+        QTest::newRow("its holder is killed") << "--hold-with-child";
+    }
+    void aChildProcessDoesNotKeepTheLock()
+    {
+        QFETCH(QString, how);
+        const QString stop = journal() + ".stop";
+        QFile::remove(stop);
+        const auto stopChild = qScopeGuard([&stop] { QFile(stop).open(QIODevice::WriteOnly); });
+        QProcess process;
+        process.start(QCoreApplication::applicationFilePath(), {how, journal()});
+        QVERIFY(process.waitForStarted() && process.waitForReadyRead(20000));
+        const QByteArray said = process.readAllStandardOutput().trimmed();
+        QVERIFY2(said.startsWith("locked "), said.constData());
+        if (how == "--hold-with-child") {
+            process.kill();
+            QVERIFY(process.waitForFinished());
+        }
+#if defined(Q_OS_LINUX)
+        QVERIFY(QFileInfo::exists("/proc/" + said.mid(7))); // the child runs
+#endif
+        const auto taken = lockForWriting(journal(), 0);
+        QVERIFY2(taken.ok(), taken ? "" : qPrintable(taken.error().reason));
+        process.kill();
+        process.waitForFinished();
+    }
+
     void theFolderClaimNamesTheWindow()
     {
         const QString game = m_dir.filePath("game");
@@ -158,8 +192,36 @@ private slots:
 // "--stop-before-owner PATH" and "--hold PATH": take PATH's writing lock,
 // say "locked" and wait to be killed, stopped before the holder's name is
 // written into the lock file or after it.
+// "--sleep STOP": runs until the file STOP is there (a minute at most).
+// "--hold-with-child PATH" and "--let-go-with-child PATH": take PATH's
+// writing lock, start "--sleep PATH.stop", let go of the lock or not, say
+// "locked" and the child's process and wait to be killed.
+int withChild(const QString &how, const QString &path)
+{
+    if (how == QLatin1String("--sleep")) {
+        for (int i = 0; i < 600 && !QFileInfo::exists(path); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return 0;
+    }
+    auto lock = lockForWriting(path, 0);
+    if (!lock)
+        return 1;
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {"--sleep", path + ".stop"});
+    if (!child.waitForStarted())
+        return 1;
+    if (how == QLatin1String("--let-go-with-child"))
+        lock = FileError{};
+    std::printf("locked %lld\n", child.processId());
+    std::fflush(stdout);
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
 int holdLock(const QString &how, const QString &path)
 {
+    if (how.contains(QLatin1String("child")) || how == QLatin1String("--sleep"))
+        return withChild(how, path);
     const auto said = [] {
         std::puts("locked");
         std::fflush(stdout);
