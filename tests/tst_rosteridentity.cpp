@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 #include <cstdio>
@@ -168,6 +169,11 @@ private slots:
             QCOMPARE(BackupHistory(journalFolder(), *findFileSet(spelling)).path(), historyPath());
         }
         QVERIFY(!(folderIdentity(m_saved) == identity));
+#if defined(Q_OS_WIN)
+        // Case does not matter even for a folder that cannot be reached.
+        const QString gone = m_dir.filePath("gone");
+        QCOMPARE(folderIdentity(gone.toUpper()).key, folderIdentity(gone + "/").key);
+#endif
     }
 
     // Journals and histories two older runs kept under two spellings are
@@ -357,13 +363,17 @@ private slots:
         auto writer = helper("--write-under-lock", m_base);
         QVERIFY(writer);
         Outcome restored;
-        std::thread restore([&] { restored = cli({"restore", m_base, "--from", "first"}); });
+        // A thread of Qt's: one of the system's own that used a regular
+        // expression crashes in its end on Windows (Qt 6.4, MinGW).
+        std::unique_ptr<QThread> restore(
+            QThread::create([&] { restored = cli({"restore", m_base, "--from", "first"}); }));
+        restore->start();
         // The restore has read the roster and claimed the folder; it now
         // waits for the writing lock.
         QTRY_VERIFY_WITH_TIMEOUT(!keptNames("puckdex-open-*.lock").isEmpty(), 10000);
         writer->write("go\n");
         writer->waitForFinished();
-        restore.join();
+        QVERIFY(restore->wait(20000));
         QCOMPARE(restored.status, 0);
         const QByteArray written = readFile(base("key.db")); // the restore wrote the first back
         const QRegularExpressionMatch kept =
